@@ -1,0 +1,48 @@
+#include "startup.h"
+
+#include "composition.h"
+#include "shell/botconfig.h"
+#include "shell/botlogger.h"
+#include "shell/speechfile.h"
+#include "uihost.h"
+
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QUrl>
+#include <QtWebEngine/qtwebengineglobal.h>
+
+void prepareProcess()
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QtWebEngine::initialize();
+}
+
+int runKestro(int &argc, char **argv, const QUrl &mainUrl,
+              const std::function<void(QQmlApplicationEngine &)> &loaded)
+{
+    prepareProcess();
+    QGuiApplication app(argc, argv);
+
+    BotLogger logger;
+    BotConfig config;
+    SpeechFile speech;
+    registerNativeTypes();
+
+    Composition modules(logger, config, speech,
+                        Endpoints::fromFile(Endpoints::overridePath(defaultDataDir())));
+    modules.registerForQml();
+
+    QQmlApplicationEngine engine;
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreated, &app,
+        [mainUrl](QObject *object, const QUrl &url) {
+            if (!object && url == mainUrl)
+                QCoreApplication::exit(-1);
+        },
+        Qt::QueuedConnection);
+    exposeShell(*engine.rootContext(), logger, config, speech);
+    engine.load(mainUrl);
+    if (loaded)
+        loaded(engine);
+    return app.exec();
+}

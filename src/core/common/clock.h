@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDateTime>
+
+// Time source, injected wherever behaviour depends on the wall clock.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime localNow() const = 0;
+    qint64 now() const { return localNow().toMSecsSinceEpoch(); }
+
+    // The real clock; stateless, so sharing one instance is harmless.
+    static const Clock &system();
+};

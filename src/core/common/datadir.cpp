@@ -1,0 +1,8 @@
+#include "datadir.h"
+
+#include <QStandardPaths>
+
+QString defaultDataDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}

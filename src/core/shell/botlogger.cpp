@@ -1,0 +1,78 @@
+#include "botlogger.h"
+
+#include <QDir>
+
+namespace {
+const char *const kSuffixes[] = {".raw.log", ".chat.log", ".event.log", ".error.log",
+                                 ".debug.log"};
+const char *const kTypes[] = {"raw", "chat", "event", "error", "debug"};
+constexpr QIODevice::OpenMode kAppend = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text;
+} // namespace
+
+BotLogger::BotLogger(const QString &baseDir, const Clock &clock)
+    : m_baseDir(baseDir)
+    , m_clock(clock)
+{
+    initDay();
+}
+
+BotLogger::~BotLogger()
+{
+    for (QFile &file : m_files)
+        file.close();
+}
+
+int BotLogger::channelOf(const QString &type)
+{
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        if (type == QLatin1String(kTypes[channel]))
+            return channel;
+    }
+    return -1;
+}
+
+QString BotLogger::dayText() const
+{
+    return m_clock.localNow().date().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+void BotLogger::initDay()
+{
+    const QDate date = m_clock.localNow().date();
+    m_day = date.toString(QStringLiteral("yyyy-MM-dd"));
+    m_dayDir = m_baseDir + QStringLiteral("/logs/") + date.toString(QStringLiteral("yyyy")) +
+               QLatin1Char('/') + date.toString(QStringLiteral("yyyy-MM")) + QLatin1Char('/') +
+               m_day + QLatin1Char('/');
+    for (int channel = 0; channel < ChannelCount; ++channel)
+        m_fileNames[channel] = m_day + QLatin1String(kSuffixes[channel]);
+
+    QDir dir(m_dayDir);
+    if (!dir.exists())
+        dir.mkpath(QStringLiteral("."));
+
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        QFile &file = m_files[channel];
+        file.close();
+        file.setFileName(m_dayDir + m_fileNames[channel]);
+        if (keptOpen(channel))
+            file.open(kAppend);
+    }
+}
+
+void BotLogger::log(const QString &message, const QString &type)
+{
+    const int channel = channelOf(type);
+    if (channel < 0 || (keptOpen(channel) && !m_files[channel].isOpen()))
+        return;
+    if (m_day != dayText())
+        initDay();
+
+    QFile &file = m_files[channel];
+    if (!file.isOpen() && !file.open(kAppend))
+        return;
+    const QString stamp = m_clock.localNow().toString(QStringLiteral("[yyyy-MM-dd HH:mm:ss]"));
+    file.write((stamp + QLatin1Char(' ') + message + QLatin1Char('\n')).toUtf8());
+    file.flush();
+    if (!keptOpen(channel))
+        file.close();
+}

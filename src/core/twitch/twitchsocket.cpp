@@ -1,0 +1,6 @@
+#include "twitchsocket.h"
+
+TwitchSocket::TwitchSocket(QObject *parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,100 @@
+#include "fakes/tempdatadir.h"
+#include "shell/botconfig.h"
+
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+class TestBotConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartCreatesDirectoryOnly()
+    {
+        TempDataDir dir;
+        BotConfig config(dir.path());
+        QVERIFY(QFileInfo(dir.file("config")).isDir());
+        QVERIFY(!QFile::exists(dir.file("config/settings.json")));
+        QCOMPARE(config.get(), QString());
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("cyrillic") << QStringLiteral("{\"a\":\"Пауза оповещений ёЁ\"}")
+                                  << QStringLiteral("{\"a\":\"Пауза оповещений ёЁ\"}");
+        QTest::newRow("blank lines around") << QStringLiteral("\n\n  {\"x\":1}  \n\n")
+                                            << QStringLiteral("{\"x\":1}");
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("only white space") << QStringLiteral(" \n\t ") << QString();
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, read);
+        TempDataDir dir;
+        BotConfig config(dir.path());
+        config.set(stored);
+        QCOMPARE(config.get(), read);
+        // Stored exactly as given: the trimming happens on read only.
+        QCOMPARE(dir.read("config/settings.json"), stored.toUtf8());
+    }
+
+    void handEditSeenByNextGet()
+    {
+        TempDataDir dir;
+        BotConfig config(dir.path());
+        config.set(QStringLiteral("old"));
+        dir.write("config/settings.json", "edited by hand\n");
+        QCOMPARE(config.get(), QStringLiteral("edited by hand"));
+    }
+
+    // A write that fails half way (here: the file size limit, which binds root too) must
+    // leave the previous settings whole.
+    void failedWriteKeepsPreviousContent()
+    {
+        TempDataDir dir;
+        BotConfig config(dir.path());
+        config.set(QStringLiteral("{\"keep\":\"me\"}"));
+
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit oldLimit{};
+        getrlimit(RLIMIT_FSIZE, &oldLimit);
+        rlimit small = oldLimit;
+        small.rlim_cur = 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        config.set(QString(64 * 1024, QLatin1Char('x')));
+        setrlimit(RLIMIT_FSIZE, &oldLimit);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(config.get(), QStringLiteral("{\"keep\":\"me\"}"));
+    }
+
+    void readOnlyDirectoryKeepsPreviousContent()
+    {
+        if (geteuid() == 0)
+            QSKIP("root ignores directory permissions");
+        TempDataDir dir;
+        BotConfig config(dir.path());
+        config.set(QStringLiteral("before"));
+        QFile::setPermissions(dir.file("config"), QFile::ReadOwner | QFile::ExeOwner);
+        config.set(QStringLiteral("after"));
+        QFile::setPermissions(dir.file("config"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(config.get(), QStringLiteral("before"));
+    }
+
+    void uncreatableDirectoryIsSilent()
+    {
+        TempDataDir dir;
+        dir.write("blocked", "a file where the data directory should be");
+        BotConfig config(dir.file("blocked"));
+        config.set(QStringLiteral("lost"));
+        QCOMPARE(config.get(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBotConfig)
+#include "tst_botconfig.moc"

@@ -1,0 +1,66 @@
+#include "buildconfig.h"
+#include "fakes/tempdatadir.h"
+#include "net/endpoints.h"
+
+#include <QtTest>
+
+class TestEndpoints : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultsWithoutFile()
+    {
+        TempDataDir dir;
+        const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
+        QCOMPARE(endpoints.twitchChatHost, QStringLiteral("irc.chat.twitch.tv"));
+        QCOMPARE(endpoints.goodgameChat.scheme(), QStringLiteral("ws"));
+        QCOMPARE(endpoints.goodgameChat.port(), 8081);
+        QCOMPARE(endpoints.goodgameChat.path(), QStringLiteral("/chat/websocket"));
+        QCOMPARE(endpoints.relayFollowers,
+                 QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
+        QCOMPARE(endpoints.relaySpeech, QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")));
+    }
+
+    void overrides_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("chatHost");
+        QTest::addColumn<QUrl>("speech");
+
+        const QString host = QStringLiteral("irc.chat.twitch.tv");
+        const QUrl speech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts"));
+        const QUrl local(QStringLiteral("ws://127.0.0.1:9/tts"));
+        QTest::newRow("two keys") << QByteArray("{\"twitchChatHost\":\"127.0.0.1\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
+                                  << QString() << "127.0.0.1" << local;
+        QTest::newRow("not json") << QByteArray("twitchChatHost=x") << "endpoints.json: .*ignored" << host << speech;
+        QTest::newRow("array") << QByteArray("[1,2]") << "not an object, ignored" << host << speech;
+        QTest::newRow("number value") << QByteArray("{\"relaySpeech\":8082,\"twitchChatHost\":\"h\"}")
+                                      << "\"relaySpeech\" is not an address" << "h" << speech;
+        QTest::newRow("no host") << QByteArray("{\"relaySpeech\":\"tts\"}")
+                                 << "\"relaySpeech\" is not an address" << host << speech;
+        QTest::newRow("empty host") << QByteArray("{\"twitchChatHost\":\"  \"}")
+                                    << "\"twitchChatHost\" is not a host name" << host << speech;
+        QTest::newRow("unknown key") << QByteArray("{\"relay\":\"ws://x:1/\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
+                                     << "unknown key \"relay\"" << host << local;
+    }
+
+    void overrides()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, warning);
+        QFETCH(QString, chatHost);
+        QFETCH(QUrl, speech);
+        TempDataDir dir;
+        dir.write("config/endpoints.json", file);
+        if (!warning.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+
+        const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
+        QCOMPARE(endpoints.twitchChatHost, chatHost);
+        QCOMPARE(endpoints.relaySpeech, speech);
+        QCOMPARE(endpoints.ffzApi, Endpoints().ffzApi);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndpoints)
+#include "tst_endpoints.moc"

@@ -1,0 +1,5 @@
+import QtQuick 2.14
+
+Item {
+    width: 10 +
+}
