@@ -1,6 +1,10 @@
 #pragma once
 
+#include "alerts/alerts.h"
+#include "chat/chat.h"
 #include "net/endpoints.h"
+#include "settings/utils.h"
+#include "webviewpage.h"
 
 class BotConfig;
 class BotLogger;
@@ -14,13 +18,14 @@ public:
 
     void registerForQml();
 
-    const Endpoints &endpoints() const { return m_endpoints; }
+    WebViewPage &chatView() { return m_chatView; }
+    WebViewPage &alertView() { return m_alertView; }
 
 private:
-    template <typename Module> static void registerModule(const char *name, Module &module);
-
-    BotLogger &m_logger;
-    BotConfig &m_config;
-    SpeechFile &m_speech;
     Endpoints m_endpoints;
+    WebViewPage m_chatView;
+    WebViewPage m_alertView;
+    Utils m_utils;
+    Alerts m_alerts;
+    Chat m_chat;
 };

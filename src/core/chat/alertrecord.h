@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// One queued alert: what to play, and what to say.
+struct AlertRecord {
+    QString service;
+    QString type;
+    std::optional<int> level;
+    std::optional<QString> text;
+    std::optional<QString> speech;
+    std::optional<QString> mail; // a null string stands for an explicit "no voice message"
+};

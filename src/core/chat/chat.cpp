@@ -1,0 +1,242 @@
+#include "chat.h"
+
+#include "alerts/alerts.h"
+#include "chat/markup.h"
+#include "chat/page.h"
+#include "common/js.h"
+#include "settings/utils.h"
+#include "shell/botlogger.h"
+
+#include <QDebug>
+#include <QRegularExpression>
+
+namespace {
+QString attr(const QString &value)
+{
+    return escapeMarkup(value, MarkupContext::Attribute);
+}
+
+QString upperFirst(const QString &text)
+{
+    return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
+}
+
+// The flags of one build; wrappers never span two lines.
+struct LineState {
+    BuiltMessage result;
+    bool seenImage = false;
+    bool firstText = true;
+    bool firstBadge = true;
+    bool inHighlighted = false;
+    bool inAddressed = false;
+    bool nickOpen = false;
+    bool premiumOpen = false;
+};
+
+void appendImage(LineState &line, const MessagePart &part)
+{
+    const bool badge = part.classes.contains(QStringLiteral("badge"));
+    line.result.html += QStringLiteral("<img src=\"") + attr(part.url) +
+                        QStringLiteral("\" class=\"") + attr(part.classes.join(QLatin1Char(' '))) +
+                        QStringLiteral("\" title=\"") + attr(part.title.value_or(QString())) +
+                        QStringLiteral("\">");
+    if (badge) {
+        line.result.html += QLatin1Char(' ');
+        if (line.firstBadge) {
+            line.firstBadge = false;
+            line.result.text +=
+                QLatin1Char('[') + upperFirst(part.title.value_or(QString())) + QStringLiteral("] ");
+        }
+    } else {
+        line.result.text += part.original;
+    }
+    line.seenImage = true;
+}
+
+// Opens or closes the highlighted/addressed wrapper and returns the remaining classes.
+QStringList applyWrapperMarkers(LineState &line, QStringList classes)
+{
+    static const QString highlighted = QStringLiteral("highlighted");
+    static const QString addressed = QStringLiteral("addressed");
+    if (classes.contains(highlighted)) {
+        if (!line.inHighlighted) {
+            line.inHighlighted = true;
+            line.result.html += QStringLiteral("<div class=\"highlighted\">");
+        }
+        classes.removeOne(highlighted);
+    } else if (classes.contains(addressed)) {
+        if (!line.inAddressed) {
+            line.inAddressed = true;
+            line.result.html += QStringLiteral("<div class=\"addressed\">");
+        }
+        classes.removeOne(addressed);
+    } else if (line.inAddressed) {
+        line.inAddressed = false;
+        line.result.html += QStringLiteral("</div>");
+    } else if (line.inHighlighted) {
+        line.inHighlighted = false;
+        line.result.html += QStringLiteral("</div>");
+    }
+    return classes;
+}
+
+QString styleAttribute(const MessagePart &part)
+{
+    QString declarations;
+    if (!part.color.isEmpty())
+        declarations += QStringLiteral("color:") + cssValue(part.color) + QLatin1Char(';');
+    if (!part.style.isEmpty()) {
+        const bool italic = part.style == QLatin1String("italic");
+        declarations += QStringLiteral("font-") +
+                        (italic ? QStringLiteral("style") : QStringLiteral("weight")) +
+                        QLatin1Char(':') + cssValue(part.style) + QLatin1Char(';');
+    }
+    return declarations.isEmpty() ? QString()
+                                  : QStringLiteral(" style=\"") + attr(declarations) +
+                                        QLatin1Char('"');
+}
+
+QString titleAttribute(LineState &line, const MessagePart &part)
+{
+    if (!line.seenImage)
+        return {};
+    QString title;
+    const QString own = part.title.value_or(QString());
+    if (!own.isEmpty())
+        title = QStringLiteral(" title=\"") + attr(own) + QLatin1Char('"');
+    else if (line.firstText)
+        title = QStringLiteral(" title=\"Ник: ") + attr(part.text) + QLatin1Char('"');
+    line.firstText = false;
+    return title;
+}
+
+void appendText(LineState &line, const MessagePart &part)
+{
+    if (part.msg_id) {
+        line.result.html += QStringLiteral("<span class=\"nick ") + attr(*part.msg_id) +
+                            QStringLiteral("\">");
+        line.nickOpen = true;
+    }
+    if (!part.premium.isEmpty()) {
+        line.result.html += QStringLiteral("<span class=\"premium-icon-") + attr(part.premium) +
+                            QStringLiteral("\">");
+        line.premiumOpen = true;
+    }
+    QString classAttribute;
+    if (!part.classes.isEmpty()) {
+        const QStringList classes = applyWrapperMarkers(line, part.classes);
+        if (!classes.isEmpty())
+            classAttribute =
+                QStringLiteral(" class=\"") + attr(classes.join(QLatin1Char(' '))) + QLatin1Char('"');
+    }
+    const QString styles = styleAttribute(part);
+    const QString title = titleAttribute(line, part);
+    line.result.html += QStringLiteral("<span") + classAttribute + styles + title +
+                        QLatin1Char('>') + escapeMarkup(part.text, MarkupContext::Text) +
+                        QStringLiteral("</span>");
+    line.result.text += part.text;
+}
+
+void finishLine(LineState &line)
+{
+    static const QRegularExpression spaces(QStringLiteral(" {2,}"));
+    if (line.inAddressed || line.inHighlighted)
+        line.result.html += QStringLiteral("</div>");
+    if (line.result.html.isEmpty())
+        return;
+    line.result.html = line.result.html.trimmed();
+    line.result.text = line.result.text.trimmed().replace(spaces, QStringLiteral(" "));
+    if (line.premiumOpen)
+        line.result.html += QStringLiteral("</span>");
+    if (line.nickOpen)
+        line.result.html += QStringLiteral("</span>");
+    if (Chat::DEBUG_MODE)
+        qDebug().noquote() << "BUILDED: " + line.result.html;
+}
+
+// The speech drops the first word: the service label of the first badge.
+QString speechText(const QString &plain)
+{
+    QStringList words = plain.split(QLatin1Char(' '));
+    words.removeFirst();
+    return words.join(QLatin1Char(' '));
+}
+} // namespace
+
+Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, const Utils &utils)
+    : m_chatView(chatView)
+    , m_alertView(alertView)
+    , m_logger(logger)
+    , m_alerts(alerts)
+    , m_utils(utils)
+{
+}
+
+BuiltMessage Chat::buildHTML(MessageParts message)
+{
+    LineState line;
+    for (const MessagePart &part : message) {
+        if (part.type == QLatin1String("image"))
+            appendImage(line, part);
+        else if (part.type == QLatin1String("text"))
+            appendText(line, part);
+    }
+    finishLine(line);
+    return line.result;
+}
+
+QString Chat::plural(qint64 number, const QString &one, const QString &few, const QString &lot)
+{
+    const QString digits = QString::number(number);
+    const QChar last = digits.back();
+    const bool teen = number > 10 && number < 20;
+    QString form = lot;
+    if (!teen && last == QLatin1Char('1'))
+        form = one;
+    else if (!teen && QStringLiteral("234").contains(last))
+        form = few;
+    return digits + QLatin1Char(' ') + form;
+}
+
+QString Chat::addMessageCall(const QString &html, bool alertFrame)
+{
+    QString encoded = encodeURIComponent(html).replace(QLatin1Char('\''),
+                                                       QStringLiteral("#apostrophe#"));
+    if (alertFrame)
+        encoded = QStringLiteral("<div class=\"alert\">") + encoded + QStringLiteral("</div>");
+    return Page::call(QStringLiteral("addMessage"), QLatin1Char('\'') + encoded + QLatin1Char('\'')) +
+           QLatin1Char(';');
+}
+
+void Chat::showInChat(const MessageParts &message)
+{
+    const BuiltMessage built = buildHTML(message);
+    if (built.html.isEmpty())
+        return;
+    if (DEBUG_MODE)
+        qDebug().noquote() << "Chat: " + built.html;
+    m_chatView.run(addMessageCall(built.html, false));
+    m_logger.log(built.text, QStringLiteral("chat"));
+}
+
+void Chat::showInAlerts(const AlertMessage &message)
+{
+    const BuiltMessage built = buildHTML(message.items);
+    if (built.html.isEmpty())
+        return;
+    if (DEBUG_MODE)
+        qDebug().noquote() << "Alert: " + built.html;
+    m_alertView.run(addMessageCall(built.html, false));
+    m_logger.log(built.text, QStringLiteral("event"));
+    m_chatView.run(addMessageCall(built.html, true));
+    m_logger.log(built.text, QStringLiteral("chat"));
+
+    if (!message.service || !message.type)
+        return;
+    AlertRecord record{*message.service, *message.type, message.level, {}, message.speech,
+                       message.mail};
+    const Json &voice = jsonAt(m_utils.currentSettings(), {"alerts", "voice"});
+    if (message.voice && !voice.is_null() && voice != Json(""))
+        record.text = speechText(built.text);
+    m_alerts.QUEUE().append(record);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "chat/messagepart.h"
+
+#include <QObject>
+
+class Alerts;
+class BotLogger;
+class Page;
+class Utils;
+
+// Renders message parts to HTML and plain text and delivers the line to the pages, the logs
+// and the alert queue.
+class Chat : public QObject {
+    Q_OBJECT
+public:
+    static constexpr bool DEBUG_MODE = false;
+
+    Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, const Utils &utils);
+
+    // The parts are taken by value: removing the wrapper markers never touches the caller's.
+    static BuiltMessage buildHTML(MessageParts message);
+    static QString plural(qint64 number, const QString &one, const QString &few,
+                          const QString &lot);
+    // The script that hands HTML to a page's addMessage, framed as an alert or not.
+    static QString addMessageCall(const QString &html, bool alertFrame);
+
+    void showInChat(const MessageParts &message);
+    void showInAlerts(const AlertMessage &message);
+
+private:
+    Page &m_chatView;
+    Page &m_alertView;
+    BotLogger &m_logger;
+    Alerts &m_alerts;
+    const Utils &m_utils;
+};

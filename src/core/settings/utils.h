@@ -1,0 +1,51 @@
+#pragma once
+
+#include "common/json.h"
+
+#include <QObject>
+
+class BotConfig;
+class BotLogger;
+class Page;
+struct Endpoints;
+
+// A colour as the colour dialogs give it: components from 0 to 1.
+struct Rgb {
+    qreal red = 0;
+    qreal green = 0;
+    qreal blue = 0;
+};
+
+// The user's settings record, its persistence, and the small helpers other modules share.
+class Utils : public QObject {
+    Q_OBJECT
+public:
+    Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints);
+
+    inline static const QString SERVICES_TITLE = QStringLiteral("Сервисы");
+    inline static const QString VIEW_TITLE = QStringLiteral("Вид");
+    inline static const QString CHAT_TITLE = QStringLiteral("Чат");
+    inline static const QString EVENTS_TITLE = QStringLiteral("События");
+    inline static const QString ALERTS_TITLE = QStringLiteral("Алерты");
+    inline static const QString START_LABEL = QStringLiteral("Зайти");
+    inline static const QString STOP_LABEL = QStringLiteral("Выйти");
+    inline static const QString TWITCH_DEFAULT_PORT = QStringLiteral("6667");
+    QString twitchDefaultHost() const { return m_twitchDefaultHost; }
+
+    Json defaultSettings() const;
+    const Json &currentSettings() const { return m_currentSettings; }
+
+    void loadConfig();
+    static void defineValues(const Json &source, Json &target);
+
+    static QString convertToCSS(const Rgb &clr);
+    QString buildCustomCSS() const;
+    bool isAddressedText(const QString &text) const;
+    static void runInWeb(Page &webView, const QString &methodName, const QString &methodData);
+
+private:
+    BotConfig &m_config;
+    BotLogger &m_logger;
+    QString m_twitchDefaultHost;
+    Json m_currentSettings = Json::object();
+};

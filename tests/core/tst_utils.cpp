@@ -1,0 +1,204 @@
+#include "chat/page.h"
+#include "common/js.h"
+#include "fakes/manualclock.h"
+#include "fakes/recordingpage.h"
+#include "fakes/tempdatadir.h"
+#include "net/endpoints.h"
+#include "settings/utils.h"
+#include "shell/botconfig.h"
+#include "shell/botlogger.h"
+
+#include <QColor>
+#include <QtTest>
+
+namespace {
+QByteArray fixture(const char *name)
+{
+    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Rgb rgb(const QColor &color)
+{
+    return {color.redF(), color.greenF(), color.blueF()};
+}
+} // namespace
+
+struct UtilsRig {
+    TempDataDir dir;
+    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
+    BotLogger logger{dir.path(), clock};
+    BotConfig config{dir.path()};
+    Utils utils{config, logger, Endpoints()};
+
+    explicit UtilsRig(const QString &stored)
+    {
+        config.set(stored);
+        utils.loadConfig();
+    }
+
+    QString settings() const { return qstr(utils.currentSettings().dump()); }
+};
+
+class TestUtils : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultsInStoredKeyOrder()
+    {
+        UtilsRig rig("");
+        QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
+        QCOMPARE(qstr(rig.utils.defaultSettings().dump()).toUtf8(), fixture("default-settings.json"));
+    }
+
+    void loadFillsMissingKeys_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("only the volume") << "{\"alerts\":{\"volume\":0.3}}" << "/alerts/volume" << "0.3";
+        QTest::newRow("sound slots added whole") << "{\"alerts\":{\"volume\":0.3}}" << "/alerts/twitch" << fixtureValue("/alerts/twitch");
+        QTest::newRow("stored words kept as they are") << "{\"view\":{\"addressed\":{\"words\":[\"nick\"]}}}" << "/view/addressed/words" << "[\"nick\"]";
+        QTest::newRow("unknown keys kept") << "{\"extra\":{\"a\":1}}" << "/extra" << "{\"a\":1}";
+        QTest::newRow("present values not validated") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}" << "/view/chat/size" << "\"20\"";
+        QTest::newRow("null leaf kept") << "{\"alerts\":{\"voice\":null}}" << "/alerts/voice" << "null";
+        QTest::newRow("string where a record belongs") << "{\"view\":\"big\"}" << "/view" << fixtureValue("/view");
+        QTest::newRow("record where a list belongs") << "{\"view\":{\"addressed\":{\"words\":{\"a\":1}}}}" << "/view/addressed/words" << "[]";
+    }
+
+    void loadFillsMissingKeys()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, path);
+        QFETCH(QString, value);
+        UtilsRig rig(stored);
+        const Json pointer = rig.utils.currentSettings().at(Json::json_pointer(stdstr(path)));
+        QCOMPARE(qstr(pointer.dump()), value);
+        QCOMPARE(qstr(rig.utils.currentSettings().at("services").dump()), fixtureValue("/services"));
+    }
+
+    void brokenFileFallsBackAndKeepsTheText_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("not json") << "{\"alerts\":";
+        QTest::newRow("not a record") << "[1,2]";
+        QTest::newRow("a number") << "42";
+    }
+
+    void brokenFileFallsBackAndKeepsTheText()
+    {
+        QFETCH(QString, stored);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
+        UtilsRig rig(stored);
+        QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
+        const QByteArray error = rig.dir.read("logs/2024/2024-05/2024-05-01/2024-05-01.error.log");
+        QVERIFY2(error.endsWith(stored.toUtf8() + "\n"), error.constData());
+        // Nothing is written back until the user changes something.
+        QCOMPARE(rig.config.get(), stored);
+    }
+
+    void convertToCSS_data()
+    {
+        QTest::addColumn<double>("red");
+        QTest::addColumn<double>("green");
+        QTest::addColumn<double>("blue");
+        QTest::addColumn<QString>("css");
+        QTest::newRow("red") << 1.0 << 0.0 << 0.0 << "#ff0000";
+        QTest::newRow("white") << 1.0 << 1.0 << 1.0 << "#ffffff";
+        QTest::newRow("thirds") << 0.2 << 0.4 << 0.6 << "#336699";
+        QTest::newRow("half") << 0.5 << 0.5 << 0.5 << "#7f7f7f";
+    }
+
+    void convertToCSS()
+    {
+        QFETCH(double, red);
+        QFETCH(double, green);
+        QFETCH(double, blue);
+        QFETCH(QString, css);
+        QCOMPARE(Utils::convertToCSS({red, green, blue}), css);
+    }
+
+    void convertToCSSRoundTripsEveryByte()
+    {
+        for (int value = 0; value < 256; ++value) {
+            const QString text = QStringLiteral("#%1%2%3")
+                                     .arg(value, 2, 16, QLatin1Char('0'))
+                                     .arg(255 - value, 2, 16, QLatin1Char('0'))
+                                     .arg(value / 2, 2, 16, QLatin1Char('0'));
+            QCOMPARE(Utils::convertToCSS(rgb(QColor(text))), text);
+        }
+    }
+
+    void buildCustomCSS()
+    {
+        UtilsRig rig("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#112233\"}}}}");
+        const QString css = rig.utils.buildCustomCSS();
+        QCOMPARE(QUrl::fromPercentEncoding(css.toUtf8()),
+                 QStringLiteral("li div.addressed { background-color: #112233; color: #303030; "
+                                "display: inline; padding: 1px 3px 3px; }"));
+        QCOMPARE(css, encodeURIComponent(QUrl::fromPercentEncoding(css.toUtf8())));
+    }
+
+    void isAddressedText_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("addressed");
+        QTest::newRow("marks around the word") << "[\"nick\"]" << "Hello, @Nick!" << true;
+        QTest::newRow("comma after mention") << "[\"streamer\"]" << "@Streamer, hi" << true;
+        QTest::newRow("longer word") << "[\"nick\"]" << "nickname" << false;
+        QTest::newRow("empty word never matches") << "[\"\",\"nick\"]" << "a  b" << false;
+        QTest::newRow("dash inside") << "[\"ab\"]" << "a-b" << true;
+        QTest::newRow("word with a mark never matches") << "[\"a.b\"]" << "a.b" << false;
+        QTest::newRow("tab is not a separator") << "[\"nick\"]" << "hi\tnick" << false;
+        QTest::newRow("cyrillic") << "[\"вася\"]" << "Привет, Вася!" << true;
+        QTest::newRow("no words") << "[]" << "nick" << false;
+    }
+
+    void isAddressedText()
+    {
+        QFETCH(QString, words);
+        QFETCH(QString, text);
+        QFETCH(bool, addressed);
+        UtilsRig rig("{\"view\":{\"addressed\":{\"words\":" + words + "}}}");
+        QCOMPARE(rig.utils.isAddressedText(text), addressed);
+    }
+
+    void runInWeb()
+    {
+        RecordingPage page;
+        Utils::runInWeb(page, "setFontSize", "'16'");
+        QCOMPARE(page.scripts, QStringList{"('undefined' !== typeof Kestro) && Kestro.setFontSize('16')"});
+    }
+
+    void jsStringOfSettingsValues_data()
+    {
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("string") << "\"a\"" << "a";
+        QTest::newRow("integer") << "16" << "16";
+        QTest::newRow("fraction") << "0.75" << "0.75";
+        QTest::newRow("short fraction") << "0.3" << "0.3";
+        QTest::newRow("boolean") << "true" << "true";
+        QTest::newRow("null") << "null" << "null";
+        QTest::newRow("array") << "[1,\"b\",null]" << "1,b,";
+        QTest::newRow("record") << "{\"a\":1}" << "[object Object]";
+    }
+
+    void jsStringOfSettingsValues()
+    {
+        QFETCH(QString, json);
+        QFETCH(QString, text);
+        QCOMPARE(jsString(parseJson(json)), text);
+    }
+
+private:
+    static QString fixtureValue(const char *path)
+    {
+        return qstr(Json::parse(fixture("default-settings.json").toStdString())
+                        .at(Json::json_pointer(path))
+                        .dump());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUtils)
+#include "tst_utils.moc"
