@@ -1,0 +1,67 @@
+#pragma once
+
+#include "chat/page.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
+
+// Records every address a page asks for and lets only the program's own resources through,
+// so page tests never leave the machine and can tell what a page tried to fetch.
+class RequestRecorder final : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        requested << info.requestUrl();
+        if (info.requestUrl().scheme() != QLatin1String("qrc"))
+            info.block(true);
+    }
+    QList<QUrl> requested;
+};
+
+// One of the program's pages in a real web view, driven like the window drives it.
+class WebPageHost final : public Page {
+public:
+    explicit WebPageHost(const QUrl &url, QSize size = QSize(440, 400))
+    {
+        m_profile.setUrlRequestInterceptor(&recorder);
+        m_page = new QWebEnginePage(&m_profile, &view);
+        view.setPage(m_page);
+        view.resize(size);
+        view.show();
+        QSignalSpy loaded(m_page, &QWebEnginePage::loadFinished);
+        view.load(url);
+        loaded.wait(30000);
+    }
+
+    void run(const QString &script) override { m_page->runJavaScript(script); }
+
+    // Runs a script and waits for its value; scripts run in order, so earlier calls are done.
+    QVariant eval(const QString &script)
+    {
+        QVariant result;
+        QEventLoop loop;
+        m_page->runJavaScript(script, [&](const QVariant &value) {
+            result = value;
+            loop.quit();
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        return result;
+    }
+
+    // Declared in this order so the view and its page go before the profile they use.
+    RequestRecorder recorder;
+
+private:
+    QWebEngineProfile m_profile;
+
+public:
+    QWebEngineView view;
+
+private:
+    QWebEnginePage *m_page = nullptr;
+};

@@ -1,0 +1,226 @@
+// The page object of the chat and events pages. The program reaches it only through
+// short calls of the form "Kestro.operation(arguments)".
+"use strict";
+
+var STEP_DX = 1.5;
+
+var Kestro = {
+    autoscroll: true,
+    $body: null,
+    $font: null,
+    $list: null,
+    lastAnimation: "",
+    showBubbles: false,
+    nextDx: -1 * STEP_DX,
+
+    hasList: function () {
+        return this.$list !== null;
+    },
+
+    addMessage: function (html) {
+        if (!this.hasList())
+            return;
+        var decoded = decodeURIComponent(html.replace(/#apostrophe#/g, "'"));
+        var item = document.createElement("li");
+        item.innerHTML = decoded.replace(/<script[^>]*>/g, "");
+        this.$list.appendChild(item);
+        if (this.autoscroll)
+            this.scrollList(this.$list);
+    },
+
+    scrollList: function (list, behavior_mode) {
+        var behavior = behavior_mode || "smooth";
+        setTimeout(function () {
+            window.scrollTo({ top: list.offsetHeight, left: 0, behavior: behavior });
+        }, 100);
+    },
+
+    setCustomCSS: function (css) {
+        var style = document.head.querySelector("style#custom");
+        if (!style) {
+            style = document.createElement("style");
+            style.id = "custom";
+            document.head.appendChild(style);
+        }
+        style.textContent = "";
+        style.textContent = decodeURIComponent(css);
+    },
+
+    setColor: function (color) {
+        if (this.$body)
+            this.$body.style.color = color;
+    },
+
+    setBGColor: function (color) {
+        if (this.$body)
+            this.$body.style.backgroundColor = color;
+    },
+
+    setFontFamily: function (font) {
+        if (!this.$font)
+            return;
+        var self = this;
+        this.$font.href = "https://fonts.googleapis.com/css?family=" +
+            String(font.name).replace(/\s/g, "+") + "&display=swap";
+        this.$body.style.fontFamily = "'" + font.name + "', " + font.type;
+        setTimeout(function () {
+            self.scrollList(self.$list, "auto");
+        }, 500);
+    },
+
+    setFontSize: function (size) {
+        if (this.$body)
+            this.$body.style.fontSize = size + "px";
+    },
+
+    setAnimation: function (name) {
+        if (!this.hasList())
+            return;
+        if (this.lastAnimation)
+            this.$list.classList.remove(this.lastAnimation);
+        this.lastAnimation = name;
+        if (name)
+            this.$list.classList.add(name);
+    },
+
+    turnPause: function (mode) {
+        var bar = document.querySelector(".alerts-pause");
+        if (bar)
+            bar.classList.toggle("hidden", !mode);
+    },
+
+    // The list items holding an element with this class, in document order, once each.
+    itemsWith: function (className) {
+        var items = [];
+        if (!this.hasList() || !className)
+            return items;
+        var found = this.$list.getElementsByClassName(className);
+        for (var i = 0; i < found.length; ++i) {
+            var item = found[i].closest("li");
+            if (item && items.indexOf(item) < 0)
+                items.push(item);
+        }
+        return items;
+    },
+
+    strike: function (item) {
+        item.style.textDecoration = "line-through";
+        item.style.color = "#888";
+    },
+
+    strikeMessage: function (messageClass) {
+        var items = this.itemsWith(messageClass);
+        if (items.length)
+            this.strike(items[items.length - 1]);
+    },
+
+    strikeMessages: function (userClass) {
+        this.itemsWith(userClass).forEach(this.strike);
+    },
+
+    removeMessage: function (messageClass) {
+        var items = this.itemsWith(messageClass);
+        if (items.length)
+            items[items.length - 1].remove();
+    },
+
+    removeMessages: function (userClass) {
+        this.itemsWith(userClass).forEach(function (item) {
+            item.remove();
+        });
+    },
+
+    toggleBubbles: function (value) {
+        this.showBubbles = !!value;
+    },
+
+    getDx: function () {
+        var dx = this.nextDx;
+        this.nextDx += STEP_DX;
+        if (this.nextDx > STEP_DX)
+            this.nextDx = -STEP_DX;
+        return dx;
+    },
+
+    addBubbles: function () {
+        if (!this.showBubbles || !this.hasList())
+            return;
+        var item = this.$list.lastElementChild;
+        if (!item || item.classList.contains("was-bubbled"))
+            return;
+        item.classList.add("was-bubbled");
+        var emotes = item.querySelectorAll("img.emote");
+        if (!emotes.length)
+            return;
+        var k = Math.round(Math.random() * (emotes.length - 1));
+        var bubble = emotes[k].cloneNode(true);
+        bubble.classList.add("bubble");
+        bubble.style.bottom = (window.innerHeight - this.$body.offsetHeight) + "px";
+        bubble.dataset.dx = this.getDx();
+        bubble.dataset.steps = 40;
+        this.$body.appendChild(bubble);
+    },
+
+    moveBubbles: function () {
+        var bubbles = document.querySelectorAll("img.emote.bubble");
+        for (var i = 0; i < bubbles.length; ++i)
+            this.moveBubble(bubbles[i]);
+    },
+
+    moveBubble: function (bubble) {
+        var computed = window.getComputedStyle(bubble);
+        var opacity = parseFloat(computed.opacity);
+        var steps = parseInt(bubble.dataset.steps, 10);
+        if (steps > 0)
+            bubble.dataset.steps = steps - 1;
+        else
+            opacity -= 0.01;
+        if (opacity <= 0.1) {
+            bubble.remove();
+            return;
+        }
+        var left = parseInt(computed.left, 10) + (Math.random() - 0.5) * 3 +
+            parseInt(bubble.dataset.dx, 10);
+        var bottom = parseInt(computed.bottom, 10) + 3;
+        bubble.style.left = Math.round(left) + "px";
+        bubble.style.bottom = Math.round(bottom) + "px";
+        bubble.style.opacity = opacity;
+    },
+
+    toggleAutoscroll: function () {
+        var bar = document.querySelector(".no-autoscroll");
+        if (!bar)
+            return;
+        this.autoscroll = !this.autoscroll;
+        bar.classList.toggle("hidden", this.autoscroll);
+        if (this.autoscroll)
+            this.scrollList(this.$list, "auto");
+    },
+
+    ready: function () {
+        var icons = document.createElement("link");
+        icons.rel = "stylesheet";
+        icons.type = "text/css";
+        icons.href = "https://static.goodgame.ru/css/compiled/channels_icons.css?" + Date.now();
+        document.head.appendChild(icons);
+
+        this.$body = document.body;
+        this.$font = document.getElementById("font");
+        this.$list = document.querySelector(".message-list");
+
+        var self = this;
+        if (this.$list) {
+            this.$list.addEventListener("dblclick", function () {
+                self.toggleAutoscroll();
+            });
+        }
+        setInterval(function () {
+            self.addBubbles();
+            self.moveBubbles();
+        }, 100);
+    }
+};
+
+document.addEventListener("DOMContentLoaded", function () {
+    Kestro.ready();
+});
