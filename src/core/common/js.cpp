@@ -53,3 +53,35 @@ QString jsString(const Json &value)
         return QStringLiteral("undefined");
     }
 }
+
+std::optional<qint64> parseInt(QStringView text)
+{
+    constexpr qint64 limit = qint64(1) << 53;
+    int i = 0;
+    while (i < text.size() && text.at(i).isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+')))
+        negative = text.at(i++) == QLatin1Char('-');
+    const int first = i;
+    qint64 value = 0;
+    for (; i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 0x80; ++i)
+        value = std::min(limit, value * 10 + (text.at(i).unicode() - '0'));
+    if (i == first)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+QString jsQuote(const QString &text)
+{
+    QString result = QStringLiteral("'");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\''))
+            result += QLatin1Char('\\') + QString(c);
+        else if (c.unicode() < 0x20 || c == QChar(0x2028) || c == QChar(0x2029))
+            result += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            result += c;
+    }
+    return result + QLatin1Char('\'');
+}

@@ -3,6 +3,8 @@
 #include "json.h"
 
 #include <QString>
+#include <QStringView>
+#include <optional>
 
 // The few JavaScript semantics the rest of Kestro reproduces exactly.
 
@@ -11,3 +13,10 @@ QString encodeURIComponent(const QString &text);
 
 // String(value) of a JSON value, as a script would write it into text.
 QString jsString(const Json &value);
+
+// parseInt(text, 10): leading white space, a sign and the digits that follow; no value
+// (NaN) when there are no digits. Values beyond ±2^53 saturate.
+std::optional<qint64> parseInt(QStringView text);
+
+// A single-quoted script string literal that reads back as exactly this text.
+QString jsQuote(const QString &text);

@@ -1,0 +1,61 @@
+#include "bttv.h"
+
+#include "net/endpoints.h"
+
+namespace {
+// Every record of a list that has a string code and id.
+void storeRecords(const Json &records, EmoteTable &table)
+{
+    if (!records.is_array())
+        return;
+    for (const Json &record : records) {
+        const Json &code = jsonAt(record, {"code"});
+        const Json &id = jsonAt(record, {"id"});
+        if (code.is_string() && id.is_string())
+            table.insert(qstr(code.get<std::string>()), qstr(id.get<std::string>()));
+    }
+}
+} // namespace
+
+BTTV::BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
+    : m_http(http)
+    , m_logger(logger)
+    , m_endpoints(endpoints)
+{
+}
+
+void BTTV::loadGlobalEmotes()
+{
+    fetchEmoteSet(m_http, m_logger, m_endpoints.bttvApi.resolved(QUrl("/3/cached/emotes/global")),
+                  QStringLiteral("Ошибка BTTV (global)"), false,
+                  [this](const Json &body) { storeRecords(body, m_globalEmotes); });
+}
+
+void BTTV::loadChannelEmotes(qint64 channelID)
+{
+    const QUrl url = m_endpoints.bttvApi.resolved(
+        QUrl(QStringLiteral("/3/cached/users/twitch/") + QString::number(channelID)));
+    fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка BTTV (channel)"), true,
+                  [this](const Json &body) {
+                      storeRecords(jsonAt(body, {"sharedEmotes"}), m_channelEmotes);
+                      storeRecords(jsonAt(body, {"channelEmotes"}), m_channelEmotes);
+                  });
+}
+
+std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const
+{
+    const QString *found = findEmote(m_channelEmotes, m_globalEmotes, word);
+    if (!found)
+        return std::nullopt;
+    QStringList classes{QStringLiteral("emote")};
+    if (offsetEmotes.contains(word))
+        classes << QStringLiteral("with-offset") << word.toLower();
+    return MessagePart::image(buildBTTVEmote(*found, word), classes, QStringLiteral("BTTV: ") + word,
+                              word);
+}
+
+QString BTTV::buildBTTVEmote(const QString &id, const QString &) const
+{
+    return m_endpoints.bttvCdn.toString(QUrl::StripTrailingSlash) + QStringLiteral("/emote/") + id +
+           QStringLiteral("/1x");
+}

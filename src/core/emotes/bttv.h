@@ -1,0 +1,37 @@
+#pragma once
+
+#include "chat/messagepart.h"
+#include "emotes/emoteset.h"
+
+#include <QObject>
+#include <optional>
+
+class BotLogger;
+class Http;
+struct Endpoints;
+
+// BetterTTV emotes of the whole service and of the watched channel.
+class BTTV : public QObject {
+    Q_OBJECT
+public:
+    BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints);
+
+    inline static const QStringList offsetEmotes{QStringLiteral("IceCold"),
+                                                 QStringLiteral("SantaHat"),
+                                                 QStringLiteral("SoSnowy")};
+
+    void loadGlobalEmotes();
+    void loadChannelEmotes(qint64 channelID);
+    std::optional<MessagePart> placeEmotes(const QString &word) const;
+    QString buildBTTVEmote(const QString &id, const QString &code = {}) const;
+
+    const EmoteTable &globalEmotes() const { return m_globalEmotes; }
+    const EmoteTable &channelEmotes() const { return m_channelEmotes; }
+
+private:
+    Http &m_http;
+    BotLogger &m_logger;
+    const Endpoints &m_endpoints;
+    EmoteTable m_globalEmotes;
+    EmoteTable m_channelEmotes;
+};

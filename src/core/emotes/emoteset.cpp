@@ -1,0 +1,38 @@
+#include "emoteset.h"
+
+#include "net/http.h"
+#include "shell/botlogger.h"
+
+#include <QDebug>
+
+const QString *findEmote(const EmoteTable &channel, const EmoteTable &global, const QString &word)
+{
+    for (const EmoteTable *table : {&channel, &global}) {
+        const auto it = table->constFind(word);
+        if (it != table->constEnd())
+            return &*it;
+    }
+    return nullptr;
+}
+
+void fetchEmoteSet(Http &http, BotLogger &logger, const QUrl &url, const QString &label,
+                   bool logErrors, std::function<void(const Json &)> apply)
+{
+    http.get(url, [&logger, label, logErrors, apply = std::move(apply)](const HttpReply &reply) {
+        if (reply.status != 200) {
+            const QString message = label + QStringLiteral(": статус ответа - ") +
+                                    QString::number(reply.status);
+            qWarning().noquote() << message;
+            if (logErrors)
+                logger.log(message, QStringLiteral("error"));
+            return;
+        }
+        const Json body = Json::parse(reply.body.constData(),
+                                      reply.body.constData() + reply.body.size(), nullptr, false);
+        if (body.is_discarded()) {
+            qWarning().noquote() << label + QStringLiteral(": ответ не JSON");
+            return;
+        }
+        apply(body);
+    });
+}

@@ -1,0 +1,57 @@
+#include "ffz.h"
+
+#include "net/endpoints.h"
+
+namespace {
+// Every emoticon of every set, in the answer's order; one without a name or 1× address
+// ends the whole answer, keeping what was stored before it.
+void storeSets(const Json &body, EmoteTable &table)
+{
+    const Json &sets = jsonAt(body, {"sets"});
+    if (!sets.is_object())
+        return;
+    for (const auto &[setName, set] : sets.items()) {
+        const Json &emoticons = jsonAt(set, {"emoticons"});
+        if (!emoticons.is_array())
+            continue;
+        for (const Json &emoticon : emoticons) {
+            const Json &name = jsonAt(emoticon, {"name"});
+            const Json &address = jsonAt(emoticon, {"urls", "1"});
+            if (!name.is_string() || !address.is_string())
+                return;
+            table.insert(qstr(name.get<std::string>()), qstr(address.get<std::string>()));
+        }
+    }
+}
+} // namespace
+
+FFZ::FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints)
+    : m_http(http)
+    , m_logger(logger)
+    , m_endpoints(endpoints)
+{
+}
+
+void FFZ::loadGlobalEmotes()
+{
+    fetchEmoteSet(m_http, m_logger, m_endpoints.ffzApi.resolved(QUrl("/v1/set/global")),
+                  QStringLiteral("Ошибка FFZ (global)"), false,
+                  [this](const Json &body) { storeSets(body, m_globalEmotes); });
+}
+
+void FFZ::loadChannelEmotes(qint64 channelID)
+{
+    const QUrl url =
+        m_endpoints.ffzApi.resolved(QUrl(QStringLiteral("/v1/user/id/") + QString::number(channelID)));
+    fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка FFZ (channel)"), true,
+                  [this](const Json &body) { storeSets(body, m_channelEmotes); });
+}
+
+std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const
+{
+    const QString *found = findEmote(m_channelEmotes, m_globalEmotes, word);
+    if (!found)
+        return std::nullopt;
+    return MessagePart::image(QStringLiteral("https:") + *found, {QStringLiteral("emote")},
+                              QStringLiteral("FFZ: ") + word, word);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <functional>
+
+// The outcome of one request: the HTTP status (0 when none arrived) and the body.
+struct HttpReply {
+    int status = 0;
+    QByteArray body;
+};
+
+// Asynchronous requests whose handler runs once, on completion, on the calling thread.
+class Http : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(const HttpReply &)>;
+
+    // Replies beyond this size are cut off and reported without a status.
+    static constexpr qint64 kMaxBody = 32 * 1024 * 1024;
+
+    explicit Http(QObject *parent = nullptr);
+
+    void get(const QUrl &url, Handler handler);
+    void postForm(const QUrl &url, const QByteArray &body, Handler handler);
+
+private:
+    void watch(QNetworkReply *reply, Handler handler);
+
+    QNetworkAccessManager m_manager;
+};
