@@ -1,5 +1,7 @@
 #include "composition.h"
 
+#include "shell/botlogger.h"
+
 #include <QtQml>
 
 Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech,
@@ -7,8 +9,16 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     : m_endpoints(std::move(endpoints))
     , m_utils(config, logger, m_endpoints)
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
+    , m_bttv(m_http, logger, m_endpoints)
+    , m_ffz(m_http, logger, m_endpoints)
+    , m_followers(m_endpoints.relayFollowers)
+    , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
+                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
 {
     Q_UNUSED(speech)
+    QObject::connect(&m_twitchSocket, &TwitchSocket::failure, &logger,
+                     [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
+    QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
 }
 
 namespace {
@@ -23,4 +33,7 @@ void Composition::registerForQml()
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);
+    registerModule("Twitch", m_twitch);
+    registerModule("BTTV", m_bttv);
+    registerModule("FFZ", m_ffz);
 }

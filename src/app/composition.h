@@ -2,8 +2,15 @@
 
 #include "alerts/alerts.h"
 #include "chat/chat.h"
+#include "chat/chatinput.h"
+#include "emotes/bttv.h"
+#include "emotes/ffz.h"
+#include "net/http.h"
 #include "net/endpoints.h"
 #include "settings/utils.h"
+#include "twitch/followersrelay.h"
+#include "twitch/twitch.h"
+#include "twitch/twitchsocket.h"
 #include "webviewpage.h"
 
 class BotConfig;
@@ -28,4 +35,11 @@ private:
     Utils m_utils;
     Alerts m_alerts;
     Chat m_chat;
+    Http m_http;
+    TwitchSocket m_twitchSocket;
+    BTTV m_bttv;
+    FFZ m_ffz;
+    FollowersRelay m_followers;
+    ChatInput m_chatInput;
+    Twitch m_twitch;
 };

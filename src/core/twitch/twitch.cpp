@@ -1,0 +1,601 @@
+#include "twitch.h"
+
+#include "chat/chat.h"
+#include "chat/chatinput.h"
+#include "chat/page.h"
+#include "common/clock.h"
+#include "common/js.h"
+#include "emotes/bttv.h"
+#include "emotes/ffz.h"
+#include "net/endpoints.h"
+#include "net/http.h"
+#include "settings/utils.h"
+#include "shell/botlogger.h"
+#include "twitch/followersrelay.h"
+#include "twitch/twitchsocket.h"
+
+#include <QDebug>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+const QString kDefaultColor = QStringLiteral("#aaaaaa");
+
+QString tag(const TagMap &tags, const char *name)
+{
+    return tags.value(QLatin1String(name));
+}
+
+bool hasTag(const TagMap &tags, const char *name)
+{
+    return tags.contains(QLatin1String(name));
+}
+
+QString userColor(const TagMap &tags)
+{
+    const QString color = tag(tags, "color");
+    return color.isEmpty() ? kDefaultColor : color;
+}
+
+std::optional<qint64> numberTag(const TagMap &tags, const char *name)
+{
+    return parseInt(tag(tags, name));
+}
+
+// Name and value of "name/value"; a value of "1" when there is no "/" after the first character.
+QPair<QString, QString> splitBadge(const QString &element)
+{
+    const int slash = element.indexOf(QLatin1Char('/'));
+    if (slash > 0)
+        return {element.left(slash), element.mid(slash + 1)};
+    return {element, QStringLiteral("1")};
+}
+
+// UTF-16 offsets of each code point, plus one past the end: Twitch counts code points.
+QVector<int> codePointOffsets(const QString &text)
+{
+    QVector<int> offsets;
+    offsets.reserve(text.size() + 1);
+    for (int i = 0; i < text.size(); ++i) {
+        offsets << i;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    }
+    offsets << text.size();
+    return offsets;
+}
+} // namespace
+
+// One line split the way every handler reads it.
+struct Twitch::Line {
+    QString raw;
+    QStringList parts;
+    QString command;
+    int commandIndex = -1;
+    QString user;
+    TagMap tags;
+
+    QString trailing() const
+    {
+        const QStringList rest = parts.mid(commandIndex + 2);
+        return rest.isEmpty() ? QString() : rest.join(QLatin1Char(' ')).mid(1);
+    }
+};
+
+Twitch::Twitch(const TwitchDeps &deps)
+    : m_deps(deps)
+{
+}
+
+TagMap Twitch::msgTags(const QString &text)
+{
+    TagMap tags;
+    for (const QStringRef &item : text.splitRef(QLatin1Char(';'))) {
+        const QVector<QStringRef> pieces = item.split(QLatin1Char('='));
+        if (pieces.size() > 1)
+            tags.insert(pieces.at(0).toString(), pieces.at(1).toString());
+        else
+            tags.remove(pieces.at(0).toString());
+    }
+    return tags;
+}
+
+QString Twitch::messageType(const QStringList &parts)
+{
+    static const QString prefixes = QStringLiteral("@:-+");
+    for (const QString &part : parts) {
+        if (part.isEmpty() || !prefixes.contains(part.at(0)))
+            return part;
+    }
+    return QStringLiteral("UNKNOWN");
+}
+
+QString Twitch::messageUser(const QStringList &parts)
+{
+    for (const QString &part : parts) {
+        if (part.startsWith(QLatin1Char(':'))) {
+            const int bang = part.indexOf(QLatin1Char('!'));
+            return bang < 0 ? part.mid(1) : part.mid(1, bang - 1);
+        }
+    }
+    return {};
+}
+
+QString Twitch::subTier(const QString &tier)
+{
+    if (tier == QLatin1String("1000"))
+        return QStringLiteral("1");
+    if (tier == QLatin1String("2000"))
+        return QStringLiteral("2");
+    if (tier == QLatin1String("3000"))
+        return QStringLiteral("3");
+    return QStringLiteral("Прайм");
+}
+
+void Twitch::processMessage(const QString &message, bool in_test)
+{
+    if (!in_test)
+        lastServerMessage = m_deps.clock.now();
+    emit status(QStringLiteral("Twitch: ") + message);
+    m_deps.logger.log(QStringLiteral("Twitch >> ") + message, QStringLiteral("raw"));
+
+    Line line;
+    line.raw = message;
+    line.parts = message.split(QLatin1Char(' '));
+    line.command = messageType(line.parts);
+    line.commandIndex = line.parts.indexOf(line.command);
+    line.user = messageUser(line.parts);
+    line.tags = msgTags(line.parts.first().mid(1));
+
+    const QString &command = line.command;
+    if (command == QLatin1String("PING")) {
+        m_deps.twitch.command(QStringLiteral("PONG"), line.parts.last());
+        m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(), QStringLiteral("raw"));
+    } else if (command == QLatin1String("NOTICE")) {
+        hostNotice(line);
+    } else if (command == QLatin1String("PRIVMSG")) {
+        privateMessage(line);
+    } else if (command == QLatin1String("ROOMSTATE")) {
+        roomState(line);
+    } else if (command == QLatin1String("USERSTATE")) {
+        botUserInfo = line.tags;
+    } else if (command == QLatin1String("USERNOTICE")) {
+        userNotice(line);
+    } else if (command == QLatin1String("CLEARMSG")) {
+        clearMessage(line);
+    } else if (command == QLatin1String("CLEARCHAT")) {
+        clearChat(line);
+    }
+}
+
+void Twitch::showAlert(const QString &type, const MessageParts &items, std::optional<int> level)
+{
+    AlertMessage alert;
+    alert.items = items;
+    alert.service = QStringLiteral("Twitch");
+    alert.type = type;
+    alert.level = level;
+    alert.voice = type != QLatin1String("follow");
+    m_deps.chat.showInAlerts(alert);
+}
+
+void Twitch::serviceLine(const QString &text, const QString &color)
+{
+    m_deps.chat.showInChat({MessagePart::textPart(text, color, QStringLiteral("italic"))});
+}
+
+MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const
+{
+    MessagePart part = MessagePart::textPart(text, userColor(line.tags), style);
+    const QString nick = tag(line.tags, "display-name");
+    part.title = nick.toLower() != line.user ? QStringLiteral("User: ") + line.user : QString();
+    part.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + line.user};
+    part.msg_id = QStringLiteral("twitch-") + tag(line.tags, "id");
+    return part;
+}
+
+QList<EmoteRange> Twitch::emotesOf(const TagMap &tags) const
+{
+    return placeEmotes(tag(tags, "emotes"));
+}
+
+void Twitch::hostNotice(const Line &line)
+{
+    qDebug().noquote() << QStringLiteral("NOTICE: ") + line.raw;
+    const QString msgId = tag(line.tags, "msg-id");
+    if (msgId != QLatin1String("host_success") && msgId != QLatin1String("host_success_viewers"))
+        return;
+    const qint64 viewers = numberTag(line.tags, "number").value_or(0);
+    const QString color = userColor(line.tags);
+    MessageParts parts = placeBadges(line.tags);
+    parts << MessagePart::textPart(tag(line.tags, "user"), color)
+          << MessagePart::textPart(QStringLiteral(" захостил ваш канал "), color);
+    if (viewers != 0)
+        parts << MessagePart::textPart(QStringLiteral(" и привёл ") +
+                                           Chat::plural(viewers, QStringLiteral("зрителя"),
+                                                        QStringLiteral("зрителя"),
+                                                        QStringLiteral("зрителей")),
+                                       color);
+    showAlert(QStringLiteral("host"), parts);
+}
+
+void Twitch::privateMessage(const Line &line)
+{
+    QString text = line.trailing();
+    const QString nick = tag(line.tags, "display-name");
+    MessageParts parts = placeBadges(line.tags);
+
+    if (text.size() > HOSTING_TAIL.size() && text.endsWith(HOSTING_TAIL)) {
+        parts << MessagePart::textPart(QStringLiteral("- ") + text.left(text.size() - HOSTING_TAIL.size()) +
+                                           QStringLiteral(" вас захостил!"),
+                                       kDefaultColor, QStringLiteral("bold"));
+        showAlert(QStringLiteral("host"), parts);
+        return;
+    }
+    if (hasTag(line.tags, "bits")) {
+        qint64 amount = 0;
+        for (const QString &bits : tag(line.tags, "bits").split(QLatin1Char(',')))
+            amount += parseInt(bits.trimmed()).value_or(0);
+        parts << nickPart(line,
+                          nick + QStringLiteral(" прислал ") +
+                              Chat::plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
+                                           QStringLiteral("битсов")),
+                          QString());
+        if (!text.isEmpty()) {
+            parts << MessagePart::textPart(QStringLiteral(" и написал: "));
+            parts << twitchMessage(text, emotesOf(line.tags));
+        }
+        showAlert(QStringLiteral("bits"), parts);
+        return;
+    }
+
+    QString style;
+    if (text.startsWith(QStringLiteral("\u0001ACTION"))) {
+        text = text.size() > 8 ? text.mid(8, text.size() - 9) : QString();
+        style = QStringLiteral("italic");
+    }
+    const bool addressed = m_deps.utils.isAddressedText(text);
+    const bool highlighted = tag(line.tags, "msg-id") == QLatin1String("highlighted-message");
+    const QString color = userColor(line.tags);
+    parts << nickPart(line, nick, style);
+    parts << MessagePart::textPart(style.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" "),
+                                   style.isEmpty() ? QString() : color, style);
+    WordOptions options;
+    if (highlighted)
+        options.classes = QStringList{QStringLiteral("highlighted")};
+    else if (addressed)
+        options.classes = QStringList{QStringLiteral("addressed")};
+    options.color = style.isEmpty() ? QString() : color;
+    options.style = style;
+    parts << twitchMessage(text, emotesOf(line.tags), options);
+    m_deps.chat.showInChat(parts);
+}
+
+void Twitch::roomState(const Line &line)
+{
+    if (reconnecting) {
+        reconnecting = false;
+        return;
+    }
+    if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
+        channelID = *roomId;
+        m_deps.followers.open(channelID);
+        loadGlobalBadges();
+        loadChannelBadges();
+        m_deps.bttv.loadGlobalEmotes();
+        m_deps.bttv.loadChannelEmotes(channelID);
+        m_deps.ffz.loadGlobalEmotes();
+        m_deps.ffz.loadChannelEmotes(channelID);
+    }
+
+    struct Mode {
+        const char *tag;
+        const char *text;
+    };
+    static const Mode modes[] = {
+        {"emote-only", " режим &laquo;Только смайлики&raquo;"},
+        {"followers-only", " режим &laquo;Только для фолловеров&raquo;"},
+        {"r9k", " режим &laquo;Уникальные сообщения&raquo;"},
+        {"slow", " режим &laquo;Медленный чат&raquo;"},
+        {"subs-only", " режим &laquo;Только для подписчиков&raquo;"},
+    };
+    for (const Mode &mode : modes) {
+        if (!hasTag(line.tags, mode.tag))
+            continue;
+        const std::optional<qint64> value = numberTag(line.tags, mode.tag);
+        const bool followers = qstrcmp(mode.tag, "followers-only") == 0;
+        const bool on = value && (followers ? *value >= 0 : *value != 0);
+        const QString color = on ? QStringLiteral("#844") : QStringLiteral("#484");
+        const QString italic = QStringLiteral("italic");
+        QString text = QStringLiteral("- Twitch: в чате #") + channelName + QLatin1Char(' ') +
+                       (on ? QStringLiteral("включен") : QStringLiteral("выключен")) +
+                       QString::fromUtf8(mode.text);
+        const bool addition = value && *value > 0;
+        if (addition && qstrcmp(mode.tag, "slow") == 0)
+            text += QStringLiteral(" с паузой в ") +
+                    Chat::plural(*value, QStringLiteral("секунду"), QStringLiteral("секунды"),
+                                 QStringLiteral("секунд"));
+        MessageParts parts{MessagePart::textPart(text, color, italic)};
+        if (addition && followers)
+            parts << MessagePart::textPart(QStringLiteral(" \"возрастом\" от ") +
+                                               Chat::plural(*value, QStringLiteral("минуты"),
+                                                            QStringLiteral("минут"),
+                                                            QStringLiteral("минут")),
+                                           color, italic);
+        m_deps.chat.showInChat(parts);
+    }
+}
+
+void Twitch::userNotice(const Line &line)
+{
+    const TagMap &tags = line.tags;
+    const QString msgId = tag(tags, "msg-id");
+    const QString text = line.trailing();
+    const QString color = userColor(tags);
+    const MessageParts viewerText = text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(tags));
+    MessageParts parts = placeBadges(tags);
+
+    if (msgId == QLatin1String("raid")) {
+        parts << MessagePart::textPart(hasTag(tags, "msg-param-displayName")
+                                           ? tag(tags, "msg-param-displayName")
+                                           : tag(tags, "display-name"),
+                                       color);
+        if (const auto viewers = numberTag(tags, "msg-param-viewerCount"))
+            parts << MessagePart::textPart(QStringLiteral(" привёл ") +
+                                               Chat::plural(*viewers, QStringLiteral("зрителя"),
+                                                            QStringLiteral("зрителя"),
+                                                            QStringLiteral("зрителей")),
+                                           color);
+        showAlert(QStringLiteral("raid"), parts << viewerText);
+    } else if (msgId == QLatin1String("sub") || msgId == QLatin1String("resub")) {
+        QString what = msgId == QLatin1String("resub") ? QStringLiteral(" переподписан ")
+                                                        : QStringLiteral(" подписан ");
+        if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
+            what += Chat::plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
+                                 QStringLiteral("месяцев"));
+        if (hasTag(tags, "msg-param-streak-months"))
+            what += QStringLiteral(", стрик - ") + tag(tags, "msg-param-streak-months");
+        if (hasTag(tags, "msg-param-sub-plan"))
+            what += QStringLiteral(", уровень ") + subTier(tag(tags, "msg-param-sub-plan"));
+        parts << MessagePart::textPart(tag(tags, "display-name"), color)
+              << MessagePart::textPart(what, color);
+        if (!text.isEmpty())
+            parts << MessagePart::textPart(QStringLiteral(": ")) << viewerText;
+        const int level = hasTag(tags, "msg-param-sub-plan")
+                              ? SUB_LEVELS.indexOf(tag(tags, "msg-param-sub-plan"))
+                              : -1;
+        showAlert(QStringLiteral("subscription"), parts, level);
+    } else if (msgId == QLatin1String("subgift") || msgId == QLatin1String("anonsubgift")) {
+        QString what = QStringLiteral(" подарил подписку ");
+        if (hasTag(tags, "msg-param-sub-plan"))
+            what += QStringLiteral("уровня ") + subTier(tag(tags, "msg-param-sub-plan")) + QLatin1Char(' ');
+        what += tag(tags, "msg-param-recipient-display-name");
+        parts << MessagePart::textPart(msgId == QLatin1String("subgift") ? tag(tags, "display-name")
+                                                                         : QStringLiteral("Неизвестный"),
+                                       color)
+              << MessagePart::textPart(what, color) << viewerText;
+        showAlert(QStringLiteral("gift"), parts);
+    }
+}
+
+void Twitch::clearMessage(const Line &line)
+{
+    Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessage"),
+                    jsQuote(QStringLiteral("twitch-") + tag(line.tags, "target-msg-id")));
+}
+
+void Twitch::clearChat(const Line &line)
+{
+    // With only the channel after the command the whole chat was cleared: nobody is banned.
+    if (line.parts.size() <= line.commandIndex + 2) {
+        serviceLine(QStringLiteral("- Twitch: чат очищен модератором"));
+        return;
+    }
+    const bool tagged = line.parts.first().startsWith(QLatin1Char('@'));
+    const QString target = line.parts.last().mid(1);
+    const QString userClass = jsQuote(QStringLiteral("twitch-nick-") + target);
+    if (tagged && hasTag(line.tags, "ban-duration")) {
+        QString text = QStringLiteral("- пользователь ") + target + QStringLiteral(" отстранён");
+        if (const auto seconds = numberTag(line.tags, "ban-duration"))
+            text += QStringLiteral(" на ") + Chat::plural(*seconds, QStringLiteral("секунду"),
+                                                          QStringLiteral("секунды"),
+                                                          QStringLiteral("секунд"));
+        serviceLine(text);
+        Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessages"), userClass);
+    } else {
+        serviceLine(QStringLiteral("- пользователь ") + target + QStringLiteral(" забанен на канале"));
+        Utils::runInWeb(m_deps.chatView, QStringLiteral("removeMessages"), userClass);
+    }
+}
+
+void Twitch::newFollower(const QString &message)
+{
+    const Json &data = jsonAt(parseJson(message), {"data"});
+    if (!data.is_array())
+        return;
+    for (const Json &follower : data) {
+        const Json &name = jsonAt(follower, {"from_name"});
+        if (!name.is_string())
+            continue;
+        MessageParts parts = placeBadges({});
+        parts << MessagePart::textPart(QStringLiteral("У нас новый фолловер - ") +
+                                           qstr(name.get<std::string>()) + QLatin1Char('!'),
+                                       kDefaultColor, QStringLiteral("bold"));
+        showAlert(QStringLiteral("follow"), parts);
+    }
+}
+
+void Twitch::sendMessageToChat()
+{
+    const QString text = m_deps.chatInput.text().trimmed();
+    if (text.isEmpty())
+        return;
+    m_deps.twitch.chat(text);
+    m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + channelName + QStringLiteral(" :") + text,
+                      QStringLiteral("raw"));
+    m_deps.chatInput.setText(QString());
+    MessageParts parts = placeBadges(botUserInfo);
+    parts << MessagePart::textPart(tag(botUserInfo, "display-name"), userColor(botUserInfo))
+          << MessagePart::textPart(QStringLiteral(": ") + text);
+    m_deps.chat.showInChat(parts);
+}
+
+QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const
+{
+    QString id = channelBadges.value(key).value(version);
+    if (id.isEmpty())
+        id = globalBadges.value(key).value(version);
+    if (id.isEmpty())
+        return {};
+    return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
+           QStringLiteral("/badges/v1/") + id + QStringLiteral("/1");
+}
+
+QString Twitch::buildTwitchEmoteURL(const QString &id) const
+{
+    return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
+           QStringLiteral("/emoticons/v1/") + id + QStringLiteral("/1.0");
+}
+
+void Twitch::loadGlobalBadges()
+{
+    loadBadges(QStringLiteral("/v1/badges/global/display"), globalBadges);
+}
+
+void Twitch::loadChannelBadges()
+{
+    loadBadges(QStringLiteral("/v1/badges/channels/") + QString::number(channelID) +
+                   QStringLiteral("/display"),
+               channelBadges);
+}
+
+void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table)
+{
+    const QRegularExpression image(
+        QRegularExpression::escape(m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
+        QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
+    m_deps.http.get(m_deps.endpoints.twitchBadgeApi.resolved(QUrl(path)),
+                    [&table, image](const HttpReply &reply) {
+                        if (reply.status != 200)
+                            return;
+                        const Json sets = jsonAt(parseJson(QString::fromUtf8(reply.body)), {"badge_sets"});
+                        if (!sets.is_object())
+                            return;
+                        for (const auto &[name, set] : sets.items()) {
+                            const Json &versions = jsonAt(set, {"versions"});
+                            if (!versions.is_object())
+                                continue;
+                            for (const auto &[version, info] : versions.items()) {
+                                const Json &url = jsonAt(info, {"image_url_1x"});
+                                if (!url.is_string())
+                                    continue;
+                                const auto match = image.match(qstr(url.get<std::string>()));
+                                if (match.hasMatch())
+                                    table[qstr(name)][qstr(version)] = match.captured(1);
+                            }
+                        }
+                    });
+}
+
+MessageParts Twitch::placeBadges(const TagMap &info) const
+{
+    MessageParts parts{MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
+                                          {QStringLiteral("badge")}, QStringLiteral("Twitch"))};
+    const QString badges = tag(info, "badges");
+    if (badges.isEmpty())
+        return parts;
+    QHash<QString, QString> details;
+    const QString badgeInfo = tag(info, "badge-info");
+    if (!badgeInfo.isEmpty()) {
+        for (const QString &element : badgeInfo.split(QLatin1Char(','))) {
+            const auto [name, value] = splitBadge(element);
+            details.insert(name, value);
+        }
+    }
+    for (const QString &element : badges.split(QLatin1Char(','))) {
+        const auto [name, version] = splitBadge(element);
+        const QString url = buildTwitchBadgeURL(name, version);
+        if (url.isEmpty())
+            continue;
+        QString title = QStringLiteral("Badge: ") + name;
+        if (details.contains(name))
+            title += QStringLiteral(" - ") + details.value(name);
+        parts << MessagePart::image(url, {QStringLiteral("badge")}, title);
+    }
+    return parts;
+}
+
+QList<EmoteRange> Twitch::placeEmotes(const QString &emotes)
+{
+    QList<EmoteRange> ranges;
+    if (emotes.isEmpty())
+        return ranges;
+    for (const QString &group : emotes.split(QLatin1Char('/'))) {
+        std::optional<QString> id;
+        for (const QString &element : group.split(QLatin1Char(','))) {
+            QString range = element;
+            const int colon = element.indexOf(QLatin1Char(':'));
+            if (colon >= 0) {
+                id = element.left(colon);
+                range = element.mid(colon + 1).section(QLatin1Char(':'), 0, 0);
+            }
+            if (!id)
+                continue;
+            const QStringList ends = range.split(QLatin1Char('-'));
+            const auto bpos = parseInt(ends.value(0));
+            const auto epos = parseInt(ends.value(1));
+            // Ranges without numbers are left out.
+            if (bpos && epos)
+                ranges << EmoteRange{int(qBound<qint64>(-1, *bpos, INT_MAX)),
+                                     int(qBound<qint64>(-1, *epos, INT_MAX)), *id};
+        }
+    }
+    std::stable_sort(ranges.begin(), ranges.end(),
+                     [](const EmoteRange &a, const EmoteRange &b) { return a.bpos < b.bpos; });
+    return ranges;
+}
+
+MessageParts Twitch::twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
+                                   const WordOptions &options) const
+{
+    const QVector<int> offsets = codePointOffsets(text);
+    const int length = offsets.size() - 1;
+    MessageParts parts;
+    int cursor = 0;
+    for (const EmoteRange &range : emotes) {
+        // Ranges outside the text, backwards or overlapping an earlier one are left out.
+        if (range.bpos < cursor || range.epos < range.bpos || range.epos >= length)
+            continue;
+        const int begin = offsets.at(range.bpos);
+        const int end = offsets.at(range.epos + 1);
+        const QString emoteText = text.mid(begin, end - begin);
+        parts << getExternalEmotes(text.mid(offsets.at(cursor), begin - offsets.at(cursor)), options);
+        parts << MessagePart::image(buildTwitchEmoteURL(range.id),
+                                    {QStringLiteral("emote"), QStringLiteral("twitch")},
+                                    QStringLiteral("Twitch: ") + emoteText, emoteText);
+        cursor = range.epos + 1;
+    }
+    parts << getExternalEmotes(text.mid(offsets.at(cursor)), options);
+    return parts;
+}
+
+MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &options) const
+{
+    MessageParts parts;
+    for (const QString &word : text.split(QLatin1Char(' '))) {
+        std::optional<MessagePart> emote = m_deps.bttv.placeEmotes(word);
+        if (!emote)
+            emote = m_deps.ffz.placeEmotes(word);
+        if (emote) {
+            if (emote->classes.size() > 1 && !parts.isEmpty() &&
+                parts.last().type == QLatin1String("text") && parts.last().text == QLatin1String(" "))
+                parts.removeLast();
+            parts << *emote;
+            continue;
+        }
+        MessagePart part = MessagePart::textPart(word + QLatin1Char(' '), options.color, options.style);
+        part.classes = options.classes;
+        parts << part;
+    }
+    return parts;
+}

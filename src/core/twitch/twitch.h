@@ -1,0 +1,112 @@
+#pragma once
+
+#include "chat/messagepart.h"
+
+#include <QHash>
+#include <QObject>
+#include <optional>
+
+class BotLogger;
+class BTTV;
+class Chat;
+class ChatInput;
+class Clock;
+class FFZ;
+class FollowersRelay;
+class Http;
+class Page;
+class TwitchSocket;
+class Utils;
+struct Endpoints;
+
+// The tags of one IRC line, by name, with their raw (still escaped) values.
+using TagMap = QHash<QString, QString>;
+
+// One Twitch emote in a message: first and last character, and the emote id.
+struct EmoteRange {
+    int bpos = 0;
+    int epos = 0;
+    QString id;
+};
+
+// Options copied into every word part of a text.
+struct WordOptions {
+    QStringList classes;
+    QString color;
+    QString style;
+};
+
+// Everything Kestro needs to talk to a Twitch module's collaborators.
+struct TwitchDeps {
+    TwitchSocket &twitch;
+    Chat &chat;
+    Page &chatView;
+    Utils &utils;
+    BotLogger &logger;
+    BTTV &bttv;
+    FFZ &ffz;
+    FollowersRelay &followers;
+    ChatInput &chatInput;
+    Http &http;
+    const Endpoints &endpoints;
+    const Clock &clock;
+};
+
+// Interprets every Twitch line: chat lines, alerts, room modes, moderation, protocol replies.
+class Twitch : public QObject {
+    Q_OBJECT
+public:
+    inline static const QString HOSTING_TAIL = QStringLiteral(" is now hosting you.");
+    inline static const QStringList SUB_LEVELS{QStringLiteral("Prime"), QStringLiteral("1000"),
+                                               QStringLiteral("2000"), QStringLiteral("3000")};
+
+    explicit Twitch(const TwitchDeps &deps);
+
+    QString channelName;
+    qint64 channelID = 0;
+    TagMap botUserInfo;
+    QHash<QString, QHash<QString, QString>> globalBadges;
+    QHash<QString, QHash<QString, QString>> channelBadges;
+    bool reconnecting = false;
+    qint64 lastServerMessage = 0;
+
+    void processMessage(const QString &message, bool in_test = false);
+    void newFollower(const QString &message);
+    void sendMessageToChat();
+
+    static TagMap msgTags(const QString &text);
+    static QString messageType(const QStringList &parts);
+    static QString messageUser(const QStringList &parts);
+    static QString subTier(const QString &tier);
+
+    QString buildTwitchBadgeURL(const QString &key, const QString &version) const;
+    QString buildTwitchEmoteURL(const QString &id) const;
+    void loadGlobalBadges();
+    void loadChannelBadges();
+    MessageParts placeBadges(const TagMap &info) const;
+    static QList<EmoteRange> placeEmotes(const QString &emotes);
+    MessageParts twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
+                               const WordOptions &options = {}) const;
+    MessageParts getExternalEmotes(const QString &text, const WordOptions &options = {}) const;
+
+signals:
+    // The Services tab status line.
+    void status(const QString &text);
+
+private:
+    struct Line;
+
+    void hostNotice(const Line &line);
+    void privateMessage(const Line &line);
+    void roomState(const Line &line);
+    void userNotice(const Line &line);
+    void clearMessage(const Line &line);
+    void clearChat(const Line &line);
+    void loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table);
+    void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
+    void serviceLine(const QString &text, const QString &color = QStringLiteral("#888"));
+    MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
+    QList<EmoteRange> emotesOf(const TagMap &tags) const;
+
+    TwitchDeps m_deps;
+};
