@@ -410,7 +410,8 @@ void Twitch::clearChat(const Line &line)
 
 void Twitch::newFollower(const QString &message)
 {
-    const Json &data = jsonAt(parseJson(message), {"data"});
+    const Json body = parseJson(message);
+    const Json &data = jsonAt(body, {"data"});
     if (!data.is_array())
         return;
     for (const Json &follower : data) {

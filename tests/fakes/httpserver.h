@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QHash>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+// A loopback HTTP server answering each path with a fixed status and body.
+class HttpServer {
+public:
+    struct Answer {
+        int status = 200;
+        QByteArray body;
+    };
+
+    HttpServer()
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *client = m_server.nextPendingConnection())
+                serve(client);
+        });
+    }
+
+    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort())); }
+
+    void route(const QByteArray &path, int status, const QByteArray &body) { m_routes[path] = {status, body}; }
+
+    QList<QByteArray> requests;
+
+private:
+    void serve(QTcpSocket *client)
+    {
+        QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] {
+            m_pending[client] += client->readAll();
+            const QByteArray &request = m_pending[client];
+            if (!request.contains("\r\n\r\n"))
+                return;
+            const QByteArray path = request.split(' ').value(1);
+            requests << path;
+            const Answer answer = m_routes.value(path, Answer{404, "not found"});
+            client->write("HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\nContent-Length: " +
+                          QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body);
+            client->disconnectFromHost();
+            m_pending.remove(client);
+        });
+        QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+    }
+
+    QTcpServer m_server;
+    QHash<QByteArray, Answer> m_routes;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+};
