@@ -1,5 +1,6 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
 #include "startupbench.h"
+#include "twitchbench.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -8,7 +9,8 @@
 namespace {
 int usage()
 {
-    std::fputs("usage: kestro-bench startup [--runs N]\n", stderr);
+    std::fputs("usage: kestro-bench startup [--runs N]\n"
+               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n", stderr);
     return 2;
 }
 } // namespace
@@ -19,6 +21,8 @@ int main(int argc, char *argv[])
         return usage();
     if (std::strcmp(argv[1], "startup") == 0)
         return runStartupBench(argc, argv);
+    if (std::strcmp(argv[1], "twitch") == 0)
+        return runTwitchBench(argc, argv);
     if (std::strcmp(argv[1], kStartupChild) == 0)
         return runStartupChild(argc, argv);
     return usage();

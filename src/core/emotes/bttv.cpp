@@ -28,7 +28,7 @@ void BTTV::loadGlobalEmotes()
 {
     fetchEmoteSet(m_http, m_logger, m_endpoints.bttvApi.resolved(QUrl("/3/cached/emotes/global")),
                   QStringLiteral("Ошибка BTTV (global)"), false,
-                  [this](const Json &body) { storeRecords(body, m_globalEmotes); });
+                  [this](const Json &body) { storeGlobalEmotes(body); });
 }
 
 void BTTV::loadChannelEmotes(qint64 channelID)
@@ -36,10 +36,18 @@ void BTTV::loadChannelEmotes(qint64 channelID)
     const QUrl url = m_endpoints.bttvApi.resolved(
         QUrl(QStringLiteral("/3/cached/users/twitch/") + QString::number(channelID)));
     fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка BTTV (channel)"), true,
-                  [this](const Json &body) {
-                      storeRecords(jsonAt(body, {"sharedEmotes"}), m_channelEmotes);
-                      storeRecords(jsonAt(body, {"channelEmotes"}), m_channelEmotes);
-                  });
+                  [this](const Json &body) { storeChannelEmotes(body); });
+}
+
+void BTTV::storeGlobalEmotes(const Json &body)
+{
+    storeRecords(body, m_globalEmotes);
+}
+
+void BTTV::storeChannelEmotes(const Json &body)
+{
+    storeRecords(jsonAt(body, {"sharedEmotes"}), m_channelEmotes);
+    storeRecords(jsonAt(body, {"channelEmotes"}), m_channelEmotes);
 }
 
 std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const

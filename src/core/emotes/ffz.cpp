@@ -36,7 +36,7 @@ void FFZ::loadGlobalEmotes()
 {
     fetchEmoteSet(m_http, m_logger, m_endpoints.ffzApi.resolved(QUrl("/v1/set/global")),
                   QStringLiteral("Ошибка FFZ (global)"), false,
-                  [this](const Json &body) { storeSets(body, m_globalEmotes); });
+                  [this](const Json &body) { storeGlobalEmotes(body); });
 }
 
 void FFZ::loadChannelEmotes(qint64 channelID)
@@ -44,7 +44,17 @@ void FFZ::loadChannelEmotes(qint64 channelID)
     const QUrl url =
         m_endpoints.ffzApi.resolved(QUrl(QStringLiteral("/v1/user/id/") + QString::number(channelID)));
     fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка FFZ (channel)"), true,
-                  [this](const Json &body) { storeSets(body, m_channelEmotes); });
+                  [this](const Json &body) { storeChannelEmotes(body); });
+}
+
+void FFZ::storeGlobalEmotes(const Json &body)
+{
+    storeSets(body, m_globalEmotes);
+}
+
+void FFZ::storeChannelEmotes(const Json &body)
+{
+    storeSets(body, m_channelEmotes);
 }
 
 std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const

@@ -18,6 +18,9 @@ public:
 
     void loadGlobalEmotes();
     void loadChannelEmotes(qint64 channelID);
+    // What the loaders do with a parsed answer; also for replaying a recorded one.
+    void storeGlobalEmotes(const Json &body);
+    void storeChannelEmotes(const Json &body);
     std::optional<MessagePart> placeEmotes(const QString &word) const;
 
     const EmoteTable &globalEmotes() const { return m_globalEmotes; }

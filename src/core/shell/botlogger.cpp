@@ -31,11 +31,6 @@ int BotLogger::channelOf(const QString &type)
     return -1;
 }
 
-QString BotLogger::dayText() const
-{
-    return m_clock.localNow().date().toString(QStringLiteral("yyyy-MM-dd"));
-}
-
 void BotLogger::initDay()
 {
     const QDate date = m_clock.localNow().date();
@@ -64,13 +59,15 @@ void BotLogger::log(const QString &message, const QString &type)
     const int channel = channelOf(type);
     if (channel < 0 || (keptOpen(channel) && !m_files[channel].isOpen()))
         return;
-    if (m_day != dayText())
+    // One clock reading per line: local time conversion is costly.
+    const QDateTime now = m_clock.localNow();
+    if (m_day != now.date().toString(QStringLiteral("yyyy-MM-dd")))
         initDay();
 
     QFile &file = m_files[channel];
     if (!file.isOpen() && !file.open(kAppend))
         return;
-    const QString stamp = m_clock.localNow().toString(QStringLiteral("[yyyy-MM-dd HH:mm:ss]"));
+    const QString stamp = now.toString(QStringLiteral("[yyyy-MM-dd HH:mm:ss]"));
     file.write((stamp + QLatin1Char(' ') + message + QLatin1Char('\n')).toUtf8());
     file.flush();
     if (!keptOpen(channel))

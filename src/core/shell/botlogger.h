@@ -26,7 +26,6 @@ private:
 
     static int channelOf(const QString &type);
     static bool keptOpen(int channel) { return channel <= Event; }
-    QString dayText() const;
     void initDay();
 
     QString m_baseDir;

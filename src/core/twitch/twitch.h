@@ -3,6 +3,7 @@
 #include "chat/messagepart.h"
 
 #include <QHash>
+#include <QVector>
 #include <QObject>
 #include <optional>
 
@@ -19,8 +20,26 @@ class TwitchSocket;
 class Utils;
 struct Endpoints;
 
-// The tags of one IRC line, by name, with their raw (still escaped) values.
-using TagMap = QHash<QString, QString>;
+// The tags of one IRC line, by name, with their raw (still escaped) values. Kept as spans
+// of the tag text: parsing it is the hottest work per line.
+class TagMap {
+public:
+    TagMap() = default;
+    explicit TagMap(const QString &text);
+
+    // The raw value, or an empty string when the tag is absent.
+    QString value(const QString &name) const;
+    bool contains(const QString &name) const;
+
+private:
+    struct Entry {
+        int key, keyLength, value, valueLength; // a value length of -1: the tag is absent
+    };
+    const Entry *find(const QString &name) const;
+
+    QString m_text;
+    QVector<Entry> m_entries;
+};
 
 // One Twitch emote in a message: first and last character, and the emote id.
 struct EmoteRange {
