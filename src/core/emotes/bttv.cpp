@@ -18,9 +18,7 @@ void storeRecords(const Json &records, EmoteTable &table)
 } // namespace
 
 BTTV::BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : m_http(http)
-    , m_logger(logger)
-    , m_endpoints(endpoints)
+    : EmoteService(http, logger, endpoints)
 {
 }
 
@@ -52,7 +50,7 @@ void BTTV::storeChannelEmotes(const Json &body)
 
 std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const
 {
-    const QString *found = findEmote(m_channelEmotes, m_globalEmotes, word);
+    const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;
     QStringList classes{QStringLiteral("emote")};

@@ -3,15 +3,10 @@
 #include "chat/messagepart.h"
 #include "emotes/emoteset.h"
 
-#include <QObject>
 #include <optional>
 
-class BotLogger;
-class Http;
-struct Endpoints;
-
 // BetterTTV emotes of the whole service and of the watched channel.
-class BTTV : public QObject {
+class BTTV : public EmoteService {
     Q_OBJECT
 public:
     BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints);
@@ -27,14 +22,4 @@ public:
     void storeChannelEmotes(const Json &body);
     std::optional<MessagePart> placeEmotes(const QString &word) const;
     QString buildBTTVEmote(const QString &id, const QString &code = {}) const;
-
-    const EmoteTable &globalEmotes() const { return m_globalEmotes; }
-    const EmoteTable &channelEmotes() const { return m_channelEmotes; }
-
-private:
-    Http &m_http;
-    BotLogger &m_logger;
-    const Endpoints &m_endpoints;
-    EmoteTable m_globalEmotes;
-    EmoteTable m_channelEmotes;
 };

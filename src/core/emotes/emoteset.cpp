@@ -5,9 +5,16 @@
 
 #include <QDebug>
 
-const QString *findEmote(const EmoteTable &channel, const EmoteTable &global, const QString &word)
+EmoteService::EmoteService(Http &http, BotLogger &logger, const Endpoints &endpoints)
+    : m_http(http)
+    , m_logger(logger)
+    , m_endpoints(endpoints)
 {
-    for (const EmoteTable *table : {&channel, &global}) {
+}
+
+const QString *EmoteService::findEmote(const QString &word) const
+{
+    for (const EmoteTable *table : {&m_channelEmotes, &m_globalEmotes}) {
         const auto it = table->constFind(word);
         if (it != table->constEnd())
             return &*it;

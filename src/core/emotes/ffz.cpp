@@ -26,9 +26,7 @@ void storeSets(const Json &body, EmoteTable &table)
 } // namespace
 
 FFZ::FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : m_http(http)
-    , m_logger(logger)
-    , m_endpoints(endpoints)
+    : EmoteService(http, logger, endpoints)
 {
 }
 
@@ -59,7 +57,7 @@ void FFZ::storeChannelEmotes(const Json &body)
 
 std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const
 {
-    const QString *found = findEmote(m_channelEmotes, m_globalEmotes, word);
+    const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;
     return MessagePart::image(QStringLiteral("https:") + *found, {QStringLiteral("emote")},

@@ -3,15 +3,10 @@
 #include "chat/messagepart.h"
 #include "emotes/emoteset.h"
 
-#include <QObject>
 #include <optional>
 
-class BotLogger;
-class Http;
-struct Endpoints;
-
 // FrankerFaceZ emotes of the whole service and of the watched channel.
-class FFZ : public QObject {
+class FFZ : public EmoteService {
     Q_OBJECT
 public:
     FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints);
@@ -22,14 +17,4 @@ public:
     void storeGlobalEmotes(const Json &body);
     void storeChannelEmotes(const Json &body);
     std::optional<MessagePart> placeEmotes(const QString &word) const;
-
-    const EmoteTable &globalEmotes() const { return m_globalEmotes; }
-    const EmoteTable &channelEmotes() const { return m_channelEmotes; }
-
-private:
-    Http &m_http;
-    BotLogger &m_logger;
-    const Endpoints &m_endpoints;
-    EmoteTable m_globalEmotes;
-    EmoteTable m_channelEmotes;
 };
