@@ -7,16 +7,15 @@
 #include <cstring>
 
 namespace {
-int usage()
-{
+int usage() {
     std::fputs("usage: kestro-bench startup [--runs N]\n"
-               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n", stderr);
+               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n",
+               stderr);
     return 2;
 }
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     if (argc < 2)
         return usage();
     if (std::strcmp(argv[1], "startup") == 0)

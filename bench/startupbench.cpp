@@ -15,8 +15,7 @@
 #include <vector>
 
 namespace {
-int runsFrom(int argc, char *argv[])
-{
+int runsFrom(int argc, char *argv[]) {
     for (int i = 2; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0)
             return std::max(1, std::atoi(argv[i + 1]));
@@ -25,8 +24,7 @@ int runsFrom(int argc, char *argv[])
 }
 
 // Milliseconds from process start to the child's first frame, or -1.
-qint64 measureOnce(const QString &program, const QString &dataHome)
-{
+qint64 measureOnce(const QString &program, const QString &dataHome) {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome);
@@ -45,8 +43,7 @@ qint64 measureOnce(const QString &program, const QString &dataHome)
 }
 } // namespace
 
-int runStartupBench(int argc, char *argv[])
-{
+int runStartupBench(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dataHome;
     std::vector<qint64> samples;
@@ -64,8 +61,7 @@ int runStartupBench(int argc, char *argv[])
     return 0;
 }
 
-int runStartupChild(int argc, char *argv[])
-{
+int runStartupChild(int argc, char *argv[]) {
     return runKestro(argc, argv, QUrl(QStringLiteral("qrc:/main.qml")),
                      [](QQmlApplicationEngine &engine) {
                          auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().value(0));

@@ -11,8 +11,7 @@
 #include <vector>
 
 namespace {
-const char *option(int argc, char *argv[], const char *name)
-{
+const char *option(int argc, char *argv[], const char *name) {
     for (int i = 2; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0)
             return argv[i + 1];
@@ -20,8 +19,7 @@ const char *option(int argc, char *argv[], const char *name)
     return nullptr;
 }
 
-bool flag(int argc, char *argv[], const char *name)
-{
+bool flag(int argc, char *argv[], const char *name) {
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0)
             return true;
@@ -29,33 +27,32 @@ bool flag(int argc, char *argv[], const char *name)
     return false;
 }
 
-QByteArray readFile(const QString &path)
-{
+QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList readLines(const QString &path)
-{
+QStringList readLines(const QString &path) {
     QStringList lines = QString::fromUtf8(readFile(path)).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
 
-void loadEmoteFixtures(TwitchRig &rig)
-{
+void loadEmoteFixtures(TwitchRig &rig) {
     const QString data = QStringLiteral(BENCH_DATA "/");
     rig.bttv.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "bttv-global.json"))));
     rig.ffz.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "ffz-global.json"))));
-    rig.twitch.globalBadges["subscriber"]["12"] = QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661");
-    rig.twitch.globalBadges["premium"]["1"] = QStringLiteral("bbbe0db0-a598-423e-86d0-f9fb98ca1933");
-    rig.twitch.globalBadges["moderator"]["1"] = QStringLiteral("3267646d-33f0-4b17-b3df-f923a41db1d0");
+    rig.twitch.globalBadges["subscriber"]["12"] =
+        QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661");
+    rig.twitch.globalBadges["premium"]["1"] =
+        QStringLiteral("bbbe0db0-a598-423e-86d0-f9fb98ca1933");
+    rig.twitch.globalBadges["moderator"]["1"] =
+        QStringLiteral("3267646d-33f0-4b17-b3df-f923a41db1d0");
 }
 
 // Lines a second: the median of five runs of about a second each.
-template <typename Feed> double linesPerSecond(const QStringList &lines, Feed feed)
-{
+template <typename Feed> double linesPerSecond(const QStringList &lines, Feed feed) {
     std::vector<double> runs;
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
@@ -73,8 +70,7 @@ template <typename Feed> double linesPerSecond(const QStringList &lines, Feed fe
 }
 
 // Replays once and prints what the chat and event logs receive, line by line.
-void printReplay(TwitchRig &rig, const QStringList &lines)
-{
+void printReplay(TwitchRig &rig, const QStringList &lines) {
     qint64 seen[2] = {0, 0};
     const char *channels[2] = {"chat", "event"};
     for (int i = 0; i < lines.size(); ++i) {
@@ -89,8 +85,7 @@ void printReplay(TwitchRig &rig, const QStringList &lines)
 }
 } // namespace
 
-int runTwitchBench(int argc, char *argv[])
-{
+int runTwitchBench(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const char *file = option(argc, argv, "--lines");
@@ -110,7 +105,8 @@ int runTwitchBench(int argc, char *argv[])
         volatile qint64 sink = 0;
         const double rate = linesPerSecond(lines, [&sink](const QString &line) {
             const QStringList parts = line.split(QLatin1Char(' '));
-            sink += Twitch::messageType(parts).size() + Twitch::msgTags(parts.first().mid(1)).value(QStringLiteral("id")).size();
+            sink += Twitch::messageType(parts).size() +
+                    Twitch::msgTags(parts.first().mid(1)).value(QStringLiteral("id")).size();
         });
         std::printf("twitch.parse_lines_per_s %.0f lines/s\n", rate);
         return 0;

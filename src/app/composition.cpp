@@ -13,23 +13,21 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_ffz(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers)
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
-                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
-{
+                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()}) {
     Q_UNUSED(speech)
-    QObject::connect(&m_twitchSocket, &TwitchSocket::failure, &logger,
-                     [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
+    QObject::connect(
+        &m_twitchSocket, &TwitchSocket::failure, &logger,
+        [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
     QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
 }
 
 namespace {
-template <typename Module> void registerModule(const char *name, Module &module)
-{
+template <typename Module> void registerModule(const char *name, Module &module) {
     qmlRegisterSingletonInstance("Kestro", 1, 0, name, &module);
 }
 } // namespace
 
-void Composition::registerForQml()
-{
+void Composition::registerForQml() {
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);

@@ -2,7 +2,6 @@
 
 #include <QUrl>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     return runKestro(argc, argv, QUrl(QStringLiteral("qrc:/main.qml")));
 }

@@ -11,15 +11,13 @@
 #include <QUrl>
 #include <QtWebEngine/qtwebengineglobal.h>
 
-void prepareProcess()
-{
+void prepareProcess() {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QtWebEngine::initialize();
 }
 
 int runKestro(int &argc, char **argv, const QUrl &mainUrl,
-              const std::function<void(QQmlApplicationEngine &)> &loaded)
-{
+              const std::function<void(QQmlApplicationEngine &)> &loaded) {
     prepareProcess();
     QGuiApplication app(argc, argv);
 

@@ -8,13 +8,11 @@
 #include <QQmlContext>
 #include <QtQml>
 
-void registerNativeTypes()
-{
+void registerNativeTypes() {
     qmlRegisterType<TwitchSocket>("Kestro.TwitchSocket", 1, 0, "TwitchSocket");
 }
 
-void exposeShell(QQmlContext &context, BotLogger &logger, BotConfig &config, SpeechFile &speech)
-{
+void exposeShell(QQmlContext &context, BotLogger &logger, BotConfig &config, SpeechFile &speech) {
     context.setContextProperty(QStringLiteral("logger"), &logger);
     context.setContextProperty(QStringLiteral("config"), &config);
     context.setContextProperty(QStringLiteral("speech"), &speech);

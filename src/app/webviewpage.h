@@ -11,8 +11,7 @@ class WebViewPage final : public Page {
 public:
     void attach(QObject *webView) { m_view = webView; }
 
-    void run(const QString &script) override
-    {
+    void run(const QString &script) override {
         if (m_view)
             QMetaObject::invokeMethod(m_view, "runJavaScript", Q_ARG(QString, script));
     }

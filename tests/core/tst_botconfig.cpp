@@ -9,8 +9,7 @@
 class TestBotConfig : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartCreatesDirectoryOnly()
-    {
+    void firstStartCreatesDirectoryOnly() {
         TempDataDir dir;
         BotConfig config(dir.path());
         QVERIFY(QFileInfo(dir.file("config")).isDir());
@@ -18,20 +17,18 @@ private slots:
         QCOMPARE(config.get(), QString());
     }
 
-    void roundTrip_data()
-    {
+    void roundTrip_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("read");
         QTest::newRow("cyrillic") << QStringLiteral("{\"a\":\"Пауза оповещений ёЁ\"}")
                                   << QStringLiteral("{\"a\":\"Пауза оповещений ёЁ\"}");
-        QTest::newRow("blank lines around") << QStringLiteral("\n\n  {\"x\":1}  \n\n")
-                                            << QStringLiteral("{\"x\":1}");
+        QTest::newRow("blank lines around")
+            << QStringLiteral("\n\n  {\"x\":1}  \n\n") << QStringLiteral("{\"x\":1}");
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("only white space") << QStringLiteral(" \n\t ") << QString();
     }
 
-    void roundTrip()
-    {
+    void roundTrip() {
         QFETCH(QString, stored);
         QFETCH(QString, read);
         TempDataDir dir;
@@ -42,8 +39,7 @@ private slots:
         QCOMPARE(dir.read("config/settings.json"), stored.toUtf8());
     }
 
-    void handEditSeenByNextGet()
-    {
+    void handEditSeenByNextGet() {
         TempDataDir dir;
         BotConfig config(dir.path());
         config.set(QStringLiteral("old"));
@@ -53,8 +49,7 @@ private slots:
 
     // A write that fails half way (here: the file size limit, which binds root too) must
     // leave the previous settings whole.
-    void failedWriteKeepsPreviousContent()
-    {
+    void failedWriteKeepsPreviousContent() {
         TempDataDir dir;
         BotConfig config(dir.path());
         config.set(QStringLiteral("{\"keep\":\"me\"}"));
@@ -72,8 +67,7 @@ private slots:
         QCOMPARE(config.get(), QStringLiteral("{\"keep\":\"me\"}"));
     }
 
-    void readOnlyDirectoryKeepsPreviousContent()
-    {
+    void readOnlyDirectoryKeepsPreviousContent() {
         if (geteuid() == 0)
             QSKIP("root ignores directory permissions");
         TempDataDir dir;
@@ -86,8 +80,7 @@ private slots:
         QCOMPARE(config.get(), QStringLiteral("before"));
     }
 
-    void uncreatableDirectoryIsSilent()
-    {
+    void uncreatableDirectoryIsSilent() {
         TempDataDir dir;
         dir.write("blocked", "a file where the data directory should be");
         BotConfig config(dir.file("blocked"));

@@ -9,8 +9,7 @@ namespace {
 const QDateTime kStart(QDate(2021, 1, 9), QTime(13, 5, 7));
 const QString kDay = QStringLiteral("logs/2021/2021-01/2021-01-09/2021-01-09");
 
-bool isOpen(const QString &path)
-{
+bool isOpen(const QString &path) {
     return openFiles().contains(QFileInfo(path).canonicalFilePath());
 }
 } // namespace
@@ -18,8 +17,7 @@ bool isOpen(const QString &path)
 class TestBotLogger : public QObject {
     Q_OBJECT
 private slots:
-    void constructorPreparesTheDay()
-    {
+    void constructorPreparesTheDay() {
         TempDataDir dir;
         ManualClock clock(kStart);
         BotLogger logger(dir.path(), clock);
@@ -30,22 +28,29 @@ private slots:
         QVERIFY(!QFile::exists(dir.file(kDay + ".debug.log")));
     }
 
-    void writesEachChannelToItsFile_data()
-    {
+    void writesEachChannelToItsFile_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("raw") << "raw" << "Twitch >> PING :tmi" << QByteArray("[2021-01-09 13:05:07] Twitch >> PING :tmi\n");
-        QTest::newRow("chat") << "chat" << "[Moderator] Вася: привет" << QByteArray("[2021-01-09 13:05:07] [Moderator] Вася: привет\n");
-        QTest::newRow("event") << "event" << "sub" << QByteArray("[2021-01-09 13:05:07] sub\n");
-        QTest::newRow("error") << "error" << "BTTV: 404" << QByteArray("[2021-01-09 13:05:07] BTTV: 404\n");
-        QTest::newRow("debug") << "debug" << "trace" << QByteArray("[2021-01-09 13:05:07] trace\n");
-        QTest::newRow("empty message") << "chat" << "" << QByteArray("[2021-01-09 13:05:07] \n");
-        QTest::newRow("line breaks kept") << "event" << "a\nb" << QByteArray("[2021-01-09 13:05:07] a\nb\n");
+        QTest::newRow("raw") << "raw"
+                             << "Twitch >> PING :tmi"
+                             << QByteArray("[2021-01-09 13:05:07] Twitch >> PING :tmi\n");
+        QTest::newRow("chat") << "chat"
+                              << "[Moderator] Вася: привет"
+                              << QByteArray("[2021-01-09 13:05:07] [Moderator] Вася: привет\n");
+        QTest::newRow("event") << "event"
+                               << "sub" << QByteArray("[2021-01-09 13:05:07] sub\n");
+        QTest::newRow("error") << "error"
+                               << "BTTV: 404" << QByteArray("[2021-01-09 13:05:07] BTTV: 404\n");
+        QTest::newRow("debug") << "debug"
+                               << "trace" << QByteArray("[2021-01-09 13:05:07] trace\n");
+        QTest::newRow("empty message") << "chat"
+                                       << "" << QByteArray("[2021-01-09 13:05:07] \n");
+        QTest::newRow("line breaks kept") << "event"
+                                          << "a\nb" << QByteArray("[2021-01-09 13:05:07] a\nb\n");
     }
 
-    void writesEachChannelToItsFile()
-    {
+    void writesEachChannelToItsFile() {
         QFETCH(QString, type);
         QFETCH(QString, message);
         QFETCH(QByteArray, line);
@@ -56,8 +61,7 @@ private slots:
         QCOMPARE(dir.read(kDay + "." + type + ".log"), line);
     }
 
-    void rejectedChannelsWriteNothing_data()
-    {
+    void rejectedChannelsWriteNothing_data() {
         QTest::addColumn<QString>("type");
         QTest::newRow("capitalised") << "Chat";
         QTest::newRow("upper case") << "ERROR";
@@ -66,8 +70,7 @@ private slots:
         QTest::newRow("padded") << " raw";
     }
 
-    void rejectedChannelsWriteNothing()
-    {
+    void rejectedChannelsWriteNothing() {
         QFETCH(QString, type);
         TempDataDir dir;
         ManualClock clock(kStart);
@@ -82,15 +85,13 @@ private slots:
         QCOMPARE(count, 3);
     }
 
-    void errorAndDebugAreClosedBetweenLines_data()
-    {
+    void errorAndDebugAreClosedBetweenLines_data() {
         QTest::addColumn<QString>("type");
         QTest::newRow("error") << "error";
         QTest::newRow("debug") << "debug";
     }
 
-    void errorAndDebugAreClosedBetweenLines()
-    {
+    void errorAndDebugAreClosedBetweenLines() {
         QFETCH(QString, type);
         TempDataDir dir;
         ManualClock clock(kStart);
@@ -111,8 +112,7 @@ private slots:
         QCOMPARE(dir.read(kDay + "." + type + ".log"), QByteArray("[2021-01-09 13:05:08] three\n"));
     }
 
-    void dayChangeMovesToNewDirectory()
-    {
+    void dayChangeMovesToNewDirectory() {
         TempDataDir dir;
         ManualClock clock(QDateTime(QDate(2021, 12, 31), QTime(23, 59, 59)));
         BotLogger logger(dir.path(), clock);
@@ -134,8 +134,7 @@ private slots:
         }
     }
 
-    void unusableDirectoryIsSilent()
-    {
+    void unusableDirectoryIsSilent() {
         TempDataDir dir;
         dir.write("blocked", "a file where the data directory should be");
         ManualClock clock(kStart);
@@ -145,8 +144,7 @@ private slots:
         QCOMPARE(QFileInfo(dir.file("blocked")).isFile(), true);
     }
 
-    void destructionClosesFiles()
-    {
+    void destructionClosesFiles() {
         TempDataDir dir;
         ManualClock clock(kStart);
         {

@@ -7,8 +7,7 @@
 class TestEndpoints : public QObject {
     Q_OBJECT
 private slots:
-    void defaultsWithoutFile()
-    {
+    void defaultsWithoutFile() {
         TempDataDir dir;
         const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
         QCOMPARE(endpoints.twitchChatHost, QStringLiteral("irc.chat.twitch.tv"));
@@ -17,11 +16,11 @@ private slots:
         QCOMPARE(endpoints.goodgameChat.path(), QStringLiteral("/chat/websocket"));
         QCOMPARE(endpoints.relayFollowers,
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
-        QCOMPARE(endpoints.relaySpeech, QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")));
+        QCOMPARE(endpoints.relaySpeech,
+                 QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")));
     }
 
-    void overrides_data()
-    {
+    void overrides_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("warning");
         QTest::addColumn<QString>("chatHost");
@@ -30,22 +29,27 @@ private slots:
         const QString host = QStringLiteral("irc.chat.twitch.tv");
         const QUrl speech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts"));
         const QUrl local(QStringLiteral("ws://127.0.0.1:9/tts"));
-        QTest::newRow("two keys") << QByteArray("{\"twitchChatHost\":\"127.0.0.1\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
-                                  << QString() << "127.0.0.1" << local;
-        QTest::newRow("not json") << QByteArray("twitchChatHost=x") << "endpoints.json: .*ignored" << host << speech;
+        QTest::newRow("two keys")
+            << QByteArray(
+                   "{\"twitchChatHost\":\"127.0.0.1\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
+            << QString() << "127.0.0.1" << local;
+        QTest::newRow("not json") << QByteArray("twitchChatHost=x") << "endpoints.json: .*ignored"
+                                  << host << speech;
         QTest::newRow("array") << QByteArray("[1,2]") << "not an object, ignored" << host << speech;
-        QTest::newRow("number value") << QByteArray("{\"relaySpeech\":8082,\"twitchChatHost\":\"h\"}")
-                                      << "\"relaySpeech\" is not an address" << "h" << speech;
+        QTest::newRow("number value")
+            << QByteArray("{\"relaySpeech\":8082,\"twitchChatHost\":\"h\"}")
+            << "\"relaySpeech\" is not an address"
+            << "h" << speech;
         QTest::newRow("no host") << QByteArray("{\"relaySpeech\":\"tts\"}")
                                  << "\"relaySpeech\" is not an address" << host << speech;
         QTest::newRow("empty host") << QByteArray("{\"twitchChatHost\":\"  \"}")
                                     << "\"twitchChatHost\" is not a host name" << host << speech;
-        QTest::newRow("unknown key") << QByteArray("{\"relay\":\"ws://x:1/\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
-                                     << "unknown key \"relay\"" << host << local;
+        QTest::newRow("unknown key")
+            << QByteArray("{\"relay\":\"ws://x:1/\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
+            << "unknown key \"relay\"" << host << local;
     }
 
-    void overrides()
-    {
+    void overrides() {
         QFETCH(QByteArray, file);
         QFETCH(QString, warning);
         QFETCH(QString, chatHost);

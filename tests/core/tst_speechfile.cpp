@@ -6,15 +6,13 @@
 class TestSpeechFile : public QObject {
     Q_OBJECT
 private slots:
-    void savesEachBlockInItsOwnFile_data()
-    {
+    void savesEachBlockInItsOwnFile_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("audio") << QByteArray("OggS\0\x02opus", 10);
         QTest::newRow("empty") << QByteArray();
     }
 
-    void savesEachBlockInItsOwnFile()
-    {
+    void savesEachBlockInItsOwnFile() {
         QFETCH(QByteArray, bytes);
         TempDataDir dir;
         SpeechFile speech(dir.path());
@@ -36,8 +34,7 @@ private slots:
         }
     }
 
-    void removeDeletesOnlyWhatExists()
-    {
+    void removeDeletesOnlyWhatExists() {
         TempDataDir dir;
         SpeechFile speech(dir.path());
         QSignalSpy ready(&speech, &SpeechFile::ready);
@@ -51,8 +48,7 @@ private slots:
         speech.remove(path);
     }
 
-    void unwritableLocationStillSignals()
-    {
+    void unwritableLocationStillSignals() {
         TempDataDir dir;
         SpeechFile speech(dir.file("missing/dir"));
         QSignalSpy ready(&speech, &SpeechFile::ready);

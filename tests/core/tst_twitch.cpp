@@ -11,8 +11,7 @@ struct Case {
 };
 
 // Reads the fixture of raw lines and expectations, one case per "==" heading.
-QList<QPair<QString, Case>> readCases()
-{
+QList<QPair<QString, Case>> readCases() {
     QFile file(QStringLiteral(TEST_DATA "/twitch-lines.txt"));
     file.open(QIODevice::ReadOnly);
     QList<QPair<QString, Case>> cases;
@@ -27,23 +26,24 @@ QList<QPair<QString, Case>> readCases()
         Case &current = cases.last().second;
         const QString key = line.section(QLatin1Char(' '), 0, 0);
         const QString value = line.mid(key.size() + 1);
-        QStringList *target = key == "<<" ? &current.input : key == "html" ? &current.html
-                            : key == "chat" ? &current.chat : key == "event" ? &current.event
-                            : key == "call" ? &current.calls : &current.alerts;
+        QStringList *target = key == "<<"      ? &current.input
+                              : key == "html"  ? &current.html
+                              : key == "chat"  ? &current.chat
+                              : key == "event" ? &current.event
+                              : key == "call"  ? &current.calls
+                                               : &current.alerts;
         target->append(value);
     }
     return cases;
 }
 
-QString describe(const AlertRecord &record)
-{
+QString describe(const AlertRecord &record) {
     return record.service + ' ' + record.type + ' ' +
            (record.level ? QString::number(*record.level) : QStringLiteral("-")) + ' ' +
            record.text.value_or(QStringLiteral("-"));
 }
 
-void knowBadges(Twitch &twitch)
-{
+void knowBadges(Twitch &twitch) {
     twitch.globalBadges["subscriber"]["12"] = "sub12id";
     twitch.globalBadges["premium"]["1"] = "prime1id";
 }
@@ -54,19 +54,18 @@ Q_DECLARE_METATYPE(Case)
 class TestTwitch : public QObject {
     Q_OBJECT
 private slots:
-    void lines_data()
-    {
+    void lines_data() {
         QTest::addColumn<Case>("expected");
         for (const auto &[name, expected] : readCases())
             QTest::newRow(qPrintable(name)) << expected;
     }
 
-    void lines()
-    {
+    void lines() {
         QFETCH(Case, expected);
         TwitchRig rig;
         knowBadges(rig.twitch);
-        rig.config.set("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}},\"alerts\":{\"voice\":\"random\"}}");
+        rig.config.set("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}},\"alerts\":{\"voice\":"
+                       "\"random\"}}");
         rig.utils.loadConfig();
         for (const QString &line : expected.input)
             rig.twitch.processMessage(line);
@@ -86,8 +85,7 @@ private slots:
         QCOMPARE(rig.log("raw"), raw);
     }
 
-    void everyLineIsStampedAndShownUnlessInTest()
-    {
+    void everyLineIsStampedAndShownUnlessInTest() {
         TwitchRig rig;
         QSignalSpy status(&rig.twitch, &Twitch::status);
         rig.twitch.processMessage("@x=1 :tmi.twitch.tv TEST #chan", true);
@@ -95,11 +93,11 @@ private slots:
         rig.twitch.processMessage(":tmi.twitch.tv 001 bot :hi");
         QCOMPARE(rig.twitch.lastServerMessage, rig.clock.now());
         QCOMPARE(status.size(), 2);
-        QCOMPARE(status.last().at(0).toString(), QStringLiteral("Twitch: :tmi.twitch.tv 001 bot :hi"));
+        QCOMPARE(status.last().at(0).toString(),
+                 QStringLiteral("Twitch: :tmi.twitch.tv 001 bot :hi"));
     }
 
-    void pingIsAnswered()
-    {
+    void pingIsAnswered() {
         TwitchRig rig;
         IrcServer server;
         rig.socket.start("127.0.0.1", server.port(), "bot", "t", "chan");
@@ -111,8 +109,7 @@ private slots:
         QCOMPARE(rig.log("raw"), (QStringList{"Twitch >> PING :abc", "Twitch << PONG :abc"}));
     }
 
-    void roomStateDuringReconnectIsSwallowed()
-    {
+    void roomStateDuringReconnectIsSwallowed() {
         TwitchRig rig;
         rig.twitch.reconnecting = true;
         rig.twitch.processMessage("@room-id=5;slow=10 :tmi.twitch.tv ROOMSTATE #chan");
@@ -121,39 +118,44 @@ private slots:
         QVERIFY(rig.chatView.scripts.isEmpty());
     }
 
-    void userStateAndOwnMessage()
-    {
+    void userStateAndOwnMessage() {
         TwitchRig rig;
         knowBadges(rig.twitch);
-        rig.twitch.processMessage("@badge-info=;badges=premium/1;color=#0000FF;display-name=Bot;emote-sets=0 :tmi.twitch.tv USERSTATE #chan");
+        rig.twitch.processMessage(
+            "@badge-info=;badges=premium/1;color=#0000FF;display-name=Bot;emote-sets=0 "
+            ":tmi.twitch.tv USERSTATE #chan");
         rig.chatInput.setText("  hello 'world'  ");
         rig.twitch.sendMessageToChat();
         QCOMPARE(rig.chatInput.text(), QString());
         QCOMPARE(rig.log("chat"), QStringList{"[Twitch] Bot: hello 'world'"});
         QVERIFY(rig.log("raw").contains("Twitch << PRIVMSG #chan :hello 'world'"));
         QCOMPARE(rig.chatHtml().first(),
-                 QStringLiteral("<img src=\"qrc:/images/Twitch.badge.png\" class=\"badge\" title=\"Twitch\"> "
-                                "<img src=\"https://static-cdn.jtvnw.net/badges/v1/prime1id/1\" class=\"badge\" title=\"Badge: premium\"> "
-                                "<span style=\"color:#0000FF;\" title=\"Ник: Bot\">Bot</span><span>: hello 'world'</span>"));
+                 QStringLiteral(
+                     "<img src=\"qrc:/images/Twitch.badge.png\" class=\"badge\" title=\"Twitch\"> "
+                     "<img src=\"https://static-cdn.jtvnw.net/badges/v1/prime1id/1\" "
+                     "class=\"badge\" title=\"Badge: premium\"> "
+                     "<span style=\"color:#0000FF;\" title=\"Ник: Bot\">Bot</span><span>: hello "
+                     "'world'</span>"));
         rig.chatInput.setText("   ");
         rig.twitch.sendMessageToChat();
         QCOMPARE(rig.log("chat").size(), 1);
     }
 
-    void followers_data()
-    {
+    void followers_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("events");
-        QTest::newRow("two followers") << "{\"data\":[{\"from_name\":\"Ann\"},{\"from_name\":\"Bob\"}]}"
-                                       << QStringList{"[Twitch] У нас новый фолловер - Ann!", "[Twitch] У нас новый фолловер - Bob!"};
+        QTest::newRow("two followers")
+            << "{\"data\":[{\"from_name\":\"Ann\"},{\"from_name\":\"Bob\"}]}"
+            << QStringList{"[Twitch] У нас новый фолловер - Ann!",
+                           "[Twitch] У нас новый фолловер - Bob!"};
         QTest::newRow("not json") << "data" << QStringList{};
         QTest::newRow("no data") << "{\"x\":[]}" << QStringList{};
-        QTest::newRow("odd elements skipped") << "{\"data\":[1,{\"from_name\":3},{\"from_name\":\"C\"}]}"
-                                              << QStringList{"[Twitch] У нас новый фолловер - C!"};
+        QTest::newRow("odd elements skipped")
+            << "{\"data\":[1,{\"from_name\":3},{\"from_name\":\"C\"}]}"
+            << QStringList{"[Twitch] У нас новый фолловер - C!"};
     }
 
-    void followers()
-    {
+    void followers() {
         QFETCH(QString, message);
         QFETCH(QStringList, events);
         TwitchRig rig;
@@ -164,20 +166,22 @@ private slots:
             QVERIFY(record.type == "follow" && !record.text);
     }
 
-    void placeBadges_data()
-    {
+    void placeBadges_data() {
         QTest::addColumn<QString>("tags");
         QTest::addColumn<QStringList>("titles");
-        QTest::newRow("months from badge info") << "badges=subscriber/12,premium/1;badge-info=subscriber/14"
-                                                << QStringList{"Twitch", "Badge: subscriber - 14", "Badge: premium"};
-        QTest::newRow("global fallback per version") << "badges=subscriber/3" << QStringList{"Twitch", "Badge: subscriber"};
-        QTest::newRow("unknown badge left out") << "badges=vip/1,subscriber/99" << QStringList{"Twitch"};
+        QTest::newRow("months from badge info")
+            << "badges=subscriber/12,premium/1;badge-info=subscriber/14"
+            << QStringList{"Twitch", "Badge: subscriber - 14", "Badge: premium"};
+        QTest::newRow("global fallback per version")
+            << "badges=subscriber/3" << QStringList{"Twitch", "Badge: subscriber"};
+        QTest::newRow("unknown badge left out")
+            << "badges=vip/1,subscriber/99" << QStringList{"Twitch"};
         QTest::newRow("no badges") << "badges=" << QStringList{"Twitch"};
-        QTest::newRow("version defaults to 1") << "badges=premium" << QStringList{"Twitch", "Badge: premium"};
+        QTest::newRow("version defaults to 1")
+            << "badges=premium" << QStringList{"Twitch", "Badge: premium"};
     }
 
-    void placeBadges()
-    {
+    void placeBadges() {
         QFETCH(QString, tags);
         QFETCH(QStringList, titles);
         TwitchRig rig;
@@ -188,11 +192,11 @@ private slots:
         for (const MessagePart &part : rig.twitch.placeBadges(Twitch::msgTags(tags)))
             result << part.title.value_or(QString());
         QCOMPARE(result, titles);
-        QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "12"), QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/chan12/1"));
+        QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "12"),
+                 QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/chan12/1"));
     }
 
-    void msgTags()
-    {
+    void msgTags() {
         const TagMap tags = Twitch::msgTags("a=1;b=;c;d=x=y;e=\\s");
         QCOMPARE(tags.value("a"), QStringLiteral("1"));
         QVERIFY(tags.contains("b") && tags.value("b").isEmpty());
@@ -201,38 +205,51 @@ private slots:
         QCOMPARE(tags.value("e"), QStringLiteral("\\s"));
     }
 
-    void placeEmotes()
-    {
+    void placeEmotes() {
         QStringList ranges;
-        for (const EmoteRange &range : Twitch::placeEmotes("25:0-4,12-16/1902:6-10/x:a-b/33:20-21:junk"))
+        for (const EmoteRange &range :
+             Twitch::placeEmotes("25:0-4,12-16/1902:6-10/x:a-b/33:20-21:junk"))
             ranges << QStringLiteral("%1-%2:%3").arg(range.bpos).arg(range.epos).arg(range.id);
         QCOMPARE(ranges, (QStringList{"0-4:25", "6-10:1902", "12-16:25", "20-21:33"}));
     }
 
-    void twitchMessageParts_data()
-    {
+    void twitchMessageParts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("emotes");
         QTest::addColumn<QStringList>("parts");
-        QTest::newRow("emote alone") << "Kappa" << "25:0-4" << QStringList{" ", "[Kappa]", " "};
-        QTest::newRow("two spaces") << "hi  there" << "" << QStringList{"hi ", " ", "there "};
-        QTest::newRow("adjacent emotes") << "KappaKappa" << "25:0-4,5-9" << QStringList{" ", "[Kappa]", " ", "[Kappa]", " "};
-        QTest::newRow("emoji before the emote") << "😀 Kappa" << "25:2-6" << QStringList{"😀 ", " ", "[Kappa]", " "};
-        QTest::newRow("range past the end left out") << "hi" << "25:0-9" << QStringList{"hi "};
-        QTest::newRow("overlapping range left out") << "Kappa x" << "25:0-4,3-6" << QStringList{" ", "[Kappa]", " ", "x "};
-        QTest::newRow("backwards range left out") << "abc" << "25:2-1" << QStringList{"abc "};
-        QTest::newRow("bttv words and overlay") << "pepeD IceCold x" << "" << QStringList{"[pepeD]", "[IceCold]", "x "};
-        QTest::newRow("ffz word, case sensitive") << "LuL lul" << "" << QStringList{"[LuL]", "lul "};
+        QTest::newRow("emote alone") << "Kappa"
+                                     << "25:0-4" << QStringList{" ", "[Kappa]", " "};
+        QTest::newRow("two spaces") << "hi  there"
+                                    << "" << QStringList{"hi ", " ", "there "};
+        QTest::newRow("adjacent emotes")
+            << "KappaKappa"
+            << "25:0-4,5-9" << QStringList{" ", "[Kappa]", " ", "[Kappa]", " "};
+        QTest::newRow("emoji before the emote")
+            << "😀 Kappa"
+            << "25:2-6" << QStringList{"😀 ", " ", "[Kappa]", " "};
+        QTest::newRow("range past the end left out") << "hi"
+                                                     << "25:0-9" << QStringList{"hi "};
+        QTest::newRow("overlapping range left out")
+            << "Kappa x"
+            << "25:0-4,3-6" << QStringList{" ", "[Kappa]", " ", "x "};
+        QTest::newRow("backwards range left out") << "abc"
+                                                  << "25:2-1" << QStringList{"abc "};
+        QTest::newRow("bttv words and overlay") << "pepeD IceCold x"
+                                                << "" << QStringList{"[pepeD]", "[IceCold]", "x "};
+        QTest::newRow("ffz word, case sensitive") << "LuL lul"
+                                                  << "" << QStringList{"[LuL]", "lul "};
     }
 
-    void twitchMessageParts()
-    {
+    void twitchMessageParts() {
         QFETCH(QString, text);
         QFETCH(QString, emotes);
         QFETCH(QStringList, parts);
         HttpServer server;
-        server.route("/3/cached/emotes/global", 200, "[{\"id\":\"b1\",\"code\":\"pepeD\"},{\"id\":\"b2\",\"code\":\"IceCold\"}]");
-        server.route("/v1/set/global", 200, "{\"sets\":{\"3\":{\"emoticons\":[{\"name\":\"LuL\",\"urls\":{\"1\":\"//cdn.ffz/l\"}}]}}}");
+        server.route("/3/cached/emotes/global", 200,
+                     "[{\"id\":\"b1\",\"code\":\"pepeD\"},{\"id\":\"b2\",\"code\":\"IceCold\"}]");
+        server.route("/v1/set/global", 200,
+                     "{\"sets\":{\"3\":{\"emoticons\":[{\"name\":\"LuL\",\"urls\":{\"1\":\"//"
+                     "cdn.ffz/l\"}}]}}}");
         TwitchRig rig(server.url());
         rig.bttv.loadGlobalEmotes();
         rig.ffz.loadGlobalEmotes();
@@ -243,13 +260,14 @@ private slots:
         QCOMPARE(result, parts);
     }
 
-    void badgeLoaders()
-    {
+    void badgeLoaders() {
         HttpServer server;
-        const QByteArray sets = "{\"badge_sets\":{\"subscriber\":{\"versions\":{"
-                                "\"0\":{\"image_url_1x\":\"https://static-cdn.jtvnw.net/badges/v1/5d9f2208-5dd8-11e7-8513-2ff4adfae661/1\"},"
-                                "\"3\":{\"image_url_1x\":\"https://elsewhere.example/badges/v1/abc/1\"},"
-                                "\"6\":{}}},\"vip\":{},\"mod\":[]}}";
+        const QByteArray sets =
+            "{\"badge_sets\":{\"subscriber\":{\"versions\":{"
+            "\"0\":{\"image_url_1x\":\"https://static-cdn.jtvnw.net/badges/v1/"
+            "5d9f2208-5dd8-11e7-8513-2ff4adfae661/1\"},"
+            "\"3\":{\"image_url_1x\":\"https://elsewhere.example/badges/v1/abc/1\"},"
+            "\"6\":{}}},\"vip\":{},\"mod\":[]}}";
         server.route("/v1/badges/global/display", 200, sets);
         server.route("/v1/badges/channels/77/display", 500, sets);
         TwitchRig rig(server.url());
@@ -258,22 +276,27 @@ private slots:
         rig.twitch.loadChannelBadges();
         QTRY_COMPARE(server.requests.size(), 2);
         QTRY_COMPARE(rig.twitch.globalBadges.value("subscriber").size(), 1);
-        QCOMPARE(rig.twitch.globalBadges["subscriber"]["0"], QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661"));
+        QCOMPARE(rig.twitch.globalBadges["subscriber"]["0"],
+                 QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661"));
         QTest::qWait(50);
         QVERIFY(rig.twitch.channelBadges.isEmpty());
     }
 
-    void emoteSetRules()
-    {
+    void emoteSetRules() {
         HttpServer server;
-        server.route("/3/cached/emotes/global", 200, "[{\"id\":\"g\",\"code\":\"Same\"},{\"id\":\"g2\",\"code\":\"Both\"}]");
+        server.route("/3/cached/emotes/global", 200,
+                     "[{\"id\":\"g\",\"code\":\"Same\"},{\"id\":\"g2\",\"code\":\"Both\"}]");
         server.route("/3/cached/users/twitch/9", 200,
-                     "{\"channelEmotes\":[{\"id\":\"c\",\"code\":\"Same\"}],\"sharedEmotes\":[{\"id\":\"s\",\"code\":\"SoSnowy\"}]}");
+                     "{\"channelEmotes\":[{\"id\":\"c\",\"code\":\"Same\"}],\"sharedEmotes\":[{"
+                     "\"id\":\"s\",\"code\":\"SoSnowy\"}]}");
         server.route("/v1/set/global", 404, "");
-        server.route("/v1/user/id/9", 200,
-                     "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Both\",\"urls\":{\"1\":\"//f/1\"}},{\"name\":\"One\",\"urls\":{\"1\":\"//f/2\"}}]},"
-                     "\"2\":{\"emoticons\":[{\"name\":\"Two\",\"urls\":{\"1\":\"//f/3\"}},{\"name\":\"Broken\"},{\"name\":\"Never\",\"urls\":{\"1\":\"//f/4\"}}]},"
-                     "\"3\":{\"emoticons\":[{\"name\":\"Later\",\"urls\":{\"1\":\"//f/5\"}}]}}}");
+        server.route(
+            "/v1/user/id/9", 200,
+            "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Both\",\"urls\":{\"1\":\"//f/"
+            "1\"}},{\"name\":\"One\",\"urls\":{\"1\":\"//f/2\"}}]},"
+            "\"2\":{\"emoticons\":[{\"name\":\"Two\",\"urls\":{\"1\":\"//f/"
+            "3\"}},{\"name\":\"Broken\"},{\"name\":\"Never\",\"urls\":{\"1\":\"//f/4\"}}]},"
+            "\"3\":{\"emoticons\":[{\"name\":\"Later\",\"urls\":{\"1\":\"//f/5\"}}]}}}");
         TwitchRig rig(server.url());
         QTest::ignoreMessage(QtWarningMsg, "Ошибка FFZ (global): статус ответа - 404");
         rig.bttv.loadGlobalEmotes();
@@ -283,9 +306,11 @@ private slots:
         QTRY_COMPARE(server.requests.size(), 4);
         QTRY_VERIFY(rig.ffz.channelEmotes().size() == 3 && rig.bttv.channelEmotes().size() == 2);
 
-        QCOMPARE(rig.bttv.placeEmotes("Same")->url, QStringLiteral("https://cdn.betterttv.net/emote/c/1x"));
+        QCOMPARE(rig.bttv.placeEmotes("Same")->url,
+                 QStringLiteral("https://cdn.betterttv.net/emote/c/1x"));
         QCOMPARE(rig.bttv.placeEmotes("Both")->title, std::optional<QString>("BTTV: Both"));
-        QCOMPARE(rig.bttv.placeEmotes("SoSnowy")->classes, (QStringList{"emote", "with-offset", "sosnowy"}));
+        QCOMPARE(rig.bttv.placeEmotes("SoSnowy")->classes,
+                 (QStringList{"emote", "with-offset", "sosnowy"}));
         QCOMPARE(rig.bttv.placeEmotes("Same")->classes, QStringList{"emote"});
         QVERIFY(!rig.bttv.placeEmotes("same"));
         QCOMPARE(rig.ffz.placeEmotes("Two")->url, QStringLiteral("https://f/3"));
@@ -293,19 +318,20 @@ private slots:
         QCOMPARE(rig.log("error"), QStringList{});
     }
 
-    void channelErrorsAreLogged_data()
-    {
+    void channelErrorsAreLogged_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QStringList>("errors");
         QTest::newRow("non-200") << 503 << QByteArray("{}")
-                                 << QStringList{"Ошибка BTTV (channel): статус ответа - 503", "Ошибка FFZ (channel): статус ответа - 503"};
+                                 << QStringList{"Ошибка BTTV (channel): статус ответа - 503",
+                                                "Ошибка FFZ (channel): статус ответа - 503"};
         QTest::newRow("not json") << 200 << QByteArray("<html>") << QStringList{};
-        QTest::newRow("wrong shape") << 200 << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[]}") << QStringList{};
+        QTest::newRow("wrong shape")
+            << 200 << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[]}")
+            << QStringList{};
     }
 
-    void channelErrorsAreLogged()
-    {
+    void channelErrorsAreLogged() {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         QFETCH(QStringList, errors);
@@ -326,15 +352,15 @@ private slots:
     }
 
     // Random and mutated lines: nothing may crash or hang, and a good line still works after.
-    void fuzz()
-    {
+    void fuzz() {
         TwitchRig rig;
         knowBadges(rig.twitch);
         QList<QString> seeds;
         for (const auto &entry : readCases())
             seeds << entry.second.input;
         QRandomGenerator random(1234);
-        const QString alphabet = QStringLiteral("@:;=/,- !#x0123456789\x01ACTIONPRIVMSGUSERNOTICEbits\\sé😀");
+        const QString alphabet =
+            QStringLiteral("@:;=/,- !#x0123456789\x01ACTIONPRIVMSGUSERNOTICEbits\\sé😀");
         QElapsedTimer timer;
         timer.start();
         int lines = 0;
@@ -344,16 +370,23 @@ private slots:
             for (int i = 0; i < edits && !line.isEmpty(); ++i) {
                 const int at = random.bounded(line.size());
                 switch (random.bounded(3)) {
-                case 0: line.remove(at, random.bounded(1, 20)); break;
-                case 1: line.insert(at, alphabet.at(random.bounded(alphabet.size()))); break;
-                default: line.insert(at, line.mid(random.bounded(line.size()), random.bounded(30))); break;
+                case 0:
+                    line.remove(at, random.bounded(1, 20));
+                    break;
+                case 1:
+                    line.insert(at, alphabet.at(random.bounded(alphabet.size())));
+                    break;
+                default:
+                    line.insert(at, line.mid(random.bounded(line.size()), random.bounded(30)));
+                    break;
                 }
             }
             rig.twitch.processMessage(line);
             ++lines;
         }
         rig.chatView.scripts.clear();
-        rig.twitch.processMessage("@badges=;display-name=ok;id=z :ok!ok@ok PRIVMSG #chan :still fine");
+        rig.twitch.processMessage(
+            "@badges=;display-name=ok;id=z :ok!ok@ok PRIVMSG #chan :still fine");
         QCOMPARE(rig.chatView.scripts.size(), 1);
         QVERIFY(lines > 1000);
     }

@@ -4,8 +4,9 @@
 #include <QtTest>
 
 namespace {
-const QByteArray kLogin = "PASS oauth:secret\r\nNICK bot\r\nCAP REQ :twitch.tv/membership\r\n"
-                          "CAP REQ :twitch.tv/commands\r\nCAP REQ :twitch.tv/tags\r\nJOIN #chan\r\n";
+const QByteArray kLogin =
+    "PASS oauth:secret\r\nNICK bot\r\nCAP REQ :twitch.tv/membership\r\n"
+    "CAP REQ :twitch.tv/commands\r\nCAP REQ :twitch.tv/tags\r\nJOIN #chan\r\n";
 }
 
 // A socket logged in to a loopback server, with every signal recorded.
@@ -18,16 +19,14 @@ struct SocketRig {
     QSignalSpy logging{&socket, &TwitchSocket::logging};
     QSignalSpy failure{&socket, &TwitchSocket::failure};
 
-    bool login(const QString &channel = QStringLiteral("chan"))
-    {
+    bool login(const QString &channel = QStringLiteral("chan")) {
         socket.start(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("bot"),
                      QStringLiteral("oauth:secret"), channel);
         return server.accept() && connected.wait(5000) &&
                server.receivedAtLeast(kLogin.size()) == kLogin;
     }
 
-    QStringList lines() const
-    {
+    QStringList lines() const {
         QStringList result;
         for (const QList<QVariant> &args : received)
             result << args.at(0).toString();
@@ -38,44 +37,44 @@ struct SocketRig {
 class TestTwitchSocket : public QObject {
     Q_OBJECT
 private slots:
-    void loginSequence_data()
-    {
+    void loginSequence_data() {
         QTest::addColumn<QString>("channel");
         QTest::newRow("without #") << "chan";
         QTest::newRow("with #") << "#chan";
     }
 
-    void loginSequence()
-    {
+    void loginSequence() {
         QFETCH(QString, channel);
         SocketRig rig;
         QVERIFY(rig.login(channel));
         const QString port = QString::number(rig.server.port());
-        QCOMPARE(rig.connected.first().at(0).toString(), "Соединились с сервером Twitch 127.0.0.1:" + port);
+        QCOMPARE(rig.connected.first().at(0).toString(),
+                 "Соединились с сервером Twitch 127.0.0.1:" + port);
         QStringList logged;
         for (const QList<QVariant> &args : rig.logging)
             logged << args.at(0).toString();
-        QCOMPARE(logged, (QStringList{"Twitch << PASS XXXXXXXXXXXXXXXX", "Twitch << NICK bot",
-                                      "Twitch << CAP REQ :twitch.tv/membership",
-                                      "Twitch << CAP REQ :twitch.tv/commands",
-                                      "Twitch << CAP REQ :twitch.tv/tags", "Twitch << JOIN #chan"}));
+        QCOMPARE(logged,
+                 (QStringList{"Twitch << PASS XXXXXXXXXXXXXXXX", "Twitch << NICK bot",
+                              "Twitch << CAP REQ :twitch.tv/membership",
+                              "Twitch << CAP REQ :twitch.tv/commands",
+                              "Twitch << CAP REQ :twitch.tv/tags", "Twitch << JOIN #chan"}));
     }
 
-    void chatAndCommand()
-    {
+    void chatAndCommand() {
         SocketRig rig;
         QVERIFY(rig.login());
         rig.logging.clear();
         rig.socket.chat(QStringLiteral("привет 'all'"));
         rig.socket.command(QStringLiteral("PONG"), QStringLiteral(":tmi.twitch.tv"));
-        const QByteArray expected = kLogin + "PRIVMSG #chan :привет 'all'\r\nPONG :tmi.twitch.tv\r\n";
+        const QByteArray expected =
+            kLogin + "PRIVMSG #chan :привет 'all'\r\nPONG :tmi.twitch.tv\r\n";
         QCOMPARE(rig.server.receivedAtLeast(expected.size()), expected);
         QCOMPARE(rig.logging.size(), 1);
-        QCOMPARE(rig.logging.first().at(0).toString(), QStringLiteral("Twitch << PRIVMSG #chan :привет 'all'"));
+        QCOMPARE(rig.logging.first().at(0).toString(),
+                 QStringLiteral("Twitch << PRIVMSG #chan :привет 'all'"));
     }
 
-    void secondStartIsIgnored()
-    {
+    void secondStartIsIgnored() {
         SocketRig rig;
         QVERIFY(rig.login());
         rig.socket.start(QStringLiteral("127.0.0.1"), rig.server.port(), "other", "t", "other");
@@ -85,13 +84,13 @@ private slots:
         QVERIFY(!rig.server.server.hasPendingConnections());
     }
 
-    void stopThenStartReconnects()
-    {
+    void stopThenStartReconnects() {
         SocketRig rig;
         QVERIFY(rig.login());
         rig.socket.stop();
         QCOMPARE(rig.disconnected.size(), 1);
-        QVERIFY(rig.disconnected.first().at(0).toString().startsWith("Отсоединились от сервера Twitch 127.0.0.1:"));
+        QVERIFY(rig.disconnected.first().at(0).toString().startsWith(
+            "Отсоединились от сервера Twitch 127.0.0.1:"));
         IrcServer &server = rig.server;
         rig.socket.start(QStringLiteral("127.0.0.1"), server.port(), "bot", "oauth:secret", "chan");
         QVERIFY(server.accept());
@@ -99,8 +98,7 @@ private slots:
         QCOMPARE(rig.connected.size(), 2);
     }
 
-    void socketErrorIsReceivedAsLine()
-    {
+    void socketErrorIsReceivedAsLine() {
         SocketRig rig;
         const quint16 port = rig.server.port();
         rig.server.server.close();
@@ -109,26 +107,28 @@ private slots:
         QCOMPARE(rig.lines(), QStringList{"ОШИБКА: 0"});
     }
 
-    void framing_data()
-    {
+    void framing_data() {
         QTest::addColumn<QList<QByteArray>>("segments");
         QTest::addColumn<QStringList>("lines");
-        const QByteArray tagged = "@badge-info=;color=#FF0000;display-name=Вася :vasya!vasya@vasya.tmi.twitch.tv PRIVMSG #chan :привет\r\n";
+        const QByteArray tagged = "@badge-info=;color=#FF0000;display-name=Вася "
+                                  ":vasya!vasya@vasya.tmi.twitch.tv PRIVMSG #chan :привет\r\n";
         QList<QByteArray> bytewise;
         for (char c : tagged)
             bytewise << QByteArray(1, c);
-        QTest::newRow("split byte by byte") << bytewise << QStringList{QString::fromUtf8(tagged).trimmed()};
+        QTest::newRow("split byte by byte")
+            << bytewise << QStringList{QString::fromUtf8(tagged).trimmed()};
         QTest::newRow("three lines in one segment")
-            << QList<QByteArray>{"PING :a\r\nPING :b\r\n\r\n"} << QStringList{"PING :a", "PING :b", ""};
+            << QList<QByteArray>{"PING :a\r\nPING :b\r\n\r\n"}
+            << QStringList{"PING :a", "PING :b", ""};
         const QByteArray longLine = "PRIVMSG #chan :" + QByteArray(5000, 'x');
-        QTest::newRow("5000 bytes") << QList<QByteArray>{longLine.left(1999), longLine.mid(1999) + "\r\n"}
-                                    << QStringList{QString::fromLatin1(longLine)};
-        QTest::newRow("text after a NUL is cut") << QList<QByteArray>{QByteArray("PING :a\0b\r\n", 11)}
-                                                 << QStringList{"PING :a"};
+        QTest::newRow("5000 bytes")
+            << QList<QByteArray>{longLine.left(1999), longLine.mid(1999) + "\r\n"}
+            << QStringList{QString::fromLatin1(longLine)};
+        QTest::newRow("text after a NUL is cut")
+            << QList<QByteArray>{QByteArray("PING :a\0b\r\n", 11)} << QStringList{"PING :a"};
     }
 
-    void framing()
-    {
+    void framing() {
         QFETCH(QList<QByteArray>, segments);
         QFETCH(QStringList, lines);
         SocketRig rig;
@@ -142,8 +142,7 @@ private slots:
         QCOMPARE(rig.lines(), lines);
     }
 
-    void overlongLineIsDroppedOnce()
-    {
+    void overlongLineIsDroppedOnce() {
         SocketRig rig;
         QVERIFY(rig.login());
         const QByteArray huge(TwitchSocket::kMaxLine + 10, 'y');

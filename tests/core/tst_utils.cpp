@@ -12,14 +12,12 @@
 #include <QtTest>
 
 namespace {
-QByteArray fixture(const char *name)
-{
+QByteArray fixture(const char *name) {
     QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-Rgb rgb(const QColor &color)
-{
+Rgb rgb(const QColor &color) {
     return {color.redF(), color.greenF(), color.blueF()};
 }
 } // namespace
@@ -31,8 +29,7 @@ struct UtilsRig {
     BotConfig config{dir.path()};
     Utils utils{config, logger, Endpoints()};
 
-    explicit UtilsRig(const QString &stored)
-    {
+    explicit UtilsRig(const QString &stored) {
         config.set(stored);
         utils.loadConfig();
     }
@@ -43,49 +40,63 @@ struct UtilsRig {
 class TestUtils : public QObject {
     Q_OBJECT
 private slots:
-    void defaultsInStoredKeyOrder()
-    {
+    void defaultsInStoredKeyOrder() {
         UtilsRig rig("");
         QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
-        QCOMPARE(qstr(rig.utils.defaultSettings().dump()).toUtf8(), fixture("default-settings.json"));
+        QCOMPARE(qstr(rig.utils.defaultSettings().dump()).toUtf8(),
+                 fixture("default-settings.json"));
     }
 
-    void loadFillsMissingKeys_data()
-    {
+    void loadFillsMissingKeys_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("value");
-        QTest::newRow("only the volume") << "{\"alerts\":{\"volume\":0.3}}" << "/alerts/volume" << "0.3";
-        QTest::newRow("sound slots added whole") << "{\"alerts\":{\"volume\":0.3}}" << "/alerts/twitch" << fixtureValue("/alerts/twitch");
-        QTest::newRow("stored words kept as they are") << "{\"view\":{\"addressed\":{\"words\":[\"nick\"]}}}" << "/view/addressed/words" << "[\"nick\"]";
-        QTest::newRow("unknown keys kept") << "{\"extra\":{\"a\":1}}" << "/extra" << "{\"a\":1}";
-        QTest::newRow("present values not validated") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}" << "/view/chat/size" << "\"20\"";
-        QTest::newRow("null leaf kept") << "{\"alerts\":{\"voice\":null}}" << "/alerts/voice" << "null";
-        QTest::newRow("string where a record belongs") << "{\"view\":\"big\"}" << "/view" << fixtureValue("/view");
-        QTest::newRow("record where a list belongs") << "{\"view\":{\"addressed\":{\"words\":{\"a\":1}}}}" << "/view/addressed/words" << "[]";
+        QTest::newRow("only the volume") << "{\"alerts\":{\"volume\":0.3}}"
+                                         << "/alerts/volume"
+                                         << "0.3";
+        QTest::newRow("sound slots added whole")
+            << "{\"alerts\":{\"volume\":0.3}}"
+            << "/alerts/twitch" << fixtureValue("/alerts/twitch");
+        QTest::newRow("stored words kept as they are")
+            << "{\"view\":{\"addressed\":{\"words\":[\"nick\"]}}}"
+            << "/view/addressed/words"
+            << "[\"nick\"]";
+        QTest::newRow("unknown keys kept") << "{\"extra\":{\"a\":1}}"
+                                           << "/extra"
+                                           << "{\"a\":1}";
+        QTest::newRow("present values not validated") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}"
+                                                      << "/view/chat/size"
+                                                      << "\"20\"";
+        QTest::newRow("null leaf kept") << "{\"alerts\":{\"voice\":null}}"
+                                        << "/alerts/voice"
+                                        << "null";
+        QTest::newRow("string where a record belongs") << "{\"view\":\"big\"}"
+                                                       << "/view" << fixtureValue("/view");
+        QTest::newRow("record where a list belongs")
+            << "{\"view\":{\"addressed\":{\"words\":{\"a\":1}}}}"
+            << "/view/addressed/words"
+            << "[]";
     }
 
-    void loadFillsMissingKeys()
-    {
+    void loadFillsMissingKeys() {
         QFETCH(QString, stored);
         QFETCH(QString, path);
         QFETCH(QString, value);
         UtilsRig rig(stored);
         const Json pointer = rig.utils.currentSettings().at(Json::json_pointer(stdstr(path)));
         QCOMPARE(qstr(pointer.dump()), value);
-        QCOMPARE(qstr(rig.utils.currentSettings().at("services").dump()), fixtureValue("/services"));
+        QCOMPARE(qstr(rig.utils.currentSettings().at("services").dump()),
+                 fixtureValue("/services"));
     }
 
-    void brokenFileFallsBackAndKeepsTheText_data()
-    {
+    void brokenFileFallsBackAndKeepsTheText_data() {
         QTest::addColumn<QString>("stored");
         QTest::newRow("not json") << "{\"alerts\":";
         QTest::newRow("not a record") << "[1,2]";
         QTest::newRow("a number") << "42";
     }
 
-    void brokenFileFallsBackAndKeepsTheText()
-    {
+    void brokenFileFallsBackAndKeepsTheText() {
         QFETCH(QString, stored);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
         UtilsRig rig(stored);
@@ -96,8 +107,7 @@ private slots:
         QCOMPARE(rig.config.get(), stored);
     }
 
-    void convertToCSS_data()
-    {
+    void convertToCSS_data() {
         QTest::addColumn<double>("red");
         QTest::addColumn<double>("green");
         QTest::addColumn<double>("blue");
@@ -108,8 +118,7 @@ private slots:
         QTest::newRow("half") << 0.5 << 0.5 << 0.5 << "#7f7f7f";
     }
 
-    void convertToCSS()
-    {
+    void convertToCSS() {
         QFETCH(double, red);
         QFETCH(double, green);
         QFETCH(double, blue);
@@ -117,8 +126,7 @@ private slots:
         QCOMPARE(Utils::convertToCSS({red, green, blue}), css);
     }
 
-    void convertToCSSRoundTripsEveryByte()
-    {
+    void convertToCSSRoundTripsEveryByte() {
         for (int value = 0; value < 256; ++value) {
             const QString text = QStringLiteral("#%1%2%3")
                                      .arg(value, 2, 16, QLatin1Char('0'))
@@ -128,8 +136,7 @@ private slots:
         }
     }
 
-    void buildCustomCSS()
-    {
+    void buildCustomCSS() {
         UtilsRig rig("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#112233\"}}}}");
         const QString css = rig.utils.buildCustomCSS();
         QCOMPARE(QUrl::fromPercentEncoding(css.toUtf8()),
@@ -138,24 +145,31 @@ private slots:
         QCOMPARE(css, encodeURIComponent(QUrl::fromPercentEncoding(css.toUtf8())));
     }
 
-    void isAddressedText_data()
-    {
+    void isAddressedText_data() {
         QTest::addColumn<QString>("words");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("addressed");
-        QTest::newRow("marks around the word") << "[\"nick\"]" << "Hello, @Nick!" << true;
-        QTest::newRow("comma after mention") << "[\"streamer\"]" << "@Streamer, hi" << true;
-        QTest::newRow("longer word") << "[\"nick\"]" << "nickname" << false;
-        QTest::newRow("empty word never matches") << "[\"\",\"nick\"]" << "a  b" << false;
-        QTest::newRow("dash inside") << "[\"ab\"]" << "a-b" << true;
-        QTest::newRow("word with a mark never matches") << "[\"a.b\"]" << "a.b" << false;
-        QTest::newRow("tab is not a separator") << "[\"nick\"]" << "hi\tnick" << false;
-        QTest::newRow("cyrillic") << "[\"вася\"]" << "Привет, Вася!" << true;
-        QTest::newRow("no words") << "[]" << "nick" << false;
+        QTest::newRow("marks around the word") << "[\"nick\"]"
+                                               << "Hello, @Nick!" << true;
+        QTest::newRow("comma after mention") << "[\"streamer\"]"
+                                             << "@Streamer, hi" << true;
+        QTest::newRow("longer word") << "[\"nick\"]"
+                                     << "nickname" << false;
+        QTest::newRow("empty word never matches") << "[\"\",\"nick\"]"
+                                                  << "a  b" << false;
+        QTest::newRow("dash inside") << "[\"ab\"]"
+                                     << "a-b" << true;
+        QTest::newRow("word with a mark never matches") << "[\"a.b\"]"
+                                                        << "a.b" << false;
+        QTest::newRow("tab is not a separator") << "[\"nick\"]"
+                                                << "hi\tnick" << false;
+        QTest::newRow("cyrillic") << "[\"вася\"]"
+                                  << "Привет, Вася!" << true;
+        QTest::newRow("no words") << "[]"
+                                  << "nick" << false;
     }
 
-    void isAddressedText()
-    {
+    void isAddressedText() {
         QFETCH(QString, words);
         QFETCH(QString, text);
         QFETCH(bool, addressed);
@@ -163,37 +177,42 @@ private slots:
         QCOMPARE(rig.utils.isAddressedText(text), addressed);
     }
 
-    void runInWeb()
-    {
+    void runInWeb() {
         RecordingPage page;
         Utils::runInWeb(page, "setFontSize", "'16'");
-        QCOMPARE(page.scripts, QStringList{"('undefined' !== typeof Kestro) && Kestro.setFontSize('16')"});
+        QCOMPARE(page.scripts,
+                 QStringList{"('undefined' !== typeof Kestro) && Kestro.setFontSize('16')"});
     }
 
-    void jsStringOfSettingsValues_data()
-    {
+    void jsStringOfSettingsValues_data() {
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("text");
-        QTest::newRow("string") << "\"a\"" << "a";
-        QTest::newRow("integer") << "16" << "16";
-        QTest::newRow("fraction") << "0.75" << "0.75";
-        QTest::newRow("short fraction") << "0.3" << "0.3";
-        QTest::newRow("boolean") << "true" << "true";
-        QTest::newRow("null") << "null" << "null";
-        QTest::newRow("array") << "[1,\"b\",null]" << "1,b,";
-        QTest::newRow("record") << "{\"a\":1}" << "[object Object]";
+        QTest::newRow("string") << "\"a\""
+                                << "a";
+        QTest::newRow("integer") << "16"
+                                 << "16";
+        QTest::newRow("fraction") << "0.75"
+                                  << "0.75";
+        QTest::newRow("short fraction") << "0.3"
+                                        << "0.3";
+        QTest::newRow("boolean") << "true"
+                                 << "true";
+        QTest::newRow("null") << "null"
+                              << "null";
+        QTest::newRow("array") << "[1,\"b\",null]"
+                               << "1,b,";
+        QTest::newRow("record") << "{\"a\":1}"
+                                << "[object Object]";
     }
 
-    void jsStringOfSettingsValues()
-    {
+    void jsStringOfSettingsValues() {
         QFETCH(QString, json);
         QFETCH(QString, text);
         QCOMPARE(jsString(parseJson(json)), text);
     }
 
 private:
-    static QString fixtureValue(const char *path)
-    {
+    static QString fixtureValue(const char *path) {
         return qstr(Json::parse(fixture("default-settings.json").toStdString())
                         .at(Json::json_pointer(path))
                         .dump());

@@ -13,8 +13,7 @@ public:
         QByteArray body;
     };
 
-    HttpServer()
-    {
+    HttpServer() {
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
             while (QTcpSocket *client = m_server.nextPendingConnection())
@@ -22,15 +21,18 @@ public:
         });
     }
 
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort())); }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
+    }
 
-    void route(const QByteArray &path, int status, const QByteArray &body) { m_routes[path] = {status, body}; }
+    void route(const QByteArray &path, int status, const QByteArray &body) {
+        m_routes[path] = {status, body};
+    }
 
     QList<QByteArray> requests;
 
 private:
-    void serve(QTcpSocket *client)
-    {
+    void serve(QTcpSocket *client) {
         QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] {
             m_pending[client] += client->readAll();
             const QByteArray &request = m_pending[client];
@@ -39,8 +41,9 @@ private:
             const QByteArray path = request.split(' ').value(1);
             requests << path;
             const Answer answer = m_routes.value(path, Answer{404, "not found"});
-            client->write("HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\nContent-Length: " +
-                          QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n" + answer.body);
+            client->write("HTTP/1.1 " + QByteArray::number(answer.status) +
+                          " X\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + answer.body);
             client->disconnectFromHost();
             m_pending.remove(client);
         });

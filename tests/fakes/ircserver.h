@@ -13,23 +13,20 @@ public:
     quint16 port() const { return server.serverPort(); }
 
     // Waits for the client's connection (the newest one).
-    bool accept()
-    {
+    bool accept() {
         if (!server.hasPendingConnections() && !server.waitForNewConnection(5000))
             return false;
         client = server.nextPendingConnection();
         return client != nullptr;
     }
 
-    void send(const QByteArray &bytes)
-    {
+    void send(const QByteArray &bytes) {
         client->write(bytes);
         client->flush();
     }
 
     // Everything the client has sent so far, once at least `size` bytes arrived.
-    QByteArray receivedAtLeast(int size)
-    {
+    QByteArray receivedAtLeast(int size) {
         QElapsedTimer timer;
         timer.start();
         while (!bytes(size) && timer.elapsed() < 5000)
@@ -41,8 +38,7 @@ public:
     QTcpSocket *client = nullptr;
 
 private:
-    bool bytes(int size)
-    {
+    bool bytes(int size) {
         if (client)
             m_bytes += client->readAll();
         return m_bytes.size() >= size;

@@ -21,8 +21,7 @@
 
 // The Twitch module with real collaborators, recording pages and services on loopback only.
 struct TwitchRig {
-    static Endpoints loopback(const QUrl &http)
-    {
+    static Endpoints loopback(const QUrl &http) {
         Endpoints endpoints;
         endpoints.twitchBadgeApi = http;
         endpoints.bttvApi = http;
@@ -31,20 +30,20 @@ struct TwitchRig {
         return endpoints;
     }
 
-    explicit TwitchRig(const QUrl &http = QUrl(QStringLiteral("http://127.0.0.1:9")),
-                       const QString &settings = QStringLiteral("{\"alerts\":{\"voice\":\"random\"}}"))
-        : endpoints(loopback(http))
-    {
+    explicit TwitchRig(
+        const QUrl &http = QUrl(QStringLiteral("http://127.0.0.1:9")),
+        const QString &settings = QStringLiteral("{\"alerts\":{\"voice\":\"random\"}}"))
+        : endpoints(loopback(http)) {
         config.set(settings);
         utils.loadConfig();
         twitch.channelName = QStringLiteral("chan");
     }
 
     // The HTML of every line the chat view was given, decoded as the page decodes it.
-    QStringList chatHtml() const
-    {
+    QStringList chatHtml() const {
         QStringList result;
-        const QString prefix = QStringLiteral("('undefined' !== typeof Kestro) && Kestro.addMessage('");
+        const QString prefix =
+            QStringLiteral("('undefined' !== typeof Kestro) && Kestro.addMessage('");
         for (const QString &script : chatView.scripts) {
             if (!script.startsWith(prefix))
                 continue;
@@ -57,8 +56,7 @@ struct TwitchRig {
     }
 
     // The chat view's other calls (strike, remove).
-    QStringList chatCalls() const
-    {
+    QStringList chatCalls() const {
         QStringList result;
         for (const QString &script : chatView.scripts) {
             if (!script.contains(QStringLiteral("Kestro.addMessage(")))
@@ -67,12 +65,13 @@ struct TwitchRig {
         return result;
     }
 
-    QStringList log(const char *channel) const
-    {
+    QStringList log(const char *channel) const {
         QStringList lines;
-        const QByteArray bytes = dir.read(QStringLiteral("logs/2024/2024-05/2024-05-01/2024-05-01.") +
-                                          QLatin1String(channel) + QStringLiteral(".log"));
-        for (const QString &line : QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        const QByteArray bytes =
+            dir.read(QStringLiteral("logs/2024/2024-05/2024-05-01/2024-05-01.") +
+                     QLatin1String(channel) + QStringLiteral(".log"));
+        for (const QString &line :
+             QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             lines << line.mid(22);
         return lines;
     }

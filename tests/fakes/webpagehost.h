@@ -13,8 +13,7 @@
 // so page tests never leave the machine and can tell what a page tried to fetch.
 class RequestRecorder final : public QWebEngineUrlRequestInterceptor {
 public:
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override
-    {
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override {
         requested << info.requestUrl();
         if (info.requestUrl().scheme() != QLatin1String("qrc"))
             info.block(true);
@@ -25,8 +24,7 @@ public:
 // One of the program's pages in a real web view, driven like the window drives it.
 class WebPageHost final : public Page {
 public:
-    explicit WebPageHost(const QUrl &url, QSize size = QSize(440, 400))
-    {
+    explicit WebPageHost(const QUrl &url, QSize size = QSize(440, 400)) {
         m_profile.setUrlRequestInterceptor(&recorder);
         m_page = new QWebEnginePage(&m_profile, &view);
         view.setPage(m_page);
@@ -40,8 +38,7 @@ public:
     void run(const QString &script) override { m_page->runJavaScript(script); }
 
     // Runs a script and waits for its value; scripts run in order, so earlier calls are done.
-    QVariant eval(const QString &script)
-    {
+    QVariant eval(const QString &script) {
         QVariant result;
         QEventLoop loop;
         m_page->runJavaScript(script, [&](const QVariant &value) {

@@ -4,8 +4,7 @@
 
 #include <QUrl>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     const QUrl mainUrl = QUrl::fromUserInput(QString::fromLocal8Bit(argc > 1 ? argv[1] : ""));
     return runKestro(argc, argv, mainUrl);
 }

@@ -6,8 +6,7 @@
 class TestStartup : public QObject {
     Q_OBJECT
 private:
-    static int runProbe(const TempDataDir &home, const QString &document)
-    {
+    static int runProbe(const TempDataDir &home, const QString &document) {
         QProcess probe;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
@@ -25,23 +24,20 @@ private:
     static QString dataFile(const QString &name) { return QStringLiteral(PROBE_DATA "/") + name; }
 
 private slots:
-    void brokenMainDocumentExitsWithMinusOne_data()
-    {
+    void brokenMainDocumentExitsWithMinusOne_data() {
         QTest::addColumn<QString>("document");
         QTest::newRow("syntax error") << dataFile("syntax-error.qml");
         QTest::newRow("unknown type") << dataFile("unknown-type.qml");
         QTest::newRow("missing file") << dataFile("absent.qml");
     }
 
-    void brokenMainDocumentExitsWithMinusOne()
-    {
+    void brokenMainDocumentExitsWithMinusOne() {
         QFETCH(QString, document);
         TempDataDir home;
         QCOMPARE(runProbe(home, document), 255);
     }
 
-    void shellIsReadyBeforeTheFirstEvaluation()
-    {
+    void shellIsReadyBeforeTheFirstEvaluation() {
         TempDataDir home;
         QCOMPARE(runProbe(home, dataFile("context.qml")), 0);
 
@@ -51,8 +47,10 @@ private slots:
         QVERIFY(QFileInfo(data + "/config").isDir());
         QVERIFY(QFileInfo(dayDir).isDir());
         // The document's own creation already saw the three objects and could use them.
-        QCOMPARE(home.read("kestro-probe/config/settings.json"), QByteArray("object object object"));
-        QVERIFY(home.read("kestro-probe/logs/" + today.toString("yyyy/yyyy-MM/yyyy-MM-dd/yyyy-MM-dd") + ".chat.log")
+        QCOMPARE(home.read("kestro-probe/config/settings.json"),
+                 QByteArray("object object object"));
+        QVERIFY(home.read("kestro-probe/logs/" +
+                          today.toString("yyyy/yyyy-MM/yyyy-MM-dd/yyyy-MM-dd") + ".chat.log")
                     .endsWith("] object object object\n"));
     }
 };

@@ -26,8 +26,7 @@ private:
     QQuickWindow *m_window = nullptr;
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         registerNativeTypes();
         m_modules.registerForQml();
         exposeShell(*m_engine.rootContext(), m_logger, m_config, m_speech);
@@ -38,8 +37,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
 
-    void windowFrame()
-    {
+    void windowFrame() {
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_window->width(), 440);
         QCOMPARE(m_window->height(), 600);
@@ -49,8 +47,7 @@ private slots:
         QCOMPARE(m_window->color(), QColor(QStringLiteral("#303030")));
     }
 
-    void fiveTabsInOrder()
-    {
+    void fiveTabsInOrder() {
         QObject *tabs = m_window->findChild<QObject *>(QStringLiteral("tabs"));
         QVERIFY(tabs);
         QStringList captions;
@@ -72,8 +69,7 @@ private slots:
 
     // The screenshot is kept beside the test for a look by eye; the gold accent marks the
     // current tab.
-    void screenshotShowsGoldAccent()
-    {
+    void screenshotShowsGoldAccent() {
         QTRY_VERIFY(m_window->isExposed());
         QTest::qWait(200);
         const QImage shot = m_window->grabWindow();
@@ -84,7 +80,8 @@ private slots:
         for (int y = 0; y < 60 && !found; ++y) {
             for (int x = 0; x < shot.width() && !found; ++x) {
                 const QColor pixel = shot.pixelColor(x, y);
-                found = qAbs(pixel.red() - gold.red()) < 24 && qAbs(pixel.green() - gold.green()) < 24 &&
+                found = qAbs(pixel.red() - gold.red()) < 24 &&
+                        qAbs(pixel.green() - gold.green()) < 24 &&
                         qAbs(pixel.blue() - gold.blue()) < 24;
             }
         }
@@ -92,8 +89,7 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     prepareProcess();
     QGuiApplication app(argc, argv);
     TestWindow test;

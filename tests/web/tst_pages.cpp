@@ -17,8 +17,7 @@ namespace {
 const QUrl kChat(QStringLiteral("qrc:/web/chat.html"));
 const QUrl kAlerts(QStringLiteral("qrc:/web/alerts.html"));
 
-QString call(const QString &method, const QString &data = {})
-{
+QString call(const QString &method, const QString &data = {}) {
     return Page::call(method, data);
 }
 } // namespace
@@ -33,70 +32,76 @@ private:
     Utils m_utils{m_config, m_logger, Endpoints()};
     Alerts m_alerts;
 
-    static void add(WebPageHost &page, const QString &html)
-    {
+    static void add(WebPageHost &page, const QString &html) {
         page.run(Chat::addMessageCall(html, false));
     }
 
-    static int count(WebPageHost &page, const QString &selector)
-    {
-        return page.eval(QStringLiteral("document.querySelectorAll('%1').length").arg(selector)).toInt();
+    static int count(WebPageHost &page, const QString &selector) {
+        return page.eval(QStringLiteral("document.querySelectorAll('%1').length").arg(selector))
+            .toInt();
     }
 
 private slots:
-    void pagesLoadTheirScriptUnderTheirPolicy_data()
-    {
+    void pagesLoadTheirScriptUnderTheirPolicy_data() {
         QTest::addColumn<QUrl>("url");
         QTest::addColumn<QString>("list");
         QTest::newRow("chat") << kChat << "chatList";
         QTest::newRow("events") << kAlerts << "alertList";
     }
 
-    void pagesLoadTheirScriptUnderTheirPolicy()
-    {
+    void pagesLoadTheirScriptUnderTheirPolicy() {
         QFETCH(QUrl, url);
         QFETCH(QString, list);
         WebPageHost page(url);
         QCOMPARE(page.eval("typeof Kestro").toString(), QStringLiteral("object"));
         QCOMPARE(page.eval("Kestro.$list.id").toString(), list);
         QCOMPARE(page.eval("document.documentElement.lang").toString(), QStringLiteral("ru"));
-        QVERIFY(page.eval("/channels_icons\\.css\\?\\d+$/.test(document.head.lastElementChild.href)").toBool());
+        QVERIFY(
+            page.eval("/channels_icons\\.css\\?\\d+$/.test(document.head.lastElementChild.href)")
+                .toBool());
     }
 
-    void addMessageDecodes_data()
-    {
+    void addMessageDecodes_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("html");
         QTest::newRow("apostrophe and number sign")
             << Chat::addMessageCall("<span>it's #1</span>", false) << "<span>it's #1</span>";
-        QTest::newRow("alert frame survives")
-            << Chat::addMessageCall("<span>a</span>", true) << "<div class=\"alert\"><span>a</span></div>";
+        QTest::newRow("alert frame survives") << Chat::addMessageCall("<span>a</span>", true)
+                                              << "<div class=\"alert\"><span>a</span></div>";
         QTest::newRow("script tag removed")
-            << Chat::addMessageCall("<b>x</b><script src=\"y\">alert(1)</script>", false) << "<b>x</b>alert(1)";
+            << Chat::addMessageCall("<b>x</b><script src=\"y\">alert(1)</script>", false)
+            << "<b>x</b>alert(1)";
         QTest::newRow("before the page object exists the call is a no-op")
-            << QStringLiteral("('undefined' !== typeof Nothing) && Nothing.addMessage('x');") << QString();
+            << QStringLiteral("('undefined' !== typeof Nothing) && Nothing.addMessage('x');")
+            << QString();
     }
 
-    void addMessageDecodes()
-    {
+    void addMessageDecodes() {
         QFETCH(QString, script);
         QFETCH(QString, html);
         WebPageHost page(kChat);
         page.run(script);
-        QCOMPARE(page.eval("var li = document.querySelector('#chatList li'); li ? li.innerHTML : ''").toString(), html);
+        QCOMPARE(
+            page.eval("var li = document.querySelector('#chatList li'); li ? li.innerHTML : ''")
+                .toString(),
+            html);
     }
 
-    void autoscrollFollowsAndDoubleClickToggles()
-    {
+    void autoscrollFollowsAndDoubleClickToggles() {
         WebPageHost page(kChat);
         for (int i = 0; i < 60; ++i)
             add(page, QStringLiteral("<span>line %1</span>").arg(i));
-        QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY > 0 && window.scrollY + window.innerHeight >= document.body.scrollHeight - 2").toBool(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY > 0 && window.scrollY + "
+                                           "window.innerHeight >= document.body.scrollHeight - 2")
+                                     .toBool(),
+                                 5000);
 
-        const QString dblclick = "Kestro.$list.dispatchEvent(new MouseEvent('dblclick', {bubbles: true}))";
+        const QString dblclick =
+            "Kestro.$list.dispatchEvent(new MouseEvent('dblclick', {bubbles: true}))";
         page.eval(dblclick);
         QCOMPARE(page.eval("Kestro.autoscroll").toBool(), false);
-        QVERIFY(!page.eval("document.querySelector('.no-autoscroll').classList.contains('hidden')").toBool());
+        QVERIFY(!page.eval("document.querySelector('.no-autoscroll').classList.contains('hidden')")
+                     .toBool());
         const int stopped = page.eval("window.scrollY").toInt();
         for (int i = 0; i < 20; ++i)
             add(page, QStringLiteral("<span>more %1</span>").arg(i));
@@ -104,126 +109,157 @@ private slots:
         QCOMPARE(page.eval("window.scrollY").toInt(), stopped);
 
         page.eval(dblclick);
-        QVERIFY(page.eval("document.querySelector('.no-autoscroll').classList.contains('hidden')").toBool());
+        QVERIFY(page.eval("document.querySelector('.no-autoscroll').classList.contains('hidden')")
+                    .toBool());
         QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY").toInt() > stopped, 2000);
     }
 
-    void doubleClickDoesNothingWithoutTheBar()
-    {
+    void doubleClickDoesNothingWithoutTheBar() {
         WebPageHost page(kChat);
         page.eval("document.querySelector('.no-autoscroll').remove();"
                   "Kestro.$list.dispatchEvent(new MouseEvent('dblclick', {bubbles: true}))");
         QCOMPARE(page.eval("Kestro.autoscroll").toBool(), true);
     }
 
-    void strikeAndRemove_data()
-    {
+    void strikeAndRemove_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("strike last") << "strikeMessage" << "plain,plain,struck,plain";
-        QTest::newRow("strike all") << "strikeMessages" << "struck,struck,struck,plain";
-        QTest::newRow("remove last") << "removeMessage" << "plain,plain,plain";
-        QTest::newRow("remove all") << "removeMessages" << "plain";
+        QTest::newRow("strike last") << "strikeMessage"
+                                     << "plain,plain,struck,plain";
+        QTest::newRow("strike all") << "strikeMessages"
+                                    << "struck,struck,struck,plain";
+        QTest::newRow("remove last") << "removeMessage"
+                                     << "plain,plain,plain";
+        QTest::newRow("remove all") << "removeMessages"
+                                    << "plain";
     }
 
-    void strikeAndRemove()
-    {
+    void strikeAndRemove() {
         QFETCH(QString, operation);
         QFETCH(QString, expected);
         WebPageHost page(kChat);
         for (int i = 0; i < 3; ++i)
-            add(page, QStringLiteral("<span class=\"nick twitch-nick-bob\"><span>bob</span>%1</span>").arg(i));
+            add(page,
+                QStringLiteral("<span class=\"nick twitch-nick-bob\"><span>bob</span>%1</span>")
+                    .arg(i));
         add(page, "<span class=\"nick twitch-nick-ann\">ann</span>");
         page.run(call(operation, "'twitch-nick-bob'"));
-        const QString states = page.eval(
-            "Array.from(document.querySelectorAll('#chatList li')).map(function (li) {"
-            "  return li.style.textDecoration === 'line-through' && li.style.color === 'rgb(136, 136, 136)'"
-            "      ? 'struck' : 'plain'; }).join(',')").toString();
+        const QString states =
+            page.eval("Array.from(document.querySelectorAll('#chatList li')).map(function (li) {"
+                      "  return li.style.textDecoration === 'line-through' && li.style.color === "
+                      "'rgb(136, 136, 136)'"
+                      "      ? 'struck' : 'plain'; }).join(',')")
+                .toString();
         QCOMPARE(states, expected);
     }
 
-    void customCssElementIsCreatedOnceAndReplaced()
-    {
+    void customCssElementIsCreatedOnceAndReplaced() {
         WebPageHost page(kChat);
-        m_config.set("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#010203\",\"fg\":\"#040506\"}}}}");
+        m_config.set(
+            "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#010203\",\"fg\":\"#040506\"}}}}");
         m_utils.loadConfig();
         Utils::runInWeb(page, "setCustomCSS", "'" + m_utils.buildCustomCSS() + "'");
         add(page, "<div class=\"addressed\"><span>hi</span></div>");
-        QCOMPARE(page.eval("getComputedStyle(document.querySelector('li div.addressed')).backgroundColor").toString(),
-                 QStringLiteral("rgb(1, 2, 3)"));
+        QCOMPARE(
+            page.eval(
+                    "getComputedStyle(document.querySelector('li div.addressed')).backgroundColor")
+                .toString(),
+            QStringLiteral("rgb(1, 2, 3)"));
         page.run(call("setCustomCSS", "'li%20%7B%20color%3A%20red%3B%20%7D'"));
         QCOMPARE(count(page, "style#custom"), 1);
-        QCOMPARE(page.eval("document.head.lastElementChild.id + '|' + document.getElementById('custom').textContent").toString(),
+        QCOMPARE(page.eval("document.head.lastElementChild.id + '|' + "
+                           "document.getElementById('custom').textContent")
+                     .toString(),
                  QStringLiteral("custom|li { color: red; }"));
     }
 
-    void bodyStyles()
-    {
+    void bodyStyles() {
         WebPageHost page(kChat);
         page.run(call("setColor", "'#123456'"));
         page.run(call("setBGColor", "'#654321'"));
         page.run(call("setFontSize", "'20'"));
         page.run(call("setFontFamily", "{\"name\":\"Open Sans  Condensed\",\"type\":\"cursive\"}"));
-        QCOMPARE(page.eval("var b = document.body.style; [b.color, b.backgroundColor, b.fontSize, b.fontFamily].join('|')").toString(),
-                 QStringLiteral("rgb(18, 52, 86)|rgb(101, 67, 33)|20px|\"Open Sans  Condensed\", cursive"));
+        QCOMPARE(page.eval("var b = document.body.style; [b.color, b.backgroundColor, b.fontSize, "
+                           "b.fontFamily].join('|')")
+                     .toString(),
+                 QStringLiteral(
+                     "rgb(18, 52, 86)|rgb(101, 67, 33)|20px|\"Open Sans  Condensed\", cursive"));
         QCOMPARE(page.eval("document.getElementById('font').getAttribute('href')").toString(),
-                 QStringLiteral("https://fonts.googleapis.com/css?family=Open+Sans++Condensed&display=swap"));
+                 QStringLiteral(
+                     "https://fonts.googleapis.com/css?family=Open+Sans++Condensed&display=swap"));
     }
 
-    void animationSwitchesAndClears()
-    {
+    void animationSwitchesAndClears() {
         WebPageHost page(kChat);
         page.run(call("setAnimation", "'animScaleX'"));
         page.run(call("setAnimation", "'animFromLeft'"));
-        QCOMPARE(page.eval("Kestro.$list.className").toString(), QStringLiteral("message-list animFromLeft"));
+        QCOMPARE(page.eval("Kestro.$list.className").toString(),
+                 QStringLiteral("message-list animFromLeft"));
         add(page, "<span>x</span>");
-        QCOMPARE(page.eval("getComputedStyle(document.querySelector('#chatList li:last-child')).animationName").toString(),
+        QCOMPARE(page.eval("getComputedStyle(document.querySelector('#chatList "
+                           "li:last-child')).animationName")
+                     .toString(),
                  QStringLiteral("animFromLeft"));
-        QCOMPARE(page.eval("getComputedStyle(Kestro.$list).overflowX").toString(), QStringLiteral("hidden"));
+        QCOMPARE(page.eval("getComputedStyle(Kestro.$list).overflowX").toString(),
+                 QStringLiteral("hidden"));
         page.run(call("setAnimation", "''"));
-        QCOMPARE(page.eval("Kestro.$list.className + '|' + Kestro.lastAnimation").toString(), QStringLiteral("message-list|"));
+        QCOMPARE(page.eval("Kestro.$list.className + '|' + Kestro.lastAnimation").toString(),
+                 QStringLiteral("message-list|"));
     }
 
-    void pauseBar()
-    {
+    void pauseBar() {
         WebPageHost page(kAlerts);
-        const QString hidden = "document.querySelector('.alerts-pause').classList.contains('hidden')";
+        const QString hidden =
+            "document.querySelector('.alerts-pause').classList.contains('hidden')";
         page.run(call("turnPause", "true"));
         QCOMPARE(page.eval(hidden).toBool(), false);
         page.run(call("turnPause", "false"));
         QCOMPARE(page.eval(hidden).toBool(), true);
     }
 
-    void dxCycles()
-    {
+    void dxCycles() {
         WebPageHost page(kChat);
-        QCOMPARE(page.eval("[Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), Kestro.getDx()].join(',')").toString(),
+        QCOMPARE(page.eval("[Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), "
+                           "Kestro.getDx()].join(',')")
+                     .toString(),
                  QStringLiteral("-1.5,0,1.5,-1.5,0"));
     }
 
-    void bubbles()
-    {
+    void bubbles() {
         WebPageHost page(kChat);
         // Stop the page's own timer so the test decides every tick.
         page.eval("for (var id = 1; id < 1000; ++id) clearInterval(id);");
         add(page, "<span>no emotes</span>");
         page.eval("Kestro.addBubbles()");
-        QVERIFY(!page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')").toBool());
+        QVERIFY(
+            !page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')")
+                 .toBool());
 
         page.run(call("toggleBubbles", "1"));
         page.eval("Kestro.addBubbles()");
-        QVERIFY(page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')").toBool());
+        QVERIFY(
+            page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')")
+                .toBool());
         QCOMPARE(count(page, "img.bubble"), 0);
 
-        add(page, "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\"><img class=\"emote\" src=\"qrc:/images/Goodgame.badge.png\">");
+        add(page, "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\"><img class=\"emote\" "
+                  "src=\"qrc:/images/Goodgame.badge.png\">");
         page.eval("Kestro.addBubbles(); Kestro.addBubbles();");
         QCOMPARE(count(page, "body > img.emote.bubble"), 1);
-        QCOMPARE(page.eval("document.querySelector('img.bubble').dataset.steps").toString(), QStringLiteral("40"));
+        QCOMPARE(page.eval("document.querySelector('img.bubble').dataset.steps").toString(),
+                 QStringLiteral("40"));
 
-        const int before = page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)").toInt();
+        const int before =
+            page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)")
+                .toInt();
         page.eval("for (var i = 0; i < 10; ++i) Kestro.moveBubbles();");
-        QCOMPARE(page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)").toInt(), before + 30);
-        QCOMPARE(page.eval("getComputedStyle(document.querySelector('img.bubble')).opacity").toString(), QStringLiteral("1"));
+        QCOMPARE(
+            page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)")
+                .toInt(),
+            before + 30);
+        QCOMPARE(
+            page.eval("getComputedStyle(document.querySelector('img.bubble')).opacity").toString(),
+            QStringLiteral("1"));
 
         // 30 more opaque ticks, then 0.01 per tick down to 0.1.
         page.eval("for (var i = 0; i < 30 + 89; ++i) Kestro.moveBubbles();");
@@ -234,58 +270,73 @@ private slots:
 
     // Hostile text through the real builder: nothing runs, nothing is created, nothing is
     // fetched. Mark-up slipped in behind the builder meets the page's policy.
-    void hostileInputIsOnlyShown()
-    {
+    void hostileInputIsOnlyShown() {
         WebPageHost page(kChat);
         page.eval("window.pwned = 0;");
         MessagePart nick = MessagePart::textPart("<img src=x onerror=\"window.pwned=1\">", "#f00");
         nick.msg_id = QStringLiteral("twitch-1");
-        MessagePart emote = MessagePart::image("https://evil.example/a.png\" onerror=\"window.pwned=2", {"emote"},
-                                               "\"><img src=\"http://evil.example/b.png\">");
+        MessagePart emote =
+            MessagePart::image("https://evil.example/a.png\" onerror=\"window.pwned=2", {"emote"},
+                               "\"><img src=\"http://evil.example/b.png\">");
         RecordingPage events;
         Chat chat(page, events, m_logger, m_alerts, m_utils);
-        chat.showInChat({MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch"), nick,
-                         MessagePart::textPart(": <script>window.pwned=3</script><img src=\"http://evil.example/c.png\">"), emote});
-        add(page, "<img src=\"x\" onerror=\"window.pwned=4\"><img src=\"http://evil.example/d.png\">");
+        chat.showInChat(
+            {MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch"), nick,
+             MessagePart::textPart(
+                 ": <script>window.pwned=3</script><img src=\"http://evil.example/c.png\">"),
+             emote});
+        add(page,
+            "<img src=\"x\" onerror=\"window.pwned=4\"><img src=\"http://evil.example/d.png\">");
         QTest::qWait(500);
 
         QCOMPARE(page.eval("window.pwned").toInt(), 0);
-        QCOMPARE(page.eval("document.querySelector('#chatList li').querySelectorAll('img').length").toInt(), 2);
-        QVERIFY(page.eval("document.querySelector('#chatList li').textContent.indexOf('<script>window.pwned=3</script>') >= 0").toBool());
+        QCOMPARE(page.eval("document.querySelector('#chatList li').querySelectorAll('img').length")
+                     .toInt(),
+                 2);
+        QVERIFY(page.eval("document.querySelector('#chatList "
+                          "li').textContent.indexOf('<script>window.pwned=3</script>') >= 0")
+                    .toBool());
         for (const QUrl &url : page.recorder.requested)
-            QVERIFY2(!url.toString().contains("evil.example/b") && !url.toString().contains("evil.example/c") &&
+            QVERIFY2(!url.toString().contains("evil.example/b") &&
+                         !url.toString().contains("evil.example/c") &&
                          !url.toString().contains("evil.example/d"),
                      qPrintable(url.toString()));
     }
 
     // A look by eye: a few styled lines saved beside the test.
-    void screenshot()
-    {
+    void screenshot() {
         WebPageHost page(kChat, QSize(440, 300));
         RecordingPage events;
         Chat chat(page, events, m_logger, m_alerts, m_utils);
-        const MessagePart twitch = MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch");
-        const MessagePart gg = MessagePart::image("qrc:/images/Goodgame.badge.png", {"badge"}, "goodgame");
-        const MessagePart emote = MessagePart::image("qrc:/images/Twitch.badge.png", {"emote"}, "Kappa", "Kappa");
+        const MessagePart twitch =
+            MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch");
+        const MessagePart gg =
+            MessagePart::image("qrc:/images/Goodgame.badge.png", {"badge"}, "goodgame");
+        const MessagePart emote =
+            MessagePart::image("qrc:/images/Twitch.badge.png", {"emote"}, "Kappa", "Kappa");
         auto nick = [](const QString &name, const QString &color, const QString &id) {
             MessagePart part = MessagePart::textPart(name, color, "bold");
             part.msg_id = id;
             return part;
         };
-        chat.showInChat({twitch, nick("Vasya", "#1e90ff", "twitch-1"), MessagePart::textPart(": привет, чат! "), emote});
+        chat.showInChat({twitch, nick("Vasya", "#1e90ff", "twitch-1"),
+                         MessagePart::textPart(": привет, чат! "), emote});
         MessagePart highlighted = MessagePart::textPart(": выделенное сообщение");
         highlighted.classes = QStringList{"highlighted"};
         chat.showInChat({twitch, nick("Petya", "#ff7f50", "twitch-2"), highlighted});
-        m_config.set("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
+        m_config.set(
+            "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
         m_utils.loadConfig();
         Utils::runInWeb(page, "setCustomCSS", "'" + m_utils.buildCustomCSS() + "'");
         MessagePart addressed = MessagePart::textPart(": @streamer, это тебе");
         addressed.classes = QStringList{"addressed"};
         chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"), addressed});
-        chat.showInChat({twitch, nick("Troll", "#9acd32", "twitch-4"), MessagePart::textPart(": удалённое модератором")});
+        chat.showInChat({twitch, nick("Troll", "#9acd32", "twitch-4"),
+                         MessagePart::textPart(": удалённое модератором")});
         page.run(call("strikeMessage", "'twitch-4'"));
         AlertMessage alert;
-        alert.items = {twitch, MessagePart::textPart("Vasya", "#1e90ff", "bold"), MessagePart::textPart(" подписался на 3 месяца!")};
+        alert.items = {twitch, MessagePart::textPart("Vasya", "#1e90ff", "bold"),
+                       MessagePart::textPart(" подписался на 3 месяца!")};
         chat.showInAlerts(alert);
         QTest::qWait(600);
         const QPixmap shot = page.view.screen()->grabWindow(page.view.winId());
@@ -293,8 +344,7 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestPages test;

@@ -11,13 +11,11 @@
 #include <QRegularExpression>
 
 namespace {
-QString attr(const QString &value)
-{
+QString attr(const QString &value) {
     return escapeMarkup(value, MarkupContext::Attribute);
 }
 
-QString upperFirst(const QString &text)
-{
+QString upperFirst(const QString &text) {
     return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
 }
 
@@ -33,8 +31,7 @@ struct LineState {
     bool premiumOpen = false;
 };
 
-void appendImage(LineState &line, const MessagePart &part)
-{
+void appendImage(LineState &line, const MessagePart &part) {
     const bool badge = part.classes.contains(QStringLiteral("badge"));
     line.result.html += QStringLiteral("<img src=\"") + attr(part.url) +
                         QStringLiteral("\" class=\"") + attr(part.classes.join(QLatin1Char(' '))) +
@@ -44,8 +41,8 @@ void appendImage(LineState &line, const MessagePart &part)
         line.result.html += QLatin1Char(' ');
         if (line.firstBadge) {
             line.firstBadge = false;
-            line.result.text +=
-                QLatin1Char('[') + upperFirst(part.title.value_or(QString())) + QStringLiteral("] ");
+            line.result.text += QLatin1Char('[') + upperFirst(part.title.value_or(QString())) +
+                                QStringLiteral("] ");
         }
     } else {
         line.result.text += part.original;
@@ -54,8 +51,7 @@ void appendImage(LineState &line, const MessagePart &part)
 }
 
 // Opens or closes the highlighted/addressed wrapper and returns the remaining classes.
-QStringList applyWrapperMarkers(LineState &line, QStringList classes)
-{
+QStringList applyWrapperMarkers(LineState &line, QStringList classes) {
     static const QString highlighted = QStringLiteral("highlighted");
     static const QString addressed = QStringLiteral("addressed");
     if (classes.contains(highlighted)) {
@@ -80,8 +76,7 @@ QStringList applyWrapperMarkers(LineState &line, QStringList classes)
     return classes;
 }
 
-QString styleAttribute(const MessagePart &part)
-{
+QString styleAttribute(const MessagePart &part) {
     QString declarations;
     if (!part.color.isEmpty())
         declarations += QStringLiteral("color:") + cssValue(part.color) + QLatin1Char(';');
@@ -91,13 +86,12 @@ QString styleAttribute(const MessagePart &part)
                         (italic ? QStringLiteral("style") : QStringLiteral("weight")) +
                         QLatin1Char(':') + cssValue(part.style) + QLatin1Char(';');
     }
-    return declarations.isEmpty() ? QString()
-                                  : QStringLiteral(" style=\"") + attr(declarations) +
-                                        QLatin1Char('"');
+    return declarations.isEmpty()
+               ? QString()
+               : QStringLiteral(" style=\"") + attr(declarations) + QLatin1Char('"');
 }
 
-QString titleAttribute(LineState &line, const MessagePart &part)
-{
+QString titleAttribute(LineState &line, const MessagePart &part) {
     if (!line.seenImage)
         return {};
     QString title;
@@ -110,11 +104,10 @@ QString titleAttribute(LineState &line, const MessagePart &part)
     return title;
 }
 
-void appendText(LineState &line, const MessagePart &part)
-{
+void appendText(LineState &line, const MessagePart &part) {
     if (part.msg_id) {
-        line.result.html += QStringLiteral("<span class=\"nick ") + attr(*part.msg_id) +
-                            QStringLiteral("\">");
+        line.result.html +=
+            QStringLiteral("<span class=\"nick ") + attr(*part.msg_id) + QStringLiteral("\">");
         line.nickOpen = true;
     }
     if (!part.premium.isEmpty()) {
@@ -126,8 +119,8 @@ void appendText(LineState &line, const MessagePart &part)
     if (!part.classes.isEmpty()) {
         const QStringList classes = applyWrapperMarkers(line, part.classes);
         if (!classes.isEmpty())
-            classAttribute =
-                QStringLiteral(" class=\"") + attr(classes.join(QLatin1Char(' '))) + QLatin1Char('"');
+            classAttribute = QStringLiteral(" class=\"") + attr(classes.join(QLatin1Char(' '))) +
+                             QLatin1Char('"');
     }
     const QString styles = styleAttribute(part);
     const QString title = titleAttribute(line, part);
@@ -137,8 +130,7 @@ void appendText(LineState &line, const MessagePart &part)
     line.result.text += part.text;
 }
 
-void finishLine(LineState &line)
-{
+void finishLine(LineState &line) {
     static const QRegularExpression spaces(QStringLiteral(" {2,}"));
     if (line.inAddressed || line.inHighlighted)
         line.result.html += QStringLiteral("</div>");
@@ -155,8 +147,7 @@ void finishLine(LineState &line)
 }
 
 // The speech drops the first word: the service label of the first badge.
-QString speechText(const QString &plain)
-{
+QString speechText(const QString &plain) {
     QStringList words = plain.split(QLatin1Char(' '));
     words.removeFirst();
     return words.join(QLatin1Char(' '));
@@ -168,12 +159,9 @@ Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, c
     , m_alertView(alertView)
     , m_logger(logger)
     , m_alerts(alerts)
-    , m_utils(utils)
-{
-}
+    , m_utils(utils) {}
 
-BuiltMessage Chat::buildHTML(MessageParts message)
-{
+BuiltMessage Chat::buildHTML(MessageParts message) {
     LineState line;
     for (const MessagePart &part : message) {
         if (part.type == QLatin1String("image"))
@@ -185,8 +173,7 @@ BuiltMessage Chat::buildHTML(MessageParts message)
     return line.result;
 }
 
-QString Chat::plural(qint64 number, const QString &one, const QString &few, const QString &lot)
-{
+QString Chat::plural(qint64 number, const QString &one, const QString &few, const QString &lot) {
     const QString digits = QString::number(number);
     const QChar last = digits.back();
     const bool teen = number > 10 && number < 20;
@@ -198,18 +185,17 @@ QString Chat::plural(qint64 number, const QString &one, const QString &few, cons
     return digits + QLatin1Char(' ') + form;
 }
 
-QString Chat::addMessageCall(const QString &html, bool alertFrame)
-{
-    QString encoded = encodeURIComponent(html).replace(QLatin1Char('\''),
-                                                       QStringLiteral("#apostrophe#"));
+QString Chat::addMessageCall(const QString &html, bool alertFrame) {
+    QString encoded =
+        encodeURIComponent(html).replace(QLatin1Char('\''), QStringLiteral("#apostrophe#"));
     if (alertFrame)
         encoded = QStringLiteral("<div class=\"alert\">") + encoded + QStringLiteral("</div>");
-    return Page::call(QStringLiteral("addMessage"), QLatin1Char('\'') + encoded + QLatin1Char('\'')) +
+    return Page::call(QStringLiteral("addMessage"),
+                      QLatin1Char('\'') + encoded + QLatin1Char('\'')) +
            QLatin1Char(';');
 }
 
-void Chat::showInChat(const MessageParts &message)
-{
+void Chat::showInChat(const MessageParts &message) {
     const BuiltMessage built = buildHTML(message);
     if (built.html.isEmpty())
         return;
@@ -219,8 +205,7 @@ void Chat::showInChat(const MessageParts &message)
     m_logger.log(built.text, QStringLiteral("chat"));
 }
 
-void Chat::showInAlerts(const AlertMessage &message)
-{
+void Chat::showInAlerts(const AlertMessage &message) {
     const BuiltMessage built = buildHTML(message.items);
     if (built.html.isEmpty())
         return;
@@ -233,8 +218,8 @@ void Chat::showInAlerts(const AlertMessage &message)
 
     if (!message.service || !message.type)
         return;
-    AlertRecord record{*message.service, *message.type, message.level, {}, message.speech,
-                       message.mail};
+    AlertRecord record{*message.service, *message.type, message.level, {},
+                       message.speech,   message.mail};
     const Json &voice = jsonAt(m_utils.currentSettings(), {"alerts", "voice"});
     if (message.voice && !voice.is_null() && voice != Json(""))
         record.text = speechText(built.text);

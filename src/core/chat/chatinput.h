@@ -10,8 +10,7 @@ public:
     using QObject::QObject;
 
     QString text() const { return m_text; }
-    void setText(const QString &text)
-    {
+    void setText(const QString &text) {
         if (text == m_text)
             return;
         m_text = text;

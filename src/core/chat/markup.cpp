@@ -1,7 +1,6 @@
 #include "markup.h"
 
-QString escapeMarkup(const QString &value, MarkupContext context)
-{
+QString escapeMarkup(const QString &value, MarkupContext context) {
     QString result;
     result.reserve(value.size());
     for (const QChar c : value) {
@@ -17,8 +16,7 @@ QString escapeMarkup(const QString &value, MarkupContext context)
     return result;
 }
 
-QString cssValue(const QString &value)
-{
+QString cssValue(const QString &value) {
     QString result;
     for (const QChar c : value) {
         if ((c.unicode() < 0x80 && c.isLetterOrNumber()) || QStringLiteral("#-(),.% ").contains(c))

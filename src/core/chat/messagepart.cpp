@@ -1,8 +1,7 @@
 #include "messagepart.h"
 
-MessagePart MessagePart::image(const QString &url, const QStringList &classes,
-                               const QString &title, const QString &original)
-{
+MessagePart MessagePart::image(const QString &url, const QStringList &classes, const QString &title,
+                               const QString &original) {
     MessagePart part;
     part.type = QStringLiteral("image");
     part.url = url;
@@ -12,8 +11,7 @@ MessagePart MessagePart::image(const QString &url, const QStringList &classes,
     return part;
 }
 
-MessagePart MessagePart::textPart(const QString &text, const QString &color, const QString &style)
-{
+MessagePart MessagePart::textPart(const QString &text, const QString &color, const QString &style) {
     MessagePart part;
     part.type = QStringLiteral("text");
     part.text = text;

@@ -17,8 +17,8 @@ struct MessagePart {
     std::optional<QString> msg_id; // present (even empty) on the author's nick part
     QString premium;
 
-    static MessagePart image(const QString &url, const QStringList &classes,
-                             const QString &title, const QString &original = {});
+    static MessagePart image(const QString &url, const QStringList &classes, const QString &title,
+                             const QString &original = {});
     static MessagePart textPart(const QString &text, const QString &color = {},
                                 const QString &style = {});
 };

@@ -7,8 +7,7 @@ public:
 };
 } // namespace
 
-const Clock &Clock::system()
-{
+const Clock &Clock::system() {
     static const SystemClock clock;
     return clock;
 }

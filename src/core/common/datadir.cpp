@@ -2,7 +2,6 @@
 
 #include <QStandardPaths>
 
-QString defaultDataDir()
-{
+QString defaultDataDir() {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }

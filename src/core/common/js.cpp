@@ -3,14 +3,12 @@
 #include <QUrl>
 #include <cmath>
 
-QString encodeURIComponent(const QString &text)
-{
+QString encodeURIComponent(const QString &text) {
     return QString::fromLatin1(QUrl::toPercentEncoding(text, QByteArrayLiteral("-_.!~*'()")));
 }
 
 namespace {
-QString numberString(double number)
-{
+QString numberString(double number) {
     if (std::isnan(number))
         return QStringLiteral("NaN");
     if (std::isinf(number))
@@ -28,8 +26,7 @@ QString numberString(double number)
 }
 } // namespace
 
-QString jsString(const Json &value)
-{
+QString jsString(const Json &value) {
     switch (value.type()) {
     case Json::value_t::string:
         return qstr(value.get<std::string>());
@@ -54,8 +51,7 @@ QString jsString(const Json &value)
     }
 }
 
-std::optional<qint64> parseInt(QStringView text)
-{
+std::optional<qint64> parseInt(QStringView text) {
     constexpr qint64 limit = qint64(1) << 53;
     int i = 0;
     while (i < text.size() && text.at(i).isSpace())
@@ -72,8 +68,7 @@ std::optional<qint64> parseInt(QStringView text)
     return negative ? -value : value;
 }
 
-QString jsQuote(const QString &text)
-{
+QString jsQuote(const QString &text) {
     QString result = QStringLiteral("'");
     for (const QChar c : text) {
         if (c == QLatin1Char('\\') || c == QLatin1Char('\''))

@@ -1,7 +1,6 @@
 #include "json.h"
 
-const Json &jsonAt(const Json &root, std::initializer_list<const char *> path)
-{
+const Json &jsonAt(const Json &root, std::initializer_list<const char *> path) {
     static const Json missing;
     const Json *node = &root;
     for (const char *key : path) {

@@ -4,8 +4,7 @@
 
 namespace {
 // Every record of a list that has a string code and id.
-void storeRecords(const Json &records, EmoteTable &table)
-{
+void storeRecords(const Json &records, EmoteTable &table) {
     if (!records.is_array())
         return;
     for (const Json &record : records) {
@@ -18,50 +17,42 @@ void storeRecords(const Json &records, EmoteTable &table)
 } // namespace
 
 BTTV::BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : EmoteService(http, logger, endpoints)
-{
-}
+    : EmoteService(http, logger, endpoints) {}
 
-void BTTV::loadGlobalEmotes()
-{
+void BTTV::loadGlobalEmotes() {
     fetchEmoteSet(m_http, m_logger, m_endpoints.bttvApi.resolved(QUrl("/3/cached/emotes/global")),
                   QStringLiteral("Ошибка BTTV (global)"), false,
                   [this](const Json &body) { storeGlobalEmotes(body); });
 }
 
-void BTTV::loadChannelEmotes(qint64 channelID)
-{
+void BTTV::loadChannelEmotes(qint64 channelID) {
     const QUrl url = m_endpoints.bttvApi.resolved(
         QUrl(QStringLiteral("/3/cached/users/twitch/") + QString::number(channelID)));
     fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка BTTV (channel)"), true,
                   [this](const Json &body) { storeChannelEmotes(body); });
 }
 
-void BTTV::storeGlobalEmotes(const Json &body)
-{
+void BTTV::storeGlobalEmotes(const Json &body) {
     storeRecords(body, m_globalEmotes);
 }
 
-void BTTV::storeChannelEmotes(const Json &body)
-{
+void BTTV::storeChannelEmotes(const Json &body) {
     storeRecords(jsonAt(body, {"sharedEmotes"}), m_channelEmotes);
     storeRecords(jsonAt(body, {"channelEmotes"}), m_channelEmotes);
 }
 
-std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const
-{
+std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const {
     const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;
     QStringList classes{QStringLiteral("emote")};
     if (offsetEmotes.contains(word))
         classes << QStringLiteral("with-offset") << word.toLower();
-    return MessagePart::image(buildBTTVEmote(*found, word), classes, QStringLiteral("BTTV: ") + word,
-                              word);
+    return MessagePart::image(buildBTTVEmote(*found, word), classes,
+                              QStringLiteral("BTTV: ") + word, word);
 }
 
-QString BTTV::buildBTTVEmote(const QString &id, const QString &) const
-{
+QString BTTV::buildBTTVEmote(const QString &id, const QString &) const {
     return m_endpoints.bttvCdn.toString(QUrl::StripTrailingSlash) + QStringLiteral("/emote/") + id +
            QStringLiteral("/1x");
 }

@@ -11,9 +11,8 @@ class BTTV : public EmoteService {
 public:
     BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints);
 
-    inline static const QStringList offsetEmotes{QStringLiteral("IceCold"),
-                                                 QStringLiteral("SantaHat"),
-                                                 QStringLiteral("SoSnowy")};
+    inline static const QStringList offsetEmotes{
+        QStringLiteral("IceCold"), QStringLiteral("SantaHat"), QStringLiteral("SoSnowy")};
 
     void loadGlobalEmotes();
     void loadChannelEmotes(qint64 channelID);

@@ -8,12 +8,9 @@
 EmoteService::EmoteService(Http &http, BotLogger &logger, const Endpoints &endpoints)
     : m_http(http)
     , m_logger(logger)
-    , m_endpoints(endpoints)
-{
-}
+    , m_endpoints(endpoints) {}
 
-const QString *EmoteService::findEmote(const QString &word) const
-{
+const QString *EmoteService::findEmote(const QString &word) const {
     for (const EmoteTable *table : {&m_channelEmotes, &m_globalEmotes}) {
         const auto it = table->constFind(word);
         if (it != table->constEnd())
@@ -23,12 +20,11 @@ const QString *EmoteService::findEmote(const QString &word) const
 }
 
 void fetchEmoteSet(Http &http, BotLogger &logger, const QUrl &url, const QString &label,
-                   bool logErrors, std::function<void(const Json &)> apply)
-{
+                   bool logErrors, std::function<void(const Json &)> apply) {
     http.get(url, [&logger, label, logErrors, apply = std::move(apply)](const HttpReply &reply) {
         if (reply.status != 200) {
-            const QString message = label + QStringLiteral(": статус ответа - ") +
-                                    QString::number(reply.status);
+            const QString message =
+                label + QStringLiteral(": статус ответа - ") + QString::number(reply.status);
             qWarning().noquote() << message;
             if (logErrors)
                 logger.log(message, QStringLiteral("error"));

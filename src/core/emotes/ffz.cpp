@@ -5,8 +5,7 @@
 namespace {
 // Every emoticon of every set, in the answer's order; one without a name or 1× address
 // ends the whole answer, keeping what was stored before it.
-void storeSets(const Json &body, EmoteTable &table)
-{
+void storeSets(const Json &body, EmoteTable &table) {
     const Json &sets = jsonAt(body, {"sets"});
     if (!sets.is_object())
         return;
@@ -26,37 +25,30 @@ void storeSets(const Json &body, EmoteTable &table)
 } // namespace
 
 FFZ::FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : EmoteService(http, logger, endpoints)
-{
-}
+    : EmoteService(http, logger, endpoints) {}
 
-void FFZ::loadGlobalEmotes()
-{
+void FFZ::loadGlobalEmotes() {
     fetchEmoteSet(m_http, m_logger, m_endpoints.ffzApi.resolved(QUrl("/v1/set/global")),
                   QStringLiteral("Ошибка FFZ (global)"), false,
                   [this](const Json &body) { storeGlobalEmotes(body); });
 }
 
-void FFZ::loadChannelEmotes(qint64 channelID)
-{
-    const QUrl url =
-        m_endpoints.ffzApi.resolved(QUrl(QStringLiteral("/v1/user/id/") + QString::number(channelID)));
+void FFZ::loadChannelEmotes(qint64 channelID) {
+    const QUrl url = m_endpoints.ffzApi.resolved(
+        QUrl(QStringLiteral("/v1/user/id/") + QString::number(channelID)));
     fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка FFZ (channel)"), true,
                   [this](const Json &body) { storeChannelEmotes(body); });
 }
 
-void FFZ::storeGlobalEmotes(const Json &body)
-{
+void FFZ::storeGlobalEmotes(const Json &body) {
     storeSets(body, m_globalEmotes);
 }
 
-void FFZ::storeChannelEmotes(const Json &body)
-{
+void FFZ::storeChannelEmotes(const Json &body) {
     storeSets(body, m_channelEmotes);
 }
 
-std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const
-{
+std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const {
     const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;

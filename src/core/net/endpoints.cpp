@@ -14,26 +14,28 @@ struct UrlKey {
 };
 
 const UrlKey kUrlKeys[] = {
-    {"twitchBadgeApi", &Endpoints::twitchBadgeApi}, {"twitchStaticCdn", &Endpoints::twitchStaticCdn},
-    {"bttvApi", &Endpoints::bttvApi},               {"bttvCdn", &Endpoints::bttvCdn},
-    {"ffzApi", &Endpoints::ffzApi},                 {"goodgameChat", &Endpoints::goodgameChat},
-    {"goodgameSite", &Endpoints::goodgameSite},     {"goodgameStatic", &Endpoints::goodgameStatic},
-    {"relayFollowers", &Endpoints::relayFollowers}, {"relaySpeech", &Endpoints::relaySpeech},
+    {"twitchBadgeApi", &Endpoints::twitchBadgeApi},
+    {"twitchStaticCdn", &Endpoints::twitchStaticCdn},
+    {"bttvApi", &Endpoints::bttvApi},
+    {"bttvCdn", &Endpoints::bttvCdn},
+    {"ffzApi", &Endpoints::ffzApi},
+    {"goodgameChat", &Endpoints::goodgameChat},
+    {"goodgameSite", &Endpoints::goodgameSite},
+    {"goodgameStatic", &Endpoints::goodgameStatic},
+    {"relayFollowers", &Endpoints::relayFollowers},
+    {"relaySpeech", &Endpoints::relaySpeech},
 };
 
-void reject(const QString &path, const QString &reason)
-{
+void reject(const QString &path, const QString &reason) {
     qWarning().noquote() << "Endpoints: " + path + ": " + reason + ", ignored";
 }
 
-bool isServiceUrl(const QUrl &url)
-{
+bool isServiceUrl(const QUrl &url) {
     return url.isValid() && !url.scheme().isEmpty() && !url.host().isEmpty();
 }
 
 void applyUrl(Endpoints &endpoints, const UrlKey &key, const QJsonValue &value,
-              const QString &path)
-{
+              const QString &path) {
     const QUrl url(value.toString(), QUrl::StrictMode);
     if (!value.isString() || !isServiceUrl(url))
         return reject(path, QStringLiteral("\"%1\" is not an address").arg(key.name));
@@ -41,8 +43,7 @@ void applyUrl(Endpoints &endpoints, const UrlKey &key, const QJsonValue &value,
 }
 
 void applyKey(Endpoints &endpoints, const QString &key, const QJsonValue &value,
-              const QString &path)
-{
+              const QString &path) {
     if (key == QLatin1String("twitchChatHost")) {
         if (!value.isString() || value.toString().trimmed().isEmpty())
             return reject(path, QStringLiteral("\"twitchChatHost\" is not a host name"));
@@ -59,17 +60,13 @@ void applyKey(Endpoints &endpoints, const QString &key, const QJsonValue &value,
 
 Endpoints::Endpoints()
     : relayFollowers(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows"))
-    , relaySpeech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts"))
-{
-}
+    , relaySpeech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")) {}
 
-QString Endpoints::overridePath(const QString &dataDir)
-{
+QString Endpoints::overridePath(const QString &dataDir) {
     return dataDir + QStringLiteral("/config/endpoints.json");
 }
 
-Endpoints Endpoints::fromFile(const QString &path)
-{
+Endpoints Endpoints::fromFile(const QString &path) {
     Endpoints endpoints;
     QFile file(path);
     if (!file.exists())

@@ -4,25 +4,20 @@
 #include <QNetworkRequest>
 
 Http::Http(QObject *parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-void Http::get(const QUrl &url, Handler handler)
-{
+void Http::get(const QUrl &url, Handler handler) {
     watch(m_manager.get(QNetworkRequest(url)), std::move(handler));
 }
 
-void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler)
-{
+void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/x-www-form-urlencoded"));
     watch(m_manager.post(request, body), std::move(handler));
 }
 
-void Http::watch(QNetworkReply *reply, Handler handler)
-{
+void Http::watch(QNetworkReply *reply, Handler handler) {
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
         if (received > kMaxBody)
             reply->abort();
@@ -30,7 +25,8 @@ void Http::watch(QNetworkReply *reply, Handler handler)
     connect(reply, &QNetworkReply::finished, this, [reply, handler = std::move(handler)] {
         reply->deleteLater();
         HttpReply result;
-        if (reply->bytesAvailable() <= kMaxBody && reply->error() != QNetworkReply::OperationCanceledError) {
+        if (reply->bytesAvailable() <= kMaxBody &&
+            reply->error() != QNetworkReply::OperationCanceledError) {
             result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             result.body = reply->readAll();
         }

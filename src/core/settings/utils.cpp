@@ -12,13 +12,12 @@
 Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
     : m_config(config)
     , m_logger(logger)
-    , m_twitchDefaultHost(endpoints.twitchChatHost)
-{
-}
+    , m_twitchDefaultHost(endpoints.twitchChatHost) {}
 
-Json Utils::defaultSettings() const
-{
-    const auto colors = [](const char *bg, const char *fg) { return Json{{"bg", bg}, {"fg", fg}}; };
+Json Utils::defaultSettings() const {
+    const auto colors = [](const char *bg, const char *fg) {
+        return Json{{"bg", bg}, {"fg", fg}};
+    };
     return Json{
         {"services",
          {{"twitch",
@@ -54,8 +53,7 @@ Json Utils::defaultSettings() const
 
 // A stored text that is not a JSON record falls back to the defaults; the text itself goes
 // to the error log so nothing the user had is lost before the next save replaces it.
-void Utils::loadConfig()
-{
+void Utils::loadConfig() {
     const QString stored = m_config.get();
     Json settings = defaultSettings();
     if (!stored.isEmpty()) {
@@ -77,8 +75,7 @@ void Utils::loadConfig()
 
 // A record or list where the defaults have one is replaced whole when the stored value has
 // another shape, so readers never meet a string where they expect a record.
-void Utils::defineValues(const Json &source, Json &target)
-{
+void Utils::defineValues(const Json &source, Json &target) {
     for (const auto &[key, value] : source.items()) {
         const auto it = target.find(key);
         if (it == target.end())
@@ -90,8 +87,7 @@ void Utils::defineValues(const Json &source, Json &target)
     }
 }
 
-QString Utils::convertToCSS(const Rgb &clr)
-{
+QString Utils::convertToCSS(const Rgb &clr) {
     static const char digits[] = "0123456789abcdef";
     QString result = QStringLiteral("#");
     for (const qreal component : {clr.red, clr.green, clr.blue}) {
@@ -103,8 +99,7 @@ QString Utils::convertToCSS(const Rgb &clr)
     return result;
 }
 
-QString Utils::buildCustomCSS() const
-{
+QString Utils::buildCustomCSS() const {
     const Json &colors = jsonAt(m_currentSettings, {"view", "addressed", "color"});
     const QStringList rules{QStringLiteral("li div.addressed { background-color: ") +
                             jsString(jsonAt(colors, {"bg"})) + QStringLiteral("; color: ") +
@@ -113,8 +108,7 @@ QString Utils::buildCustomCSS() const
     return encodeURIComponent(rules.join(QLatin1Char('\n')));
 }
 
-bool Utils::isAddressedText(const QString &text) const
-{
+bool Utils::isAddressedText(const QString &text) const {
     static const QRegularExpression marks(QStringLiteral("[@:,\\.!\\?-]"));
     const Json &words = jsonAt(m_currentSettings, {"view", "addressed", "words"});
     if (!words.is_array())
@@ -131,7 +125,6 @@ bool Utils::isAddressedText(const QString &text) const
     return false;
 }
 
-void Utils::runInWeb(Page &webView, const QString &methodName, const QString &methodData)
-{
+void Utils::runInWeb(Page &webView, const QString &methodName, const QString &methodData) {
     webView.run(Page::call(methodName, methodData));
 }

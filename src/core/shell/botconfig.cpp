@@ -4,16 +4,14 @@
 #include <QFile>
 #include <QSaveFile>
 
-BotConfig::BotConfig(const QString &baseDir)
-{
+BotConfig::BotConfig(const QString &baseDir) {
     const QString dir = baseDir + QStringLiteral("/config");
     QDir().mkpath(dir);
     m_filePath = dir + QStringLiteral("/settings.json");
 }
 
 // Written through a temporary file and a rename, so a failed write keeps the old settings.
-void BotConfig::set(const QString &config)
-{
+void BotConfig::set(const QString &config) {
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return;
@@ -26,8 +24,7 @@ void BotConfig::set(const QString &config)
     file.commit();
 }
 
-QString BotConfig::get() const
-{
+QString BotConfig::get() const {
     QString result;
     QFile file(m_filePath);
     if (file.exists() && file.open(QIODevice::ReadOnly | QIODevice::Text))

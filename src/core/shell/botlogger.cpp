@@ -3,27 +3,23 @@
 #include <QDir>
 
 namespace {
-const char *const kSuffixes[] = {".raw.log", ".chat.log", ".event.log", ".error.log",
-                                 ".debug.log"};
+const char *const kSuffixes[] = {".raw.log", ".chat.log", ".event.log", ".error.log", ".debug.log"};
 const char *const kTypes[] = {"raw", "chat", "event", "error", "debug"};
 constexpr QIODevice::OpenMode kAppend = QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text;
 } // namespace
 
 BotLogger::BotLogger(const QString &baseDir, const Clock &clock)
     : m_baseDir(baseDir)
-    , m_clock(clock)
-{
+    , m_clock(clock) {
     initDay();
 }
 
-BotLogger::~BotLogger()
-{
+BotLogger::~BotLogger() {
     for (QFile &file : m_files)
         file.close();
 }
 
-int BotLogger::channelOf(const QString &type)
-{
+int BotLogger::channelOf(const QString &type) {
     for (int channel = 0; channel < ChannelCount; ++channel) {
         if (type == QLatin1String(kTypes[channel]))
             return channel;
@@ -31,8 +27,7 @@ int BotLogger::channelOf(const QString &type)
     return -1;
 }
 
-void BotLogger::initDay()
-{
+void BotLogger::initDay() {
     const QDate date = m_clock.localNow().date();
     m_day = date.toString(QStringLiteral("yyyy-MM-dd"));
     m_dayDir = m_baseDir + QStringLiteral("/logs/") + date.toString(QStringLiteral("yyyy")) +
@@ -54,8 +49,7 @@ void BotLogger::initDay()
     }
 }
 
-void BotLogger::log(const QString &message, const QString &type)
-{
+void BotLogger::log(const QString &message, const QString &type) {
     const int channel = channelOf(type);
     if (channel < 0 || (keptOpen(channel) && !m_files[channel].isOpen()))
         return;

@@ -4,12 +4,9 @@
 #include <QTemporaryFile>
 
 SpeechFile::SpeechFile(const QString &baseDir)
-    : m_template(baseDir + QStringLiteral("/speech-XXXXXX.ogg.opus"))
-{
-}
+    : m_template(baseDir + QStringLiteral("/speech-XXXXXX.ogg.opus")) {}
 
-void SpeechFile::save(const QByteArray &byteArray)
-{
+void SpeechFile::save(const QByteArray &byteArray) {
     QString fileName;
     {
         QTemporaryFile file(m_template);
@@ -24,8 +21,7 @@ void SpeechFile::save(const QByteArray &byteArray)
     emit ready(fileName);
 }
 
-void SpeechFile::remove(const QString &file_path)
-{
+void SpeechFile::remove(const QString &file_path) {
     if (QFile::exists(file_path))
         QFile::remove(file_path);
 }

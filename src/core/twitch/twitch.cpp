@@ -21,30 +21,25 @@
 namespace {
 const QString kDefaultColor = QStringLiteral("#aaaaaa");
 
-QString tag(const TagMap &tags, const char *name)
-{
+QString tag(const TagMap &tags, const char *name) {
     return tags.value(QLatin1String(name));
 }
 
-bool hasTag(const TagMap &tags, const char *name)
-{
+bool hasTag(const TagMap &tags, const char *name) {
     return tags.contains(QLatin1String(name));
 }
 
-QString userColor(const TagMap &tags)
-{
+QString userColor(const TagMap &tags) {
     const QString color = tag(tags, "color");
     return color.isEmpty() ? kDefaultColor : color;
 }
 
-std::optional<qint64> numberTag(const TagMap &tags, const char *name)
-{
+std::optional<qint64> numberTag(const TagMap &tags, const char *name) {
     return parseInt(tag(tags, name));
 }
 
 // Name and value of "name/value"; a value of "1" when there is no "/" after the first character.
-QPair<QString, QString> splitBadge(const QString &element)
-{
+QPair<QString, QString> splitBadge(const QString &element) {
     const int slash = element.indexOf(QLatin1Char('/'));
     if (slash > 0)
         return {element.left(slash), element.mid(slash + 1)};
@@ -52,8 +47,7 @@ QPair<QString, QString> splitBadge(const QString &element)
 }
 
 // UTF-16 offsets of each code point, plus one past the end: Twitch counts code points.
-QVector<int> codePointOffsets(const QString &text)
-{
+QVector<int> codePointOffsets(const QString &text) {
     QVector<int> offsets;
     offsets.reserve(text.size() + 1);
     for (int i = 0; i < text.size(); ++i) {
@@ -75,21 +69,17 @@ struct Twitch::Line {
     QString user;
     TagMap tags;
 
-    QString trailing() const
-    {
+    QString trailing() const {
         const QStringList rest = parts.mid(commandIndex + 2);
         return rest.isEmpty() ? QString() : rest.join(QLatin1Char(' ')).mid(1);
     }
 };
 
 Twitch::Twitch(const TwitchDeps &deps)
-    : m_deps(deps)
-{
-}
+    : m_deps(deps) {}
 
 TagMap::TagMap(const QString &text)
-    : m_text(text)
-{
+    : m_text(text) {
     const QChar *data = m_text.constData();
     const int size = m_text.size();
     m_entries.reserve(24);
@@ -116,8 +106,7 @@ TagMap::TagMap(const QString &text)
 }
 
 // The last entry of a name wins, as later tags overwrite earlier ones.
-const TagMap::Entry *TagMap::find(const QString &name) const
-{
+const TagMap::Entry *TagMap::find(const QString &name) const {
     for (int i = m_entries.size() - 1; i >= 0; --i) {
         const Entry &entry = m_entries.at(i);
         if (QStringView(m_text).mid(entry.key, entry.keyLength) == name)
@@ -126,25 +115,22 @@ const TagMap::Entry *TagMap::find(const QString &name) const
     return nullptr;
 }
 
-QString TagMap::value(const QString &name) const
-{
+QString TagMap::value(const QString &name) const {
     const Entry *entry = find(name);
-    return entry && entry->valueLength >= 0 ? m_text.mid(entry->value, entry->valueLength) : QString();
+    return entry && entry->valueLength >= 0 ? m_text.mid(entry->value, entry->valueLength)
+                                            : QString();
 }
 
-bool TagMap::contains(const QString &name) const
-{
+bool TagMap::contains(const QString &name) const {
     const Entry *entry = find(name);
     return entry && entry->valueLength >= 0;
 }
 
-TagMap Twitch::msgTags(const QString &text)
-{
+TagMap Twitch::msgTags(const QString &text) {
     return TagMap(text);
 }
 
-QString Twitch::messageType(const QStringList &parts)
-{
+QString Twitch::messageType(const QStringList &parts) {
     static const QString prefixes = QStringLiteral("@:-+");
     for (const QString &part : parts) {
         if (part.isEmpty() || !prefixes.contains(part.at(0)))
@@ -153,8 +139,7 @@ QString Twitch::messageType(const QStringList &parts)
     return QStringLiteral("UNKNOWN");
 }
 
-QString Twitch::messageUser(const QStringList &parts)
-{
+QString Twitch::messageUser(const QStringList &parts) {
     for (const QString &part : parts) {
         if (part.startsWith(QLatin1Char(':'))) {
             const int bang = part.indexOf(QLatin1Char('!'));
@@ -164,8 +149,7 @@ QString Twitch::messageUser(const QStringList &parts)
     return {};
 }
 
-QString Twitch::subTier(const QString &tier)
-{
+QString Twitch::subTier(const QString &tier) {
     if (tier == QLatin1String("1000"))
         return QStringLiteral("1");
     if (tier == QLatin1String("2000"))
@@ -175,8 +159,7 @@ QString Twitch::subTier(const QString &tier)
     return QStringLiteral("Прайм");
 }
 
-void Twitch::processMessage(const QString &message, bool in_test)
-{
+void Twitch::processMessage(const QString &message, bool in_test) {
     if (!in_test)
         lastServerMessage = m_deps.clock.now();
     emit status(QStringLiteral("Twitch: ") + message);
@@ -193,7 +176,8 @@ void Twitch::processMessage(const QString &message, bool in_test)
     const QString &command = line.command;
     if (command == QLatin1String("PING")) {
         m_deps.twitch.command(QStringLiteral("PONG"), line.parts.last());
-        m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(), QStringLiteral("raw"));
+        m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(),
+                          QStringLiteral("raw"));
     } else if (command == QLatin1String("NOTICE")) {
         hostNotice(line);
     } else if (command == QLatin1String("PRIVMSG")) {
@@ -211,8 +195,7 @@ void Twitch::processMessage(const QString &message, bool in_test)
     }
 }
 
-void Twitch::showAlert(const QString &type, const MessageParts &items, std::optional<int> level)
-{
+void Twitch::showAlert(const QString &type, const MessageParts &items, std::optional<int> level) {
     AlertMessage alert;
     alert.items = items;
     alert.service = QStringLiteral("Twitch");
@@ -222,28 +205,25 @@ void Twitch::showAlert(const QString &type, const MessageParts &items, std::opti
     m_deps.chat.showInAlerts(alert);
 }
 
-void Twitch::serviceLine(const QString &text, const QString &color)
-{
+void Twitch::serviceLine(const QString &text, const QString &color) {
     m_deps.chat.showInChat({MessagePart::textPart(text, color, QStringLiteral("italic"))});
 }
 
-MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const
-{
+MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const {
     MessagePart part = MessagePart::textPart(text, userColor(line.tags), style);
     const QString nick = tag(line.tags, "display-name");
     part.title = nick.toLower() != line.user ? QStringLiteral("User: ") + line.user : QString();
-    part.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + line.user};
+    part.classes =
+        QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + line.user};
     part.msg_id = QStringLiteral("twitch-") + tag(line.tags, "id");
     return part;
 }
 
-QList<EmoteRange> Twitch::emotesOf(const TagMap &tags) const
-{
+QList<EmoteRange> Twitch::emotesOf(const TagMap &tags) const {
     return placeEmotes(tag(tags, "emotes"));
 }
 
-void Twitch::hostNotice(const Line &line)
-{
+void Twitch::hostNotice(const Line &line) {
     qDebug().noquote() << QStringLiteral("NOTICE: ") + line.raw;
     const QString msgId = tag(line.tags, "msg-id");
     if (msgId != QLatin1String("host_success") && msgId != QLatin1String("host_success_viewers"))
@@ -262,14 +242,14 @@ void Twitch::hostNotice(const Line &line)
     showAlert(QStringLiteral("host"), parts);
 }
 
-void Twitch::privateMessage(const Line &line)
-{
+void Twitch::privateMessage(const Line &line) {
     QString text = line.trailing();
     const QString nick = tag(line.tags, "display-name");
     MessageParts parts = placeBadges(line.tags);
 
     if (text.size() > HOSTING_TAIL.size() && text.endsWith(HOSTING_TAIL)) {
-        parts << MessagePart::textPart(QStringLiteral("- ") + text.left(text.size() - HOSTING_TAIL.size()) +
+        parts << MessagePart::textPart(QStringLiteral("- ") +
+                                           text.left(text.size() - HOSTING_TAIL.size()) +
                                            QStringLiteral(" вас захостил!"),
                                        kDefaultColor, QStringLiteral("bold"));
         showAlert(QStringLiteral("host"), parts);
@@ -314,8 +294,7 @@ void Twitch::privateMessage(const Line &line)
     m_deps.chat.showInChat(parts);
 }
 
-void Twitch::roomState(const Line &line)
-{
+void Twitch::roomState(const Line &line) {
     if (reconnecting) {
         reconnecting = false;
         return;
@@ -355,9 +334,9 @@ void Twitch::roomState(const Line &line)
                        QString::fromUtf8(mode.text);
         const bool addition = value && *value > 0;
         if (addition && qstrcmp(mode.tag, "slow") == 0)
-            text += QStringLiteral(" с паузой в ") +
-                    Chat::plural(*value, QStringLiteral("секунду"), QStringLiteral("секунды"),
-                                 QStringLiteral("секунд"));
+            text += QStringLiteral(" с паузой в ") + Chat::plural(*value, QStringLiteral("секунду"),
+                                                                  QStringLiteral("секунды"),
+                                                                  QStringLiteral("секунд"));
         MessageParts parts{MessagePart::textPart(text, color, italic)};
         if (addition && followers)
             parts << MessagePart::textPart(QStringLiteral(" \"возрастом\" от ") +
@@ -369,13 +348,13 @@ void Twitch::roomState(const Line &line)
     }
 }
 
-void Twitch::userNotice(const Line &line)
-{
+void Twitch::userNotice(const Line &line) {
     const TagMap &tags = line.tags;
     const QString msgId = tag(tags, "msg-id");
     const QString text = line.trailing();
     const QString color = userColor(tags);
-    const MessageParts viewerText = text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(tags));
+    const MessageParts viewerText =
+        text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(tags));
     MessageParts parts = placeBadges(tags);
 
     if (msgId == QLatin1String("raid")) {
@@ -392,7 +371,7 @@ void Twitch::userNotice(const Line &line)
         showAlert(QStringLiteral("raid"), parts << viewerText);
     } else if (msgId == QLatin1String("sub") || msgId == QLatin1String("resub")) {
         QString what = msgId == QLatin1String("resub") ? QStringLiteral(" переподписан ")
-                                                        : QStringLiteral(" подписан ");
+                                                       : QStringLiteral(" подписан ");
         if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
             what += Chat::plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
                                  QStringLiteral("месяцев"));
@@ -411,24 +390,24 @@ void Twitch::userNotice(const Line &line)
     } else if (msgId == QLatin1String("subgift") || msgId == QLatin1String("anonsubgift")) {
         QString what = QStringLiteral(" подарил подписку ");
         if (hasTag(tags, "msg-param-sub-plan"))
-            what += QStringLiteral("уровня ") + subTier(tag(tags, "msg-param-sub-plan")) + QLatin1Char(' ');
+            what += QStringLiteral("уровня ") + subTier(tag(tags, "msg-param-sub-plan")) +
+                    QLatin1Char(' ');
         what += tag(tags, "msg-param-recipient-display-name");
-        parts << MessagePart::textPart(msgId == QLatin1String("subgift") ? tag(tags, "display-name")
-                                                                         : QStringLiteral("Неизвестный"),
+        parts << MessagePart::textPart(msgId == QLatin1String("subgift")
+                                           ? tag(tags, "display-name")
+                                           : QStringLiteral("Неизвестный"),
                                        color)
               << MessagePart::textPart(what, color) << viewerText;
         showAlert(QStringLiteral("gift"), parts);
     }
 }
 
-void Twitch::clearMessage(const Line &line)
-{
+void Twitch::clearMessage(const Line &line) {
     Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessage"),
                     jsQuote(QStringLiteral("twitch-") + tag(line.tags, "target-msg-id")));
 }
 
-void Twitch::clearChat(const Line &line)
-{
+void Twitch::clearChat(const Line &line) {
     // With only the channel after the command the whole chat was cleared: nobody is banned.
     if (line.parts.size() <= line.commandIndex + 2) {
         serviceLine(QStringLiteral("- Twitch: чат очищен модератором"));
@@ -446,13 +425,13 @@ void Twitch::clearChat(const Line &line)
         serviceLine(text);
         Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessages"), userClass);
     } else {
-        serviceLine(QStringLiteral("- пользователь ") + target + QStringLiteral(" забанен на канале"));
+        serviceLine(QStringLiteral("- пользователь ") + target +
+                    QStringLiteral(" забанен на канале"));
         Utils::runInWeb(m_deps.chatView, QStringLiteral("removeMessages"), userClass);
     }
 }
 
-void Twitch::newFollower(const QString &message)
-{
+void Twitch::newFollower(const QString &message) {
     const Json body = parseJson(message);
     const Json &data = jsonAt(body, {"data"});
     if (!data.is_array())
@@ -469,13 +448,13 @@ void Twitch::newFollower(const QString &message)
     }
 }
 
-void Twitch::sendMessageToChat()
-{
+void Twitch::sendMessageToChat() {
     const QString text = m_deps.chatInput.text().trimmed();
     if (text.isEmpty())
         return;
     m_deps.twitch.chat(text);
-    m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + channelName + QStringLiteral(" :") + text,
+    m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + channelName + QStringLiteral(" :") +
+                          text,
                       QStringLiteral("raw"));
     m_deps.chatInput.setText(QString());
     MessageParts parts = placeBadges(botUserInfo);
@@ -484,8 +463,7 @@ void Twitch::sendMessageToChat()
     m_deps.chat.showInChat(parts);
 }
 
-QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const
-{
+QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const {
     QString id = channelBadges.value(key).value(version);
     if (id.isEmpty())
         id = globalBadges.value(key).value(version);
@@ -495,34 +473,32 @@ QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) 
            QStringLiteral("/badges/v1/") + id + QStringLiteral("/1");
 }
 
-QString Twitch::buildTwitchEmoteURL(const QString &id) const
-{
+QString Twitch::buildTwitchEmoteURL(const QString &id) const {
     return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
            QStringLiteral("/emoticons/v1/") + id + QStringLiteral("/1.0");
 }
 
-void Twitch::loadGlobalBadges()
-{
+void Twitch::loadGlobalBadges() {
     loadBadges(QStringLiteral("/v1/badges/global/display"), globalBadges);
 }
 
-void Twitch::loadChannelBadges()
-{
+void Twitch::loadChannelBadges() {
     loadBadges(QStringLiteral("/v1/badges/channels/") + QString::number(channelID) +
                    QStringLiteral("/display"),
                channelBadges);
 }
 
-void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table)
-{
+void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table) {
     const QRegularExpression image(
-        QRegularExpression::escape(m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
+        QRegularExpression::escape(
+            m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
         QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
     m_deps.http.get(m_deps.endpoints.twitchBadgeApi.resolved(QUrl(path)),
                     [&table, image](const HttpReply &reply) {
                         if (reply.status != 200)
                             return;
-                        const Json sets = jsonAt(parseJson(QString::fromUtf8(reply.body)), {"badge_sets"});
+                        const Json sets =
+                            jsonAt(parseJson(QString::fromUtf8(reply.body)), {"badge_sets"});
                         if (!sets.is_object())
                             return;
                         for (const auto &[name, set] : sets.items()) {
@@ -541,8 +517,7 @@ void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QStri
                     });
 }
 
-MessageParts Twitch::placeBadges(const TagMap &info) const
-{
+MessageParts Twitch::placeBadges(const TagMap &info) const {
     MessageParts parts{MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
                                           {QStringLiteral("badge")}, QStringLiteral("Twitch"))};
     const QString badges = tag(info, "badges");
@@ -569,8 +544,7 @@ MessageParts Twitch::placeBadges(const TagMap &info) const
     return parts;
 }
 
-QList<EmoteRange> Twitch::placeEmotes(const QString &emotes)
-{
+QList<EmoteRange> Twitch::placeEmotes(const QString &emotes) {
     QList<EmoteRange> ranges;
     if (emotes.isEmpty())
         return ranges;
@@ -600,8 +574,7 @@ QList<EmoteRange> Twitch::placeEmotes(const QString &emotes)
 }
 
 MessageParts Twitch::twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
-                                   const WordOptions &options) const
-{
+                                   const WordOptions &options) const {
     const QVector<int> offsets = codePointOffsets(text);
     const int length = offsets.size() - 1;
     MessageParts parts;
@@ -613,7 +586,8 @@ MessageParts Twitch::twitchMessage(const QString &text, const QList<EmoteRange> 
         const int begin = offsets.at(range.bpos);
         const int end = offsets.at(range.epos + 1);
         const QString emoteText = text.mid(begin, end - begin);
-        parts << getExternalEmotes(text.mid(offsets.at(cursor), begin - offsets.at(cursor)), options);
+        parts << getExternalEmotes(text.mid(offsets.at(cursor), begin - offsets.at(cursor)),
+                                   options);
         parts << MessagePart::image(buildTwitchEmoteURL(range.id),
                                     {QStringLiteral("emote"), QStringLiteral("twitch")},
                                     QStringLiteral("Twitch: ") + emoteText, emoteText);
@@ -623,8 +597,7 @@ MessageParts Twitch::twitchMessage(const QString &text, const QList<EmoteRange> 
     return parts;
 }
 
-MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &options) const
-{
+MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &options) const {
     MessageParts parts;
     for (const QString &word : text.split(QLatin1Char(' '))) {
         std::optional<MessagePart> emote = m_deps.bttv.placeEmotes(word);
@@ -632,12 +605,14 @@ MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &o
             emote = m_deps.ffz.placeEmotes(word);
         if (emote) {
             if (emote->classes.size() > 1 && !parts.isEmpty() &&
-                parts.last().type == QLatin1String("text") && parts.last().text == QLatin1String(" "))
+                parts.last().type == QLatin1String("text") &&
+                parts.last().text == QLatin1String(" "))
                 parts.removeLast();
             parts << *emote;
             continue;
         }
-        MessagePart part = MessagePart::textPart(word + QLatin1Char(' '), options.color, options.style);
+        MessagePart part =
+            MessagePart::textPart(word + QLatin1Char(' '), options.color, options.style);
         part.classes = options.classes;
         parts << part;
     }

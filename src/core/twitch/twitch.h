@@ -3,8 +3,8 @@
 #include "chat/messagepart.h"
 
 #include <QHash>
-#include <QVector>
 #include <QObject>
+#include <QVector>
 #include <optional>
 
 class BotLogger;

@@ -5,8 +5,7 @@
 
 TwitchSocket::TwitchSocket(QObject *parent)
     : QObject(parent)
-    , m_socket(new QSslSocket(this))
-{
+    , m_socket(new QSslSocket(this)) {
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // Over TLS the login may only start once the handshake is done.
     connect(m_socket, &QSslSocket::connected, this, [this] {
@@ -19,19 +18,16 @@ TwitchSocket::TwitchSocket(QObject *parent)
     connect(m_socket, &QSslSocket::errorOccurred, this, &TwitchSocket::twitchError);
 }
 
-QString TwitchSocket::normalizedChannel(const QString &channel)
-{
+QString TwitchSocket::normalizedChannel(const QString &channel) {
     return channel.startsWith(QLatin1Char('#')) ? channel : QLatin1Char('#') + channel;
 }
 
-QString TwitchSocket::address() const
-{
+QString TwitchSocket::address() const {
     return m_host + QLatin1Char(':') + QString::number(m_port);
 }
 
 void TwitchSocket::start(const QString &host, quint16 port, const QString &nick,
-                         const QString &token, const QString &channel)
-{
+                         const QString &token, const QString &channel) {
     if (m_connected)
         return;
     m_host = host;
@@ -42,38 +38,34 @@ void TwitchSocket::start(const QString &host, quint16 port, const QString &nick,
     m_buffer.clear();
     m_dropping = false;
     if (port == kTlsPort)
-        m_socket->connectToHostEncrypted(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+        m_socket->connectToHostEncrypted(host, port, QIODevice::ReadWrite,
+                                         QAbstractSocket::AnyIPProtocol);
     else
         m_socket->connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
 }
 
-void TwitchSocket::stop()
-{
+void TwitchSocket::stop() {
     if (m_connected)
         m_socket->disconnectFromHost();
 }
 
-void TwitchSocket::chat(const QString &message)
-{
+void TwitchSocket::chat(const QString &message) {
     const QString channel = normalizedChannel(m_channel);
     send(QStringLiteral("PRIVMSG ") + channel, QLatin1Char(':') + message);
     emit logging(QStringLiteral("Twitch << PRIVMSG ") + channel + QStringLiteral(" :") + message);
 }
 
-void TwitchSocket::command(const QString &command, const QString &message)
-{
+void TwitchSocket::command(const QString &command, const QString &message) {
     send(command, message);
 }
 
-void TwitchSocket::send(const QString &command, const QString &parameters)
-{
+void TwitchSocket::send(const QString &command, const QString &parameters) {
     m_socket->write((command + QLatin1Char(' ') + parameters + QStringLiteral("\r\n")).toUtf8());
     if (!m_socket->waitForBytesWritten(30000))
         qDebug().noquote() << QStringLiteral("ОШИБКА: ") + m_socket->errorString();
 }
 
-void TwitchSocket::twitchConnected()
-{
+void TwitchSocket::twitchConnected() {
     m_connected = true;
     emit connected(QStringLiteral("Соединились с сервером Twitch ") + address());
     const QString channel = normalizedChannel(m_channel);
@@ -81,7 +73,8 @@ void TwitchSocket::twitchConnected()
     emit logging(QStringLiteral("Twitch << PASS XXXXXXXXXXXXXXXX"));
     send(QStringLiteral("NICK"), m_nick);
     emit logging(QStringLiteral("Twitch << NICK ") + m_nick);
-    for (const char *capability : {":twitch.tv/membership", ":twitch.tv/commands", ":twitch.tv/tags"}) {
+    for (const char *capability :
+         {":twitch.tv/membership", ":twitch.tv/commands", ":twitch.tv/tags"}) {
         send(QStringLiteral("CAP REQ"), QLatin1String(capability));
         emit logging(QStringLiteral("Twitch << CAP REQ ") + QLatin1String(capability));
     }
@@ -89,21 +82,18 @@ void TwitchSocket::twitchConnected()
     emit logging(QStringLiteral("Twitch << JOIN ") + channel);
 }
 
-void TwitchSocket::twitchDisconnected()
-{
+void TwitchSocket::twitchDisconnected() {
     m_socket->close();
     m_connected = false;
     emit disconnected(QStringLiteral("Отсоединились от сервера Twitch ") + address());
 }
 
-void TwitchSocket::twitchLogging(const QString &message)
-{
+void TwitchSocket::twitchLogging(const QString &message) {
     emit logging(message);
 }
 
 // Lines are buffered across reads so a line split over segments arrives whole, once.
-void TwitchSocket::twitchMessage()
-{
+void TwitchSocket::twitchMessage() {
     m_buffer += m_socket->readAll();
     int start = 0;
     for (int end = m_buffer.indexOf('\n'); end >= 0; end = m_buffer.indexOf('\n', start)) {
@@ -122,15 +112,13 @@ void TwitchSocket::twitchMessage()
     }
 }
 
-void TwitchSocket::emitLine(QByteArray line)
-{
+void TwitchSocket::emitLine(QByteArray line) {
     const int nul = line.indexOf('\0');
     if (nul >= 0)
         line.truncate(nul);
     emit received(QString::fromUtf8(line).trimmed());
 }
 
-void TwitchSocket::twitchError(QAbstractSocket::SocketError socketError)
-{
+void TwitchSocket::twitchError(QAbstractSocket::SocketError socketError) {
     emit received(QStringLiteral("ОШИБКА: ") + QString::number(static_cast<int>(socketError)));
 }
