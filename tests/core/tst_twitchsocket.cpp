@@ -1,13 +1,24 @@
 #include "fakes/ircserver.h"
 #include "twitch/twitchsocket.h"
 
+#include <QSslKey>
+#include <QSslSocket>
 #include <QtTest>
 
 namespace {
+// Hands the raw descriptor over, so a server-side TLS socket can take the connection.
+class DescriptorServer final : public QTcpServer {
+public:
+    qintptr descriptor = -1;
+
+protected:
+    void incomingConnection(qintptr handle) override { descriptor = handle; }
+};
+
 const QByteArray kLogin =
     "PASS oauth:secret\r\nNICK bot\r\nCAP REQ :twitch.tv/membership\r\n"
     "CAP REQ :twitch.tv/commands\r\nCAP REQ :twitch.tv/tags\r\nJOIN #chan\r\n";
-}
+} // namespace
 
 // A socket logged in to a loopback server, with every signal recorded.
 struct SocketRig {
@@ -96,6 +107,33 @@ private slots:
         QVERIFY(server.accept());
         QVERIFY(rig.connected.wait(5000));
         QCOMPARE(rig.connected.size(), 2);
+    }
+
+    // On Twitch's TLS port the connection is encrypted and the server is verified: an
+    // untrusted certificate ends the attempt before any login line, so the token never leaks.
+    void tlsPortVerifiesThePeer() {
+        DescriptorServer server;
+        if (!server.listen(QHostAddress::LocalHost, TwitchSocket::kTlsPort))
+            QSKIP("port 6697 is taken on this machine");
+        TwitchSocket socket;
+        QSignalSpy received(&socket, &TwitchSocket::received);
+        QSignalSpy connected(&socket, &TwitchSocket::connected);
+        socket.start(QStringLiteral("127.0.0.1"), TwitchSocket::kTlsPort, "bot", "oauth:secret",
+                     "chan");
+        QTRY_VERIFY_WITH_TIMEOUT(server.descriptor >= 0, 5000);
+        QSslSocket tls;
+        QVERIFY(tls.setSocketDescriptor(server.descriptor));
+        QFile key(QStringLiteral(TEST_DATA "/tls-test.key"));
+        QFile certificate(QStringLiteral(TEST_DATA "/tls-test.crt"));
+        QVERIFY(key.open(QIODevice::ReadOnly) && certificate.open(QIODevice::ReadOnly));
+        tls.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
+        tls.setLocalCertificate(QSslCertificate(certificate.readAll()));
+        tls.startServerEncryption();
+        QVERIFY(received.wait(5000));
+        QCOMPARE(received.first().at(0).toString(),
+                 "ОШИБКА: " + QString::number(QAbstractSocket::SslHandshakeFailedError));
+        QCOMPARE(connected.size(), 0);
+        QVERIFY(!tls.readAll().contains("oauth:secret"));
     }
 
     void socketErrorIsReceivedAsLine() {
