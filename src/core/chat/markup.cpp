@@ -1,5 +1,7 @@
 #include "markup.h"
 
+#include <algorithm>
+
 QString escapeMarkup(const QString &value, MarkupContext context) {
     QString result;
     result.reserve(value.size());
