@@ -1,12 +1,7 @@
 #include "alerts/alerts.h"
 #include "chat/chat.h"
-#include "fakes/manualclock.h"
 #include "fakes/recordingpage.h"
-#include "fakes/tempdatadir.h"
-#include "net/endpoints.h"
-#include "settings/utils.h"
-#include "shell/botconfig.h"
-#include "shell/botlogger.h"
+#include "fakes/settingsrig.h"
 
 #include <QtTest>
 
@@ -41,27 +36,13 @@ const QString kTwitchBadge =
     QStringLiteral("<img src=\"qrc:/images/Twitch.badge.png\" class=\"badge\" title=\"%1\"> ");
 } // namespace
 
-// A data directory with its logger, settings and the chat builder wired to recording pages.
-struct ChatRig {
-    TempDataDir dir;
-    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
-    BotLogger logger{dir.path(), clock};
-    BotConfig config{dir.path()};
-    Utils utils{config, logger, Endpoints()};
+// The chat builder wired to recording pages, over a fresh data directory and settings.
+struct ChatRig : SettingsRig {
+    using SettingsRig::SettingsRig;
     Alerts alerts;
     RecordingPage chatView;
     RecordingPage alertView;
     Chat chat{chatView, alertView, logger, alerts, utils};
-
-    explicit ChatRig(const QString &settings = {}) {
-        config.set(settings);
-        utils.loadConfig();
-    }
-
-    QByteArray log(const char *channel) const {
-        return dir.read(QStringLiteral("logs/2024/2024-05/2024-05-01/2024-05-01.") +
-                        QLatin1String(channel) + QStringLiteral(".log"));
-    }
 };
 
 class TestChat : public QObject {
@@ -218,7 +199,7 @@ private slots:
         QCOMPARE(rig.chatView.scripts.size(), 1);
         QVERIFY(rig.chatView.scripts.first().contains("#apostrophe#b#apostrophe#"));
         QVERIFY(rig.alertView.scripts.isEmpty());
-        QCOMPARE(rig.log("chat"), QByteArray("[2024-05-01 12:00:00] a 'b'\n"));
+        QCOMPARE(rig.logBytes("chat"), QByteArray("[2024-05-01 12:00:00] a 'b'\n"));
         QVERIFY(rig.alerts.QUEUE().isEmpty());
     }
 
@@ -262,8 +243,8 @@ private slots:
         QVERIFY(rig.chatView.scripts.first().contains("addMessage('<div class=\"alert\">%3Cimg"));
         QVERIFY(!rig.alertView.scripts.first().contains("<div"));
         const QByteArray line("[2024-05-01 12:00:00] [Twitch] Vasya подписался на 2 месяца\n");
-        QCOMPARE(rig.log("event"), line);
-        QCOMPARE(rig.log("chat"), line);
+        QCOMPARE(rig.logBytes("event"), line);
+        QCOMPARE(rig.logBytes("chat"), line);
         QCOMPARE(rig.alerts.QUEUE().size(), queued);
         if (!queued)
             return;
@@ -285,7 +266,7 @@ private slots:
         rig.chat.showInAlerts(message);
         QVERIFY(rig.alertView.scripts.isEmpty() && rig.chatView.scripts.isEmpty());
         QVERIFY(rig.alerts.QUEUE().isEmpty());
-        QCOMPARE(rig.log("event"), QByteArray());
+        QCOMPARE(rig.logBytes("event"), QByteArray());
     }
 };
 

@@ -1,12 +1,8 @@
 #include "chat/page.h"
 #include "common/js.h"
-#include "fakes/manualclock.h"
 #include "fakes/recordingpage.h"
-#include "fakes/tempdatadir.h"
-#include "net/endpoints.h"
+#include "fakes/settingsrig.h"
 #include "settings/utils.h"
-#include "shell/botconfig.h"
-#include "shell/botlogger.h"
 
 #include <QColor>
 #include <QtTest>
@@ -22,18 +18,8 @@ Rgb rgb(const QColor &color) {
 }
 } // namespace
 
-struct UtilsRig {
-    TempDataDir dir;
-    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
-    BotLogger logger{dir.path(), clock};
-    BotConfig config{dir.path()};
-    Utils utils{config, logger, Endpoints()};
-
-    explicit UtilsRig(const QString &stored) {
-        config.set(stored);
-        utils.loadConfig();
-    }
-
+struct UtilsRig : SettingsRig {
+    using SettingsRig::SettingsRig;
     QString settings() const { return qstr(utils.currentSettings().dump()); }
 };
 

@@ -5,14 +5,10 @@
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
-#include "fakes/manualclock.h"
 #include "fakes/recordingpage.h"
-#include "fakes/tempdatadir.h"
+#include "fakes/settingsrig.h"
 #include "net/endpoints.h"
 #include "net/http.h"
-#include "settings/utils.h"
-#include "shell/botconfig.h"
-#include "shell/botlogger.h"
 #include "twitch/followersrelay.h"
 #include "twitch/twitch.h"
 #include "twitch/twitchsocket.h"
@@ -20,7 +16,7 @@
 #include <QUrl>
 
 // The Twitch module with real collaborators, recording pages and services on loopback only.
-struct TwitchRig {
+struct TwitchRig : SettingsRig {
     static Endpoints loopback(const QUrl &http) {
         Endpoints endpoints;
         endpoints.twitchBadgeApi = http;
@@ -33,9 +29,8 @@ struct TwitchRig {
     explicit TwitchRig(
         const QUrl &http = QUrl(QStringLiteral("http://127.0.0.1:9")),
         const QString &settings = QStringLiteral("{\"alerts\":{\"voice\":\"random\"}}"))
-        : endpoints(loopback(http)) {
-        config.set(settings);
-        utils.loadConfig();
+        : SettingsRig(settings)
+        , endpoints(loopback(http)) {
         twitch.channelName = QStringLiteral("chan");
     }
 
@@ -65,23 +60,7 @@ struct TwitchRig {
         return result;
     }
 
-    QStringList log(const char *channel) const {
-        QStringList lines;
-        const QByteArray bytes =
-            dir.read(QStringLiteral("logs/2024/2024-05/2024-05-01/2024-05-01.") +
-                     QLatin1String(channel) + QStringLiteral(".log"));
-        for (const QString &line :
-             QString::fromUtf8(bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            lines << line.mid(22);
-        return lines;
-    }
-
-    TempDataDir dir;
-    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
-    BotLogger logger{dir.path(), clock};
-    BotConfig config{dir.path()};
     Endpoints endpoints;
-    Utils utils{config, logger, endpoints};
     Alerts alerts;
     RecordingPage chatView;
     RecordingPage alertView;
