@@ -8,7 +8,6 @@
 #include "shell/botlogger.h"
 
 #include <QDebug>
-#include <QRegularExpression>
 
 namespace {
 QString attr(const QString &value) {
@@ -130,14 +129,24 @@ void appendText(LineState &line, const MessagePart &part) {
     line.result.text += part.text;
 }
 
+// Every run of two or more spaces becomes one space.
+QString collapseSpaces(const QString &text) {
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != QLatin1Char(' ') || !result.endsWith(QLatin1Char(' ')))
+            result += c;
+    }
+    return result;
+}
+
 void finishLine(LineState &line) {
-    static const QRegularExpression spaces(QStringLiteral(" {2,}"));
     if (line.inAddressed || line.inHighlighted)
         line.result.html += QStringLiteral("</div>");
     if (line.result.html.isEmpty())
         return;
     line.result.html = line.result.html.trimmed();
-    line.result.text = line.result.text.trimmed().replace(spaces, QStringLiteral(" "));
+    line.result.text = collapseSpaces(line.result.text.trimmed());
     if (line.premiumOpen)
         line.result.html += QStringLiteral("</span>");
     if (line.nickOpen)

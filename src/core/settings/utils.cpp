@@ -7,7 +7,6 @@
 #include "shell/botlogger.h"
 
 #include <QDebug>
-#include <QRegularExpression>
 
 Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
     : m_config(config)
@@ -108,13 +107,26 @@ QString Utils::buildCustomCSS() const {
     return encodeURIComponent(rules.join(QLatin1Char('\n')));
 }
 
+namespace {
+// The token without any of the marks "@:,.!?-" (a hand loop: this runs for every word of chat).
+QString withoutMarks(const QString &token) {
+    static const QString marks = QStringLiteral("@:,.!?-");
+    QString result;
+    result.reserve(token.size());
+    for (const QChar c : token) {
+        if (!marks.contains(c))
+            result += c;
+    }
+    return result;
+}
+} // namespace
+
 bool Utils::isAddressedText(const QString &text) const {
-    static const QRegularExpression marks(QStringLiteral("[@:,\\.!\\?-]"));
     const Json &words = jsonAt(m_currentSettings, {"view", "addressed", "words"});
     if (!words.is_array())
         return false;
     for (QString token : text.split(QLatin1Char(' '))) {
-        token = token.trimmed().toLower().remove(marks);
+        token = withoutMarks(token.trimmed().toLower());
         if (token.isEmpty())
             continue;
         for (const Json &word : words) {
