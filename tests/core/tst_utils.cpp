@@ -170,6 +170,15 @@ private slots:
                  QStringList{"('undefined' !== typeof Kestro) && Kestro.setFontSize('16')"});
     }
 
+    // Checked against Qt's generic encoder with the same unreserved marks.
+    void encodeURIComponentMatchesTheReference() {
+        QString text = QStringLiteral("😀 Kappa #1 'x' %20 \\");
+        for (ushort c = 1; c < 0x300; ++c)
+            text += QChar(c);
+        QCOMPARE(encodeURIComponent(text),
+                 QString::fromLatin1(QUrl::toPercentEncoding(text, "-_.!~*'()")));
+    }
+
     void jsStringOfSettingsValues_data() {
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("text");
