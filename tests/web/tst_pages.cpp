@@ -1,12 +1,8 @@
 #include "alerts/alerts.h"
 #include "chat/chat.h"
 #include "fakes/recordingpage.h"
-#include "fakes/tempdatadir.h"
+#include "fakes/settingsrig.h"
 #include "fakes/webpagehost.h"
-#include "net/endpoints.h"
-#include "settings/utils.h"
-#include "shell/botconfig.h"
-#include "shell/botlogger.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -26,10 +22,7 @@ QString call(const QString &method, const QString &data = {}) {
 class TestPages : public QObject {
     Q_OBJECT
 private:
-    TempDataDir m_data;
-    BotLogger m_logger{m_data.path()};
-    BotConfig m_config{m_data.path()};
-    Utils m_utils{m_config, m_logger, Endpoints()};
+    SettingsRig m_shell;
     Alerts m_alerts;
 
     static void add(WebPageHost &page, const QString &html) {
@@ -155,10 +148,9 @@ private slots:
 
     void customCssElementIsCreatedOnceAndReplaced() {
         WebPageHost page(kChat);
-        m_config.set(
+        m_shell.load(
             "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#010203\",\"fg\":\"#040506\"}}}}");
-        m_utils.loadConfig();
-        Utils::runInWeb(page, "setCustomCSS", "'" + m_utils.buildCustomCSS() + "'");
+        Utils::runInWeb(page, "setCustomCSS", "'" + m_shell.utils.buildCustomCSS() + "'");
         add(page, "<div class=\"addressed\"><span>hi</span></div>");
         QCOMPARE(
             page.eval(
@@ -279,7 +271,7 @@ private slots:
             MessagePart::image("https://evil.example/a.png\" onerror=\"window.pwned=2", {"emote"},
                                "\"><img src=\"http://evil.example/b.png\">");
         RecordingPage events;
-        Chat chat(page, events, m_logger, m_alerts, m_utils);
+        Chat chat(page, events, m_shell.logger, m_alerts, m_shell.utils);
         chat.showInChat(
             {MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch"), nick,
              MessagePart::textPart(
@@ -307,7 +299,7 @@ private slots:
     void screenshot() {
         WebPageHost page(kChat, QSize(440, 300));
         RecordingPage events;
-        Chat chat(page, events, m_logger, m_alerts, m_utils);
+        Chat chat(page, events, m_shell.logger, m_alerts, m_shell.utils);
         const MessagePart twitch =
             MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch");
         const MessagePart gg =
@@ -324,10 +316,9 @@ private slots:
         MessagePart highlighted = MessagePart::textPart(": выделенное сообщение");
         highlighted.classes = QStringList{"highlighted"};
         chat.showInChat({twitch, nick("Petya", "#ff7f50", "twitch-2"), highlighted});
-        m_config.set(
+        m_shell.load(
             "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
-        m_utils.loadConfig();
-        Utils::runInWeb(page, "setCustomCSS", "'" + m_utils.buildCustomCSS() + "'");
+        Utils::runInWeb(page, "setCustomCSS", "'" + m_shell.utils.buildCustomCSS() + "'");
         MessagePart addressed = MessagePart::textPart(": @streamer, это тебе");
         addressed.classes = QStringList{"addressed"};
         chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"), addressed});
