@@ -113,9 +113,9 @@ int runTwitchBench(int argc, char *argv[]) {
     }
     const double rate = linesPerSecond(lines, [&rig](const QString &line) {
         rig.twitch.processMessage(line);
-        if (rig.chatView.scripts.size() > 10000)
+        if (rig.chatView.scripts.size() > 100)
             rig.chatView.scripts.clear();
-        if (rig.alertView.scripts.size() > 10000)
+        if (rig.alertView.scripts.size() > 100)
             rig.alertView.scripts.clear();
         rig.alerts.QUEUE().clear();
     });

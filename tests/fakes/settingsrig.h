@@ -31,7 +31,8 @@ struct SettingsRig {
     }
 
     TempDataDir dir;
-    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0))};
+    // A fixed offset, like the real clock, so no zone lookups.
+    ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC)};
     BotLogger logger{dir.path(), clock};
     BotConfig config{dir.path()};
     Utils utils{config, logger, Endpoints()};

@@ -172,6 +172,9 @@ Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, c
 
 BuiltMessage Chat::buildHTML(MessageParts message) {
     LineState line;
+    // Room for a typical part's markup, so a line grows its buffers once or twice, not per part.
+    line.result.html.reserve(160 * message.size());
+    line.result.text.reserve(32 * message.size());
     for (const MessagePart &part : message) {
         if (part.type == QLatin1String("image"))
             appendImage(line, part);

@@ -9,6 +9,6 @@ public:
     virtual QDateTime localNow() const = 0;
     qint64 now() const { return localNow().toMSecsSinceEpoch(); }
 
-    // The real clock; stateless, so sharing one instance is harmless.
+    // The real clock, for the GUI thread (it caches the zone offset without locking).
     static const Clock &system();
 };

@@ -28,13 +28,13 @@ int BotLogger::channelOf(const QString &type) {
 }
 
 void BotLogger::initDay() {
-    const QDate date = m_clock.localNow().date();
-    m_day = date.toString(QStringLiteral("yyyy-MM-dd"));
-    m_dayDir = m_baseDir + QStringLiteral("/logs/") + date.toString(QStringLiteral("yyyy")) +
-               QLatin1Char('/') + date.toString(QStringLiteral("yyyy-MM")) + QLatin1Char('/') +
-               m_day + QLatin1Char('/');
+    m_day = m_clock.localNow().date();
+    const QString day = m_day.toString(QStringLiteral("yyyy-MM-dd"));
+    m_dayDir = m_baseDir + QStringLiteral("/logs/") + m_day.toString(QStringLiteral("yyyy")) +
+               QLatin1Char('/') + m_day.toString(QStringLiteral("yyyy-MM")) + QLatin1Char('/') +
+               day + QLatin1Char('/');
     for (int channel = 0; channel < ChannelCount; ++channel)
-        m_fileNames[channel] = m_day + QLatin1String(kSuffixes[channel]);
+        m_fileNames[channel] = day + QLatin1String(kSuffixes[channel]);
 
     QDir dir(m_dayDir);
     if (!dir.exists())
@@ -55,15 +55,28 @@ void BotLogger::log(const QString &message, const QString &type) {
         return;
     // One clock reading per line: local time conversion is costly.
     const QDateTime now = m_clock.localNow();
-    if (m_day != now.date().toString(QStringLiteral("yyyy-MM-dd")))
+    if (m_day != now.date())
         initDay();
 
     QFile &file = m_files[channel];
     if (!file.isOpen() && !file.open(kAppend))
         return;
-    const QString stamp = now.toString(QStringLiteral("[yyyy-MM-dd HH:mm:ss]"));
-    file.write((stamp + QLatin1Char(' ') + message + QLatin1Char('\n')).toUtf8());
+    m_line = stampOf(now);
+    m_line += ' ';
+    m_line += message.toUtf8();
+    m_line += '\n';
+    file.write(m_line);
     file.flush();
     if (!keptOpen(channel))
         file.close();
+}
+
+// Chat bursts log many lines a second; the stamp only changes once a second.
+const QByteArray &BotLogger::stampOf(const QDateTime &now) {
+    const qint64 second = now.toSecsSinceEpoch();
+    if (second != m_stampSecond) {
+        m_stamp = now.toString(QStringLiteral("[yyyy-MM-dd HH:mm:ss]")).toUtf8();
+        m_stampSecond = second;
+    }
+    return m_stamp;
 }

@@ -27,11 +27,15 @@ private:
     static int channelOf(const QString &type);
     static bool keptOpen(int channel) { return channel <= Event; }
     void initDay();
+    const QByteArray &stampOf(const QDateTime &now);
 
     QString m_baseDir;
     const Clock &m_clock;
     QString m_dayDir;
-    QString m_day;
+    QDate m_day;
+    qint64 m_stampSecond = -1;
+    QByteArray m_stamp;
+    QByteArray m_line;
     std::array<QString, ChannelCount> m_fileNames;
     std::array<QFile, ChannelCount> m_files;
 };
