@@ -1,3 +1,4 @@
+#include "fakes/chatcases.h"
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
@@ -6,62 +7,19 @@
 #include <QtTest>
 
 namespace {
-struct Case {
-    QStringList input, html, chat, event, calls, alerts;
-};
-
-// Reads the fixture of raw lines and expectations, one case per "==" heading.
-QList<QPair<QString, Case>> readCases() {
-    QFile file(QStringLiteral(TEST_DATA "/twitch-lines.txt"));
-    file.open(QIODevice::ReadOnly);
-    QList<QPair<QString, Case>> cases;
-    for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
-        line.replace(QStringLiteral("\\x01"), QStringLiteral("\x01"));
-        if (line.startsWith(QStringLiteral("== "))) {
-            cases.append({line.mid(3), Case{}});
-            continue;
-        }
-        if (cases.isEmpty() || line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        Case &current = cases.last().second;
-        const QString key = line.section(QLatin1Char(' '), 0, 0);
-        const QString value = line.mid(key.size() + 1);
-        QStringList *target = key == "<<"      ? &current.input
-                              : key == "html"  ? &current.html
-                              : key == "chat"  ? &current.chat
-                              : key == "event" ? &current.event
-                              : key == "call"  ? &current.calls
-                                               : &current.alerts;
-        target->append(value);
-    }
-    return cases;
-}
-
-QString describe(const AlertRecord &record) {
-    return record.service + ' ' + record.type + ' ' +
-           (record.level ? QString::number(*record.level) : QStringLiteral("-")) + ' ' +
-           record.text.value_or(QStringLiteral("-"));
-}
-
 void knowBadges(Twitch &twitch) {
     twitch.globalBadges["subscriber"]["12"] = "sub12id";
     twitch.globalBadges["premium"]["1"] = "prime1id";
 }
 } // namespace
 
-Q_DECLARE_METATYPE(Case)
-
 class TestTwitch : public QObject {
     Q_OBJECT
 private slots:
-    void lines_data() {
-        QTest::addColumn<Case>("expected");
-        for (const auto &[name, expected] : readCases())
-            QTest::newRow(qPrintable(name)) << expected;
-    }
+    void lines_data() { addChatCases(TEST_DATA "/twitch-lines.txt"); }
 
     void lines() {
-        QFETCH(Case, expected);
+        QFETCH(ChatCase, expected);
         TwitchRig rig;
         knowBadges(rig.twitch);
         rig.config.set("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}},\"alerts\":{\"voice\":"
@@ -69,20 +27,7 @@ private slots:
         rig.utils.loadConfig();
         for (const QString &line : expected.input)
             rig.twitch.processMessage(line);
-
-        if (!expected.html.isEmpty())
-            QCOMPARE(rig.chatHtml(), expected.html);
-        QCOMPARE(rig.log("chat"), expected.chat);
-        QCOMPARE(rig.log("event"), expected.event);
-        QCOMPARE(rig.chatCalls(), expected.calls);
-        QStringList alerts;
-        for (const AlertRecord &record : rig.alerts.QUEUE())
-            alerts << describe(record);
-        QCOMPARE(alerts, expected.alerts);
-        QStringList raw;
-        for (const QString &line : expected.input)
-            raw << "Twitch >> " + line;
-        QCOMPARE(rig.log("raw"), raw);
+        verifyChatCase(rig, expected, QStringLiteral("Twitch >> "));
     }
 
     void everyLineIsStampedAndShownUnlessInTest() {
@@ -356,7 +301,7 @@ private slots:
         TwitchRig rig;
         knowBadges(rig.twitch);
         QList<QString> seeds;
-        for (const auto &entry : readCases())
+        for (const auto &entry : readChatCases(TEST_DATA "/twitch-lines.txt"))
             seeds << entry.second.input;
         QRandomGenerator random(1234);
         const QString alphabet =

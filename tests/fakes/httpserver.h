@@ -5,7 +5,8 @@
 #include <QTcpSocket>
 #include <QUrl>
 
-// A loopback HTTP server answering each path with a fixed status and body.
+// A loopback HTTP server answering each path (with or without its query) with a fixed status
+// and body.
 class HttpServer {
 public:
     struct Answer {
@@ -29,18 +30,34 @@ public:
         m_routes[path] = {status, body};
     }
 
-    QList<QByteArray> requests;
+    QList<QByteArray> requests;     // the paths, in order
+    QList<QByteArray> fullRequests; // head and body
 
 private:
+    // The head has ended and the body is as long as it says.
+    static bool complete(const QByteArray &request) {
+        const int headEnd = request.indexOf("\r\n\r\n");
+        if (headEnd < 0)
+            return false;
+        qint64 length = 0;
+        for (const QByteArray &line : request.left(headEnd).split('\n')) {
+            if (line.toLower().startsWith("content-length:"))
+                length = line.mid(15).trimmed().toLongLong();
+        }
+        return request.size() - headEnd - 4 >= length;
+    }
+
     void serve(QTcpSocket *client) {
         QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] {
             m_pending[client] += client->readAll();
             const QByteArray &request = m_pending[client];
-            if (!request.contains("\r\n\r\n"))
+            if (!complete(request))
                 return;
             const QByteArray path = request.split(' ').value(1);
             requests << path;
-            const Answer answer = m_routes.value(path, Answer{404, "not found"});
+            fullRequests << request;
+            const Answer answer =
+                m_routes.value(path, m_routes.value(path.split('?').first(), Answer{404, "x"}));
             client->write("HTTP/1.1 " + QByteArray::number(answer.status) +
                           " X\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
                           "\r\nConnection: close\r\n\r\n" + answer.body);

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "alerts/alerts.h"
-#include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
-#include "fakes/recordingpage.h"
-#include "fakes/settingsrig.h"
+#include "fakes/chatrig.h"
 #include "net/endpoints.h"
-#include "net/http.h"
 #include "twitch/followersrelay.h"
 #include "twitch/twitch.h"
 #include "twitch/twitchsocket.h"
@@ -16,7 +12,7 @@
 #include <QUrl>
 
 // The Twitch module with real collaborators, recording pages and services on loopback only.
-struct TwitchRig : SettingsRig {
+struct TwitchRig : ChatRig {
     static Endpoints loopback(const QUrl &http) {
         Endpoints endpoints;
         endpoints.twitchBadgeApi = http;
@@ -29,43 +25,12 @@ struct TwitchRig : SettingsRig {
     explicit TwitchRig(
         const QUrl &http = QUrl(QStringLiteral("http://127.0.0.1:9")),
         const QString &settings = QStringLiteral("{\"alerts\":{\"voice\":\"random\"}}"))
-        : SettingsRig(settings)
+        : ChatRig(settings)
         , endpoints(loopback(http)) {
         twitch.channelName = QStringLiteral("chan");
     }
 
-    // The HTML of every line the chat view was given, decoded as the page decodes it.
-    QStringList chatHtml() const {
-        QStringList result;
-        const QString prefix =
-            QStringLiteral("('undefined' !== typeof Kestro) && Kestro.addMessage('");
-        for (const QString &script : chatView.scripts) {
-            if (!script.startsWith(prefix))
-                continue;
-            QString encoded = script.mid(prefix.size());
-            encoded.chop(3);
-            encoded.replace(QStringLiteral("#apostrophe#"), QStringLiteral("'"));
-            result << QUrl::fromPercentEncoding(encoded.toUtf8());
-        }
-        return result;
-    }
-
-    // The chat view's other calls (strike, remove).
-    QStringList chatCalls() const {
-        QStringList result;
-        for (const QString &script : chatView.scripts) {
-            if (!script.contains(QStringLiteral("Kestro.addMessage(")))
-                result << script.section(QStringLiteral("Kestro."), 1);
-        }
-        return result;
-    }
-
     Endpoints endpoints;
-    Alerts alerts;
-    RecordingPage chatView;
-    RecordingPage alertView;
-    Chat chat{chatView, alertView, logger, alerts, utils};
-    Http http;
     TwitchSocket socket;
     BTTV bttv{http, logger, endpoints};
     FFZ ffz{http, logger, endpoints};

@@ -98,3 +98,38 @@ QString jsQuote(const QString &text) {
     }
     return result + QLatin1Char('\'');
 }
+
+std::optional<double> jsNumber(const Json &value) {
+    if (value.is_number())
+        return value.get<double>();
+    if (value.is_boolean())
+        return value.get<bool>() ? 1.0 : 0.0;
+    if (!value.is_string())
+        return std::nullopt;
+    const QString text = qstr(value.get<std::string>()).trimmed();
+    if (text.isEmpty())
+        return 0.0;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
+bool jsTruthy(const Json &value) {
+    switch (value.type()) {
+    case Json::value_t::boolean:
+        return value.get<bool>();
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float: {
+        const double number = value.get<double>();
+        return number != 0 && !std::isnan(number);
+    }
+    case Json::value_t::string:
+        return !value.get_ref<const std::string &>().empty();
+    case Json::value_t::object:
+    case Json::value_t::array:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -20,3 +20,10 @@ std::optional<qint64> parseInt(QStringView text);
 
 // A single-quoted script string literal that reads back as exactly this text.
 QString jsQuote(const QString &text);
+
+// Number(value) for the loose comparisons of frames whose numbers may come as strings; no
+// value for null, a missing member, records and texts that are no number.
+std::optional<double> jsNumber(const Json &value);
+
+// Whether a script would take the value as true.
+bool jsTruthy(const Json &value);

@@ -1,0 +1,610 @@
+#include "goodgame.h"
+
+#include "chat/chat.h"
+#include "chat/page.h"
+#include "common/clock.h"
+#include "common/js.h"
+#include "common/jsliteral.h"
+#include "net/endpoints.h"
+#include "net/http.h"
+#include "settings/utils.h"
+#include "shell/botlogger.h"
+
+#include <QDebug>
+#include <QUrlQuery>
+
+namespace {
+const QString kLeftQuote = QStringLiteral("&laquo;");
+const QString kRightQuote = QStringLiteral("&raquo;");
+
+// The member of a record, or null for anything that is not a record.
+const Json &member(const Json &record, const char *key) {
+    static const Json none;
+    if (!record.is_object())
+        return none;
+    const auto found = record.find(key);
+    return found == record.end() ? none : *found;
+}
+
+// A member shown as text: texts as they are, numbers as a script prints them, else empty.
+QString textOf(const Json &record, const char *key) {
+    const Json &value = member(record, key);
+    return value.is_string() || value.is_number() ? jsString(value) : QString();
+}
+
+bool numberIs(const Json &value, double expected) {
+    const std::optional<double> number = jsNumber(value);
+    return number && *number == expected;
+}
+
+// Whether a list holds the id, a number and its text counting as the same id.
+bool listHas(const Json &list, const QString &id) {
+    if (!list.is_array())
+        return false;
+    for (const Json &item : list) {
+        if ((item.is_string() || item.is_number()) && jsString(item) == id)
+            return true;
+    }
+    return false;
+}
+
+bool hasOwn(const Json &record, const QString &key) {
+    return record.is_object() && record.contains(stdstr(key));
+}
+
+const Json &entryOf(const Json &collection, const QString &key) {
+    static const Json none;
+    if (collection.is_object()) {
+        const auto found = collection.find(stdstr(key));
+        return found == collection.end() ? none : *found;
+    }
+    if (collection.is_array()) {
+        const std::optional<qint64> index = parseInt(key);
+        if (index && *index >= 0 && *index < qint64(collection.size()))
+            return collection[std::size_t(*index)];
+    }
+    return none;
+}
+
+// The donor levels, highest first, with the icon each level earns.
+struct Level {
+    const char *key;
+    int level;
+    const char *icon;
+};
+const Level kLevels[] = {{"top-one", 7, "top-one"}, {"undead", 6, "undead"}, {"king", 5, "crown"},
+                         {"diamond", 4, "diamond"}, {"gold", 3, "cup"},      {"silver", 2, "eagle"},
+                         {"bronze", 1, "coin"}};
+
+const Level *levelOfKey(const QString &key) {
+    for (const Level &level : kLevels) {
+        if (key == QLatin1String(level.key))
+            return &level;
+    }
+    return nullptr;
+}
+
+const Level *levelOfPayments(const Json &payments) {
+    for (const Level &level : kLevels) {
+        if (numberIs(payments, level.level))
+            return &level;
+    }
+    return nullptr;
+}
+
+bool isPremiumKey(const QString &key) {
+    return key == QLatin1String("premium") || key == QLatin1String("premium-personal");
+}
+
+bool isWordChar(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+           (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
+}
+
+// The next ":name:" at or after `from`: its start and length, or a start of -1.
+QPair<int, int> nextSmileCode(const QString &text, int from) {
+    for (int start = text.indexOf(QLatin1Char(':'), from); start >= 0;
+         start = text.indexOf(QLatin1Char(':'), start + 1)) {
+        int end = start + 1;
+        while (end < text.size() && isWordChar(text.at(end)))
+            ++end;
+        if (end > start + 1 && end < text.size() && text.at(end) == QLatin1Char(':'))
+            return {start, end + 1 - start};
+    }
+    return {-1, 0};
+}
+
+Smile smileOf(const Json &description) {
+    Smile smile;
+    smile.animated =
+        jsTruthy(member(description, "animated")) ? textOf(description, "img_gif") : QString();
+    smile.simple = textOf(description, "img_big");
+    smile.channel = jsString(member(description, "channel_id"));
+    smile.premium = jsTruthy(member(description, "premium"));
+    smile.paid = jsTruthy(member(description, "paid"));
+    smile.donat = parseInt(jsString(member(description, "donat")));
+    return smile;
+}
+
+void storeSmiles(const Json &collection, QHash<QString, Smile> &table) {
+    if (!collection.is_object() && !collection.is_array())
+        return;
+    for (const Json &description : collection) {
+        const QString name = textOf(description, "name");
+        if (!name.isEmpty())
+            table.insert(name, smileOf(description));
+    }
+}
+} // namespace
+
+Goodgame::Goodgame(const GoodgameDeps &deps)
+    : chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
+                 {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
+                 {QStringLiteral("gold"), QStringLiteral("#eefc08")},
+                 {QStringLiteral("king"), QStringLiteral("#30d5c8")},
+                 {QStringLiteral("moderator"), QStringLiteral("#ec4058")},
+                 {QStringLiteral("premium"), QStringLiteral("#bd70d7")},
+                 {QStringLiteral("premium-personal"), QStringLiteral("#31a93a")},
+                 {QStringLiteral("silver"), QStringLiteral("#b4b4b4")},
+                 {QStringLiteral("simple"), QStringLiteral("#73adff")},
+                 {QStringLiteral("streamer"), QStringLiteral("#e8bb00")},
+                 {QStringLiteral("top-one"), QStringLiteral("#3bcbff")},
+                 {QStringLiteral("undead"), QStringLiteral("#ab4873")},
+                 {QStringLiteral("system"), QStringLiteral("#888888")},
+                 {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
+    , m_deps(deps) {
+    connect(&m_socket, &QWebSocket::connected, this,
+            [] { qDebug().noquote() << QStringLiteral("Подключились к серверу GoodGame."); });
+    connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this] {
+        qDebug().noquote() << QStringLiteral("GoodGame ошибка: ") + m_socket.errorString();
+    });
+    connect(&m_socket, &QWebSocket::disconnected, this, &Goodgame::onClosed);
+    connect(&m_socket, &QWebSocket::textMessageReceived, this,
+            [this](const QString &text) { processMessage(text); });
+}
+
+void Goodgame::setActive(bool active) {
+    if (active == m_active)
+        return;
+    m_active = active;
+    if (active)
+        m_socket.open(m_deps.endpoints.goodgameChat);
+    else
+        m_socket.close();
+    emit activeChanged(active);
+}
+
+void Goodgame::onClosed() {
+    qDebug().noquote() << QStringLiteral("Отключились от сервера GoodGame.");
+    emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
+    lastServerMessage = 0;
+    if (m_active) {
+        m_active = false;
+        emit activeChanged(false);
+    }
+}
+
+void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,
+                                 const QString &channelValue) {
+    login = loginValue;
+    password = passwordValue;
+    channel = channelValue;
+    channelID = parseInt(channelValue);
+    loadEmotes();
+    state = QStringLiteral("connect");
+    setActive(true);
+}
+
+void Goodgame::disconnectFromGoodgame() {
+    serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + kLeftQuote + channelName +
+                kRightQuote);
+    setActive(false);
+}
+
+void Goodgame::keepAlive() {
+    if (lastServerMessage <= 0 || m_deps.clock.now() - lastServerMessage < SILENCE_LIMIT_MS)
+        return;
+    reconnecting = true;
+    emit status(QStringLiteral("GoodGame: переподключаемся к серверу"));
+    state = QStringLiteral("login");
+    loginToChannel();
+}
+
+void Goodgame::send(const Json &frame) {
+    m_socket.sendTextMessage(qstr(frame.dump()));
+}
+
+void Goodgame::loginToGoodgame() {
+    QUrl url = m_deps.endpoints.goodgameSite;
+    url.setPath(QStringLiteral("/ajax/chatlogin"));
+    // The password travels only in this body, over https, and is never logged.
+    const QByteArray body = "login=" + QUrl::toPercentEncoding(login) +
+                            "&password=" + QUrl::toPercentEncoding(password);
+    m_deps.http.postForm(url, body, [this](const HttpReply &reply) {
+        if (reply.status != 200)
+            return;
+        const Json answer = Json::parse(reply.body.constData(), nullptr, false);
+        if (!answer.is_object())
+            return;
+        user = member(answer, "user_id");
+        token = textOf(answer, "token");
+        state = QStringLiteral("auth");
+        authorizeOnGoodgame();
+    });
+}
+
+void Goodgame::authorizeOnGoodgame() {
+    Json data = Json::object();
+    data["user_id"] = user;
+    data["token"] = stdstr(token);
+    send(Json{{"type", "auth"}, {"data", data}});
+}
+
+void Goodgame::getAllChannels() {
+    send(Json{{"type", "get_channels_list"}, {"data", Json{{"start", 0}, {"count", 50}}}});
+}
+
+void Goodgame::loginToChannel() {
+    Json data = Json::object();
+    data["channel_id"] = channelID ? Json(*channelID) : Json(nullptr);
+    data["hidden"] = false;
+    send(Json{{"type", "join"}, {"data", data}});
+}
+
+void Goodgame::processMessage(const QString &json, bool in_test) {
+    const Json frame = parseJson(json);
+    if (frame.is_discarded())
+        return;
+    m_deps.logger.log(QStringLiteral("Goodgame >> ") + json, QStringLiteral("raw"));
+    advance(frame, in_test);
+}
+
+void Goodgame::advance(const Json &frame, bool in_test) {
+    const Json &data = member(frame, "data");
+    if (state == QLatin1String("connect")) {
+        state = QStringLiteral("auth");
+        loginToGoodgame();
+    } else if (state == QLatin1String("auth")) {
+        if (!channelID || *channelID == 0) {
+            state = QStringLiteral("channel");
+            getAllChannels();
+        } else {
+            state = QStringLiteral("login");
+            loginToChannel();
+        }
+    } else if (state == QLatin1String("channel")) {
+        if (chooseChannel(data)) {
+            state = QStringLiteral("login");
+            loginToChannel();
+        }
+    } else if (state == QLatin1String("login")) {
+        if (joinAnswered(data))
+            state = QStringLiteral("chat");
+    } else if (state == QLatin1String("chat")) {
+        if (!in_test)
+            lastServerMessage = m_deps.clock.now();
+        handleChatFrame(textOf(frame, "type"), data);
+    }
+}
+
+bool Goodgame::chooseChannel(const Json &data) {
+    const Json &channels = member(data, "channels");
+    if (!channels.is_object() && !channels.is_array())
+        return false;
+    for (const Json &entry : channels) {
+        const Json &name = member(entry, "channel_name");
+        if (!name.is_string() || qstr(name.get<std::string>()) != channel)
+            continue;
+        const std::optional<qint64> id = parseInt(jsString(member(entry, "channel_id")));
+        if (!id)
+            continue;
+        channelID = id;
+        return true;
+    }
+    return false;
+}
+
+bool Goodgame::joinAnswered(const Json &data) {
+    if (reconnecting) {
+        reconnecting = false;
+        serviceLine(QStringLiteral("- GoodGame: не спим на канале ") + kLeftQuote + channelName +
+                    kRightQuote);
+        return true;
+    }
+    const Json &name = member(data, "channel_name");
+    if (!name.is_string())
+        return false;
+    channelName = qstr(name.get<std::string>());
+    channelName.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    channelName.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    serviceLine(QStringLiteral("- GoodGame: заходим на канал ") + kLeftQuote + channelName +
+                kRightQuote);
+    return true;
+}
+
+void Goodgame::serviceLine(const QString &text) {
+    m_deps.chat.showInChat({MessagePart::textPart(text, chatColors.value(QStringLiteral("system")),
+                                                  QStringLiteral("italic"))});
+}
+
+void Goodgame::handleChatFrame(const QString &type, Json data) {
+    if (!data.is_object())
+        return;
+    if (type == QLatin1String("message"))
+        chatMessage(std::move(data));
+    else if (type == QLatin1String("remove_message"))
+        Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessage"),
+                        jsQuote(QStringLiteral("goodgame-") + textOf(data, "message_id")));
+    else if (type == QLatin1String("user_ban"))
+        moderation(data, QStringLiteral(" заблокировал пользователя "), true);
+    else if (type == QLatin1String("user_warn"))
+        moderation(data, QStringLiteral(" вынес предупреждение пользователю "), false);
+    else if (type == QLatin1String("premium"))
+        premium(data);
+    else if (type == QLatin1String("payment"))
+        payment(data);
+}
+
+void Goodgame::chatMessage(Json data) {
+    MessageParts parts = placeBadges();
+    const QString key = whichColor(data);
+    const QString channelId = textOf(data, "channel_id");
+    const QString icon = textOf(data, "icon");
+    const Json &premiums = member(data, "premiums");
+    const Json &resubs = member(data, "resubs");
+    const Json &payments = member(data, "payments");
+    bool premiumHere = false;
+
+    QStringList classes{QStringLiteral("user_nick")};
+    if (!icon.isEmpty() && icon != QLatin1String("none")) {
+        classes << QStringLiteral("with-icon") << QStringLiteral("icon-") + icon;
+        if (jsTruthy(member(data, "premium"))) {
+            const Json &paymentsAll = member(data, "paymentsAll");
+            if (listHas(premiums, channelId) && (hasOwn(resubs, channelId) || jsTruthy(payments))) {
+                premiumHere = true;
+                classes << QStringLiteral("type-") + (hasOwn(resubs, channelId)
+                                                          ? jsString(entryOf(resubs, channelId))
+                                                          : jsString(payments));
+            } else if (listHas(premiums, QStringLiteral("0")) &&
+                       (hasOwn(resubs, QStringLiteral("0")) ||
+                        hasOwn(paymentsAll, QStringLiteral("0")))) {
+                const Json &source = hasOwn(resubs, QStringLiteral("0")) ? resubs : paymentsAll;
+                classes << QStringLiteral("type-gg-") +
+                               jsString(entryOf(source, QStringLiteral("0")));
+            }
+        }
+    }
+
+    MessagePart nick = MessagePart::textPart(textOf(data, "user_name"), chatColors.value(key));
+    nick.classes = classes;
+    nick.premium = premiumHere ? channelId : QString();
+    nick.msg_id = QStringLiteral("goodgame-") + textOf(data, "message_id");
+    parts << nick << MessagePart::textPart(QStringLiteral(": "));
+
+    SmilePermissions permissions;
+    if (premiums.is_array()) {
+        for (const Json &id : premiums)
+            permissions.premiums << jsString(id);
+    }
+    permissions.donat = payments;
+    permissions.helper = numberIs(member(data, "user_rights"), 10);
+    permissions.channel = channelId;
+    parts << placeEmotes(textOf(data, "text"), permissions);
+    m_deps.chat.showInChat(parts);
+}
+
+void Goodgame::moderation(const Json &data, const QString &action, bool withDuration) {
+    const QString color = chatColors.value(QStringLiteral("moderator"));
+    MessageParts parts = placeBadges();
+    MessagePart moderator = MessagePart::textPart(textOf(data, "moder_name"), color);
+    moderator.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("with-icon"),
+                                    QStringLiteral("icon-moderator")};
+    moderator.msg_id = QStringLiteral("goodgame-system");
+    parts << moderator;
+    QString text = action + textOf(data, "user_name");
+    if (withDuration) {
+        const qint64 duration = static_cast<qint64>(jsNumber(member(data, "duration")).value_or(0));
+        text += QStringLiteral(" на ") + Chat::plural(duration, QStringLiteral("секунду"),
+                                                      QStringLiteral("секунды"),
+                                                      QStringLiteral("секунд"));
+    }
+    parts << MessagePart::textPart(text, color);
+    const QString reason = textOf(data, "reason");
+    if (!reason.isEmpty())
+        parts << MessagePart::textPart(QStringLiteral(" по причине: ") + reason, color);
+    AlertMessage message;
+    message.items = parts;
+    m_deps.chat.showInAlerts(message);
+}
+
+MessagePart Goodgame::kingText(const QString &text) const {
+    return MessagePart::textPart(text, chatColors.value(QStringLiteral("king")));
+}
+
+void Goodgame::premium(const Json &data) {
+    MessageParts parts = placeBadges();
+    parts << kingText(textOf(data, "userName")) << kingText(QStringLiteral(" активировал премиум"));
+    const Json &resub = member(data, "resub");
+    if (jsNumber(resub).value_or(0) > 1)
+        parts << kingText(QStringLiteral(" в ") + jsString(resub) + QStringLiteral("-й раз"));
+    AlertMessage message;
+    message.items = parts;
+    message.service = QStringLiteral("Goodgame");
+    message.type = QStringLiteral("premium");
+    message.voice = true;
+    m_deps.chat.showInAlerts(message);
+}
+
+void Goodgame::payment(const Json &data) {
+    MessageParts parts = placeBadges();
+    parts << kingText(textOf(data, "userName"))
+          << kingText(QStringLiteral(" поддержал канал на ") + textOf(data, "amount") +
+                      QStringLiteral(" руб."));
+    const Json &voice = member(data, "voice");
+    if (jsTruthy(voice))
+        parts << kingText(QStringLiteral(" с голосовым сообщением"));
+    const QString text = textOf(data, "message");
+    if (!text.isEmpty())
+        parts << kingText(QStringLiteral(" и написал: \"") + text + QLatin1Char('"'));
+    AlertMessage message;
+    message.items = parts;
+    message.service = QStringLiteral("Goodgame");
+    message.type = QStringLiteral("donation");
+    message.voice = true;
+    // A voice message is an address; anything else stands for none.
+    message.mail = voice.is_string() && jsTruthy(voice) ? jsString(voice) : QString();
+    m_deps.chat.showInAlerts(message);
+}
+
+void Goodgame::loadEmotes() {
+    QUrl url = m_deps.endpoints.goodgameStatic;
+    url.setPath(QStringLiteral("/js/minified/global.js"));
+    url.setQuery(QString::number(m_deps.clock.now()));
+    m_deps.http.get(url, [this](const HttpReply &reply) {
+        if (reply.status == 200)
+            storeEmotes(reply.body);
+    });
+}
+
+void Goodgame::storeEmotes(const QByteArray &script) {
+    const JsLiteral global = readJsAssignment(QString::fromUtf8(script), QStringLiteral("Global"));
+    QString problem = global.error;
+    if (problem.isEmpty() && !global.value.is_object())
+        problem = QStringLiteral("Global не является объектом");
+    if (!problem.isEmpty()) {
+        const QString line = QStringLiteral("ОШИБКА: ") + problem;
+        qDebug().noquote() << line;
+        m_deps.logger.log(line, QStringLiteral("error"));
+        return;
+    }
+    QHash<QString, Smile> table;
+    storeSmiles(member(global.value, "Smiles"), table);
+    const Json &channels = member(global.value, "Channel_Smiles");
+    if (channels.is_object() || channels.is_array()) {
+        for (const Json &collection : channels)
+            storeSmiles(collection, table);
+    }
+    emotes = table;
+}
+
+MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &permissions) const {
+    const bool addressed = m_deps.utils.isAddressedText(text);
+    const qint64 now = m_deps.clock.now();
+    const QStringList textClasses =
+        addressed ? QStringList{QStringLiteral("addressed")} : QStringList();
+    const auto textPart = [&textClasses](const QString &value) {
+        MessagePart part = MessagePart::textPart(value);
+        part.classes = textClasses;
+        return part;
+    };
+
+    MessageParts parts;
+    QString rest = text;
+    int from = 0;
+    for (QPair<int, int> code = nextSmileCode(rest, from); code.first >= 0;
+         code = nextSmileCode(rest, from)) {
+        const auto [start, length] = code;
+        const QString name = rest.mid(start + 1, length - 2);
+        const auto found = emotes.constFind(name);
+        from = start + length;
+        if (found == emotes.constEnd())
+            continue;
+        const Smile &smile = *found;
+        const bool rightsHere = permissions.channel == smile.channel && permissions.helper;
+        const bool premiumOk = permissions.premiums.contains(smile.channel) || rightsHere;
+        const std::optional<double> level = jsNumber(entryOf(permissions.donat, smile.channel));
+        const bool paidOk = (level && smile.donat && *smile.donat <= *level) || rightsHere;
+        bool usable = true;
+        bool animated = premiumOk || paidOk;
+        if (smile.premium || smile.paid) {
+            usable = (smile.premium && premiumOk) || (smile.paid && paidOk);
+            animated = usable;
+        }
+        if (!usable)
+            continue;
+        const QString url =
+            (!smile.animated.isEmpty() && animated ? smile.animated : smile.simple) +
+            QLatin1Char('?') + QString::number(now);
+        const QString before = rest.left(start);
+        if (!before.isEmpty())
+            parts << textPart(before);
+        parts << MessagePart::image(url, {QStringLiteral("emote"), QStringLiteral("goodgame")},
+                                    QStringLiteral("GoodGame: ") + name, rest.mid(start, length));
+        rest = rest.mid(start + length);
+        from = 0;
+    }
+    if (!rest.isEmpty())
+        parts << textPart(rest);
+    return parts;
+}
+
+MessageParts Goodgame::placeBadges() {
+    return {MessagePart::image(QStringLiteral("qrc:/images/Goodgame.badge.png"),
+                               {QStringLiteral("badge")}, QStringLiteral("GoodGame"))};
+}
+
+QString Goodgame::whichColor(Json &data) const {
+    QString key = textOf(data, "color");
+    QString icon = textOf(data, "icon");
+    bool keepIcon = true;
+    const bool premium = jsTruthy(member(data, "premium"));
+    const Json &payments = member(data, "payments");
+    const Json &mobile = member(data, "mobile");
+
+    if (icon.isEmpty() && numberIs(mobile, 2)) {
+        icon = QStringLiteral("ios");
+        keepIcon = false;
+    } else if (icon.isEmpty() && numberIs(mobile, 4)) {
+        icon = QStringLiteral("android");
+        keepIcon = false;
+    }
+
+    if (isPremiumKey(key)) {
+        if (!premium)
+            key.clear();
+    } else if (const Level *level = levelOfKey(key)) {
+        const std::optional<double> paid = jsNumber(payments);
+        if (paid && *paid < level->level) {
+            key.clear();
+            if (keepIcon)
+                icon.clear();
+        } else if (icon.isEmpty()) {
+            icon = QLatin1String(level->icon);
+        }
+    }
+
+    if (icon == QLatin1String("star") && !premium)
+        icon.clear();
+    const bool streamer = numberIs(member(data, "user_rights"), 10);
+    if (icon == QLatin1String("moderator") && !numberIs(member(data, "user_rights"), 30))
+        icon.clear();
+
+    if (streamer && !(isPremiumKey(key) && premium)) {
+        key = QStringLiteral("streamer");
+        if (icon.isEmpty())
+            icon = QStringLiteral("helper");
+    } else if (key.isEmpty()) {
+        if (const Level *level = levelOfPayments(payments)) {
+            key = QLatin1String(level->key);
+        } else if (premium) {
+            key = listHas(member(data, "premiums"), textOf(data, "channel_id"))
+                      ? QStringLiteral("premium-personal")
+                      : QStringLiteral("premium");
+            if (icon.isEmpty())
+                icon = QStringLiteral("star");
+        } else {
+            key = QStringLiteral("simple");
+        }
+    }
+
+    if (icon.isEmpty()) {
+        if (const Level *level = levelOfPayments(payments))
+            icon = QLatin1String(level->icon);
+    }
+    if (data.is_object())
+        data["icon"] = stdstr(icon);
+    if (!chatColors.contains(key))
+        key = QStringLiteral("unknown");
+    return key;
+}

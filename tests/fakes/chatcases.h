@@ -1,0 +1,71 @@
+#pragma once
+
+#include "fakes/chatrig.h"
+
+#include <QFile>
+#include <QtTest>
+
+// One case of a fixture of wire input and what Kestro must make of it.
+struct ChatCase {
+    QStringList input, html, chat, event, calls, alerts;
+};
+Q_DECLARE_METATYPE(ChatCase)
+
+// Reads a fixture, one case per "==" heading: "<<" feeds an input line, the other keys list
+// the expected chat-view HTML, chat and event log lines, other page calls and queued alerts.
+inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    QList<QPair<QString, ChatCase>> cases;
+    for (QString line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        line.replace(QStringLiteral("\\x01"), QStringLiteral("\x01"));
+        if (line.startsWith(QStringLiteral("== "))) {
+            cases.append({line.mid(3), ChatCase{}});
+            continue;
+        }
+        if (cases.isEmpty() || line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        ChatCase &current = cases.last().second;
+        const QString key = line.section(QLatin1Char(' '), 0, 0);
+        const QString value = line.mid(key.size() + 1);
+        QStringList *target = key == "<<"      ? &current.input
+                              : key == "html"  ? &current.html
+                              : key == "chat"  ? &current.chat
+                              : key == "event" ? &current.event
+                              : key == "call"  ? &current.calls
+                                               : &current.alerts;
+        target->append(value);
+    }
+    return cases;
+}
+
+inline void addChatCases(const char *path) {
+    QTest::addColumn<ChatCase>("expected");
+    for (const auto &[name, expected] : readChatCases(QString::fromUtf8(path)))
+        QTest::newRow(qPrintable(name)) << expected;
+}
+
+// "service type level text", with "-" for what the record leaves out.
+inline QString describeAlert(const AlertRecord &record) {
+    return record.service + ' ' + record.type + ' ' +
+           (record.level ? QString::number(*record.level) : QStringLiteral("-")) + ' ' +
+           record.text.value_or(QStringLiteral("-"));
+}
+
+// Compares what the rig's pages, logs and queue received with the case; every input line
+// must also be in the raw log behind the prefix.
+inline void verifyChatCase(const ChatRig &rig, const ChatCase &expected, const QString &rawPrefix) {
+    if (!expected.html.isEmpty())
+        QCOMPARE(rig.chatHtml(), expected.html);
+    QCOMPARE(rig.log("chat"), expected.chat);
+    QCOMPARE(rig.log("event"), expected.event);
+    QCOMPARE(rig.chatCalls(), expected.calls);
+    QStringList alerts;
+    for (const AlertRecord &record : rig.alerts.QUEUE())
+        alerts << describeAlert(record);
+    QCOMPARE(alerts, expected.alerts);
+    QStringList raw;
+    for (const QString &line : expected.input)
+        raw << rawPrefix + line;
+    QCOMPARE(rig.log("raw"), raw);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "alerts/alerts.h"
+#include "chat/chat.h"
+#include "fakes/recordingpage.h"
+#include "fakes/settingsrig.h"
+#include "net/http.h"
+
+#include <QUrl>
+
+// The chat builder with recording pages and an alert queue, for the chat services' tests.
+struct ChatRig : SettingsRig {
+    explicit ChatRig(const QString &settings)
+        : SettingsRig(settings) {}
+
+    // The HTML of every line the chat view was given, decoded as the page decodes it.
+    QStringList chatHtml() const {
+        QStringList result;
+        const QString prefix =
+            QStringLiteral("('undefined' !== typeof Kestro) && Kestro.addMessage('");
+        for (const QString &script : chatView.scripts) {
+            if (!script.startsWith(prefix))
+                continue;
+            QString encoded = script.mid(prefix.size());
+            encoded.chop(3);
+            encoded.replace(QStringLiteral("#apostrophe#"), QStringLiteral("'"));
+            result << QUrl::fromPercentEncoding(encoded.toUtf8());
+        }
+        return result;
+    }
+
+    // The chat view's other calls (strike, remove).
+    QStringList chatCalls() const {
+        QStringList result;
+        for (const QString &script : chatView.scripts) {
+            if (!script.contains(QStringLiteral("Kestro.addMessage(")))
+                result << script.section(QStringLiteral("Kestro."), 1);
+        }
+        return result;
+    }
+
+    Alerts alerts;
+    RecordingPage chatView;
+    RecordingPage alertView;
+    Chat chat{chatView, alertView, logger, alerts, utils};
+    Http http;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QSignalSpy>
+#include <QUrl>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+// A loopback WebSocket server with one client at a time: records its text frames and sends
+// frames to it.
+class WsServer {
+public:
+    WsServer()
+        : m_server(QStringLiteral("fake"), QWebSocketServer::NonSecureMode) {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QWebSocketServer::newConnection, [this] {
+            m_client = m_server.nextPendingConnection();
+            QObject::connect(m_client, &QWebSocket::textMessageReceived,
+                             [this](const QString &frame) { frames << frame; });
+        });
+    }
+
+    QUrl url(const QString &path = QStringLiteral("/")) const {
+        return QUrl(QStringLiteral("ws://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+    }
+
+    bool waitForClient() {
+        QSignalSpy spy(&m_server, &QWebSocketServer::newConnection);
+        return m_client || spy.wait(5000);
+    }
+
+    void send(const QString &frame) { m_client->sendTextMessage(frame); }
+    void closeClient() { m_client->close(); }
+
+    QStringList frames;
+
+private:
+    QWebSocketServer m_server;
+    QWebSocket *m_client = nullptr;
+};
