@@ -3,8 +3,50 @@
 #include "fakes/goodgamerig.h"
 #include "fakes/wsserver.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
+
+namespace {
+const char *const kWelcome =
+    R"({"type":"welcome","data":{"protocolVersion":1.1,"serverIdent":"x"}})";
+const char *const kAuthAnswer =
+    R"({"type":"success_auth","data":{"user_id":42,"user_name":"bot"}})";
+const char *const kChatFrame = R"({"type":"message","data":{"channel_id":5,"user_name":"A",)"
+                               R"("message_id":1,"text":"hi"}})";
+
+struct Session {
+    WsServer socket;
+    GoodgameRig rig{socket.url(QStringLiteral("/chat/websocket"))};
+
+    Session() {
+        rig.server.route("/ajax/chatlogin", 200, R"({"user_id":42,"token":"tok-1"})");
+        rig.server.route("/js/minified/global.js", 200, GoodgameRig::fixture("goodgame-global.js"));
+    }
+
+    // Connects, greets and answers the auth; the client then sends its next request.
+    void authorize(const QString &channel) {
+        rig.goodgame.connectToGoodgame(QStringLiteral("bot"), QStringLiteral("p@ss&word"), channel);
+        QVERIFY(socket.waitForClient());
+        socket.send(QString::fromUtf8(kWelcome));
+        QTRY_COMPARE(socket.frames.size(), 1);
+        QCOMPARE(socket.frames.at(0),
+                 QStringLiteral(R"({"type":"auth","data":{"user_id":42,"token":"tok-1"}})"));
+        socket.send(QString::fromUtf8(kAuthAnswer));
+        QTRY_COMPARE(socket.frames.size(), 2);
+    }
+
+    QString allLogs() const {
+        QString text;
+        for (const char *channel : {"raw", "chat", "event", "error", "debug"})
+            text += QString::fromUtf8(rig.logBytes(channel));
+        return text;
+    }
+};
+
+const QString kJoinFive =
+    QStringLiteral(R"({"type":"join","data":{"channel_id":5,"hidden":false}})");
+} // namespace
 
 class TestGoodgame : public QObject {
     Q_OBJECT
@@ -19,6 +61,210 @@ private slots:
         for (const QString &frame : expected.input)
             rig.goodgame.processMessage(frame);
         verifyChatCase(rig, expected, QStringLiteral("Goodgame >> "));
+    }
+
+    void numericChannelJoinsAfterAuthAndStaysAwake() {
+        Session session;
+        Goodgame &goodgame = session.rig.goodgame;
+        QSignalSpy status(&goodgame, &Goodgame::status);
+        session.authorize(QStringLiteral("5"));
+        QVERIFY(goodgame.active());
+        QCOMPARE(session.socket.frames.at(1), kJoinFive);
+        QCOMPARE(goodgame.state, QStringLiteral("login"));
+
+        const QByteArray login = session.rig.server.fullRequests.at(
+            session.rig.server.requests.indexOf("/ajax/chatlogin"));
+        QVERIFY(login.startsWith("POST /ajax/chatlogin "));
+        QVERIFY(login.toLower().contains("content-type: application/x-www-form-urlencoded"));
+        QVERIFY(login.endsWith("\r\n\r\nlogin=bot&password=p%40ss%26word"));
+
+        session.socket.send(QStringLiteral(
+            R"({"type":"success_join","data":{"channel_id":5,"channel_name":"Мой\r\nканал\nX"}})"));
+        QTRY_COMPARE(goodgame.state, QStringLiteral("chat"));
+        QCOMPARE(goodgame.channelName, QStringLiteral("Мой канал X"));
+        session.socket.send(QString::fromUtf8(kChatFrame));
+        QTRY_COMPARE(goodgame.lastServerMessage, session.rig.clock.now());
+
+        // Two silent minutes: the join goes again over the same socket.
+        session.rig.clock.advance(Goodgame::SILENCE_LIMIT_MS - 1);
+        goodgame.keepAlive();
+        QCOMPARE(session.socket.frames.size(), 2);
+        session.rig.clock.advance(1);
+        goodgame.keepAlive();
+        QTRY_COMPARE(session.socket.frames.size(), 3);
+        QCOMPARE(session.socket.frames.at(2), kJoinFive);
+        QCOMPARE(status.last().at(0).toString(),
+                 QStringLiteral("GoodGame: переподключаемся к серверу"));
+        session.socket.send(QStringLiteral(R"({"type":"success_join","data":{"channel_id":5}})"));
+        QTRY_COMPARE(goodgame.state, QStringLiteral("chat"));
+        QCOMPARE(goodgame.reconnecting, false);
+        QCOMPARE(session.rig.log("chat"),
+                 (QStringList{"- GoodGame: заходим на канал &laquo;Мой канал X&raquo;",
+                              "[GoodGame] A: hi",
+                              "- GoodGame: не спим на канале &laquo;Мой канал X&raquo;"}));
+
+        goodgame.disconnectFromGoodgame();
+        QTRY_COMPARE(goodgame.lastServerMessage, 0);
+        QCOMPARE(goodgame.active(), false);
+        QCOMPARE(status.last().at(0).toString(),
+                 QStringLiteral("GoodGame: отключаемся от сервера"));
+        QCOMPARE(session.rig.log("chat").last(),
+                 QStringLiteral("- GoodGame: уходим с канала &laquo;Мой канал X&raquo;"));
+        QVERIFY(!session.allLogs().contains(QStringLiteral("p@ss")));
+        QVERIFY(!session.allLogs().contains(QStringLiteral("p%40ss")));
+    }
+
+    void namedChannelIsLookedUp_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("join");
+        QTest::newRow("match, id as text")
+            << R"({"type":"channels_list","data":{"channels":{"0":{"channel_id":7,"channel_name":"other"},"1":{"channel_id":"9","channel_name":"Mine"}}}})"
+            << R"({"type":"join","data":{"channel_id":9,"hidden":false}})";
+        QTest::newRow("names are exact")
+            << R"({"type":"channels_list","data":{"channels":[{"channel_id":9,"channel_name":"mine"}]}})"
+            << "";
+        QTest::newRow("no list") << R"({"type":"channels_list","data":{"channels":5}})"
+                                 << "";
+        QTest::newRow("not a record") << R"("channels")"
+                                      << "";
+    }
+
+    void namedChannelIsLookedUp() {
+        QFETCH(QString, list);
+        QFETCH(QString, join);
+        Session session;
+        session.authorize(QStringLiteral("Mine"));
+        QCOMPARE(session.socket.frames.at(1),
+                 QStringLiteral(R"({"type":"get_channels_list","data":{"start":0,"count":50}})"));
+        session.socket.send(list);
+        if (join.isEmpty()) {
+            QTRY_COMPARE(session.rig.log("raw").size(), 3);
+            QCOMPARE(session.rig.goodgame.state, QStringLiteral("channel"));
+            QCOMPARE(session.socket.frames.size(), 2);
+        } else {
+            QTRY_COMPARE(session.socket.frames.size(), 3);
+            QCOMPARE(session.socket.frames.at(2), join);
+            QCOMPARE(session.rig.goodgame.state, QStringLiteral("login"));
+        }
+    }
+
+    void failedLoginStaysInAuth_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("refused") << 403 << QByteArray(R"({"user_id":1,"token":"t"})");
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>");
+    }
+
+    void failedLoginStaysInAuth() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        Session session;
+        session.rig.server.route("/ajax/chatlogin", status, body);
+        session.rig.goodgame.connectToGoodgame("bot", "secret", "5");
+        QVERIFY(session.socket.waitForClient());
+        session.socket.send(QString::fromUtf8(kWelcome));
+        QTRY_VERIFY(session.rig.server.requests.contains("/ajax/chatlogin"));
+        QTest::qWait(100);
+        QCOMPARE(session.rig.goodgame.state, QStringLiteral("auth"));
+        QVERIFY(session.socket.frames.isEmpty());
+    }
+
+    void closedSocketStopsTheWatch() {
+        Session session;
+        QSignalSpy active(&session.rig.goodgame, &Goodgame::activeChanged);
+        session.authorize(QStringLiteral("5"));
+        session.rig.goodgame.lastServerMessage = 1;
+        session.socket.closeClient();
+        QTRY_COMPARE(session.rig.goodgame.active(), false);
+        QCOMPARE(session.rig.goodgame.lastServerMessage, 0);
+        QCOMPARE(active.size(), 2);
+    }
+
+    void testFramesDoNotMoveTheWatch() {
+        GoodgameRig rig;
+        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.processMessage(QString::fromUtf8(kChatFrame), true);
+        QCOMPARE(rig.goodgame.lastServerMessage, 0);
+        QCOMPARE(rig.log("chat").size(), 1);
+    }
+
+    void paymentCarriesItsVoiceMessage() {
+        GoodgameRig rig;
+        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.processMessage(R"({"type":"payment","data":{"userName":"D","amount":5}})");
+        rig.goodgame.processMessage(
+            R"({"type":"payment","data":{"userName":"D","amount":5,"voice":false}})");
+        rig.goodgame.processMessage(
+            R"({"type":"payment","data":{"userName":"D","amount":5,"voice":"v.test/a.mp3"}})");
+        const auto &queue = rig.alerts.QUEUE();
+        QCOMPARE(queue.size(), 3);
+        QVERIFY(queue.at(0).mail && queue.at(0).mail->isNull());
+        QVERIFY(queue.at(1).mail && queue.at(1).mail->isNull());
+        QCOMPARE(queue.at(2).mail.value_or(QString()), QStringLiteral("v.test/a.mp3"));
+    }
+
+    void brokenCatalogueKeepsTheSmiles_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::newRow("no Global") << QByteArray("var Other = {Smiles: []};");
+        QTest::newRow("a function") << QByteArray("var Global = function () { while (true) {} };");
+        QTest::newRow("a call inside")
+            << QByteArray("Global = {Smiles: [{name: 'x', img_big: f()}]}");
+        QTest::newRow("cut off") << QByteArray("Global = {Smiles: [{name: 'x'");
+        QTest::newRow("too deep") << "Global = " + QByteArray(100000, '[');
+        QTest::newRow("not a record") << QByteArray("Global = 5");
+        QTest::newRow("comparison only") << QByteArray("if (Global == 1) {}");
+    }
+
+    void brokenCatalogueKeepsTheSmiles() {
+        QFETCH(QByteArray, script);
+        GoodgameRig rig;
+        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        const auto before = rig.goodgame.emotes.keys();
+        rig.refuseSmiles(script);
+        QVERIFY(rig.log("error").last().startsWith(QStringLiteral("ОШИБКА: ")));
+        QCOMPARE(rig.goodgame.emotes.keys(), before);
+    }
+
+    void catalogueRequestBustsTheCache() {
+        GoodgameRig rig;
+        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        QCOMPARE(rig.server.requests.last(), "/js/minified/global.js?1714564800000");
+        QCOMPARE(rig.goodgame.emotes.value("paid3").donat.value_or(-1), 3);
+        QCOMPARE(rig.goodgame.emotes.value("still").channel, QStringLiteral("0"));
+        QVERIFY(rig.goodgame.emotes.value("still").animated.isEmpty());
+    }
+
+    // Mutated and hostile frames in every state: no crash, and the next good frame still works.
+    void survivesMutatedFrames() {
+        GoodgameRig rig;
+        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        QStringList frames;
+        for (const auto &entry : readChatCases(TEST_DATA "/goodgame-frames.txt"))
+            frames << entry.second.input;
+        frames << "{\"type\":\"message\",\"data\":{\"text\":\"" + QString(200000, ':') + "\"}}"
+               << "{\"type\":\"message\",\"data\":{\"text\":\":" + QString(10000, 'a') + ":\"}}"
+               << R"({"type":"message","data":{"premiums":5,"resubs":null,"payments":"x"}})";
+        const QStringList states{"connect", "auth", "channel", "login", "chat"};
+        const QString noise = QStringLiteral("{}[]\":,0123456789.-eE truefalsnul\\");
+        QRandomGenerator random(7);
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 2000) {
+            QString frame = frames.at(random.bounded(frames.size()));
+            for (int edits = random.bounded(4); edits >= 0; --edits) {
+                const int at = random.bounded(frame.size() + 1);
+                if (random.bounded(2))
+                    frame.insert(at, noise.at(random.bounded(noise.size())));
+                else
+                    frame.remove(at, random.bounded(8));
+            }
+            rig.goodgame.state = states.at(random.bounded(states.size()));
+            rig.goodgame.processMessage(frame);
+        }
+        rig.chatView.scripts.clear();
+        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
+        QCOMPARE(rig.chatHtml().size(), 1);
     }
 };
 
