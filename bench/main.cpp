@@ -1,4 +1,5 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
+#include "goodgamebench.h"
 #include "startupbench.h"
 #include "twitchbench.h"
 
@@ -9,7 +10,8 @@
 namespace {
 int usage() {
     std::fputs("usage: kestro-bench startup [--runs N]\n"
-               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n",
+               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n"
+               "       kestro-bench goodgame [--frames FILE] [--print]\n",
                stderr);
     return 2;
 }
@@ -22,6 +24,8 @@ int main(int argc, char *argv[]) {
         return runStartupBench(argc, argv);
     if (std::strcmp(argv[1], "twitch") == 0)
         return runTwitchBench(argc, argv);
+    if (std::strcmp(argv[1], "goodgame") == 0)
+        return runGoodgameBench(argc, argv);
     if (std::strcmp(argv[1], kStartupChild) == 0)
         return runStartupChild(argc, argv);
     return usage();

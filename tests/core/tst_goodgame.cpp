@@ -8,6 +8,12 @@
 #include <QtTest>
 
 namespace {
+QByteArray fixture(const char *name) {
+    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
 const char *const kWelcome =
     R"({"type":"welcome","data":{"protocolVersion":1.1,"serverIdent":"x"}})";
 const char *const kAuthAnswer =
@@ -21,7 +27,7 @@ struct Session {
 
     Session() {
         rig.server.route("/ajax/chatlogin", 200, R"({"user_id":42,"token":"tok-1"})");
-        rig.server.route("/js/minified/global.js", 200, GoodgameRig::fixture("goodgame-global.js"));
+        rig.server.route("/js/minified/global.js", 200, fixture("goodgame-global.js"));
     }
 
     // Connects, greets and answers the auth; the client then sends its next request.
@@ -56,7 +62,7 @@ private slots:
     void frames() {
         QFETCH(ChatCase, expected);
         GoodgameRig rig;
-        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        rig.loadSmiles(fixture("goodgame-global.js"));
         rig.goodgame.state = QStringLiteral("chat");
         for (const QString &frame : expected.input)
             rig.goodgame.processMessage(frame);
@@ -218,7 +224,7 @@ private slots:
     void brokenCatalogueKeepsTheSmiles() {
         QFETCH(QByteArray, script);
         GoodgameRig rig;
-        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        rig.loadSmiles(fixture("goodgame-global.js"));
         const auto before = rig.goodgame.emotes.keys();
         rig.refuseSmiles(script);
         QVERIFY(rig.log("error").last().startsWith(QStringLiteral("ОШИБКА: ")));
@@ -227,7 +233,7 @@ private slots:
 
     void catalogueRequestBustsTheCache() {
         GoodgameRig rig;
-        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        rig.loadSmiles(fixture("goodgame-global.js"));
         QCOMPARE(rig.server.requests.last(), "/js/minified/global.js?1714564800000");
         QCOMPARE(rig.goodgame.emotes.value("paid3").donat.value_or(-1), 3);
         QCOMPARE(rig.goodgame.emotes.value("still").channel, QStringLiteral("0"));
@@ -237,7 +243,7 @@ private slots:
     // Mutated and hostile frames in every state: no crash, and the next good frame still works.
     void survivesMutatedFrames() {
         GoodgameRig rig;
-        rig.loadSmiles(GoodgameRig::fixture("goodgame-global.js"));
+        rig.loadSmiles(fixture("goodgame-global.js"));
         QStringList frames;
         for (const auto &entry : readChatCases(TEST_DATA "/goodgame-frames.txt"))
             frames << entry.second.input;

@@ -5,7 +5,6 @@
 #include "goodgame/goodgame.h"
 #include "net/endpoints.h"
 
-#include <QFile>
 #include <QtTest>
 
 // The GoodGame client with real collaborators; its site and static host on one loopback HTTP
@@ -38,12 +37,6 @@ struct GoodgameRig : ChatRig {
         const int before = log("error").size();
         goodgame.loadEmotes();
         QTRY_VERIFY_WITH_TIMEOUT(log("error").size() > before, 5000);
-    }
-
-    static QByteArray fixture(const char *name) {
-        QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
     }
 
     HttpServer server;

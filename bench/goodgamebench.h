@@ -1,0 +1,4 @@
+#pragma once
+
+// kestro-bench goodgame [--frames FILE] [--print]
+int runGoodgameBench(int argc, char *argv[]);

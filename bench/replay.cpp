@@ -1,0 +1,55 @@
+#include "replay.h"
+
+#include <QFile>
+#include <cstring>
+
+const char *option(int argc, char *argv[], const char *name) {
+    for (int i = 2; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return argv[i + 1];
+    }
+    return nullptr;
+}
+
+bool flag(int argc, char *argv[], const char *name) {
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList readLines(const QString &path) {
+    QStringList lines = QString::fromUtf8(readFile(path)).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void drain(ChatRig &rig) {
+    if (rig.chatView.scripts.size() > 100)
+        rig.chatView.scripts.clear();
+    if (rig.alertView.scripts.size() > 100)
+        rig.alertView.scripts.clear();
+    rig.alerts.QUEUE().clear();
+}
+
+void printReplay(const ChatRig &rig, const QStringList &inputs,
+                 const std::function<void(const QString &)> &feed) {
+    qint64 seen[2] = {0, 0};
+    const char *channels[2] = {"chat", "event"};
+    for (int i = 0; i < inputs.size(); ++i) {
+        feed(inputs.at(i));
+        for (int c = 0; c < 2; ++c) {
+            const QStringList logged = rig.log(channels[c]);
+            for (qint64 k = seen[c]; k < logged.size(); ++k)
+                std::printf("%d\t%s\t%s\n", i + 1, channels[c], qPrintable(logged.at(k)));
+            seen[c] = logged.size();
+        }
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "fakes/chatrig.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+// What the replaying subcommands share: their options, their input and their figures.
+
+// The value after `name`, or nullptr.
+const char *option(int argc, char *argv[], const char *name);
+bool flag(int argc, char *argv[], const char *name);
+QByteArray readFile(const QString &path);
+// One input a line; a missing file gives none.
+QStringList readLines(const QString &path);
+
+// Inputs a second: the median of five runs of about a second each.
+template <typename Feed> double inputsPerSecond(const QStringList &inputs, Feed feed) {
+    std::vector<double> runs;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        qint64 count = 0;
+        while (timer.elapsed() < 1000) {
+            for (const QString &input : inputs)
+                feed(input);
+            count += inputs.size();
+        }
+        runs.push_back(count * 1000.0 / std::max<qint64>(1, timer.elapsed()));
+    }
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+// Keeps the recording pages and the queue small, as the real pages and player would.
+void drain(ChatRig &rig);
+
+// Feeds every input once and prints what the chat and event logs receive, input by input.
+void printReplay(const ChatRig &rig, const QStringList &inputs,
+                 const std::function<void(const QString &)> &feed);
