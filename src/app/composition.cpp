@@ -13,7 +13,9 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_ffz(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers)
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
-                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()}) {
+                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
+    , m_goodgame(GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints,
+                              Clock::system()}) {
     Q_UNUSED(speech)
     QObject::connect(
         &m_twitchSocket, &TwitchSocket::failure, &logger,
@@ -32,6 +34,7 @@ void Composition::registerForQml() {
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);
     registerModule("Twitch", m_twitch);
+    registerModule("Goodgame", m_goodgame);
     registerModule("BTTV", m_bttv);
     registerModule("FFZ", m_ffz);
 }

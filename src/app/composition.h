@@ -5,6 +5,7 @@
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
+#include "goodgame/goodgame.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -42,4 +43,5 @@ private:
     FollowersRelay m_followers;
     ChatInput m_chatInput;
     Twitch m_twitch;
+    Goodgame m_goodgame;
 };
