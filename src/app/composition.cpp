@@ -1,5 +1,6 @@
 #include "composition.h"
 
+#include "alerts/secrets.h"
 #include "shell/botlogger.h"
 
 #include <QtQml>
@@ -8,19 +9,22 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
                          Endpoints endpoints)
     : m_endpoints(std::move(endpoints))
     , m_utils(config, logger, m_endpoints)
+    , m_speechRelay(m_endpoints.relaySpeech)
+    , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
+                          Secrets::ttsToken()})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers)
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
                           m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
-    , m_goodgame(GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints,
-                              Clock::system()}) {
-    Q_UNUSED(speech)
+    , m_goodgame(
+          GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system()}) {
     QObject::connect(
         &m_twitchSocket, &TwitchSocket::failure, &logger,
         [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
     QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
+    m_alerts.start();
 }
 
 namespace {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "alerts/alerts.h"
+#include "alerts/speechrelay.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
 #include "goodgame/goodgame.h"
+#include "mediaalertplayer.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -34,6 +36,8 @@ private:
     WebViewPage m_chatView;
     WebViewPage m_alertView;
     Utils m_utils;
+    MediaAlertPlayer m_player;
+    SpeechRelay m_speechRelay;
     Alerts m_alerts;
     Chat m_chat;
     Http m_http;

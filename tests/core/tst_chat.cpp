@@ -1,7 +1,7 @@
 #include "alerts/alerts.h"
 #include "chat/chat.h"
+#include "fakes/chatrig.h"
 #include "fakes/recordingpage.h"
-#include "fakes/settingsrig.h"
 
 #include <QtTest>
 
@@ -35,15 +35,6 @@ MessagePart titled(const QString &text, const QString &title) {
 const QString kTwitchBadge =
     QStringLiteral("<img src=\"qrc:/images/Twitch.badge.png\" class=\"badge\" title=\"%1\"> ");
 } // namespace
-
-// The chat builder wired to recording pages, over a fresh data directory and settings.
-struct ChatRig : SettingsRig {
-    using SettingsRig::SettingsRig;
-    Alerts alerts;
-    RecordingPage chatView;
-    RecordingPage alertView;
-    Chat chat{chatView, alertView, logger, alerts, utils};
-};
 
 class TestChat : public QObject {
     Q_OBJECT

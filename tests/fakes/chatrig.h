@@ -1,16 +1,19 @@
 #pragma once
 
 #include "alerts/alerts.h"
+#include "alerts/speechrelay.h"
 #include "chat/chat.h"
+#include "fakes/fakeplayer.h"
 #include "fakes/recordingpage.h"
 #include "fakes/settingsrig.h"
 #include "net/http.h"
+#include "shell/speechfile.h"
 
 #include <QUrl>
 
 // The chat builder with recording pages and an alert queue, for the chat services' tests.
 struct ChatRig : SettingsRig {
-    explicit ChatRig(const QString &settings)
+    explicit ChatRig(const QString &settings = {})
         : SettingsRig(settings) {}
 
     // The HTML of every line the chat view was given, decoded as the page decodes it.
@@ -39,9 +42,13 @@ struct ChatRig : SettingsRig {
         return result;
     }
 
-    Alerts alerts;
+    FakePlayer player;
+    SpeechFile speech{dir.path()};
+    SpeechRelay relay{QUrl(QStringLiteral("ws://127.0.0.1:9/tts"))};
     RecordingPage chatView;
     RecordingPage alertView;
+    Alerts alerts{
+        AlertsDeps{utils, logger, speech, player, relay, chatView, QStringLiteral("tok")}};
     Chat chat{chatView, alertView, logger, alerts, utils};
     Http http;
 };

@@ -1,7 +1,6 @@
-#include "alerts/alerts.h"
 #include "chat/chat.h"
+#include "fakes/chatrig.h"
 #include "fakes/recordingpage.h"
-#include "fakes/settingsrig.h"
 #include "fakes/webpagehost.h"
 
 #include <QApplication>
@@ -22,8 +21,7 @@ QString call(const QString &method, const QString &data = {}) {
 class TestPages : public QObject {
     Q_OBJECT
 private:
-    SettingsRig m_shell;
-    Alerts m_alerts;
+    ChatRig m_shell;
 
     static void add(WebPageHost &page, const QString &html) {
         page.run(Chat::addMessageCall(html, false));
@@ -271,7 +269,7 @@ private slots:
             MessagePart::image("https://evil.example/a.png\" onerror=\"window.pwned=2", {"emote"},
                                "\"><img src=\"http://evil.example/b.png\">");
         RecordingPage events;
-        Chat chat(page, events, m_shell.logger, m_alerts, m_shell.utils);
+        Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
         chat.showInChat(
             {MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch"), nick,
              MessagePart::textPart(
@@ -299,7 +297,7 @@ private slots:
     void screenshot() {
         WebPageHost page(kChat, QSize(440, 300));
         RecordingPage events;
-        Chat chat(page, events, m_shell.logger, m_alerts, m_shell.utils);
+        Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
         const MessagePart twitch =
             MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch");
         const MessagePart gg =

@@ -4,16 +4,128 @@
 
 #include <QList>
 #include <QObject>
+#include <QPair>
+#include <QStringList>
+#include <QTimer>
+#include <optional>
 
-// The alert queue; playback is driven from here one record at a time.
+class AlertPlayer;
+class BotLogger;
+class Page;
+class SpeechFile;
+class SpeechRelay;
+class Utils;
+
+// Everything the alert queue plays through and reports to.
+struct AlertsDeps {
+    Utils &utils;
+    BotLogger &logger;
+    SpeechFile &speech;
+    AlertPlayer &player;
+    SpeechRelay &relay;
+    Page &chatView;
+    QString ttsToken;
+};
+
+// The alert queue: one record at a time, its sound, then its speech, then its voice message,
+// then a two-second gap.
 class Alerts : public QObject {
     Q_OBJECT
+    Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
+    Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
 public:
-    using QObject::QObject;
+    static constexpr int StoppedState = 0;
+    static constexpr int PlayingState = 1;
+    static constexpr int PausedState = 2;
+    static constexpr int IDLE_POLL_MS = 100;
+    static constexpr int GAP_MS = 2000;
+    inline static const QList<QPair<QString, QString>> SUBST{
+        {QStringLiteral("переподписан"), QStringLiteral("переподп+исан")},
+        {QStringLiteral("стрик - "), QStringLiteral("стрик ")},
+        {QStringLiteral("захостил"), QStringLiteral("зах+остил")},
+        {QStringLiteral("Gvelt0rn"), QStringLiteral("Gveltorn")}};
+
+    explicit Alerts(const AlertsDeps &deps);
 
     QList<AlertRecord> &QUEUE() { return m_queue; }
     const QList<AlertRecord> &QUEUE() const { return m_queue; }
+    bool alertsPause() const { return m_alertsPause; }
+    bool alertsProcessing = false;
+    QString alertsMail;
+    bool alertsInDebugMode = false;
+
+    const QTimer &alertsTimer() const { return m_alertsTimer; }
+    // The first queue step, right after start-up; later steps re-arm the timer themselves.
+    void start();
+
+    void processQueue();
+    void playAlert(const AlertRecord &record);
+    void turnAlertsTimer(int timeout = IDLE_POLL_MS);
+    Q_INVOKABLE void twitchSubAlert(int level);
+    Q_INVOKABLE void playTwitchSubPrimeSound();
+    Q_INVOKABLE void playTwitchSubOneSound();
+    Q_INVOKABLE void playTwitchSubTwoSound();
+    Q_INVOKABLE void playTwitchSubThreeSound();
+    Q_INVOKABLE void playTwitchSubGiftSound();
+    Q_INVOKABLE void playTwitchBitsSound();
+    Q_INVOKABLE void playTwitchRaidSound();
+    Q_INVOKABLE void playTwitchHostSound();
+    Q_INVOKABLE void playTwitchFollowSound();
+    Q_INVOKABLE void playGoodgamePremSound();
+    Q_INVOKABLE void playGoodgameDonatSound();
+    static QString prepareText(QString text);
+    Q_INVOKABLE static QString getPlaybackStateString(int state);
+    Q_INVOKABLE static QString getSourceStatusString(int status);
+
+    // The pause shortcut: flips the pause and shows it in the chat page.
+    Q_INVOKABLE void togglePause();
+    // The "СТОП" button: skips the file that is playing.
+    Q_INVOKABLE void stopPlayer();
+    // The volume slider.
+    Q_INVOKABLE void setPlayerVolume(double volume);
+
+signals:
+    void alertsPauseChanged(bool pause);
 
 private:
+    enum Slot {
+        TwitchPrime,
+        TwitchSub1,
+        TwitchSub2,
+        TwitchSub3,
+        TwitchGift,
+        TwitchBits,
+        TwitchRaid,
+        TwitchHost,
+        TwitchFollow,
+        GoodgamePremium,
+        GoodgameDonation,
+        NoSlot
+    };
+
+    static Slot slotOf(const AlertRecord &record);
+    bool playSlot(Slot slot);
+    bool playable(const QString &source) const;
+    void debug(const QString &line);
+    void requestSpeech(const AlertRecord &record);
+    void speechFailed(const QString &reason);
+    void afterSound();
+    void startSpeech();
+    void playMail();
+    void playFile(const QString &source, std::optional<double> volume = std::nullopt);
+    void freeQueue();
+    void onStopped();
+    void onStateChanged(int state);
+    void onError(const QString &text);
+
+    AlertsDeps m_deps;
     QList<AlertRecord> m_queue;
+    bool m_alertsPause = false;
+    QTimer m_alertsTimer;
+    AlertRecord m_current;        // the record taken last
+    bool m_awaitingAudio = false; // the relay exchange of m_current is running
+    bool m_awaitingFile = false;  // its audio is being written
+    bool m_waitingSpeech = false; // speechPlay is attached
+    bool m_fileActive = false;    // a file was started and its stop has not come yet
+    QString m_speechFile;         // the only file the queue may delete
 };

@@ -1,0 +1,389 @@
+#include "alerts.h"
+
+#include "alerts/alertplayer.h"
+#include "alerts/speechrelay.h"
+#include "chat/page.h"
+#include "common/js.h"
+#include "settings/utils.h"
+#include "shell/botlogger.h"
+#include "shell/speechfile.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+struct SlotInfo {
+    const char *group;
+    const char *key;
+    const char *debugLine;
+};
+
+// Indexed by Alerts::Slot.
+const SlotInfo kSlots[] = {
+    {"twitch", "prime", "Проигрываем звуковое уведомление на подписку уровня Prime на Twitch"},
+    {"twitch", "sub1", "Проигрываем звуковое уведомление на подписку уровня 1 на Twitch"},
+    {"twitch", "sub2", "Проигрываем звуковое уведомление на подписку уровня 2 на Twitch"},
+    {"twitch", "sub3", "Проигрываем звуковое уведомление на подписку уровня 3 на Twitch"},
+    {"twitch", "gift", "Проигрываем звуковое уведомление на подарочную подписку на Twitch"},
+    {"twitch", "bits", "Проигрываем звуковое уведомление на битсы на Twitch"},
+    {"twitch", "raid", "Проигрываем звуковое уведомление на рейд на Twitch"},
+    {"twitch", "host", "Проигрываем звуковое уведомление на хост на Twitch"},
+    {"twitch", "follow", "Проигрываем звуковое уведомление на свежего фолловера на Twitch"},
+    {"goodgame", "premium", "Проигрываем звуковое уведомление на подписку на GoodGame"},
+    {"goodgame", "donation", "Проигрываем звуковое уведомление на донат на GoodGame"},
+};
+} // namespace
+
+Alerts::Alerts(const AlertsDeps &deps)
+    : m_deps(deps) {
+    m_alertsTimer.setSingleShot(true);
+    connect(&m_alertsTimer, &QTimer::timeout, this, &Alerts::processQueue);
+    connect(&m_deps.player, &AlertPlayer::stopped, this, &Alerts::onStopped);
+    connect(&m_deps.player, &AlertPlayer::stateChanged, this, &Alerts::onStateChanged);
+    connect(&m_deps.player, &AlertPlayer::error, this, &Alerts::onError);
+    connect(&m_deps.relay, &SpeechRelay::audio, this, [this](const QByteArray &bytes) {
+        if (!m_awaitingAudio)
+            return;
+        m_awaitingAudio = false;
+        m_awaitingFile = true;
+        m_deps.speech.save(bytes);
+    });
+    connect(&m_deps.relay, &SpeechRelay::failed, this, [this](const QString &reason) {
+        if (!m_awaitingAudio)
+            return;
+        m_awaitingAudio = false;
+        speechFailed(reason);
+    });
+    connect(&m_deps.speech, &SpeechFile::ready, this, [this](const QString &path) {
+        if (!m_awaitingFile)
+            return;
+        m_awaitingFile = false;
+        if (path.isEmpty()) {
+            speechFailed(QStringLiteral("не удалось записать файл речи"));
+            return;
+        }
+        m_current.speech = path;
+        m_speechFile = path;
+        playAlert(m_current);
+    });
+}
+
+void Alerts::debug(const QString &line) {
+    if (alertsInDebugMode)
+        m_deps.logger.log(line, QStringLiteral("debug"));
+}
+
+void Alerts::start() {
+    m_alertsTimer.setInterval(0);
+    m_alertsTimer.start();
+}
+
+void Alerts::turnAlertsTimer(int timeout) {
+    debug(QStringLiteral("Поставили вызов обработчика очереди в будущем"));
+    m_alertsTimer.setInterval(timeout);
+    m_alertsTimer.start();
+}
+
+void Alerts::processQueue() {
+    debug(QStringLiteral("Запустился обработчик очереди уведомлений"));
+    const auto prorogue = [this](const QString &line) {
+        turnAlertsTimer();
+        debug(line);
+    };
+    if (m_alertsPause)
+        return prorogue(QStringLiteral("ВЫХОД: очередь уведомлений находится на паузе"));
+    if (alertsProcessing)
+        return prorogue(QStringLiteral("ВЫХОД: обрабатывается предыдущее уведомление"));
+    if (m_queue.isEmpty())
+        return prorogue(QStringLiteral("ВЫХОД: очередь уведомлений пустая"));
+    if (m_deps.player.state() == PlayingState)
+        return prorogue(QStringLiteral("Медиа плеер что-то проигрывает - ждём, когда закончит"));
+
+    alertsProcessing = true;
+    m_current = m_queue.takeFirst();
+    if (m_current.text)
+        requestSpeech(m_current);
+    else
+        playAlert(m_current);
+}
+
+void Alerts::requestSpeech(const AlertRecord &record) {
+    const Json &voice = jsonAt(m_deps.utils.currentSettings(), {"alerts", "voice"});
+    const QString voiceName = voice.is_string() ? jsString(voice) : QString();
+    Json request = Json::object();
+    request["token"] = stdstr(m_deps.ttsToken);
+    request["text"] = stdstr(prepareText(*record.text));
+    if (voiceName != QLatin1String("random"))
+        request["voice"] = stdstr(voiceName);
+    m_awaitingAudio = true;
+    m_deps.relay.request(qstr(request.dump()));
+}
+
+// Without speech the record still plays its sound and its voice message.
+void Alerts::speechFailed(const QString &reason) {
+    m_deps.logger.log(QStringLiteral("ОШИБКА: речь для уведомления не получена: ") + reason,
+                      QStringLiteral("error"));
+    AlertRecord record = m_current;
+    record.speech.reset();
+    if (record.mail && !record.mail->isEmpty())
+        alertsMail = *record.mail;
+    playAlert(record);
+}
+
+void Alerts::playAlert(const AlertRecord &record) {
+    const bool sounding = playSlot(slotOf(record));
+    if (record.speech) {
+        if (record.mail && !record.mail->isEmpty()) {
+            alertsMail = *record.mail;
+            debug(QStringLiteral("Для медиа плеера сохранён адрес голосового сообщения с GG"));
+        }
+        m_waitingSpeech = true;
+        debug(QStringLiteral(
+            "Для медиа плеера установлен обработчик-ждун фйала с голосом от Яндекса"));
+    }
+    if (!sounding)
+        afterSound();
+}
+
+// What follows a sound that could not play: the speech, else the voice message, else the gap.
+void Alerts::afterSound() {
+    if (m_waitingSpeech)
+        startSpeech();
+    else if (!alertsMail.isEmpty())
+        playMail();
+    else
+        freeQueue();
+}
+
+Alerts::Slot Alerts::slotOf(const AlertRecord &record) {
+    const QString &type = record.type;
+    if (record.service == QLatin1String("Twitch")) {
+        if (type == QLatin1String("subscription")) {
+            const int level = record.level.value_or(-1);
+            return level >= 0 && level <= 3 ? Slot(TwitchPrime + level) : NoSlot;
+        }
+        const char *const kinds[] = {"gift", "bits", "raid", "host", "follow"};
+        for (int i = 0; i < 5; ++i) {
+            if (type == QLatin1String(kinds[i]))
+                return Slot(TwitchGift + i);
+        }
+    } else if (record.service == QLatin1String("Goodgame")) {
+        if (type == QLatin1String("premium"))
+            return GoodgamePremium;
+        if (type == QLatin1String("donation"))
+            return GoodgameDonation;
+    }
+    return NoSlot;
+}
+
+bool Alerts::playable(const QString &source) const {
+    if (source.isEmpty())
+        return false;
+    const QUrl url(source);
+    if (url.isLocalFile())
+        return QFileInfo(url.toLocalFile()).isFile();
+    if (url.scheme().isEmpty())
+        return QFileInfo(source).isFile();
+    return true;
+}
+
+// Plays a sound slot; false when it holds no file that could play.
+bool Alerts::playSlot(Slot slot) {
+    if (slot == NoSlot)
+        return false;
+    const SlotInfo &info = kSlots[slot];
+    const Json &value = jsonAt(m_deps.utils.currentSettings(), {"alerts", info.group, info.key});
+    const QString source = value.is_string() ? jsString(value) : QString();
+    debug(QString::fromUtf8(info.debugLine));
+    if (!playable(source)) {
+        if (!source.isEmpty())
+            m_deps.logger.log(QStringLiteral("ОШИБКА: нет файла звукового уведомления: ") + source,
+                              QStringLiteral("error"));
+        return false;
+    }
+    playFile(source);
+    return true;
+}
+
+void Alerts::playFile(const QString &source, std::optional<double> volume) {
+    m_deps.player.setSource(source);
+    if (volume)
+        m_deps.player.setVolume(*volume);
+    m_fileActive = true;
+    m_deps.player.play();
+}
+
+void Alerts::twitchSubAlert(int level) {
+    if (level >= 0 && level <= 3)
+        playSlot(Slot(TwitchPrime + level));
+}
+
+void Alerts::playTwitchSubPrimeSound() {
+    playSlot(TwitchPrime);
+}
+void Alerts::playTwitchSubOneSound() {
+    playSlot(TwitchSub1);
+}
+void Alerts::playTwitchSubTwoSound() {
+    playSlot(TwitchSub2);
+}
+void Alerts::playTwitchSubThreeSound() {
+    playSlot(TwitchSub3);
+}
+void Alerts::playTwitchSubGiftSound() {
+    playSlot(TwitchGift);
+}
+void Alerts::playTwitchBitsSound() {
+    playSlot(TwitchBits);
+}
+void Alerts::playTwitchRaidSound() {
+    playSlot(TwitchRaid);
+}
+void Alerts::playTwitchHostSound() {
+    playSlot(TwitchHost);
+}
+void Alerts::playTwitchFollowSound() {
+    playSlot(TwitchFollow);
+}
+void Alerts::playGoodgamePremSound() {
+    playSlot(GoodgamePremium);
+}
+void Alerts::playGoodgameDonatSound() {
+    playSlot(GoodgameDonation);
+}
+
+void Alerts::startSpeech() {
+    m_waitingSpeech = false;
+    const QString speech = m_current.speech.value_or(QString());
+    if (!playable(speech))
+        return afterSound();
+    m_deps.player.setSource(speech);
+    m_deps.player.setVolume(1);
+    debug(QStringLiteral("Дождались голосового файла от Яндекса"));
+    m_fileActive = true;
+    m_deps.player.play();
+}
+
+void Alerts::playMail() {
+    const QString mail = alertsMail;
+    alertsMail.clear();
+    playFile(mail, 1.0);
+    debug(QStringLiteral("Запускаем в медиа плеере файл голосового сообщения с GG"));
+}
+
+void Alerts::freeQueue() {
+    alertsProcessing = false;
+    turnAlertsTimer(GAP_MS);
+    debug(
+        QStringLiteral("Закончили проигрывание в медиа плеере всех файлов для одного уведомления"));
+}
+
+// The end of one file.
+void Alerts::onStopped() {
+    if (!m_fileActive)
+        return;
+    m_fileActive = false;
+    const QString source = m_deps.player.source();
+    // Only the speech file is ours to delete; sound files belong to the user.
+    if (!source.isEmpty() && source == m_speechFile) {
+        m_deps.speech.remove(source);
+        m_speechFile.clear();
+    }
+    m_deps.player.setSource(QString());
+    debug(QStringLiteral("Сбросили путь к файлу в медиа плеере"));
+    const std::optional<double> volume =
+        jsNumber(jsonAt(m_deps.utils.currentSettings(), {"alerts", "volume"}));
+    if (volume && m_deps.player.volume() != *volume) {
+        m_deps.player.setVolume(*volume);
+        debug(QStringLiteral("Возвращаем уровень громкости в медиа плеере"));
+    }
+    // The voice message waits for the speech when one is still to come.
+    if (!alertsMail.isEmpty() && !m_waitingSpeech)
+        playMail();
+    else
+        freeQueue();
+}
+
+// speechPlay: the speech starts once the sound is no longer playing.
+void Alerts::onStateChanged(int state) {
+    if (!m_waitingSpeech)
+        return;
+    debug(QStringLiteral("Состояние медиа плеера изменилось на \"") +
+          getPlaybackStateString(state) + QLatin1Char('"'));
+    if (state != PlayingState)
+        startSpeech();
+}
+
+// A file that fails before it ever played gets no stop from the player: end it here.
+void Alerts::onError(const QString &text) {
+    const QString line = QStringLiteral("Media Player Error: ") + text;
+    qDebug().noquote() << line;
+    debug(line);
+    if (!m_fileActive || m_deps.player.state() == PlayingState)
+        return;
+    onStopped();
+    if (m_waitingSpeech)
+        startSpeech();
+}
+
+QString Alerts::prepareText(QString text) {
+    for (const auto &[written, spoken] : SUBST) {
+        const int at = text.indexOf(written);
+        if (at >= 0)
+            text.replace(at, written.size(), spoken);
+    }
+    return text;
+}
+
+QString Alerts::getPlaybackStateString(int state) {
+    if (state == PausedState)
+        return QStringLiteral("НА ПАУЗЕ");
+    if (state == PlayingState)
+        return QStringLiteral("ИГРАЕТ");
+    if (state == StoppedState)
+        return QStringLiteral("ОСТАНОВЛЕН");
+    return QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ");
+}
+
+// The numbers are QMediaPlayer::MediaStatus; the core library does not link the player.
+QString Alerts::getSourceStatusString(int status) {
+    switch (status) {
+    case 0:
+        return QStringLiteral("ВЕДОМАЯ ХРЕНЬ"); // UnknownMediaStatus
+    case 1:
+        return QStringLiteral("НЕТ ИСТОЧНИКА"); // NoMedia
+    case 2:
+        return QStringLiteral("ЗАГРУЖАЕМСЯ"); // LoadingMedia
+    case 3:
+        return QStringLiteral("ЗАГРУЗИЛИСЬ"); // LoadedMedia
+    case 4:
+        return QStringLiteral("ОБЛОМАЛИ"); // StalledMedia
+    case 5:
+        return QStringLiteral("ПОДГРУЖАЕМСЯ"); // BufferingMedia
+    case 6:
+        return QStringLiteral("ПОДГРУЗИЛИСЬ"); // BufferedMedia
+    case 7:
+        return QStringLiteral("ЗАКОНЧИЛСЯ"); // EndOfMedia
+    case 8:
+        return QStringLiteral("НЕ МОГУ ПРОИГРАТЬ"); // InvalidMedia
+    default:
+        return QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ");
+    }
+}
+
+void Alerts::togglePause() {
+    m_alertsPause = !m_alertsPause;
+    emit alertsPauseChanged(m_alertsPause);
+    Utils::runInWeb(m_deps.chatView, QStringLiteral("turnPause"),
+                    m_alertsPause ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void Alerts::stopPlayer() {
+    m_deps.player.stop();
+    debug(QStringLiteral("Остановили плеер кнопкой \"СТОП\""));
+}
+
+void Alerts::setPlayerVolume(double volume) {
+    m_deps.player.setVolume(volume);
+}
