@@ -1,6 +1,7 @@
 #include "composition.h"
 
 #include "alerts/secrets.h"
+#include "common/random.h"
 #include "shell/botlogger.h"
 
 #include <QtQml>
@@ -39,6 +40,7 @@ void Composition::registerForQml() {
     registerModule("Chat", m_chat);
     registerModule("Twitch", m_twitch);
     registerModule("Goodgame", m_goodgame);
+    registerModule("Tests", m_tests);
     registerModule("BTTV", m_bttv);
     registerModule("FFZ", m_ffz);
 }

@@ -2,6 +2,7 @@
 
 #include "alerts/alerts.h"
 #include "alerts/speechrelay.h"
+#include "alerts/tests.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
@@ -48,4 +49,5 @@ private:
     ChatInput m_chatInput;
     Twitch m_twitch;
     Goodgame m_goodgame;
+    Tests m_tests;
 };
