@@ -20,7 +20,8 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
                           m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
     , m_goodgame(
-          GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system()}) {
+          GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system()})
+    , m_tests(m_twitch, m_goodgame, Random::system()) {
     QObject::connect(
         &m_twitchSocket, &TwitchSocket::failure, &logger,
         [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
