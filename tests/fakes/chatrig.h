@@ -13,8 +13,10 @@
 
 // The chat builder with recording pages and an alert queue, for the chat services' tests.
 struct ChatRig : SettingsRig {
-    explicit ChatRig(const QString &settings = {})
-        : SettingsRig(settings) {}
+    explicit ChatRig(const QString &settings = {},
+                     const QUrl &speechRelay = QUrl(QStringLiteral("ws://127.0.0.1:9/tts")))
+        : SettingsRig(settings)
+        , relay(speechRelay) {}
 
     // The HTML of every line the chat view was given, decoded as the page decodes it.
     QStringList chatHtml() const {
@@ -44,7 +46,7 @@ struct ChatRig : SettingsRig {
 
     FakePlayer player;
     SpeechFile speech{dir.path()};
-    SpeechRelay relay{QUrl(QStringLiteral("ws://127.0.0.1:9/tts"))};
+    SpeechRelay relay;
     RecordingPage chatView;
     RecordingPage alertView;
     Alerts alerts{

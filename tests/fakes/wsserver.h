@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <QWebSocket>
 #include <QWebSocketServer>
+#include <functional>
 
 // A loopback WebSocket server with one client at a time: records its text frames and sends
 // frames to it.
@@ -15,7 +16,11 @@ public:
         QObject::connect(&m_server, &QWebSocketServer::newConnection, [this] {
             m_client = m_server.nextPendingConnection();
             QObject::connect(m_client, &QWebSocket::textMessageReceived,
-                             [this](const QString &frame) { frames << frame; });
+                             [this](const QString &frame) {
+                                 frames << frame;
+                                 if (onFrame)
+                                     onFrame(frame);
+                             });
         });
     }
 
@@ -29,9 +34,11 @@ public:
     }
 
     void send(const QString &frame) { m_client->sendTextMessage(frame); }
+    void sendBinary(const QByteArray &bytes) { m_client->sendBinaryMessage(bytes); }
     void closeClient() { m_client->close(); }
 
     QStringList frames;
+    std::function<void(const QString &)> onFrame; // runs after each text frame is recorded
 
 private:
     QWebSocketServer m_server;

@@ -31,8 +31,14 @@ void SpeechRelay::request(const QString &requestText) {
             [this, socket] {
                 fail(QStringLiteral("нет связи с сервером речи: ") + socket->errorString());
             });
-    connect(socket, &QWebSocket::disconnected, this,
-            [this] { fail(QStringLiteral("сервер речи закрыл соединение, не прислав звук")); });
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] {
+        // A connection that never opened reports its refusal through the close as well.
+        if (socket->error() != QAbstractSocket::UnknownSocketError &&
+            socket->error() != QAbstractSocket::RemoteHostClosedError)
+            fail(QStringLiteral("нет связи с сервером речи: ") + socket->errorString());
+        else
+            fail(QStringLiteral("сервер речи закрыл соединение, не прислав звук"));
+    });
     m_timeout.start();
     socket->open(m_url);
 }

@@ -18,6 +18,7 @@ public:
                          QObject *parent = nullptr);
     ~SpeechRelay() override;
 
+    void setTimeout(int ms) { m_timeout.setInterval(ms); }
     // Starts an exchange; a running one is abandoned first.
     void request(const QString &requestText);
 

@@ -38,7 +38,8 @@ QString Tests::buildTwitchMessage(const QString &type, const std::optional<Json>
         QStringList entries;
         for (const auto &[key, value] : tags->items())
             entries << qstr(key) + QLatin1Char('=') +
-                           (value.is_string() ? qstr(value.get<std::string>()) : qstr(value.dump()));
+                           (value.is_string() ? qstr(value.get<std::string>())
+                                              : qstr(value.dump()));
         line = QLatin1Char('@') + entries.join(QLatin1Char(';'));
     }
     QString prefix = TWITCH_DOMAIN;
@@ -138,7 +139,8 @@ void Tests::testTwitchFollow() {
 
 void Tests::testGoodgamePrem(int premStreak) {
     const qint64 resub = premStreak != 0 ? premStreak : 2 + randomAmount(10);
-    testGoodgame(buildGoodgameMessage(QStringLiteral("premium"), getUser(), Json{{"resub", resub}}));
+    testGoodgame(
+        buildGoodgameMessage(QStringLiteral("premium"), getUser(), Json{{"resub", resub}}));
 }
 
 void Tests::testGoodgameDonat() {

@@ -1,0 +1,385 @@
+#include "alerts/tests.h"
+#include "common/random.h"
+#include "fakes/chatcases.h"
+#include "fakes/chatrig.h"
+#include "fakes/goodgamerig.h"
+#include "fakes/twitchrig.h"
+#include "fakes/wsserver.h"
+#include "goodgame/goodgame.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace {
+const QByteArray kAudio("OggS fake speech audio");
+
+// Sound files in the data directory, the settings naming them by file URL, and the queue.
+struct AlertsRig : ChatRig {
+    explicit AlertsRig(const QUrl &relayUrl = QUrl(QStringLiteral("ws://127.0.0.1:9/tts")),
+                       const QString &voice = QStringLiteral("random"))
+        : ChatRig(QString(), relayUrl) {
+        Json alerts = {{"volume", 0.5}, {"voice", stdstr(voice)}};
+        for (const char *key :
+             {"prime", "sub1", "sub2", "sub3", "gift", "bits", "raid", "host", "follow"})
+            alerts["twitch"][key] = stdstr(sound(key));
+        for (const char *key : {"premium", "donation"})
+            alerts["goodgame"][key] = stdstr(sound(key));
+        load(qstr(Json{{"alerts", alerts}}.dump()));
+    }
+
+    // Creates the sound file of a slot and returns its URL.
+    QString sound(const char *slot) {
+        const QString path = dir.path() + QStringLiteral("/") + QLatin1String(slot) + ".ogg";
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("sound");
+        return QUrl::fromLocalFile(path).toString();
+    }
+
+    QString soundOf(const char *slot) const {
+        return QUrl::fromLocalFile(dir.path() + QStringLiteral("/") + QLatin1String(slot) + ".ogg")
+            .toString();
+    }
+
+    void queue(const QString &service, const QString &type, std::optional<int> level = {},
+               std::optional<QString> text = {}, std::optional<QString> mail = {}) {
+        alerts.QUEUE().append(AlertRecord{service, type, level, text, {}, mail});
+    }
+};
+
+// A relay that answers every request with the same audio.
+struct Relay {
+    WsServer server;
+    Relay() {
+        server.onFrame = [this](const QString &) {
+            server.sendBinary(kAudio);
+        };
+    }
+};
+
+class ScriptedRandom final : public Random {
+public:
+    double uniform() override { return values.isEmpty() ? 0.0 : values.takeFirst(); }
+    QList<double> values;
+};
+} // namespace
+
+class TestAlerts : public QObject {
+    Q_OBJECT
+private slots:
+    void donationPlaysSoundSpeechAndVoiceMessage() {
+        Relay relay;
+        AlertsRig rig(relay.server.url(QStringLiteral("/tts")));
+        rig.queue("Goodgame", "donation", {}, QStringLiteral("Donor переподписан, переподписан"),
+                  QStringLiteral("https://gg.test/voice.mp3"));
+        rig.alerts.processQueue();
+        QTRY_COMPARE(rig.player.played.size(), 1);
+        const QStringList request{R"({"token":"tok","text":"Donor переподп+исан, переподписан"})"};
+        QCOMPARE(relay.server.frames, request);
+        QCOMPARE(rig.player.played.at(0), rig.soundOf("donation") + " @0.75");
+
+        rig.player.finish();
+        QCOMPARE(rig.player.played.size(), 2);
+        const QString speech = rig.player.source();
+        QVERIFY(speech.endsWith(".ogg.opus"));
+        QCOMPARE(rig.dir.read(QFileInfo(speech).fileName()), kAudio);
+        QCOMPARE(rig.player.played.at(1), speech + " @1");
+
+        rig.player.finish();
+        QVERIFY(!QFile::exists(speech));
+        QCOMPARE(rig.player.played.at(2), QStringLiteral("https://gg.test/voice.mp3 @1"));
+
+        rig.player.finish();
+        QCOMPARE(rig.player.volume(), 0.5);
+        QVERIFY(!rig.alerts.alertsProcessing);
+        QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
+        QVERIFY(QFile::exists(QUrl(rig.soundOf("donation")).toLocalFile()));
+        QCOMPARE(rig.player.played.size(), 3);
+    }
+
+    void recordsPlayOneAtATime() {
+        AlertsRig rig;
+        rig.queue("Twitch", "raid");
+        rig.queue("Twitch", "bits");
+        rig.alerts.processQueue();
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played, QStringList{rig.soundOf("raid") + " @0.75"});
+        QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::IDLE_POLL_MS);
+        rig.player.finish();
+        QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played.last(), rig.soundOf("bits") + " @0.5");
+        QVERIFY(rig.alerts.QUEUE().isEmpty());
+    }
+
+    void pauseHoldsNewRecordsOnly() {
+        AlertsRig rig;
+        rig.queue("Twitch", "host");
+        rig.queue("Twitch", "follow");
+        rig.alerts.processQueue();
+        rig.alerts.togglePause();
+        QCOMPARE(rig.chatCalls(), QStringList{"turnPause(true)"});
+        rig.player.finish();
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played.size(), 1);
+        QCOMPARE(rig.alerts.QUEUE().size(), 1);
+        rig.alerts.togglePause();
+        QCOMPARE(rig.chatCalls().last(), QStringLiteral("turnPause(false)"));
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played.last(), rig.soundOf("follow") + " @0.5");
+    }
+
+    void stopDuringTheSoundStartsTheSpeech() {
+        Relay relay;
+        AlertsRig rig(relay.server.url(QStringLiteral("/tts")), QStringLiteral("zahar"));
+        rig.queue("Twitch", "gift", {}, QStringLiteral("подарок"));
+        rig.alerts.alertsInDebugMode = true;
+        rig.alerts.processQueue();
+        QTRY_COMPARE(rig.player.played.size(), 1);
+        const QString request = R"({"token":"tok","text":"подарок","voice":"zahar"})";
+        QCOMPARE(relay.server.frames.at(0), request);
+        rig.alerts.stopPlayer();
+        QCOMPARE(rig.player.played.size(), 2);
+        QVERIFY(rig.player.played.at(1).endsWith(".ogg.opus @1"));
+        QVERIFY(rig.log("debug").contains("Остановили плеер кнопкой \"СТОП\""));
+        QVERIFY(rig.log("debug").contains("Состояние медиа плеера изменилось на \"ОСТАНОВЛЕН\""));
+    }
+
+    void subscriptionLevelsPickTheirSlot_data() {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("slot");
+        QTest::newRow("prime") << 0 << "prime";
+        QTest::newRow("tier 1") << 1 << "sub1";
+        QTest::newRow("tier 3") << 3 << "sub3";
+        QTest::newRow("no such tier") << 7 << "";
+    }
+
+    void subscriptionLevelsPickTheirSlot() {
+        QFETCH(int, level);
+        QFETCH(QString, slot);
+        AlertsRig rig;
+        rig.queue("Twitch", "subscription", level);
+        rig.alerts.processQueue();
+        if (slot.isEmpty()) {
+            QVERIFY(rig.player.played.isEmpty());
+            QVERIFY(!rig.alerts.alertsProcessing);
+        } else {
+            QCOMPARE(rig.player.played, QStringList{rig.soundOf(qPrintable(slot)) + " @0.75"});
+        }
+    }
+
+    void prepareTextReplacesTheFirstOccurrence() {
+        QCOMPARE(Alerts::prepareText("стрик - 3, стрик - 4, захостил Gvelt0rn и Gvelt0rn"),
+                 QStringLiteral("стрик 3, стрик - 4, зах+остил Gveltorn и Gvelt0rn"));
+    }
+
+    // Whatever cannot be played is skipped, and the record still ends with the gap.
+    void unplayableFilesAreSkipped_data() {
+        QTest::addColumn<QString>("slotValue");
+        QTest::addColumn<bool>("decodeError");
+        QTest::newRow("empty slot") << "" << false;
+        QTest::newRow("missing file") << "file:///nonexistent/kestro/x.ogg" << false;
+        QTest::newRow("undecodable") << "" << true;
+    }
+
+    void unplayableFilesAreSkipped() {
+        QFETCH(QString, slotValue);
+        QFETCH(bool, decodeError);
+        Relay relay;
+        AlertsRig rig(relay.server.url(QStringLiteral("/tts")));
+        if (!decodeError)
+            rig.load(qstr(Json{
+                {"alerts",
+                 {{"volume", 0.5}, {"voice", "random"}, {"twitch", {{"raid", stdstr(slotValue)}}}}}}
+                              .dump()));
+        rig.queue("Twitch", "raid", {}, QStringLiteral("рейд"));
+        rig.queue("Twitch", "raid");
+        rig.alerts.processQueue();
+        if (decodeError) {
+            QTRY_COMPARE(rig.player.played.size(), 1);
+            rig.player.fail(QStringLiteral("cannot decode"));
+        }
+        QTRY_VERIFY(!rig.player.played.isEmpty() &&
+                    rig.player.played.last().endsWith(".ogg.opus @1"));
+        rig.player.finish();
+        QVERIFY(!rig.alerts.alertsProcessing);
+        QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
+
+        // A record with neither a sound nor speech frees the queue at once.
+        const int played = rig.player.played.size();
+        rig.alerts.processQueue();
+        if (!decodeError) {
+            QCOMPARE(rig.player.played.size(), played);
+            QVERIFY(!rig.alerts.alertsProcessing);
+            QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
+        }
+    }
+
+    void relayFailuresPlayWithoutSpeech_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("refused") << "refused"
+                                 << "нет связи с сервером речи";
+        QTest::newRow("closed before audio") << "close"
+                                             << "закрыл соединение";
+        QTest::newRow("silent") << "silent"
+                                << "не прислал звук";
+    }
+
+    void relayFailuresPlayWithoutSpeech() {
+        QFETCH(QString, failure);
+        QFETCH(QString, reason);
+        WsServer server;
+        if (failure == "close")
+            server.onFrame = [&server](const QString &) {
+                server.closeClient();
+            };
+        const QUrl url = failure == "refused" ? QUrl("ws://127.0.0.1:9/tts")
+                                              : server.url(QStringLiteral("/tts"));
+        AlertsRig rig(url);
+        rig.relay.setTimeout(300);
+        rig.queue("Goodgame", "donation", {}, QStringLiteral("донат"),
+                  QStringLiteral("https://gg.test/voice.mp3"));
+        rig.alerts.processQueue();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.played.size(), 1, 10000);
+        QCOMPARE(rig.log("error").size(), 1);
+        QVERIFY2(rig.log("error").at(0).contains(reason), qPrintable(rig.log("error").at(0)));
+        rig.player.finish();
+        QCOMPARE(rig.player.played.last(), QStringLiteral("https://gg.test/voice.mp3 @1"));
+        rig.player.finish();
+        QVERIFY(!rig.alerts.alertsProcessing);
+
+        // The next record's exchange is not disturbed by the failed one.
+        rig.queue("Twitch", "raid");
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played.last(), rig.soundOf("raid") + " @0.5");
+        QCOMPARE(rig.log("error").size(), 1);
+    }
+
+    void debugLinesOnlyInDebugMode() {
+        AlertsRig rig;
+        rig.alerts.processQueue();
+        QVERIFY(rig.logBytes("debug").isEmpty());
+        rig.alerts.alertsInDebugMode = true;
+        rig.alerts.processQueue();
+        QCOMPARE(rig.log("debug"), (QStringList{"Запустился обработчик очереди уведомлений",
+                                                "Поставили вызов обработчика очереди в будущем",
+                                                "ВЫХОД: очередь уведомлений пустая"}));
+    }
+
+    void stateLabels() {
+        QCOMPARE(Alerts::getPlaybackStateString(2), QStringLiteral("НА ПАУЗЕ"));
+        QCOMPARE(Alerts::getPlaybackStateString(5), QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ"));
+        QCOMPARE(Alerts::getSourceStatusString(8), QStringLiteral("НЕ МОГУ ПРОИГРАТЬ"));
+        QCOMPARE(Alerts::getSourceStatusString(0), QStringLiteral("ВЕДОМАЯ ХРЕНЬ"));
+    }
+
+    void randomPicks() {
+        TwitchRig twitchRig;
+        GoodgameRig goodgameRig;
+        ScriptedRandom random;
+        Tests tests(twitchRig.twitch, goodgameRig.goodgame, random);
+        QCOMPARE(tests.getRandomFrom({"only"}).value_or(""), QStringLiteral("only"));
+        QVERIFY(!tests.getRandomFrom({}));
+        random.values = {0.2, 0.25};
+        QCOMPARE(tests.getRandomFrom({"a", "b", "c"}).value_or(""), QStringLiteral("a"));
+        QCOMPARE(tests.getRandomFrom({"a", "b", "c"}).value_or(""), QStringLiteral("b"));
+    }
+
+    // Each test event, as written on the wire and as the processing queues it.
+    void testEvents_data() {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<QString>("alert");
+        QTest::newRow("sub tier 2")
+            << "sub2"
+            << "Chan"
+            << "@display-name=TesterTesterov;color=#00aa00;msg-id=sub;msg-param-cumulative-months="
+               "7;"
+               "msg-param-streak-months=7;msg-param-sub-plan=2000 "
+               ":testertesterov!testertesterov@testertesterov.tmi.twitch.tv USERNOTICE #chan "
+               ":Тестируем уведомления с сообщением."
+            << "Twitch subscription 2";
+        QTest::newRow("prime") << "sub0"
+                               << ""
+                               << ""
+                               << "Twitch subscription 0";
+        QTest::newRow("gift")
+            << "gift"
+            << ""
+            << "@display-name=TesterTesterov;color=#00aa00;msg-id=subgift;"
+               "msg-param-recipient-display-name=TesterTesterov_2 "
+               ":testertesterov!testertesterov@testertesterov.tmi.twitch.tv USERNOTICE #unknown :"
+            << "Twitch gift -";
+        QTest::newRow("bits") << "bits"
+                              << "chan"
+                              << ""
+                              << "Twitch bits -";
+        QTest::newRow("raid") << "raid"
+                              << "chan"
+                              << ""
+                              << "Twitch raid -";
+        QTest::newRow("host")
+            << "host"
+            << "chan"
+            << "@ :tmi.twitch.tv PRIVMSG #chan :TesterTesterov  is now hosting you."
+            << "Twitch host -";
+    }
+
+    void testEvents() {
+        QFETCH(QString, event);
+        QFETCH(QString, channel);
+        QFETCH(QString, wire);
+        QFETCH(QString, alert);
+        TwitchRig rig;
+        rig.twitch.channelName = channel;
+        GoodgameRig goodgameRig;
+        ScriptedRandom random;
+        random.values = {0.5, 0.5};
+        Tests tests(rig.twitch, goodgameRig.goodgame, random);
+        if (event.startsWith("sub"))
+            tests.testTwitchSub(event.mid(3).toInt());
+        else if (event == "gift")
+            tests.testTwitchSubGift();
+        else if (event == "bits")
+            tests.testTwitchBits();
+        else if (event == "raid")
+            tests.testTwitchRaid();
+        else
+            tests.testTwitchHost();
+        if (!wire.isEmpty())
+            QCOMPARE(rig.log("raw"), QStringList{"Twitch >> " + wire});
+        QCOMPARE(rig.alerts.QUEUE().size(), 1);
+        QVERIFY2(describeAlert(rig.alerts.QUEUE().at(0)).startsWith(alert + ' '),
+                 qPrintable(describeAlert(rig.alerts.QUEUE().at(0))));
+        QCOMPARE(rig.twitch.lastServerMessage, 0);
+    }
+
+    void followAndGoodgameTests() {
+        TwitchRig rig;
+        GoodgameRig goodgameRig;
+        ScriptedRandom random;
+        Tests tests(rig.twitch, goodgameRig.goodgame, random);
+        tests.testTwitchFollow();
+        QCOMPARE(rig.log("event"), QStringList{"[Twitch] У нас новый фолловер - TesterTesterov!"});
+
+        goodgameRig.goodgame.state = QStringLiteral("auth");
+        tests.testGoodgamePrem(3);
+        random.values = {0.0};
+        tests.testGoodgameDonat();
+        QCOMPARE(goodgameRig.goodgame.state, QStringLiteral("auth"));
+        QCOMPARE(goodgameRig.goodgame.lastServerMessage, 0);
+        const QStringList raw{
+            R"(Goodgame >> {"type":"premium","data":{"userName":"TesterTesterov","resub":3}})",
+            R"(Goodgame >> {"type":"payment","data":{"userName":"TesterTesterov","amount":0,)"
+            R"("message":"Тестируем уведомления с сообщением."}})"};
+        QCOMPARE(goodgameRig.log("raw"), raw);
+        QCOMPARE(goodgameRig.alerts.QUEUE().size(), 2);
+        const QString message = R"({"type":"message","data":{"user_name":"u","text":"t"}})";
+        QCOMPARE(Tests::buildGoodgameMessage("message", "u", Json{{"text", "t"}}), message);
+    }
+};
+
+QTEST_MAIN(TestAlerts)
+#include "tst_alerts.moc"
