@@ -267,13 +267,6 @@ private slots:
                                                 "ВЫХОД: очередь уведомлений пустая"}));
     }
 
-    void stateLabels() {
-        QCOMPARE(Alerts::getPlaybackStateString(2), QStringLiteral("НА ПАУЗЕ"));
-        QCOMPARE(Alerts::getPlaybackStateString(5), QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ"));
-        QCOMPARE(Alerts::getSourceStatusString(8), QStringLiteral("НЕ МОГУ ПРОИГРАТЬ"));
-        QCOMPARE(Alerts::getSourceStatusString(0), QStringLiteral("ВЕДОМАЯ ХРЕНЬ"));
-    }
-
     void randomPicks() {
         TwitchRig twitchRig;
         GoodgameRig goodgameRig;
