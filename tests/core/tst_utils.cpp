@@ -50,12 +50,19 @@ private slots:
         QTest::newRow("unknown keys kept") << "{\"extra\":{\"a\":1}}"
                                            << "/extra"
                                            << "{\"a\":1}";
-        QTest::newRow("present values not validated") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}"
-                                                      << "/view/chat/size"
-                                                      << "\"20\"";
-        QTest::newRow("null leaf kept") << "{\"alerts\":{\"voice\":null}}"
-                                        << "/alerts/voice"
-                                        << "null";
+        QTest::newRow("text where a number belongs") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}"
+                                                     << "/view/chat/size"
+                                                     << "16";
+        QTest::newRow("number where a text belongs")
+            << "{\"view\":{\"chat\":{\"font\":{\"name\":5}}}}"
+            << "/view/chat/font/name"
+            << "\"Marmelad\"";
+        QTest::newRow("whole number for a fraction") << "{\"alerts\":{\"volume\":1}}"
+                                                     << "/alerts/volume"
+                                                     << "1";
+        QTest::newRow("null leaf") << "{\"alerts\":{\"voice\":null}}"
+                                   << "/alerts/voice"
+                                   << "\"\"";
         QTest::newRow("string where a record belongs") << "{\"view\":\"big\"}"
                                                        << "/view" << fixtureValue("/view");
         QTest::newRow("record where a list belongs")
@@ -75,22 +82,27 @@ private slots:
                  fixtureValue("/services"));
     }
 
-    void brokenFileFallsBackAndKeepsTheText_data() {
+    void brokenFileIsKeptAside_data() {
         QTest::addColumn<QString>("stored");
         QTest::newRow("not json") << "{\"alerts\":";
         QTest::newRow("not a record") << "[1,2]";
         QTest::newRow("a number") << "42";
     }
 
-    void brokenFileFallsBackAndKeepsTheText() {
+    void brokenFileIsKeptAside() {
         QFETCH(QString, stored);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
         UtilsRig rig(stored);
         QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
-        const QByteArray error = rig.dir.read("logs/2024/2024-05/2024-05-01/2024-05-01.error.log");
-        QVERIFY2(error.endsWith(stored.toUtf8() + "\n"), error.constData());
-        // Nothing is written back until the user changes something.
-        QCOMPARE(rig.config.get(), stored);
+        QCOMPARE(rig.log("error"), QStringList{"ОШИБКА: settings.json не является записью JSON; "
+                                               "он сохранён как settings.json.broken, взяты "
+                                               "настройки по умолчанию"});
+        QCOMPARE(rig.dir.read("config/settings.json.broken"), stored.toUtf8());
+        QCOMPARE(rig.config.get(), QString());
+        // A later broken file replaces the older copy.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
+        rig.load(QStringLiteral("{broken again"));
+        QCOMPARE(rig.dir.read("config/settings.json.broken"), QByteArray("{broken again"));
     }
 
     void convertToCSS_data() {

@@ -60,10 +60,14 @@ void Utils::loadConfig() {
         if (parsed.is_object()) {
             settings = std::move(parsed);
         } else {
+            // The text is not logged: it holds the chat token and the GoodGame password.
             const QString message =
-                QStringLiteral("ОШИБКА: settings.json не является записью JSON, взяты "
-                               "настройки по умолчанию. Прежнее содержимое: ") +
-                stored;
+                m_config.keepBroken()
+                    ? QStringLiteral("ОШИБКА: settings.json не является записью JSON; он "
+                                     "сохранён как settings.json.broken, взяты настройки по "
+                                     "умолчанию")
+                    : QStringLiteral("ОШИБКА: settings.json не является записью JSON, взяты "
+                                     "настройки по умолчанию");
             qWarning().noquote() << message;
             m_logger.log(message, QStringLiteral("error"));
         }
@@ -72,16 +76,21 @@ void Utils::loadConfig() {
     m_currentSettings = std::move(settings);
 }
 
-// A record or list where the defaults have one is replaced whole when the stored value has
-// another shape, so readers never meet a string where they expect a record.
+namespace {
+// Integers and fractions are both numbers; otherwise the JSON types must agree.
+bool sameKind(const Json &a, const Json &b) {
+    return a.is_number() ? b.is_number() : a.type() == b.type();
+}
+} // namespace
+
+// A stored value of another kind than its default is replaced by the default, so readers
+// never meet a string where they expect a record, nor a number where they expect a text.
 void Utils::defineValues(const Json &source, Json &target) {
     for (const auto &[key, value] : source.items()) {
         const auto it = target.find(key);
-        if (it == target.end())
+        if (it == target.end() || !sameKind(value, *it))
             target[key] = value;
-        else if (value.is_structured() && it->type() != value.type())
-            *it = value;
-        else if (value.is_structured())
+        else if (value.is_object())
             defineValues(value, *it);
     }
 }

@@ -31,3 +31,9 @@ QString BotConfig::get() const {
         result = QString::fromUtf8(file.readAll());
     return result.trimmed();
 }
+
+bool BotConfig::keepBroken() {
+    const QString broken = m_filePath + QStringLiteral(".broken");
+    QFile::remove(broken);
+    return QFile::rename(m_filePath, broken);
+}
