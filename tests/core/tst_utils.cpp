@@ -2,6 +2,7 @@
 #include "common/js.h"
 #include "fakes/recordingpage.h"
 #include "fakes/settingsrig.h"
+#include "settings/lists.h"
 #include "settings/utils.h"
 
 #include <QColor>
@@ -103,6 +104,54 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
         rig.load(QStringLiteral("{broken again"));
         QCOMPARE(rig.dir.read("config/settings.json.broken"), QByteArray("{broken again"));
+    }
+
+    void listIndexes_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("index");
+        QTest::newRow("default font") << "font"
+                                      << "\"Marmelad\"" << 20;
+        QTest::newRow("font names are exact") << "font"
+                                              << "\"marmelad\"" << 0;
+        QTest::newRow("last serif font") << "font"
+                                         << "\"Volkorn SC\"" << 81;
+        QTest::newRow("last font") << "font"
+                                   << "\"Yeseva One\"" << 110;
+        QTest::newRow("size as number") << "size"
+                                        << "16" << 4;
+        QTest::newRow("size as text") << "size"
+                                      << "\"28\"" << 16;
+        QTest::newRow("size with unit") << "size"
+                                        << "\"16 px\"" << 0;
+        QTest::newRow("no animation") << "animation"
+                                      << "\"\"" << 0;
+        QTest::newRow("last animation") << "animation"
+                                        << "\"animFromRight\"" << 9;
+        QTest::newRow("no voice") << "voice"
+                                  << "\"\"" << 0;
+        QTest::newRow("random voice") << "voice"
+                                      << "\"random\"" << 1;
+        QTest::newRow("male voice") << "voice"
+                                    << "\"zahar\"" << 7;
+        QTest::newRow("voice as null") << "voice"
+                                       << "null" << 0;
+    }
+
+    void listIndexes() {
+        QFETCH(QString, list);
+        QFETCH(QString, value);
+        QFETCH(int, index);
+        const Json wanted = parseJson(value);
+        const int found = list == "font"        ? findFontIndex(wanted)
+                          : list == "size"      ? findSizeIndex(wanted)
+                          : list == "animation" ? findAnimationIndex(wanted)
+                                                : findVoiceIndex(wanted);
+        QCOMPARE(found, index);
+        QCOMPARE(fontList().size(), 111);
+        QCOMPARE(std::count_if(fontList().begin(), fontList().end(),
+                               [](const ListEntry &entry) { return !entry.enabled; }),
+                 4);
     }
 
     void convertToCSS_data() {

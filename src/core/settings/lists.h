@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/json.h"
+
+#include <QString>
+#include <QVector>
+#include <optional>
+
+// One entry of a drop-down list of the View or Alerts tab. Headings have only a text and
+// cannot be chosen.
+struct ListEntry {
+    QString text;
+    std::optional<QString> type; // fonts: the CSS generic family
+    std::optional<QString> name; // animations and voices: the stored value
+    std::optional<int> value;    // sizes: pixels
+    bool enabled = true;
+};
+
+using ListModel = QVector<ListEntry>;
+
+// The lists of the tabs, as data; the forms show them.
+const ListModel &fontList();
+const ListModel &sizeList();
+const ListModel &animationList();
+const ListModel &voiceList();
+
+// The index of the first entry whose field equals the value loosely (16 equals "16"), or 0.
+int findFontIndex(const Json &fontName);
+int findSizeIndex(const Json &sizeValue);
+int findAnimationIndex(const Json &animationName);
+int findVoiceIndex(const Json &voiceValue);
