@@ -3,6 +3,7 @@
 #include "fakes/recordingpage.h"
 #include "fakes/settingsrig.h"
 #include "settings/lists.h"
+#include "settings/settingsform.h"
 #include "settings/utils.h"
 
 #include <QColor>
@@ -104,6 +105,85 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
         rig.load(QStringLiteral("{broken again"));
         QCOMPARE(rig.dir.read("config/settings.json.broken"), QByteArray("{broken again"));
+    }
+
+    void defaultsSurviveARoundTrip() {
+        UtilsRig rig("");
+        rig.utils.initServices();
+        QVERIFY(rig.utils.LOADED().services);
+        rig.utils.saveConfig();
+        // An empty words text is one empty line.
+        QCOMPARE(rig.config.get().toUtf8(),
+                 fixture("default-settings.json").replace("\"words\":[]", "\"words\":[\"\"]"));
+        // Filled once: a second call leaves what the user typed since.
+        rig.utils.form().twitchNick = QStringLiteral("typed");
+        rig.utils.initServices();
+        QCOMPARE(rig.utils.form().twitchNick, QStringLiteral("typed"));
+    }
+
+    void storedValuesReachTheForm() {
+        UtilsRig rig(
+            R"({"services":{"twitch":{"port":"6697","channel":"Chan"}},"view":{"chat":)"
+            R"({"size":20,"font":{"name":"Lora","type":"serif"},"animation":"animFromLeft"},)"
+            R"("addressed":{"words":["a,b","c"]}},"alerts":{"volume":0.3,"voice":"ermil",)"
+            R"("twitch":{"raid":"sounds/r.ogg"}}})");
+        rig.utils.initServices();
+        const SettingsForm &form = rig.utils.form();
+        QCOMPARE(form.twitchPort, QStringLiteral("6697"));
+        QCOMPARE(form.twitchChannel, QStringLiteral("Chan"));
+        QCOMPARE(form.chatFontSize, 20);
+        QCOMPARE(form.sizeIndex, 8);
+        QCOMPARE(fontList().at(form.fontIndex).text, QStringLiteral("Lora"));
+        QCOMPARE(form.animationIndex, 8);
+        QCOMPARE(form.hlWords, QStringLiteral("a,b\nc"));
+        QCOMPARE(form.alertVolume, 0.3);
+        QCOMPARE(form.voiceIndex, 6);
+        QCOMPARE(form.twitchRaidSound, QStringLiteral("sounds/r.ogg"));
+        rig.utils.saveConfig();
+        QCOMPARE(rig.utils.currentSettings(), parseJson(rig.config.get()));
+        QCOMPARE(jsonAt(rig.utils.currentSettings(), {"view", "addressed", "words"}),
+                 Json({"a,b", "c"}));
+    }
+
+    void saveFallsBackForListHeadings_data() {
+        QTest::addColumn<int>("fontIndex");
+        QTest::addColumn<int>("sizeIndex");
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("heading font, no size")
+            << 48 << 99 << ""
+            << R"({"name":"Marmelad","type":"sans-serif"} 16 [""])";
+        QTest::newRow("a serif font")
+            << 49 << 0 << " Streamer \n\nNICK"
+            << R"({"name":"Alegreya","type":"serif"} 12 ["streamer","","nick"])";
+    }
+
+    void saveFallsBackForListHeadings() {
+        QFETCH(int, fontIndex);
+        QFETCH(int, sizeIndex);
+        QFETCH(QString, words);
+        QFETCH(QString, saved);
+        UtilsRig rig("");
+        rig.utils.form().fontIndex = fontIndex;
+        rig.utils.form().sizeIndex = sizeIndex;
+        rig.utils.form().hlWords = words;
+        rig.utils.saveConfig();
+        const Json &stored = rig.utils.currentSettings();
+        QCOMPARE(qstr(jsonAt(stored, {"view", "chat", "font"}).dump()) + ' ' +
+                     qstr(jsonAt(stored, {"view", "chat", "size"}).dump()) + ' ' +
+                     qstr(jsonAt(stored, {"view", "addressed", "words"}).dump()),
+                 saved);
+    }
+
+    void initChatSendsTheViewOnce() {
+        UtilsRig rig("");
+        RecordingPage page;
+        rig.utils.initChat(page);
+        rig.utils.initChat(page);
+        QCOMPARE(page.scripts.size(), 6);
+        const QString family = R"(Kestro.setFontFamily({"name":"Marmelad","type":"sans-serif"}))";
+        QVERIFY(page.scripts.at(2).endsWith(family));
+        QVERIFY(page.scripts.at(3).endsWith("Kestro.setFontSize('16')"));
     }
 
     void listIndexes_data() {

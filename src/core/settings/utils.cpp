@@ -3,6 +3,7 @@
 #include "chat/page.h"
 #include "common/js.h"
 #include "net/endpoints.h"
+#include "settings/lists.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 
@@ -50,8 +51,8 @@ Json Utils::defaultSettings() const {
     };
 }
 
-// A stored text that is not a JSON record falls back to the defaults; the text itself goes
-// to the error log so nothing the user had is lost before the next save replaces it.
+// A stored text that is not a JSON record falls back to the defaults; the file is kept aside
+// so nothing the user had is lost when the next save writes a fresh one.
 void Utils::loadConfig() {
     const QString stored = m_config.get();
     Json settings = defaultSettings();
@@ -148,4 +149,138 @@ bool Utils::isAddressedText(const QString &text) const {
 
 void Utils::runInWeb(Page &webView, const QString &methodName, const QString &methodData) {
     webView.run(Page::call(methodName, methodData));
+}
+
+namespace {
+const ListEntry *entryAt(const ListModel &list, int index) {
+    return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
+}
+
+QString nameOf(const ListModel &list, int index) {
+    const ListEntry *entry = entryAt(list, index);
+    return entry && entry->name ? *entry->name : QString();
+}
+
+Json wordsOf(const QString &text) {
+    Json words = Json::array();
+    for (const QString &word : text.split(QLatin1Char('\n')))
+        words.push_back(stdstr(word.trimmed().toLower()));
+    return words;
+}
+
+QString linesOf(const Json &words) {
+    QStringList lines;
+    if (words.is_array()) {
+        for (const Json &word : words)
+            lines << (word.is_null() ? QString() : jsString(word));
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString textAt(const Json &settings, const char *pointer) {
+    const Json::json_pointer path(pointer);
+    return settings.contains(path) ? jsString(settings.at(path)) : QString();
+}
+} // namespace
+
+// Keys are written in the order of the stored text: each pointer creates its records in turn.
+void Utils::saveConfig() {
+    const SettingsForm &f = m_form;
+    Json record = Json::object();
+    const auto put = [&record](const char *pointer, Json value) {
+        record[Json::json_pointer(pointer)] = std::move(value);
+    };
+    put("/services/twitch/host", stdstr(f.twitchHost));
+    put("/services/twitch/port", stdstr(f.twitchPort));
+    put("/services/twitch/login", stdstr(f.twitchNick));
+    put("/services/twitch/password", stdstr(f.twitchToken));
+    put("/services/twitch/channel", stdstr(f.twitchChannel));
+    put("/services/goodgame/login", stdstr(f.goodgameLogin));
+    put("/services/goodgame/password", stdstr(f.goodgamePassword));
+    put("/services/goodgame/channel", stdstr(f.goodgameChannel));
+    put("/view/chat/color/bg", stdstr(f.bgChatColor.toLower()));
+    put("/view/chat/color/fg", stdstr(f.fgChatColor.toLower()));
+    const ListEntry *font = entryAt(fontList(), f.fontIndex);
+    const Json defaults = defaultSettings();
+    const bool fontChosen = font && font->type;
+    put("/view/chat/font/name", fontChosen
+                                    ? Json(stdstr(font->text))
+                                    : defaults.at(Json::json_pointer("/view/chat/font/name")));
+    put("/view/chat/font/type", fontChosen
+                                    ? Json(stdstr(*font->type))
+                                    : defaults.at(Json::json_pointer("/view/chat/font/type")));
+    const ListEntry *size = entryAt(sizeList(), f.sizeIndex);
+    put("/view/chat/size", size && size->value ? *size->value : 16);
+    put("/view/chat/animation", stdstr(nameOf(animationList(), f.animationIndex)));
+    put("/view/addressed/color/bg", stdstr(f.bgHLColor.toLower()));
+    put("/view/addressed/color/fg", stdstr(f.fgHLColor.toLower()));
+    put("/view/addressed/words", wordsOf(f.hlWords));
+    put("/alerts/volume", f.alertVolume);
+    put("/alerts/twitch/sub1", stdstr(f.twitchSubOneSound));
+    put("/alerts/twitch/sub2", stdstr(f.twitchSubTwoSound));
+    put("/alerts/twitch/sub3", stdstr(f.twitchSubThreeSound));
+    put("/alerts/twitch/prime", stdstr(f.twitchSubPrimeSound));
+    put("/alerts/twitch/gift", stdstr(f.twitchSubGiftSound));
+    put("/alerts/twitch/bits", stdstr(f.twitchBitsSound));
+    put("/alerts/twitch/raid", stdstr(f.twitchRaidSound));
+    put("/alerts/twitch/host", stdstr(f.twitchHostSound));
+    put("/alerts/twitch/follow", stdstr(f.twitchFollowSound));
+    put("/alerts/goodgame/premium", stdstr(f.goodgamePremSound));
+    put("/alerts/goodgame/donation", stdstr(f.goodgameDonatSound));
+    put("/alerts/voice", stdstr(nameOf(voiceList(), f.voiceIndex)));
+    m_currentSettings = std::move(record);
+    m_config.set(qstr(m_currentSettings.dump()));
+}
+
+void Utils::initServices() {
+    if (m_loaded.services)
+        return;
+    const Json &s = m_currentSettings;
+    SettingsForm &f = m_form;
+    f.twitchHost = textAt(s, "/services/twitch/host");
+    f.twitchPort = textAt(s, "/services/twitch/port");
+    f.twitchNick = textAt(s, "/services/twitch/login");
+    f.twitchToken = textAt(s, "/services/twitch/password");
+    f.twitchChannel = textAt(s, "/services/twitch/channel");
+    f.goodgameLogin = textAt(s, "/services/goodgame/login");
+    f.goodgamePassword = textAt(s, "/services/goodgame/password");
+    f.goodgameChannel = textAt(s, "/services/goodgame/channel");
+    f.bgChatColor = textAt(s, "/view/chat/color/bg");
+    f.fgChatColor = textAt(s, "/view/chat/color/fg");
+    f.fontIndex = findFontIndex(jsonAt(s, {"view", "chat", "font", "name"}));
+    f.sizeIndex = findSizeIndex(jsonAt(s, {"view", "chat", "size"}));
+    f.chatFontSize = int(parseInt(textAt(s, "/view/chat/size")).value_or(16));
+    f.bgHLColor = textAt(s, "/view/addressed/color/bg");
+    f.fgHLColor = textAt(s, "/view/addressed/color/fg");
+    f.hlWords = linesOf(jsonAt(s, {"view", "addressed", "words"}));
+    f.animationIndex = findAnimationIndex(jsonAt(s, {"view", "chat", "animation"}));
+    f.alertVolume = jsNumber(jsonAt(s, {"alerts", "volume"})).value_or(0.75);
+    f.twitchSubOneSound = textAt(s, "/alerts/twitch/sub1");
+    f.twitchSubTwoSound = textAt(s, "/alerts/twitch/sub2");
+    f.twitchSubThreeSound = textAt(s, "/alerts/twitch/sub3");
+    f.twitchSubPrimeSound = textAt(s, "/alerts/twitch/prime");
+    f.twitchSubGiftSound = textAt(s, "/alerts/twitch/gift");
+    f.twitchBitsSound = textAt(s, "/alerts/twitch/bits");
+    f.twitchRaidSound = textAt(s, "/alerts/twitch/raid");
+    f.twitchHostSound = textAt(s, "/alerts/twitch/host");
+    f.twitchFollowSound = textAt(s, "/alerts/twitch/follow");
+    f.goodgamePremSound = textAt(s, "/alerts/goodgame/premium");
+    f.goodgameDonatSound = textAt(s, "/alerts/goodgame/donation");
+    f.voiceIndex = findVoiceIndex(jsonAt(s, {"alerts", "voice"}));
+    emit f.changed();
+    m_loaded.services = true;
+}
+
+void Utils::initChat(Page &chatView) {
+    if (m_loaded.chat)
+        return;
+    const Json &s = m_currentSettings;
+    runInWeb(chatView, QStringLiteral("setBGColor"), jsQuote(textAt(s, "/view/chat/color/bg")));
+    runInWeb(chatView, QStringLiteral("setColor"), jsQuote(textAt(s, "/view/chat/color/fg")));
+    runInWeb(chatView, QStringLiteral("setFontFamily"),
+             qstr(jsonAt(s, {"view", "chat", "font"}).dump()));
+    runInWeb(chatView, QStringLiteral("setFontSize"), jsQuote(textAt(s, "/view/chat/size")));
+    runInWeb(chatView, QStringLiteral("setAnimation"), jsQuote(textAt(s, "/view/chat/animation")));
+    runInWeb(chatView, QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS()));
+    m_loaded.chat = true;
 }

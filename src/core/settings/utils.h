@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/json.h"
+#include "settings/settingsform.h"
 
 #include <QObject>
 
@@ -35,7 +36,25 @@ public:
     Json defaultSettings() const;
     const Json &currentSettings() const { return m_currentSettings; }
 
+    // Which parts have been initialised; each flag is set once.
+    struct Loaded {
+        bool services = false;
+        bool chat = false;
+        bool events = false;
+        bool alerts = false;
+    };
+    const Loaded &LOADED() const { return m_loaded; }
+    SettingsForm &form() { return m_form; }
+
     void loadConfig();
+    // Rebuilds the record from the controls' state and stores it.
+    Q_INVOKABLE void saveConfig();
+    // Fills the controls' state from the record, once, without saving.
+    Q_INVOKABLE void initServices();
+    // Sends the view settings to the chat page, once.
+    void initChat(Page &chatView);
+    Q_INVOKABLE void initEvents() { m_loaded.events = true; }
+    Q_INVOKABLE void initAlerts() { m_loaded.alerts = true; }
     static void defineValues(const Json &source, Json &target);
 
     static QString convertToCSS(const Rgb &clr);
@@ -48,4 +67,6 @@ private:
     BotLogger &m_logger;
     QString m_twitchDefaultHost;
     Json m_currentSettings = Json::object();
+    SettingsForm m_form;
+    Loaded m_loaded;
 };

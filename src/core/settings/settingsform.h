@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The state of every control whose value goes into the settings. The controls show these
+// properties and write them when the user changes them; saveConfig reads them, initServices
+// sets them. Each field starts as its control does.
+class SettingsForm : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString twitchHost MEMBER twitchHost NOTIFY changed)
+    Q_PROPERTY(QString twitchPort MEMBER twitchPort NOTIFY changed)
+    Q_PROPERTY(QString twitchNick MEMBER twitchNick NOTIFY changed)
+    Q_PROPERTY(QString twitchToken MEMBER twitchToken NOTIFY changed)
+    Q_PROPERTY(QString twitchChannel MEMBER twitchChannel NOTIFY changed)
+    Q_PROPERTY(QString goodgameLogin MEMBER goodgameLogin NOTIFY changed)
+    Q_PROPERTY(QString goodgamePassword MEMBER goodgamePassword NOTIFY changed)
+    Q_PROPERTY(QString goodgameChannel MEMBER goodgameChannel NOTIFY changed)
+    Q_PROPERTY(QString bgChatColor MEMBER bgChatColor NOTIFY changed)
+    Q_PROPERTY(QString fgChatColor MEMBER fgChatColor NOTIFY changed)
+    Q_PROPERTY(int fontIndex MEMBER fontIndex NOTIFY changed)
+    Q_PROPERTY(int sizeIndex MEMBER sizeIndex NOTIFY changed)
+    Q_PROPERTY(int chatFontSize MEMBER chatFontSize NOTIFY changed)
+    Q_PROPERTY(QString bgHLColor MEMBER bgHLColor NOTIFY changed)
+    Q_PROPERTY(QString fgHLColor MEMBER fgHLColor NOTIFY changed)
+    Q_PROPERTY(QString hlWords MEMBER hlWords NOTIFY changed)
+    Q_PROPERTY(int animationIndex MEMBER animationIndex NOTIFY changed)
+    Q_PROPERTY(double alertVolume MEMBER alertVolume NOTIFY changed)
+    Q_PROPERTY(QString twitchSubOneSound MEMBER twitchSubOneSound NOTIFY changed)
+    Q_PROPERTY(QString twitchSubTwoSound MEMBER twitchSubTwoSound NOTIFY changed)
+    Q_PROPERTY(QString twitchSubThreeSound MEMBER twitchSubThreeSound NOTIFY changed)
+    Q_PROPERTY(QString twitchSubPrimeSound MEMBER twitchSubPrimeSound NOTIFY changed)
+    Q_PROPERTY(QString twitchSubGiftSound MEMBER twitchSubGiftSound NOTIFY changed)
+    Q_PROPERTY(QString twitchBitsSound MEMBER twitchBitsSound NOTIFY changed)
+    Q_PROPERTY(QString twitchRaidSound MEMBER twitchRaidSound NOTIFY changed)
+    Q_PROPERTY(QString twitchHostSound MEMBER twitchHostSound NOTIFY changed)
+    Q_PROPERTY(QString twitchFollowSound MEMBER twitchFollowSound NOTIFY changed)
+    Q_PROPERTY(QString goodgamePremSound MEMBER goodgamePremSound NOTIFY changed)
+    Q_PROPERTY(QString goodgameDonatSound MEMBER goodgameDonatSound NOTIFY changed)
+    Q_PROPERTY(int voiceIndex MEMBER voiceIndex NOTIFY changed)
+public:
+    using QObject::QObject;
+
+    QString twitchHost, twitchPort, twitchNick, twitchToken, twitchChannel;
+    QString goodgameLogin, goodgamePassword, goodgameChannel;
+    QString bgChatColor = QStringLiteral("#303030");
+    QString fgChatColor = QStringLiteral("#f0f0f0");
+    int fontIndex = 20; // Marmelad
+    int sizeIndex = 4;  // 16 px
+    int chatFontSize = 16;
+    QString bgHLColor = QStringLiteral("#f0f0f0");
+    QString fgHLColor = QStringLiteral("#303030");
+    QString hlWords;
+    int animationIndex = 0;
+    double alertVolume = 0.75;
+    QString twitchSubOneSound, twitchSubTwoSound, twitchSubThreeSound, twitchSubPrimeSound;
+    QString twitchSubGiftSound, twitchBitsSound, twitchRaidSound, twitchHostSound;
+    QString twitchFollowSound, goodgamePremSound, goodgameDonatSound;
+    int voiceIndex = 0;
+
+signals:
+    // Any field; C++ emits it once after filling several.
+    void changed();
+};
