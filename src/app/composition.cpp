@@ -21,12 +21,19 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
                           m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
     , m_goodgame(
           GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system()})
-    , m_tests(m_twitch, m_goodgame, Random::system()) {
+    , m_tests(m_twitch, m_goodgame, Random::system())
+    , m_mainWindow(MainWindowDeps{m_utils, m_twitch, m_twitchSocket, m_followers, m_goodgame,
+                                  m_alerts, m_tests, m_chat, m_chatInput, logger, m_chatView,
+                                  Clock::system()}) {
     QObject::connect(
         &m_twitchSocket, &TwitchSocket::failure, &logger,
         [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
     QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
-    m_alerts.start();
+}
+
+void Composition::attachViews(QObject &window) {
+    m_chatView.attach(window.findChild<QObject *>(QStringLiteral("chatView")));
+    m_alertView.attach(window.findChild<QObject *>(QStringLiteral("alertView")));
 }
 
 namespace {
@@ -36,6 +43,8 @@ template <typename Module> void registerModule(const char *name, Module &module)
 } // namespace
 
 void Composition::registerForQml() {
+    qmlRegisterAnonymousType<SettingsForm>("Kestro", 1);
+    qmlRegisterAnonymousType<ChatInput>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);
@@ -44,4 +53,5 @@ void Composition::registerForQml() {
     registerModule("Tests", m_tests);
     registerModule("BTTV", m_bttv);
     registerModule("FFZ", m_ffz);
+    registerModule("MainWindow", m_mainWindow);
 }

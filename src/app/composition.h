@@ -16,6 +16,7 @@
 #include "twitch/twitch.h"
 #include "twitch/twitchsocket.h"
 #include "webviewpage.h"
+#include "window/mainwindow.h"
 
 class BotConfig;
 class BotLogger;
@@ -29,6 +30,9 @@ public:
 
     void registerForQml();
 
+    // Connects the pages to the window's two web views, found by object name.
+    void attachViews(QObject &window);
+    MainWindow &mainWindow() { return m_mainWindow; }
     WebViewPage &chatView() { return m_chatView; }
     WebViewPage &alertView() { return m_alertView; }
 
@@ -50,4 +54,5 @@ private:
     Twitch m_twitch;
     Goodgame m_goodgame;
     Tests m_tests;
+    MainWindow m_mainWindow;
 };

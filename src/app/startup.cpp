@@ -40,6 +40,8 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
         Qt::QueuedConnection);
     exposeShell(*engine.rootContext(), logger, config, speech);
     engine.load(mainUrl);
+    if (!engine.rootObjects().isEmpty())
+        modules.attachViews(*engine.rootObjects().first());
     if (loaded)
         loaded(engine);
     return app.exec();

@@ -284,3 +284,50 @@ void Utils::initChat(Page &chatView) {
     runInWeb(chatView, QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS()));
     m_loaded.chat = true;
 }
+
+QVariantMap Utils::captions() const {
+    return {{QStringLiteral("SERVICES_TITLE"), SERVICES_TITLE},
+            {QStringLiteral("VIEW_TITLE"), VIEW_TITLE},
+            {QStringLiteral("CHAT_TITLE"), CHAT_TITLE},
+            {QStringLiteral("EVENTS_TITLE"), EVENTS_TITLE},
+            {QStringLiteral("ALERTS_TITLE"), ALERTS_TITLE},
+            {QStringLiteral("START_LABEL"), START_LABEL},
+            {QStringLiteral("STOP_LABEL"), STOP_LABEL},
+            {QStringLiteral("TWITCH_DEFAULT_HOST"), m_twitchDefaultHost},
+            {QStringLiteral("TWITCH_DEFAULT_PORT"), TWITCH_DEFAULT_PORT}};
+}
+
+namespace {
+// Only the fields an entry has, so the view can tell a heading by a missing one.
+QVariantList modelOf(const ListModel &list) {
+    QVariantList model;
+    for (const ListEntry &entry : list) {
+        QVariantMap map{{QStringLiteral("text"), entry.text},
+                        {QStringLiteral("enabled"), entry.enabled}};
+        if (entry.type)
+            map.insert(QStringLiteral("type"), *entry.type);
+        if (entry.name)
+            map.insert(QStringLiteral("name"), *entry.name);
+        if (entry.value)
+            map.insert(QStringLiteral("value"), *entry.value);
+        model << map;
+    }
+    return model;
+}
+} // namespace
+
+QVariantList Utils::fontModel() {
+    return modelOf(fontList());
+}
+
+QVariantList Utils::sizeModel() {
+    return modelOf(sizeList());
+}
+
+QVariantList Utils::animationModel() {
+    return modelOf(animationList());
+}
+
+QVariantList Utils::voiceModel() {
+    return modelOf(voiceList());
+}

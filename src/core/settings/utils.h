@@ -4,6 +4,8 @@
 #include "settings/settingsform.h"
 
 #include <QObject>
+#include <QVariantList>
+#include <QVariantMap>
 
 class BotConfig;
 class BotLogger;
@@ -20,6 +22,13 @@ struct Rgb {
 // The user's settings record, its persistence, and the small helpers other modules share.
 class Utils : public QObject {
     Q_OBJECT
+    Q_PROPERTY(SettingsForm *form READ formObject CONSTANT)
+    Q_PROPERTY(QVariantList fontList READ fontModel CONSTANT)
+    Q_PROPERTY(QVariantList sizeList READ sizeModel CONSTANT)
+    Q_PROPERTY(QVariantList animationList READ animationModel CONSTANT)
+    Q_PROPERTY(QVariantList voiceList READ voiceModel CONSTANT)
+    // The caption constants by name, for the view's translation lookup.
+    Q_PROPERTY(QVariantMap captions READ captions CONSTANT)
 public:
     Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints);
 
@@ -32,6 +41,7 @@ public:
     inline static const QString STOP_LABEL = QStringLiteral("Выйти");
     inline static const QString TWITCH_DEFAULT_PORT = QStringLiteral("6667");
     QString twitchDefaultHost() const { return m_twitchDefaultHost; }
+    QVariantMap captions() const;
 
     Json defaultSettings() const;
     const Json &currentSettings() const { return m_currentSettings; }
@@ -45,6 +55,13 @@ public:
     };
     const Loaded &LOADED() const { return m_loaded; }
     SettingsForm &form() { return m_form; }
+    SettingsForm *formObject() { return &m_form; }
+
+    // The drop-down lists as the views' models: one map of the entry's fields each.
+    static QVariantList fontModel();
+    static QVariantList sizeModel();
+    static QVariantList animationModel();
+    static QVariantList voiceModel();
 
     void loadConfig();
     // Rebuilds the record from the controls' state and stores it.

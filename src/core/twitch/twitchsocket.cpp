@@ -44,9 +44,14 @@ void TwitchSocket::start(const QString &host, quint16 port, const QString &nick,
         m_socket->connectToHost(host, port, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
 }
 
+// A silent server may never take the bytes still queued, and a socket left closing would
+// refuse every later start: such a connection is dropped at once.
 void TwitchSocket::stop() {
-    if (m_connected)
-        m_socket->disconnectFromHost();
+    if (!m_connected)
+        return;
+    m_socket->disconnectFromHost();
+    if (m_socket->state() != QAbstractSocket::UnconnectedState)
+        m_socket->abort();
 }
 
 void TwitchSocket::chat(const QString &message) {

@@ -1,0 +1,296 @@
+#include "alerts/tests.h"
+#include "common/random.h"
+#include "fakes/ircserver.h"
+#include "fakes/twitchrig.h"
+#include "fakes/wsserver.h"
+#include "goodgame/goodgame.h"
+#include "window/mainwindow.h"
+
+#include <QtTest>
+#include <functional>
+
+namespace {
+class HalfRandom final : public Random {
+public:
+    double uniform() override { return 0.5; }
+};
+
+// The window controller over the real modules, with the Twitch and GoodGame servers on loopback.
+struct WindowRig : TwitchRig {
+    explicit WindowRig(const QUrl &goodgameChat = QUrl(QStringLiteral("ws://127.0.0.1:9/chat")))
+        : TwitchRig(QUrl(QStringLiteral("http://127.0.0.1:9")), QString()) {
+        endpoints.goodgameChat = goodgameChat;
+        endpoints.goodgameSite = QUrl(QStringLiteral("http://127.0.0.1:9"));
+        endpoints.goodgameStatic = endpoints.goodgameSite;
+        twitch.channelName.clear();
+    }
+    void fillTwitch(quint16 port) {
+        SettingsForm &f = utils.form();
+        f.twitchHost = QStringLiteral("127.0.0.1");
+        f.twitchPort = QString::number(port);
+        f.twitchNick = QStringLiteral("BotNick");
+        f.twitchToken = QStringLiteral("oauth:secret");
+        f.twitchChannel = QStringLiteral("MyChan");
+    }
+    // The chat view's lines without their mark-up.
+    QStringList chatLines() const {
+        QStringList lines = chatHtml();
+        lines.replaceInStrings(QRegularExpression(QStringLiteral("<[^>]*>")), QString());
+        return lines;
+    }
+    QString stored(const char *pointer) const {
+        const Json settings = parseJson(config.get());
+        const Json::json_pointer path(pointer);
+        return settings.is_object() && settings.contains(path) ? qstr(settings.at(path).dump())
+                                                               : QString();
+    }
+
+    HalfRandom random;
+    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock}};
+    Tests tests{twitch, goodgame, random};
+    MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
+                                     chat, chatInput, logger, chatView, clock}};
+};
+
+using Gesture = std::function<void(MainWindow &)>;
+} // namespace
+Q_DECLARE_METATYPE(Gesture)
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyFieldsAreRefused_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("twitch");
+        for (const char *field :
+             {"twitchHost", "twitchPort", "twitchNick", "twitchToken", "twitchChannel"})
+            QTest::newRow(field) << field << true;
+        for (const char *field : {"goodgameLogin", "goodgamePassword", "goodgameChannel"})
+            QTest::newRow(field) << field << false;
+    }
+    void emptyFieldsAreRefused() {
+        QFETCH(QString, field);
+        QFETCH(bool, twitch);
+        WindowRig rig;
+        rig.fillTwitch(6667);
+        SettingsForm &f = rig.utils.form();
+        f.goodgameLogin = f.goodgamePassword = f.goodgameChannel = QStringLiteral("x");
+        f.setProperty(field.toLatin1(), QString());
+        twitch ? rig.window.controlChatList() : rig.window.controlGoodgameChat();
+        QCOMPARE(rig.window.output(),
+                 twitch ? QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите "
+                                         "кнопку.")
+                        : QStringLiteral("Не заполнены поля формы GoodGame. Заполните и "
+                                         "нажмите кнопку."));
+        QVERIFY(!rig.window.twitchRunning());
+        QVERIFY(!rig.window.goodgameRunning());
+        QCOMPARE(rig.config.get(), QString());
+    }
+
+    // Nick and channel go to Twitch in lower case; the chat shows the channel as typed.
+    void twitchStartAndStop() {
+        IrcServer server;
+        WindowRig rig;
+        rig.fillTwitch(server.port());
+        rig.window.controlChatList();
+        QCOMPARE(rig.window.output(), QStringLiteral("Twitch: соединяемся с сервером"));
+        QVERIFY(rig.window.twitchRunning());
+        QCOMPARE(rig.stored("/services/twitch/channel"), QStringLiteral("\"MyChan\""));
+        QVERIFY(server.accept());
+        const QByteArray login = server.receivedAtLeast(80);
+        QVERIFY2(login.contains("NICK botnick\r\n"), login);
+        QVERIFY2(login.contains("JOIN #mychan\r\n"), login);
+        QCOMPARE(rig.chatLines(), QStringList{"- Twitch: заходим на канал #MyChan"});
+
+        rig.twitch.lastServerMessage = rig.clock.now();
+        rig.window.controlChatList();
+        QCOMPARE(rig.window.output(), QStringLiteral("Twitch: отключаемся от сервера"));
+        QVERIFY(!rig.window.twitchRunning());
+        QCOMPARE(rig.twitch.lastServerMessage, 0);
+        QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
+    }
+
+    // Silence restarts Twitch from what was stored at the start, not from edited fields.
+    void watchdogRestartsSilentTwitch() {
+        IrcServer server;
+        WindowRig rig;
+        rig.fillTwitch(server.port());
+        rig.window.controlChatList();
+        QVERIFY(server.accept());
+        QTRY_COMPARE(rig.chatHtml().size(), 1);
+        rig.utils.form().twitchHost = QStringLiteral("bogus.invalid");
+        rig.twitch.lastServerMessage = rig.clock.now();
+
+        rig.clock.advance(MainWindow::SILENCE_LIMIT_MS - 1);
+        rig.window.watchdog();
+        QVERIFY(!server.server.hasPendingConnections());
+
+        rig.clock.advance(1);
+        rig.window.watchdog();
+        QVERIFY(rig.twitch.reconnecting);
+        QVERIFY(server.accept());
+        QTRY_COMPARE(rig.chatHtml().size(), 2);
+        QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: мы не спим на канале #MyChan"));
+        QVERIFY(rig.window.twitchRunning());
+        QVERIFY(!rig.chatLines().join(QLatin1Char('\n')).contains(QStringLiteral("уходим")));
+    }
+
+    void watchdogLeavesStoppedServicesAlone() {
+        IrcServer server;
+        WindowRig rig;
+        rig.fillTwitch(server.port());
+        rig.utils.saveConfig();
+        rig.clock.advance(10 * MainWindow::SILENCE_LIMIT_MS);
+        rig.window.watchdog();
+        QVERIFY(!server.server.waitForNewConnection(200));
+        QCOMPARE(rig.window.output(), QString());
+        QVERIFY(!rig.goodgame.reconnecting);
+        QVERIFY(!rig.twitch.reconnecting);
+    }
+
+    void goodgameStartAndStop() {
+        WsServer server;
+        WindowRig rig(server.url(QStringLiteral("/chat/websocket")));
+        SettingsForm &f = rig.utils.form();
+        f.goodgameLogin = QStringLiteral("bot");
+        f.goodgamePassword = QStringLiteral("pw");
+        f.goodgameChannel = QStringLiteral("5");
+        rig.window.controlGoodgameChat();
+        QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: соединяемся с сервером"));
+        QVERIFY(rig.window.goodgameRunning());
+        QCOMPARE(rig.stored("/services/goodgame/channel"), QStringLiteral("\"5\""));
+        QVERIFY(server.waitForClient());
+
+        rig.goodgame.channelName = QStringLiteral("Chan");
+        rig.window.controlGoodgameChat();
+        QCOMPARE(rig.chatLines().last(),
+                 QStringLiteral("- GoodGame: уходим с канала &laquo;Chan&raquo;"));
+        QTRY_VERIFY(!rig.window.goodgameRunning());
+        QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: отключаемся от сервера"));
+    }
+
+    // The volume reaches the player at once, the file only once the controls hold the settings.
+    void volumeIsStoredOnceLoaded() {
+        WindowRig rig;
+        SettingsForm &f = rig.utils.form();
+        f.alertVolume = 0.3;
+        emit f.changed();
+        QCOMPARE(rig.player.volume(), 0.3);
+        QCOMPARE(rig.config.get(), QString());
+
+        rig.utils.initServices();
+        QCOMPARE(rig.player.volume(), 0.75);
+        QCOMPARE(rig.config.get(), QString());
+        f.alertVolume = 0.5;
+        emit f.changed();
+        QCOMPARE(rig.stored("/alerts/volume"), QStringLiteral("0.5"));
+        f.hlWords = QStringLiteral("Nick");
+        emit f.changed();
+        QCOMPARE(rig.stored("/view/addressed/words"), QStringLiteral("[\"nick\"]"));
+    }
+
+    void tabGestures_data() {
+        QTest::addColumn<Gesture>("gesture");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("pointer");
+        QTest::addColumn<QString>("stored"); // empty: nothing is written
+
+        const auto row = [](const char *name, Gesture gesture, QStringList calls,
+                            const char *pointer, const char *stored) {
+            QTest::newRow(name) << gesture << calls << QString::fromLatin1(pointer)
+                                << QString::fromUtf8(stored);
+        };
+        row(
+            "chat background", [](MainWindow &w) { w.colorAccepted("bgChatColor", 1, 0, 0); },
+            {"setBGColor('#ff0000')"}, "/view/chat/color/bg", "\"#ff0000\"");
+        row(
+            "chat text", [](MainWindow &w) { w.colorAccepted("fgChatColor", 0.2, 0.4, 0.6); },
+            {"setColor('#336699')"}, "/view/chat/color/fg", "\"#336699\"");
+        row(
+            "addressed background", [](MainWindow &w) { w.colorAccepted("bgHLColor", 0, 0, 0); },
+            {"setCustomCSS('li%20div.addressed%20%7B%20background-color%3A%20%23000000%3B%20"
+             "color%3A%20%23303030%3B%20display%3A%20inline%3B%20padding%3A%201px%203px%203px%3B"
+             "%20%7D')"},
+            "/view/addressed/color/bg", "\"#000000\"");
+        row(
+            "font heading", [](MainWindow &w) { w.fontChosen(48); }, {}, "", "");
+        row(
+            "font", [](MainWindow &w) { w.fontChosen(49); },
+            {R"(setFontFamily({"name":"Alegreya","type":"serif"}))"}, "/view/chat/font/name",
+            "\"Alegreya\"");
+        row(
+            "slider", [](MainWindow &w) { w.chatFontSizeMoved(20); }, {"setFontSize('20')"},
+            "/view/chat/size", "20");
+        row(
+            "size list", [](MainWindow &w) { w.sizeChosen(8); }, {"setFontSize('20')"},
+            "/view/chat/size", "20");
+        row(
+            "size list at the slider's value", [](MainWindow &w) { w.sizeChosen(4); }, {}, "", "");
+        row(
+            "animation", [](MainWindow &w) { w.animationChosen(1); },
+            {"setAnimation('animScaleX')"}, "/view/chat/animation", "\"animScaleX\"");
+        row(
+            "animation heading", [](MainWindow &w) { w.animationChosen(0); }, {"setAnimation('')"},
+            "/view/chat/animation", "\"\"");
+        row(
+            "random voice", [](MainWindow &w) { w.voiceChosen(1); }, {}, "/alerts/voice",
+            "\"random\"");
+        row(
+            "no voice", [](MainWindow &w) { w.voiceChosen(0); }, {}, "/alerts/voice", "\"\"");
+        row(
+            "sound chosen",
+            [](MainWindow &w) {
+                w.openSoundFileDialog("bits");
+                w.soundFileChosen("file:///music/bits.ogg");
+            },
+            {}, "/alerts/twitch/bits", "\"file:///music/bits.ogg\"");
+        row(
+            "sound for an unknown slot",
+            [](MainWindow &w) {
+                w.openSoundFileDialog("nothing");
+                w.soundFileChosen("file:///music/x.ogg");
+            },
+            {}, "", "");
+        row(
+            "sound removed", [](MainWindow &w) { w.removeSound("donat"); }, {},
+            "/alerts/goodgame/donation", "\"\"");
+        row(
+            "bubbles on", [](MainWindow &w) { w.bubbleReleased(true); }, {"toggleBubbles(1)"}, "",
+            "");
+        row(
+            "pause", [](MainWindow &w) { w.togglePause(); }, {"turnPause(true)"}, "", "");
+    }
+    void tabGestures() {
+        QFETCH(Gesture, gesture);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, pointer);
+        QFETCH(QString, stored);
+        WindowRig rig;
+        rig.utils.initServices();
+        gesture(rig.window);
+        QCOMPARE(rig.chatCalls(), calls);
+        if (stored.isEmpty())
+            QCOMPARE(rig.config.get(), QString());
+        else
+            QCOMPARE(rig.stored(pointer.toLatin1()), stored);
+    }
+
+    void soundDialogTitleFollowsTheSlot() {
+        WindowRig rig;
+        QSignalSpy opened(&rig.window, &MainWindow::soundDialogRequested);
+        rig.window.openSoundFileDialog(QStringLiteral("prem"));
+        rig.window.openSoundFileDialog(QStringLiteral("nothing"));
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(rig.window.soundDialogTitle(), QStringLiteral("Звук для премиумов на Goodgame"));
+    }
+
+    void debugSwitchDrivesTheQueue() {
+        WindowRig rig;
+        rig.window.debugReleased(true);
+        QVERIFY(rig.alerts.alertsInDebugMode);
+        QVERIFY(rig.window.debug());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,175 @@
+import QtQuick 2.14
+import QtQuick.Controls 2.14
+import QtQuick.Controls.Material 2.14
+import Kestro 1.0
+
+// The service credentials, the two start buttons and the last status line.
+Page {
+    id: page
+    property alias output: output
+    property alias twitchHostInput: hostRow.input
+    property alias twitchPortInput: portRow.input
+    property alias twitchNickInput: nickRow.input
+    property alias twitchTokenInput: tokenRow.input
+    property alias twitchChannelInput: channelRow.input
+    property alias twitchStartButton: twitchStartButton
+    property alias goodgamePasswordInput: passwdRow.input
+    property alias goodgameLoginInput: loginRow.input
+    property alias goodgameChannelInput: channelRowGG.input
+    property alias goodgameStartButton: goodgameStartButton
+
+    GroupBox {
+        id: twitchGroup
+        title: qsTr("Twitch")
+        anchors.top: parent.top
+        anchors.left: parent.left
+        anchors.right: parent.right
+        height: 225
+    }
+    GroupBox {
+        id: goodgameGroup
+        title: qsTr("GoodGame")
+        anchors.top: parent.top
+        anchors.topMargin: 230
+        anchors.left: parent.left
+        anchors.right: parent.right
+        height: 165
+    }
+    GroupBox {
+        id: outputGroup
+        title: qsTr("Отладка")
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        height: 120
+        padding: 0
+        Rectangle {
+            id: outputBG
+            color: "#222222"
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            anchors.margins: 1
+            height: outputGroup.height - 25
+            Text {
+                id: output
+                objectName: "output"
+                textFormat: Text.PlainText
+                wrapMode: Text.Wrap
+                clip: true
+                color: "#ababab"
+                font.pixelSize: 12
+                anchors.left: parent.left
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                anchors.margins: 1
+                height: outputBG.height
+                text: MainWindow.output
+            }
+        }
+    }
+
+    InputRow {
+        id: hostRow
+        objectName: "twitchHostInput"
+        y: 40
+        label.text: qsTr("Имя сервера:")
+        formKey: "twitchHost"
+        input.cursorVisible: false
+        next: portRow.input
+        previous: channelRow.input
+        button: twitchStartButton
+    }
+    InputRow {
+        id: portRow
+        objectName: "twitchPortInput"
+        y: 70
+        label.text: qsTr("Порт сервера:")
+        formKey: "twitchPort"
+        input.cursorVisible: false
+        next: nickRow.input
+        previous: hostRow.input
+        button: twitchStartButton
+    }
+    InputRow {
+        id: nickRow
+        objectName: "twitchNickInput"
+        y: 100
+        label.text: qsTr("Ник бота:")
+        formKey: "twitchNick"
+        input.cursorVisible: false
+        next: tokenRow.input
+        previous: portRow.input
+        button: twitchStartButton
+    }
+    InputRow {
+        id: tokenRow
+        objectName: "twitchTokenInput"
+        y: 130
+        label.text: qsTr("OAuth2 токен:")
+        formKey: "twitchToken"
+        input.echoMode: TextInput.Password
+        input.cursorVisible: false
+        next: channelRow.input
+        previous: nickRow.input
+        button: twitchStartButton
+    }
+    InputRow {
+        id: channelRow
+        objectName: "twitchChannelInput"
+        y: 160
+        label.text: qsTr("Канал:")
+        label.textFormat: Text.AutoText
+        formKey: "twitchChannel"
+        next: hostRow.input
+        previous: tokenRow.input
+        button: twitchStartButton
+    }
+    InputRow {
+        id: loginRow
+        objectName: "goodgameLoginInput"
+        y: 270
+        label.text: qsTr("Логин:")
+        label.textFormat: Text.AutoText
+        formKey: "goodgameLogin"
+        next: passwdRow.input
+        previous: channelRowGG.input
+        button: goodgameStartButton
+    }
+    InputRow {
+        id: passwdRow
+        objectName: "goodgamePasswordInput"
+        y: 300
+        label.text: qsTr("Пароль:")
+        label.textFormat: Text.AutoText
+        formKey: "goodgamePassword"
+        input.echoMode: TextInput.Password
+        next: channelRowGG.input
+        previous: loginRow.input
+        button: goodgameStartButton
+    }
+    InputRow {
+        id: channelRowGG
+        objectName: "goodgameChannelInput"
+        y: 330
+        label.text: qsTr("Канал:")
+        label.textFormat: Text.AutoText
+        formKey: "goodgameChannel"
+        next: loginRow.input
+        previous: passwdRow.input
+        button: goodgameStartButton
+    }
+
+    StartButton {
+        id: twitchStartButton
+        objectName: "twitchStartButton"
+        y: 190
+        running: MainWindow.twitchRunning
+    }
+    StartButton {
+        id: goodgameStartButton
+        objectName: "goodgameStartButton"
+        y: 360
+        running: MainWindow.goodgameRunning
+    }
+}

@@ -1,0 +1,17 @@
+import QtQuick 2.14
+import QtQuick.Controls 2.14
+import QtQuick.Controls.Material 2.14
+import Kestro 1.0
+
+// A service's start button: its caption and colour are the service's state.
+Button {
+    property bool running
+    x: 150
+    width: 100
+    height: 22
+    padding: 0
+    topInset: 0
+    bottomInset: 0
+    Material.background: running ? Material.Red : Material.Green
+    text: running ? qsTr(Utils.captions.STOP_LABEL) : qsTr(Utils.captions.START_LABEL)
+}

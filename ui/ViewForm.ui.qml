@@ -1,0 +1,158 @@
+import QtQuick 2.14
+import QtQuick.Controls 2.14
+import QtQuick.Dialogs 1.3
+import Kestro 1.0
+
+// The look of the chat: colours, font, size, highlight words, animation, bubbles, debug.
+Page {
+    property alias bgChatColor: bgChatColor
+    property alias fgChatColor: fgChatColor
+    property alias fontChatList: fontChatList
+    property alias sizeChatList: sizeChatList
+    property alias hlWords: hlWords
+    property alias bgHLColor: bgHLColor
+    property alias fgHLColor: fgHLColor
+    property alias animationList: animationList
+    property alias bubbleSwitch: bubbleSwitch
+    property alias debugSwitch: debugSwitch
+
+    ColorDialog {
+        id: bgChatColor
+        title: qsTr("Выберите цвет фона чата")
+        color: Utils.form.bgChatColor
+    }
+    ColorDialog {
+        id: fgChatColor
+        title: qsTr("Выберите цвет текста чата")
+        color: Utils.form.fgChatColor
+    }
+    ColorDialog {
+        id: bgHLColor
+        title: qsTr("Выберите цвет фона выделения")
+        color: Utils.form.bgHLColor
+    }
+    ColorDialog {
+        id: fgHLColor
+        title: qsTr("Выберите цвет текста выделения")
+        color: Utils.form.fgHLColor
+    }
+
+    GroupBox {
+        id: chatGroup
+        title: qsTr("Чат")
+        anchors.left: parent.left
+        anchors.right: parent.right
+        height: 115
+    }
+    GroupBox {
+        id: hlGroup
+        title: qsTr("Выделение по словам")
+        anchors.left: parent.left
+        anchors.right: parent.right
+        y: 125
+        height: 210
+    }
+    GroupBox {
+        id: appearanceGroup
+        title: qsTr("Появление сообщений")
+        anchors.left: parent.left
+        anchors.right: parent.right
+        y: 345
+        height: 129
+    }
+
+    ViewLabel { id: bgChatLabel; x: 20; y: 40; width: 70; text: qsTr("Цвет фона:") }
+    Swatch { id: bgChatBG; x: 100; y: 40; color: bgChatColor.color }
+    SlotButton {
+        id: bgChatButton
+        x: 130; y: 40; width: 60
+        text: qsTr("Выбор")
+        onClicked: bgChatColor.open()
+    }
+    ViewLabel { id: fgChatLabel; x: 220; y: 40; width: 90; text: qsTr("Цвет текста:") }
+    Swatch { id: fgChatBG; x: 310; y: 40; color: fgChatColor.color }
+    SlotButton {
+        id: fgChatButton
+        x: 340; y: 40; width: 60
+        text: qsTr("Выбор")
+        onClicked: fgChatColor.open()
+    }
+    ViewLabel { id: fontChatLabel; x: 20; y: 75; width: 70; text: qsTr("Шрифт чата:") }
+    ListBox {
+        id: fontChatList
+        objectName: "fontChatList"
+        x: 110; y: 70; width: 220; height: 30
+        model: Utils.fontList
+        currentIndex: Utils.form.fontIndex
+    }
+    ListBox {
+        id: sizeChatList
+        objectName: "sizeChatList"
+        x: 340; y: 70; width: 70; height: 30
+        model: Utils.sizeList
+        currentIndex: Utils.form.sizeIndex
+    }
+
+    Rectangle {
+        id: hlTextBG
+        x: 10; y: 156; width: 200; height: 170
+        color: "#202020"
+        border.color: "#aaaaaa"
+    }
+    ScrollView {
+        x: 10; y: 156; width: 200; height: 170
+        TextArea {
+            id: hlWords
+            objectName: "hlWords"
+            wrapMode: TextEdit.Wrap
+            padding: 2
+            font.pixelSize: 12
+            background: null
+            text: Utils.form.hlWords
+            onTextChanged: Utils.form.hlWords = text
+        }
+    }
+    ViewLabel { id: bgHLLabel; x: 220; y: 160; width: 70; text: qsTr("Цвет фона:") }
+    Swatch { id: bgHLBG; x: 310; y: 160; color: bgHLColor.color }
+    SlotButton {
+        id: bgHLButton
+        x: 340; y: 160; width: 60
+        text: qsTr("Выбор")
+        onClicked: bgHLColor.open()
+    }
+    ViewLabel { id: fgHLLabel; x: 220; y: 190; width: 90; text: qsTr("Цвет текста:") }
+    Swatch { id: fgHLBG; x: 310; y: 190; color: fgHLColor.color }
+    SlotButton {
+        id: fgHLButton
+        x: 340; y: 190; width: 60
+        text: qsTr("Выбор")
+        onClicked: fgHLColor.open()
+    }
+
+    ViewLabel { id: animationLabel; x: 20; y: 381; width: 60; text: qsTr("Анимация:") }
+    ListBox {
+        id: animationList
+        objectName: "animationList"
+        x: 95; y: 376; width: 315; height: 30
+        model: Utils.animationList
+        currentIndex: Utils.form.animationIndex
+    }
+    ViewLabel { id: bubbleLabel; x: 20; y: 415; width: 129; text: qsTr("Всплывашки (тест):") }
+    Switch {
+        id: bubbleSwitch
+        objectName: "bubbleSwitch"
+        x: 152; y: 409
+        font.pixelSize: 12
+        checked: MainWindow.bubbles
+        text: MainWindow.bubbles ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
+    }
+    ViewLabel { id: debugLabel; x: 20; y: 445; width: 129; text: qsTr("Отладка плеера:") }
+    Switch {
+        id: debugSwitch
+        objectName: "debugSwitch"
+        x: 152; y: 439
+        font.pixelSize: 12
+        checked: MainWindow.debug
+        text: MainWindow.debug ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
+    }
+}
