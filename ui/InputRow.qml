@@ -9,6 +9,7 @@ Item {
     property alias frame: frame
     property alias input: input
     property string formKey
+    property string inputName
     property Item next
     property Item previous
     property Button button
@@ -30,7 +31,7 @@ Item {
     }
     TextInput {
         id: input
-        objectName: row.objectName
+        objectName: row.inputName
         x: 150
         width: 250
         height: 20

@@ -71,7 +71,7 @@ Page {
 
     InputRow {
         id: hostRow
-        objectName: "twitchHostInput"
+        inputName: "twitchHostInput"
         y: 40
         label.text: qsTr("Имя сервера:")
         formKey: "twitchHost"
@@ -82,7 +82,7 @@ Page {
     }
     InputRow {
         id: portRow
-        objectName: "twitchPortInput"
+        inputName: "twitchPortInput"
         y: 70
         label.text: qsTr("Порт сервера:")
         formKey: "twitchPort"
@@ -93,7 +93,7 @@ Page {
     }
     InputRow {
         id: nickRow
-        objectName: "twitchNickInput"
+        inputName: "twitchNickInput"
         y: 100
         label.text: qsTr("Ник бота:")
         formKey: "twitchNick"
@@ -104,7 +104,7 @@ Page {
     }
     InputRow {
         id: tokenRow
-        objectName: "twitchTokenInput"
+        inputName: "twitchTokenInput"
         y: 130
         label.text: qsTr("OAuth2 токен:")
         formKey: "twitchToken"
@@ -116,7 +116,7 @@ Page {
     }
     InputRow {
         id: channelRow
-        objectName: "twitchChannelInput"
+        inputName: "twitchChannelInput"
         y: 160
         label.text: qsTr("Канал:")
         label.textFormat: Text.AutoText
@@ -127,7 +127,7 @@ Page {
     }
     InputRow {
         id: loginRow
-        objectName: "goodgameLoginInput"
+        inputName: "goodgameLoginInput"
         y: 270
         label.text: qsTr("Логин:")
         label.textFormat: Text.AutoText
@@ -138,7 +138,7 @@ Page {
     }
     InputRow {
         id: passwdRow
-        objectName: "goodgamePasswordInput"
+        inputName: "goodgamePasswordInput"
         y: 300
         label.text: qsTr("Пароль:")
         label.textFormat: Text.AutoText
@@ -150,7 +150,7 @@ Page {
     }
     InputRow {
         id: channelRowGG
-        objectName: "goodgameChannelInput"
+        inputName: "goodgameChannelInput"
         y: 330
         label.text: qsTr("Канал:")
         label.textFormat: Text.AutoText
