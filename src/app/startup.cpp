@@ -16,10 +16,17 @@ void prepareProcess() {
     QtWebEngine::initialize();
 }
 
+// Only the domain: on Linux an organisation name would move the per-user data directory. The
+// file dialog keeps its last folder under it.
+void nameApplication() {
+    QCoreApplication::setOrganizationDomain(QStringLiteral("kestro.app"));
+}
+
 int runKestro(int &argc, char **argv, const QUrl &mainUrl,
               const std::function<void(QQmlApplicationEngine &)> &loaded) {
     prepareProcess();
     QGuiApplication app(argc, argv);
+    nameApplication();
 
     BotLogger logger;
     BotConfig config;

@@ -7,6 +7,8 @@ class QUrl;
 
 // Process-wide set-up that must happen before the application object exists.
 void prepareProcess();
+// The application's identity, once the application object exists.
+void nameApplication();
 
 // The whole life of the process: prepares Qt, builds the shell objects and the modules,
 // loads the main document and runs the event loop. Returns the exit code (-1 when the

@@ -127,7 +127,9 @@ private slots:
             R"({"size":20,"font":{"name":"Lora","type":"serif"},"animation":"animFromLeft"},)"
             R"("addressed":{"words":["a,b","c"]}},"alerts":{"volume":0.3,"voice":"ermil",)"
             R"("twitch":{"raid":"sounds/r.ogg"}}})");
+        const QString stored = rig.config.get();
         rig.utils.initServices();
+        QCOMPARE(rig.config.get(), stored);
         const SettingsForm &form = rig.utils.form();
         QCOMPARE(form.twitchPort, QStringLiteral("6697"));
         QCOMPARE(form.twitchChannel, QStringLiteral("Chan"));

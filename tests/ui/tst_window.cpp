@@ -214,6 +214,7 @@ private slots:
 int main(int argc, char *argv[]) {
     prepareProcess();
     QGuiApplication app(argc, argv);
+    nameApplication();
     TestWindow test;
     return QTest::qExec(&test, argc, argv);
 }
