@@ -4,18 +4,24 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 
-// A Page backed by a QML WebEngineView; scripts sent before a view is attached are dropped,
-// as a page that has not loaded yet would drop them.
+// A Page backed by a QML WebEngineView. The scripts of one turn of the event loop go to the
+// view as one, in order, at the end of the turn: a burst of chat lines costs one round trip to
+// the renderer instead of one each. Scripts sent before a view is attached are dropped, as a
+// page that has not loaded yet would drop them.
 class WebViewPage final : public Page {
 public:
-    void attach(QObject *webView) { m_view = webView; }
+    WebViewPage();
 
-    void run(const QString &script) override {
-        if (m_view)
-            QMetaObject::invokeMethod(m_view, "runJavaScript", Q_ARG(QString, script));
-    }
+    void attach(QObject *webView) { m_view = webView; }
+    void run(const QString &script) override;
 
 private:
+    void flush();
+
     QPointer<QObject> m_view;
+    QStringList m_pending;
+    QTimer m_flush;
 };

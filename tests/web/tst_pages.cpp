@@ -105,6 +105,46 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY").toInt() > stopped, 2000);
     }
 
+    // The oldest lines go first; the kept ones still answer to strike and remove.
+    void pageKeepsTheNewestLines() {
+        WebPageHost page(kChat);
+        for (int i = 0; i < 1005; ++i)
+            add(page,
+                QStringLiteral("<span class=\"m%1 nick-n%2\">line %1</span>").arg(i).arg(i % 2));
+        QCOMPARE(count(page, "#chatList li"), 1000);
+        QCOMPARE(page.eval("document.querySelector('#chatList li').textContent").toString(),
+                 QStringLiteral("line 5"));
+        QCOMPARE(page.eval("Kestro.$list.lastElementChild.textContent").toString(),
+                 QStringLiteral("line 1004"));
+        page.run(call("strikeMessages", "'nick-n1'"));
+        page.run(call("removeMessage", "'m6'"));
+        QCOMPARE(count(page, "#chatList li[style*=line-through]"), 500);
+        QCOMPARE(count(page, "#chatList li"), 999);
+        QCOMPARE(count(page, ".m6"), 0);
+    }
+
+    // A burst schedules one scroll, which reaches the end; with autoscroll off nothing moves.
+    void burstScrollsOnce() {
+        WebPageHost page(kChat);
+        page.eval("window.scrolls = 0; var realScroll = window.scrollTo.bind(window);"
+                  "window.scrollTo = function (o) { ++window.scrolls; realScroll(o); }");
+        for (int i = 0; i < 50; ++i)
+            add(page, QStringLiteral("<span>line %1</span>").arg(i));
+        QVERIFY(page.eval("Kestro.pendingScroll !== null").toBool());
+        QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY > 0 && window.scrollY + "
+                                           "window.innerHeight >= document.body.scrollHeight - 2")
+                                     .toBool(),
+                                 5000);
+        QCOMPARE(page.eval("window.scrolls").toInt(), 1);
+
+        page.eval("Kestro.autoscroll = false; window.scrollTo({top: 0, behavior: 'auto'})");
+        for (int i = 0; i < 50; ++i)
+            add(page, QStringLiteral("<span>more %1</span>").arg(i));
+        QTest::qWait(300);
+        QCOMPARE(page.eval("window.scrollY").toInt(), 0);
+        QCOMPARE(page.eval("window.scrolls").toInt(), 2);
+    }
+
     void doubleClickDoesNothingWithoutTheBar() {
         WebPageHost page(kChat);
         page.eval("document.querySelector('.no-autoscroll').remove();"

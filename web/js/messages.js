@@ -3,6 +3,8 @@
 "use strict";
 
 var STEP_DX = 1.5;
+// The newest lines a page keeps: an eight-hour stream must not slow the page down.
+var MAX_LINES = 1000;
 
 var Kestro = {
     autoscroll: true,
@@ -12,6 +14,7 @@ var Kestro = {
     lastAnimation: "",
     showBubbles: false,
     nextDx: -1 * STEP_DX,
+    pendingScroll: null,
 
     hasList: function () {
         return this.$list !== null;
@@ -24,13 +27,21 @@ var Kestro = {
         var item = document.createElement("li");
         item.innerHTML = decoded.replace(/<script[^>]*>/g, "");
         this.$list.appendChild(item);
+        while (this.$list.childElementCount > MAX_LINES)
+            this.$list.firstElementChild.remove();
         if (this.autoscroll)
             this.scrollList(this.$list);
     },
 
+    // One scroll at most is pending: a burst of lines moves the view once, 100 ms after the
+    // newest line, with the behaviour of the latest request.
     scrollList: function (list, behavior_mode) {
         var behavior = behavior_mode || "smooth";
-        setTimeout(function () {
+        var self = this;
+        if (this.pendingScroll !== null)
+            clearTimeout(this.pendingScroll);
+        this.pendingScroll = setTimeout(function () {
+            self.pendingScroll = null;
             window.scrollTo({ top: list.offsetHeight, left: 0, behavior: behavior });
         }, 100);
     },
