@@ -15,6 +15,7 @@ var Kestro = {
     showBubbles: false,
     nextDx: -1 * STEP_DX,
     pendingScroll: null,
+    scrollBehavior: "smooth",
 
     hasList: function () {
         return this.$list !== null;
@@ -33,16 +34,17 @@ var Kestro = {
             this.scrollList(this.$list);
     },
 
-    // One scroll at most is pending: a burst of lines moves the view once, 100 ms after the
-    // newest line, with the behaviour of the latest request.
+    // One scroll at most is pending, with the behaviour of the latest request. It keeps its
+    // time, so a steady flood of lines still moves the view ten times a second and the end
+    // is reached at most 100 ms after the newest line.
     scrollList: function (list, behavior_mode) {
-        var behavior = behavior_mode || "smooth";
-        var self = this;
+        this.scrollBehavior = behavior_mode || "smooth";
         if (this.pendingScroll !== null)
-            clearTimeout(this.pendingScroll);
+            return;
+        var self = this;
         this.pendingScroll = setTimeout(function () {
             self.pendingScroll = null;
-            window.scrollTo({ top: list.offsetHeight, left: 0, behavior: behavior });
+            window.scrollTo({ top: list.offsetHeight, left: 0, behavior: self.scrollBehavior });
         }, 100);
     },
 
