@@ -1,5 +1,6 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
 #include "goodgamebench.h"
+#include "pagebench.h"
 #include "startupbench.h"
 #include "twitchbench.h"
 
@@ -11,7 +12,9 @@ namespace {
 int usage() {
     std::fputs("usage: kestro-bench startup [--runs N]\n"
                "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n"
-               "       kestro-bench goodgame [--frames FILE] [--print]\n",
+               "       kestro-bench goodgame [--frames FILE] [--print]\n"
+               "       kestro-bench page [--lines N] [--batch K]\n"
+               "       kestro-bench idle [--seconds N]\n",
                stderr);
     return 2;
 }
@@ -26,6 +29,10 @@ int main(int argc, char *argv[]) {
         return runTwitchBench(argc, argv);
     if (std::strcmp(argv[1], "goodgame") == 0)
         return runGoodgameBench(argc, argv);
+    if (std::strcmp(argv[1], "idle") == 0)
+        return runIdleBench(argc, argv);
+    if (std::strcmp(argv[1], "page") == 0)
+        return runPageBench(argc, argv);
     if (std::strcmp(argv[1], kStartupChild) == 0)
         return runStartupChild(argc, argv);
     return usage();

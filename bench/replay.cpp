@@ -31,6 +31,13 @@ QStringList readLines(const QString &path) {
     return lines;
 }
 
+double percentile(std::vector<double> samples, double fraction) {
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    return samples[std::min(samples.size() - 1, size_t(fraction * samples.size()))];
+}
+
 void drain(ChatRig &rig) {
     if (rig.chatView.scripts.size() > 100)
         rig.chatView.scripts.clear();

@@ -37,6 +37,9 @@ template <typename Feed> double inputsPerSecond(const QStringList &inputs, Feed 
     return runs[runs.size() / 2];
 }
 
+// The value below which the share `fraction` of the samples lie (0.5: the median).
+double percentile(std::vector<double> samples, double fraction);
+
 // Keeps the recording pages and the queue small, as the real pages and player would.
 void drain(ChatRig &rig);
 

@@ -4,4 +4,6 @@
 inline constexpr char kStartupChild[] = "startup-child";
 
 int runStartupBench(int argc, char *argv[]);
+// kestro-bench idle [--seconds N]: the whole program with no traffic.
+int runIdleBench(int argc, char *argv[]);
 int runStartupChild(int argc, char *argv[]);

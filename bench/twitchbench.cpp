@@ -21,6 +21,22 @@ void loadEmoteFixtures(TwitchRig &rig) {
 
 } // namespace
 
+QStringList chatPageScripts() {
+    TwitchRig rig;
+    loadEmoteFixtures(rig);
+    QStringList scripts;
+    for (const QString &line : readLines(QStringLiteral(BENCH_DATA "/twitch-sample.txt"))) {
+        rig.twitch.processMessage(line);
+        for (const QString &script : qAsConst(rig.chatView.scripts)) {
+            if (script.contains(QLatin1String("Kestro.addMessage(")))
+                scripts << script;
+        }
+        drain(rig);
+        rig.chatView.scripts.clear();
+    }
+    return scripts;
+}
+
 int runTwitchBench(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});

@@ -1,0 +1,68 @@
+#include "processstats.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <unistd.h>
+
+namespace {
+// The fields of /proc/PID/stat after the command name, which may hold spaces.
+QList<QByteArray> statFields(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2).split(' ');
+}
+
+QHash<qint64, qint64> parents() {
+    QHash<qint64, qint64> result;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        const QList<QByteArray> fields = number ? statFields(pid) : QList<QByteArray>();
+        if (fields.size() > 1)
+            result.insert(pid, fields.at(1).toLongLong());
+    }
+    return result;
+}
+} // namespace
+
+QSet<qint64> processFamily(qint64 root) {
+    const QHash<qint64, qint64> parentOf = parents();
+    QSet<qint64> family{root};
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (auto it = parentOf.begin(); it != parentOf.end(); ++it) {
+            if (!family.contains(it.key()) && family.contains(it.value())) {
+                family.insert(it.key());
+                grew = true;
+            }
+        }
+    }
+    return family;
+}
+
+qint64 residentBytes(const QSet<qint64> &processes) {
+    qint64 total = 0;
+    for (const qint64 pid : processes) {
+        QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+        if (!statm.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> fields = statm.readAll().split(' ');
+        if (fields.size() > 1)
+            total += fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE);
+    }
+    return total;
+}
+
+double cpuSeconds(const QSet<qint64> &processes) {
+    qint64 ticks = 0;
+    for (const qint64 pid : processes) {
+        // utime and stime are the 14th and 15th fields of the whole line.
+        const QList<QByteArray> fields = statFields(pid);
+        if (fields.size() > 12)
+            ticks += fields.at(11).toLongLong() + fields.at(12).toLongLong();
+    }
+    return double(ticks) / sysconf(_SC_CLK_TCK);
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Builds Kestro in Release into build-release/ and runs every benchmark, printing one table:
+# benchmark figure, value, unit. Extra arguments go to `kestro-bench page` (e.g. --lines 20000).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/tools/deps.sh"
+cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build-release" --parallel "$(nproc)" --target kestro-bench
+
+[ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
+bench="$root/build-release/bench/kestro-bench"
+display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+
+{
+  "$bench" twitch
+  "$bench" twitch --parse-only
+  "$bench" goodgame
+  display "$bench" page "$@"
+  display "$bench" startup --runs 5
+  display "$bench" idle
+} 2>/dev/null | awk 'BEGIN { printf "%-36s %12s  %s\n", "figure", "value", "unit" }
+                     { printf "%-36s %12s  %s\n", $1, $2, $3 }'
