@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/deps.sh"
 cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build-release" --parallel "$(nproc)" --target kestro-bench
+cmake --build "$root/build-release" --parallel "$(nproc)" --target kestro-bench >&2
 
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 bench="$root/build-release/bench/kestro-bench"
