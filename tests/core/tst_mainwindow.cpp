@@ -163,8 +163,9 @@ private slots:
 
         rig.goodgame.channelName = QStringLiteral("Chan");
         rig.window.controlGoodgameChat();
-        QCOMPARE(rig.chatLines().last(),
-                 QStringLiteral("- GoodGame: уходим с канала &laquo;Chan&raquo;"));
+        QCOMPARE(rig.chatHtml().last(),
+                 QStringLiteral("<span style=\"color:#888;font-style:italic;\">- GoodGame: "
+                                "уходим с канала &laquo;Chan&raquo;</span>"));
         QTRY_VERIFY(!rig.window.goodgameRunning());
         QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: отключаемся от сервера"));
     }

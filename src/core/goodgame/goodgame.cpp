@@ -197,8 +197,10 @@ void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passw
 }
 
 void Goodgame::disconnectFromGoodgame() {
+    // The window's own service line, in the window's grey.
     serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + kLeftQuote + channelName +
-                kRightQuote);
+                    kRightQuote,
+                QStringLiteral("#888"));
     setActive(false);
 }
 
@@ -323,9 +325,10 @@ bool Goodgame::joinAnswered(const Json &data) {
     return true;
 }
 
-void Goodgame::serviceLine(const QString &text) {
-    m_deps.chat.showInChat({MessagePart::textPart(text, chatColors.value(QStringLiteral("system")),
-                                                  QStringLiteral("italic"))});
+void Goodgame::serviceLine(const QString &text, const QString &color) {
+    m_deps.chat.showInChat({MessagePart::textPart(
+        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color,
+        QStringLiteral("italic"))});
 }
 
 void Goodgame::handleChatFrame(const QString &type, Json data) {

@@ -105,7 +105,8 @@ private:
     void premium(const Json &data);
     void payment(const Json &data);
     void storeEmotes(const QByteArray &script);
-    void serviceLine(const QString &text);
+    // In the catalogue's system colour unless another is given.
+    void serviceLine(const QString &text, const QString &color = {});
     MessagePart kingText(const QString &text) const;
 
     GoodgameDeps m_deps;
