@@ -15,6 +15,7 @@ packages=(
   qml-module-qtwebengine qml-module-qtmultimedia qml-module-qtwebsockets
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   nlohmann-json3-dev
+  libespeak-ng-dev espeak-ng-data libopusenc-dev libopusfile-dev
   xvfb xauth imagemagick fonts-dejavu-core
 )
 

@@ -7,12 +7,12 @@
 #include <QtQml>
 
 Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech,
-                         Endpoints endpoints)
+                         Endpoints endpoints, const QString &dataDir)
     : m_endpoints(std::move(endpoints))
     , m_utils(config, logger, m_endpoints)
     , m_speechRelay(m_endpoints.relaySpeech)
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
-                          Secrets::ttsToken()})
+                          Secrets::ttsToken(dataDir)})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)

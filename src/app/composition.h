@@ -26,7 +26,8 @@ class SpeechFile;
 // module to QML as a singleton of "Kestro 1.0" under its own name.
 class Composition {
 public:
-    Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech, Endpoints endpoints);
+    Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech, Endpoints endpoints,
+                const QString &dataDir);
 
     void registerForQml();
 

@@ -34,7 +34,8 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
     registerNativeTypes();
 
     Composition modules(logger, config, speech,
-                        Endpoints::fromFile(Endpoints::overridePath(defaultDataDir())));
+                        Endpoints::fromFile(Endpoints::overridePath(defaultDataDir())),
+                        defaultDataDir());
     modules.registerForQml();
 
     QQmlApplicationEngine engine;

@@ -15,6 +15,7 @@ public:
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QWebSocketServer::newConnection, [this] {
             m_client = m_server.nextPendingConnection();
+            ++connections;
             QObject::connect(m_client, &QWebSocket::textMessageReceived,
                              [this](const QString &frame) {
                                  frames << frame;
@@ -38,6 +39,10 @@ public:
     void closeClient() { m_client->close(); }
 
     QStringList frames;
+    int connections = 0;
+    bool clientOpen() const {
+        return m_client && m_client->state() == QAbstractSocket::ConnectedState;
+    }
     std::function<void(const QString &)> onFrame; // runs after each text frame is recorded
 
 private:

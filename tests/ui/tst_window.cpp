@@ -42,7 +42,7 @@ private:
     BotLogger m_logger{m_data.path()};
     BotConfig m_config{m_data.path()};
     SpeechFile m_speech{m_data.path()};
-    Composition m_modules{m_logger, m_config, m_speech, nowhere()};
+    Composition m_modules{m_logger, m_config, m_speech, nowhere(), m_data.path()};
     QQmlApplicationEngine m_engine;
     QQuickWindow *m_window = nullptr;
 

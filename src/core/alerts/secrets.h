@@ -1,10 +1,15 @@
 #pragma once
 
 #include "buildconfig.h"
+#include "shell/relaytoken.h"
 
 #include <QString>
 
-// What the program carries for its relay deployment, built in at configure time.
+// The speech token: the one built in for a relay deployment elsewhere, or else the token this
+// machine shares with its own relay.
 struct Secrets {
-    static QString ttsToken() { return QStringLiteral(KESTRO_TTS_TOKEN); }
+    static QString ttsToken(const QString &dataDir) {
+        const QString builtIn = QStringLiteral(KESTRO_TTS_TOKEN);
+        return builtIn.isEmpty() ? RelayToken::loadOrCreate(dataDir) : builtIn;
+    }
 };

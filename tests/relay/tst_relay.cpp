@@ -1,0 +1,365 @@
+#include "espeaksynth.h"
+#include "eventsub.h"
+#include "fakes/chatrig.h"
+#include "fakes/httpserver.h"
+#include "fakes/wsserver.h"
+#include "followersserver.h"
+#include "scheduler.h"
+#include "speechserver.h"
+
+#include <QtTest>
+#include <opus/opusfile.h>
+
+namespace {
+const QString kToken = QStringLiteral("tok");
+
+// Seconds of audio in an Ogg Opus file, decoded; -1 when it does not decode.
+double seconds(const QByteArray &audio) {
+    int error = 0;
+    OggOpusFile *file = op_open_memory(reinterpret_cast<const unsigned char *>(audio.constData()),
+                                       size_t(audio.size()), &error);
+    if (!file)
+        return -1;
+    const ogg_int64_t samples = op_pcm_total(file, -1);
+    op_free(file);
+    return samples < 0 ? -1 : samples / 48000.0;
+}
+
+// One client exchange with the speech endpoint: what came back and how it ended.
+struct Exchange {
+    QByteArray audio;
+    int closeCode = -1;
+
+    static Exchange run(quint16 port, const QString &request, const QString &path = "/tts") {
+        Exchange result;
+        QWebSocket socket;
+        QObject::connect(&socket, &QWebSocket::connected, [&] { socket.sendTextMessage(request); });
+        QObject::connect(&socket, &QWebSocket::binaryMessageReceived,
+                         [&](const QByteArray &bytes) { result.audio += bytes; });
+        QSignalSpy closed(&socket, &QWebSocket::disconnected);
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1%2").arg(port).arg(path)));
+        closed.wait(20000);
+        result.closeCode = socket.closeCode();
+        return result;
+    }
+};
+
+QString request(const QString &text, const QString &voice = {}) {
+    Json body{{"token", stdstr(kToken)}, {"text", stdstr(text)}};
+    if (!voice.isEmpty())
+        body["voice"] = stdstr(voice);
+    return qstr(body.dump());
+}
+
+// The scheduler of the backoff, stepped by the test.
+class ManualScheduler final : public Scheduler {
+public:
+    void after(int ms, QObject *, std::function<void()> work) override {
+        delays << ms;
+        pending.push_back(std::move(work));
+    }
+    void runNext() {
+        auto work = std::move(pending.front());
+        pending.erase(pending.begin());
+        work();
+    }
+    QList<int> delays;
+    std::vector<std::function<void()>> pending;
+};
+
+QString welcome(const char *session) {
+    return QStringLiteral(R"({"metadata":{"message_type":"session_welcome"},)"
+                          R"("payload":{"session":{"id":"%1"}}})")
+        .arg(QLatin1String(session));
+}
+
+// A followers client of one room, with what it received.
+struct Follower {
+    QWebSocket socket;
+    QStringList received;
+    Follower(quint16 port, const QString &hello) {
+        QObject::connect(&socket, &QWebSocket::connected,
+                         [this, hello] { socket.sendTextMessage(hello); });
+        QObject::connect(&socket, &QWebSocket::textMessageReceived,
+                         [this](const QString &text) { received << text; });
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/follows").arg(port)));
+    }
+};
+} // namespace
+
+class TestRelay : public QObject {
+    Q_OBJECT
+private:
+    EspeakSynth m_synth;
+    QStringList m_log;
+    RelayLog log() {
+        return [this](const QString &line) {
+            m_log << line;
+        };
+    }
+
+private slots:
+    void init() { m_log.clear(); }
+
+    void speechIsOggOpus_data() {
+        QTest::addColumn<QString>("voice");
+        QTest::newRow("random") << QString();
+        for (const QString &voice : SpeechSynth::voices())
+            QTest::newRow(qPrintable(voice)) << voice;
+    }
+    void speechIsOggOpus() {
+        QFETCH(QString, voice);
+        QVERIFY(m_synth.ready());
+        SpeechServer server(kToken, m_synth, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const Exchange shortText = Exchange::run(server.port(), request("Привет", voice));
+        QVERIFY(shortText.audio.startsWith("OggS"));
+        QVERIFY(shortText.audio.contains("OpusHead"));
+        const Exchange longText =
+            Exchange::run(server.port(), request("Спасибо за подписку, дорогой зритель! "
+                                                 "Добро пожаловать на канал.",
+                                                 voice));
+        QVERIFY(seconds(shortText.audio) > 0.2);
+        QVERIFY2(seconds(longText.audio) > 2 * seconds(shortText.audio),
+                 qPrintable(QString::number(seconds(longText.audio))));
+    }
+
+    void voicesSoundDifferent() {
+        const QByteArray female = m_synth.speak(QStringLiteral("Привет"), QStringLiteral("jane"));
+        const QByteArray male = m_synth.speak(QStringLiteral("Привет"), QStringLiteral("ermil"));
+        QVERIFY(!female.isEmpty());
+        QVERIFY(female != male);
+    }
+
+    // Each bad request is logged and closed, never with the token in the log, and the relay
+    // answers the next good one.
+    void badRequestsAreRefused_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("closeCode");
+        QTest::addColumn<QString>("logged");
+        const int data = QWebSocketProtocol::CloseCodeWrongDatatype;
+        QTest::newRow("not JSON") << "hello" << data << "не JSON-объект";
+        QTest::newRow("an array") << "[1]" << data << "не JSON-объект";
+        QTest::newRow("wrong token")
+            << R"({"token":"other","text":"x"})" << int(QWebSocketProtocol::CloseCodePolicyViolated)
+            << "чужой токен";
+        QTest::newRow("no token") << R"({"text":"x"})"
+                                  << int(QWebSocketProtocol::CloseCodePolicyViolated)
+                                  << "чужой токен";
+        QTest::newRow("no text") << R"({"token":"tok"})" << data << "нет текста";
+        QTest::newRow("number text") << R"({"token":"tok","text":5})" << data << "нет текста";
+        QTest::newRow("empty text") << R"({"token":"tok","text":"  "})" << data << "пустой текст";
+        QTest::newRow("long text")
+            << request(QString(2001, QLatin1Char('a'))) << data << "длиннее 2000";
+        QTest::newRow("unknown voice")
+            << R"({"token":"tok","text":"x","voice":"bob"})" << data << "неизвестный голос";
+    }
+    void badRequestsAreRefused() {
+        QFETCH(QString, message);
+        QFETCH(int, closeCode);
+        QFETCH(QString, logged);
+        SpeechServer server(kToken, m_synth, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const Exchange refused = Exchange::run(server.port(), message);
+        QVERIFY(refused.audio.isEmpty());
+        QCOMPARE(refused.closeCode, closeCode);
+        QCOMPARE(m_log.size(), 2); // listening, then the refusal
+        QVERIFY2(m_log.last().contains(logged), qPrintable(m_log.last()));
+        QVERIFY(!m_log.join(' ').contains(kToken));
+        QVERIFY(Exchange::run(server.port(), request("да")).audio.startsWith("OggS"));
+    }
+
+    void connectionsThatCannotBeServed_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("open");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("other path") << "/other" << 0 << "нет такого адреса: /other";
+        QTest::newRow("too many") << "/tts" << 2 << "слишком много соединений";
+    }
+    void connectionsThatCannotBeServed() {
+        QFETCH(QString, path);
+        QFETCH(int, open);
+        QFETCH(QString, logged);
+        SpeechServer server(kToken, m_synth, log(), 10000, 2);
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        std::vector<std::unique_ptr<QWebSocket>> idle;
+        for (int i = 0; i < open; ++i) {
+            idle.push_back(std::make_unique<QWebSocket>());
+            idle.back()->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
+        }
+        QTRY_COMPARE(server.clients(), open);
+        const Exchange refused = Exchange::run(server.port(), request("x"), path);
+        QVERIFY(refused.audio.isEmpty());
+        QVERIFY2(m_log.last().contains(logged), qPrintable(m_log.last()));
+    }
+
+    void silentClientIsClosed() {
+        SpeechServer server(kToken, m_synth, log(), 100);
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QWebSocket socket;
+        QSignalSpy closed(&socket, &QWebSocket::disconnected);
+        socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
+        QVERIFY(closed.wait(5000));
+        QVERIFY(m_log.last().contains(QStringLiteral("молчит")));
+        QTRY_COMPARE(server.clients(), 0);
+    }
+
+    void clientGoneBeforeTheAnswer() {
+        SpeechServer server(kToken, m_synth, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        {
+            QWebSocket socket;
+            QSignalSpy open(&socket, &QWebSocket::connected);
+            socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
+            QVERIFY(open.wait(5000));
+            socket.sendTextMessage(request(QString(1500, QLatin1Char('a'))));
+            socket.flush();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_log.last().contains(QStringLiteral("не дождавшись")), 20000);
+        QVERIFY(Exchange::run(server.port(), request("да")).audio.startsWith("OggS"));
+    }
+
+    // The subscription the relay makes, and a follow reaching exactly the clients of its room.
+    void followsReachTheirRoom() {
+        WsServer twitch;
+        HttpServer helix;
+        helix.route("/helix/eventsub/subscriptions", 202, "{}");
+        ManualScheduler scheduler;
+        EventSub eventSub(twitch.url("/ws"), QUrl(helix.url().toString() + "/helix"),
+                          {"client", "secret-token"}, scheduler, log());
+        FollowersServer server(&eventSub, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        eventSub.start();
+        QVERIFY(twitch.waitForClient());
+        Follower first(server.port(), R"({"to_id":5})");
+        Follower second(server.port(), R"({"to_id":5})");
+        Follower other(server.port(), R"({"to_id":7})");
+        QTRY_COMPARE(server.clients(), 3);
+        QTRY_VERIFY(m_log.filter("ждём фолловеров").size() == 3);
+        twitch.send(welcome("S1"));
+        QTRY_COMPARE(helix.fullRequests.size(), 2);
+        // The clients' hellos may cross: find the room 5 subscription wherever it is.
+        const QByteArray post = helix.fullRequests.at(0).contains(R"("broadcaster_user_id":"5")")
+                                    ? helix.fullRequests.at(0)
+                                    : helix.fullRequests.at(1);
+        QVERIFY(post.startsWith("POST /helix/eventsub/subscriptions"));
+        QVERIFY(post.contains("Client-Id: client\r\n"));
+        QVERIFY(post.contains("Authorization: Bearer secret-token\r\n"));
+        const QByteArray body =
+            R"({"type":"channel.follow","version":"2","condition":{"broadcaster_user_id":"5",)"
+            R"("moderator_user_id":"5"},"transport":{"method":"websocket","session_id":"S1"}})";
+        QVERIFY2(post.endsWith(body), post);
+        QVERIFY((helix.fullRequests.at(0) + helix.fullRequests.at(1))
+                    .contains(R"("broadcaster_user_id":"7")"));
+
+        twitch.send(R"({"metadata":{"message_type":"notification"},"payload":{"subscription":)"
+                    R"({"type":"channel.follow"},"event":{"user_name":"Ann",)"
+                    R"("broadcaster_user_id":"5"}}})");
+        const QString expected = R"({"data":[{"from_name":"Ann"}]})";
+        QTRY_COMPARE(first.received, QStringList{expected});
+        QTRY_COMPARE(second.received, QStringList{expected});
+        QTest::qWait(100);
+        QVERIFY(other.received.isEmpty());
+        QVERIFY(!m_log.join(' ').contains("secret-token"));
+    }
+
+    void sessionMovesOnReconnect() {
+        WsServer first;
+        WsServer second;
+        HttpServer helix;
+        ManualScheduler scheduler;
+        EventSub eventSub(first.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
+        eventSub.start();
+        QVERIFY(first.waitForClient());
+        first.send(welcome("S1"));
+        QTRY_COMPARE(eventSub.sessionId(), QStringLiteral("S1"));
+        eventSub.subscribe(5);
+        QTRY_COMPARE(helix.fullRequests.size(), 1);
+        first.send(QStringLiteral(R"({"metadata":{"message_type":"session_reconnect"},)"
+                                  R"("payload":{"session":{"reconnect_url":"%1"}}})")
+                       .arg(second.url("/ws").toString()));
+        QVERIFY(second.waitForClient());
+        QVERIFY(first.clientOpen());
+        second.send(welcome("S2"));
+        QTRY_VERIFY(!first.clientOpen());
+        QCOMPARE(eventSub.sessionId(), QStringLiteral("S2"));
+        QTest::qWait(100);
+        QCOMPARE(helix.fullRequests.size(), 1); // the subscription moved with the session
+        QVERIFY(scheduler.delays.isEmpty());
+    }
+
+    void lostSessionBacksOff() {
+        WsServer twitch;
+        HttpServer helix;
+        ManualScheduler scheduler;
+        EventSub eventSub(twitch.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
+        eventSub.subscribe(5);
+        eventSub.start();
+        for (int drop = 1; drop <= 8; ++drop) {
+            QTRY_COMPARE(twitch.connections, drop);
+            QTRY_VERIFY(twitch.clientOpen());
+            twitch.closeClient();
+            QTRY_COMPARE(scheduler.pending.size(), size_t(1));
+            scheduler.runNext();
+        }
+        QCOMPARE(scheduler.delays,
+                 (QList<int>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000}));
+        QTRY_COMPARE(twitch.connections, 9);
+        twitch.send(welcome("S9"));
+        QTRY_COMPARE(helix.fullRequests.size(), 1); // a new session subscribes again
+        twitch.closeClient();
+        QTRY_COMPARE(scheduler.delays.size(), 9);
+        QCOMPARE(scheduler.delays.last(), 1000);
+    }
+
+    void badRoomIsRefused_data() {
+        QTest::addColumn<QString>("hello");
+        QTest::newRow("not JSON") << "5";
+        QTest::newRow("a text") << R"({"to_id":"5"})";
+        QTest::newRow("negative") << R"({"to_id":-3})";
+        QTest::newRow("a fraction") << R"({"to_id":1.5})";
+        QTest::newRow("missing") << "{}";
+    }
+    void badRoomIsRefused() {
+        QFETCH(QString, hello);
+        FollowersServer server(nullptr, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        Follower follower(server.port(), hello);
+        QSignalSpy closed(&follower.socket, &QWebSocket::disconnected);
+        QVERIFY(closed.wait(5000));
+        QVERIFY(m_log.last().contains(QStringLiteral("to_id не положительное целое")));
+    }
+
+    void followersWithoutCredentials() {
+        FollowersServer server(nullptr, log(), 100);
+        QVERIFY(m_log.first().contains(QStringLiteral("фолловеры выключены")));
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        Follower follower(server.port(), R"({"to_id":5})");
+        QTRY_VERIFY(!m_log.filter("ждём фолловеров канала 5").isEmpty());
+        QTest::qWait(300); // past the idle time: a client that asked stays
+        QCOMPARE(follower.socket.state(), QAbstractSocket::ConnectedState);
+        QCOMPARE(m_log.filter("выключены").size(), 1);
+    }
+
+    // Kestro's queue against the real relay: a spoken alert, played and then deleted.
+    void alertQueueSpeaksThroughTheRelay() {
+        SpeechServer server(kToken, m_synth, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        ChatRig rig(QStringLiteral(R"({"alerts":{"voice":"jane"}})"),
+                    QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
+        rig.alerts.QUEUE().append(
+            AlertRecord{"Twitch", "follow", {}, QStringLiteral("Новый фолловер Ann"), {}, {}});
+        rig.alerts.processQueue();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.played.size(), 1, 20000);
+        const QString speech = rig.player.source();
+        QVERIFY(speech.endsWith(QStringLiteral(".ogg.opus")));
+        QFile file(speech);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(seconds(file.readAll()) > 0.5);
+        rig.player.finish();
+        QVERIFY(!QFile::exists(speech));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRelay)
+#include "tst_relay.moc"
