@@ -249,7 +249,7 @@ private slots:
             R"({"type":"channel.follow","version":"2","condition":{"broadcaster_user_id":"5",)"
             R"("moderator_user_id":"5"},"transport":{"method":"websocket","session_id":"S1"}})";
         QVERIFY2(post.endsWith(body), post);
-        QVERIFY((helix.fullRequests.at(0) + helix.fullRequests.at(1))
+        QVERIFY(QByteArray(helix.fullRequests.at(0) + helix.fullRequests.at(1))
                     .contains(R"("broadcaster_user_id":"7")"));
 
         twitch.send(R"({"metadata":{"message_type":"notification"},"payload":{"subscription":)"
