@@ -1,6 +1,7 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
 #include "goodgamebench.h"
 #include "pagebench.h"
+#include "relaybench.h"
 #include "startupbench.h"
 #include "twitchbench.h"
 
@@ -14,7 +15,8 @@ int usage() {
                "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n"
                "       kestro-bench goodgame [--frames FILE] [--print]\n"
                "       kestro-bench page [--lines N] [--batch K]\n"
-               "       kestro-bench idle [--seconds N]\n",
+               "       kestro-bench idle [--seconds N]\n"
+               "       kestro-bench relay [--rounds N]\n",
                stderr);
     return 2;
 }
@@ -29,6 +31,8 @@ int main(int argc, char *argv[]) {
         return runTwitchBench(argc, argv);
     if (std::strcmp(argv[1], "goodgame") == 0)
         return runGoodgameBench(argc, argv);
+    if (std::strcmp(argv[1], "relay") == 0)
+        return runRelayBench(argc, argv);
     if (std::strcmp(argv[1], "idle") == 0)
         return runIdleBench(argc, argv);
     if (std::strcmp(argv[1], "page") == 0)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Kestro. Without a display it runs under a
-# virtual one for a few seconds and saves a screenshot to build/kestro-screenshot.png.
+# Installs what is missing, builds and starts Kestro beside its relay. Without a display it
+# runs under a virtual one for a few seconds and saves a screenshot to
+# build/kestro-screenshot.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/deps.sh"
@@ -10,8 +11,15 @@ bash "$root/tools/build.sh"
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 kestro="$root/build/src/app/kestro"
 
+# The relay gives speech and follower alerts; it lives as long as Kestro. One already running
+# (on another terminal, or as a service) keeps the ports and this one steps aside.
+"$root/build/src/relay/kestro-relay" &
+relay=$!
+trap 'kill "$relay" 2>/dev/null || true' EXIT
+
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$kestro"
+  "$kestro"
+  exit
 fi
 
 shot="$root/build/kestro-screenshot.png"

@@ -1,7 +1,9 @@
+#include "alerts/secrets.h"
 #include "espeaksynth.h"
 #include "eventsub.h"
 #include "fakes/chatrig.h"
 #include "fakes/httpserver.h"
+#include "fakes/tempdatadir.h"
 #include "fakes/wsserver.h"
 #include "followersserver.h"
 #include "scheduler.h"
@@ -339,6 +341,22 @@ private slots:
         QTest::qWait(300); // past the idle time: a client that asked stays
         QCOMPARE(follower.socket.state(), QAbstractSocket::ConnectedState);
         QCOMPARE(m_log.filter("выключены").size(), 1);
+    }
+
+    // One token per machine, readable by its owner only, the same for Kestro and the relay.
+    void tokenIsPrivateAndShared() {
+        TempDataDir dir;
+        const QString token = RelayToken::loadOrCreate(dir.path());
+        QCOMPARE(token.size(), RelayToken::kLength);
+        QCOMPARE(RelayToken::loadOrCreate(dir.path()), token);
+        QCOMPARE(RelayToken::read(RelayToken::path(dir.path())), token);
+        if (QStringLiteral(KESTRO_TTS_TOKEN).isEmpty())
+            QCOMPARE(Secrets::ttsToken(dir.path()), token);
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther;
+        QCOMPARE(QFile::permissions(RelayToken::path(dir.path())) & others,
+                 QFileDevice::Permissions());
+        QVERIFY(RelayToken::loadOrCreate(TempDataDir().path()) != token);
     }
 
     // Kestro's queue against the real relay: a spoken alert, played and then deleted.
