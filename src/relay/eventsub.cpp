@@ -12,7 +12,15 @@ EventSub::EventSub(const QUrl &socketUrl, const QUrl &helixUrl, const Credential
     , m_helixUrl(helixUrl)
     , m_credentials(credentials)
     , m_scheduler(scheduler)
-    , m_log(std::move(log)) {}
+    , m_log(std::move(log)) {
+    m_silence.setSingleShot(true);
+    connect(&m_silence, &QTimer::timeout, this, [this] {
+        if (!m_socket)
+            return;
+        m_log(QStringLiteral("eventsub: Twitch молчит дольше обещанного"));
+        m_socket->abort();
+    });
+}
 
 EventSub::~EventSub() = default;
 
@@ -39,12 +47,17 @@ void EventSub::subscribe(qint64 room) {
 
 void EventSub::message(QWebSocket *socket, const QString &text) {
     const Json frame = parseJson(text);
+    if (socket == m_socket && m_silence.interval() > 0)
+        m_silence.start();
     const Json &type = jsonAt(frame, {"metadata", "message_type"});
     if (!type.is_string())
         return m_log(QStringLiteral("eventsub: сообщение без типа"));
     const std::string kind = type.get<std::string>();
     if (kind == "session_welcome") {
         const Json &id = jsonAt(frame, {"payload", "session", "id"});
+        const Json &keepalive = jsonAt(frame, {"payload", "session", "keepalive_timeout_seconds"});
+        m_silence.setInterval(
+            keepalive.is_number() ? std::max(1, int(keepalive.get<double>())) * 2000 : 20000);
         welcomed(socket, id.is_string() ? qstr(id.get<std::string>()) : QString());
     } else if (kind == "session_reconnect") {
         const Json &url = jsonAt(frame, {"payload", "session", "reconnect_url"});
@@ -71,11 +84,13 @@ void EventSub::welcomed(QWebSocket *socket, const QString &sessionId) {
         QWebSocket *old = m_socket;
         m_socket = m_moving;
         m_moving = nullptr;
+        m_silence.start();
         old->disconnect(this);
         old->close();
         old->deleteLater();
         return m_log(QStringLiteral("eventsub: перешли на новую сессию"));
     }
+    m_silence.start();
     m_log(QStringLiteral("eventsub: сессия ") + sessionId);
     for (const qint64 room : qAsConst(m_rooms))
         post(room);
@@ -91,6 +106,7 @@ void EventSub::lost(QWebSocket *socket) {
         return;
     m_socket = nullptr;
     m_sessionId.clear();
+    m_silence.stop();
     socket->deleteLater();
     m_log(QStringLiteral("eventsub: связь потеряна, снова через %1 мс").arg(m_backoffMs));
     m_scheduler.after(m_backoffMs, this, [this] { open(m_socketUrl); });

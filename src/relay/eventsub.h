@@ -4,6 +4,7 @@
 
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QVector>
 #include <memory>
@@ -53,4 +54,7 @@ private:
     QString m_sessionId;
     QVector<qint64> m_rooms; // in the order asked for
     int m_backoffMs = kFirstBackoffMs;
+    // Twitch promises a message within its keepalive time; twice that silent, the session is
+    // taken for dead even when the socket has not noticed.
+    QTimer m_silence;
 };

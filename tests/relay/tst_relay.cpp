@@ -314,6 +314,20 @@ private slots:
         QCOMPARE(scheduler.delays.last(), 1000);
     }
 
+    void silentSessionIsDropped() {
+        WsServer twitch;
+        HttpServer helix;
+        ManualScheduler scheduler;
+        EventSub eventSub(twitch.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
+        eventSub.start();
+        QVERIFY(twitch.waitForClient());
+        twitch.send(R"({"metadata":{"message_type":"session_welcome"},"payload":{"session":)"
+                    R"({"id":"S1","keepalive_timeout_seconds":1}}})");
+        QTRY_COMPARE(eventSub.sessionId(), QStringLiteral("S1"));
+        QTRY_COMPARE_WITH_TIMEOUT(scheduler.delays, QList<int>{1000}, 5000);
+        QVERIFY(!m_log.filter("молчит дольше").isEmpty());
+    }
+
     void badRoomIsRefused_data() {
         QTest::addColumn<QString>("hello");
         QTest::newRow("not JSON") << "5";
