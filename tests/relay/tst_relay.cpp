@@ -75,6 +75,18 @@ QString welcome(const char *session) {
         .arg(QLatin1String(session));
 }
 
+// An EventSub client started against a loopback Twitch and Helix.
+struct Session {
+    explicit Session(RelayLog log)
+        : eventSub(twitch.url("/ws"), helix.url(), {"c", "t"}, scheduler, std::move(log)) {
+        eventSub.start();
+    }
+    WsServer twitch;
+    HttpServer helix;
+    ManualScheduler scheduler;
+    EventSub eventSub;
+};
+
 // A followers client of one room, with what it received.
 struct Follower {
     QWebSocket socket;
@@ -266,17 +278,14 @@ private slots:
     }
 
     void sessionMovesOnReconnect() {
-        WsServer first;
+        Session session(log());
+        WsServer &first = session.twitch;
         WsServer second;
-        HttpServer helix;
-        ManualScheduler scheduler;
-        EventSub eventSub(first.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
-        eventSub.start();
         QVERIFY(first.waitForClient());
         first.send(welcome("S1"));
-        QTRY_COMPARE(eventSub.sessionId(), QStringLiteral("S1"));
-        eventSub.subscribe(5);
-        QTRY_COMPARE(helix.fullRequests.size(), 1);
+        QTRY_COMPARE(session.eventSub.sessionId(), QStringLiteral("S1"));
+        session.eventSub.subscribe(5);
+        QTRY_COMPARE(session.helix.fullRequests.size(), 1);
         first.send(QStringLiteral(R"({"metadata":{"message_type":"session_reconnect"},)"
                                   R"("payload":{"session":{"reconnect_url":"%1"}}})")
                        .arg(second.url("/ws").toString()));
@@ -284,19 +293,17 @@ private slots:
         QVERIFY(first.clientOpen());
         second.send(welcome("S2"));
         QTRY_VERIFY(!first.clientOpen());
-        QCOMPARE(eventSub.sessionId(), QStringLiteral("S2"));
+        QCOMPARE(session.eventSub.sessionId(), QStringLiteral("S2"));
         QTest::qWait(100);
-        QCOMPARE(helix.fullRequests.size(), 1); // the subscription moved with the session
-        QVERIFY(scheduler.delays.isEmpty());
+        QCOMPARE(session.helix.fullRequests.size(), 1); // the subscription moved with the session
+        QVERIFY(session.scheduler.delays.isEmpty());
     }
 
     void lostSessionBacksOff() {
-        WsServer twitch;
-        HttpServer helix;
-        ManualScheduler scheduler;
-        EventSub eventSub(twitch.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
-        eventSub.subscribe(5);
-        eventSub.start();
+        Session session(log());
+        session.eventSub.subscribe(5);
+        WsServer &twitch = session.twitch;
+        ManualScheduler &scheduler = session.scheduler;
         for (int drop = 1; drop <= 8; ++drop) {
             QTRY_COMPARE(twitch.connections, drop);
             QTRY_VERIFY(twitch.clientOpen());
@@ -308,23 +315,20 @@ private slots:
                  (QList<int>{1000, 2000, 4000, 8000, 16000, 32000, 60000, 60000}));
         QTRY_COMPARE(twitch.connections, 9);
         twitch.send(welcome("S9"));
-        QTRY_COMPARE(helix.fullRequests.size(), 1); // a new session subscribes again
+        QTRY_COMPARE(session.helix.fullRequests.size(), 1); // a new session subscribes again
         twitch.closeClient();
         QTRY_COMPARE(scheduler.delays.size(), 9);
         QCOMPARE(scheduler.delays.last(), 1000);
     }
 
     void silentSessionIsDropped() {
-        WsServer twitch;
-        HttpServer helix;
-        ManualScheduler scheduler;
-        EventSub eventSub(twitch.url("/ws"), helix.url(), {"c", "t"}, scheduler, log());
-        eventSub.start();
-        QVERIFY(twitch.waitForClient());
-        twitch.send(R"({"metadata":{"message_type":"session_welcome"},"payload":{"session":)"
-                    R"({"id":"S1","keepalive_timeout_seconds":1}}})");
-        QTRY_COMPARE(eventSub.sessionId(), QStringLiteral("S1"));
-        QTRY_COMPARE_WITH_TIMEOUT(scheduler.delays, QList<int>{1000}, 5000);
+        Session session(log());
+        QVERIFY(session.twitch.waitForClient());
+        session.twitch.send(
+            R"({"metadata":{"message_type":"session_welcome"},"payload":{"session":)"
+            R"({"id":"S1","keepalive_timeout_seconds":1}}})");
+        QTRY_COMPARE(session.eventSub.sessionId(), QStringLiteral("S1"));
+        QTRY_COMPARE_WITH_TIMEOUT(session.scheduler.delays, QList<int>{1000}, 5000);
         QVERIFY(!m_log.filter("молчит дольше").isEmpty());
     }
 
