@@ -67,6 +67,7 @@ Page {
         height: 30
         editable: false
         model: Utils.voiceList
+        translated: true
         currentIndex: Utils.form.voiceIndex
     }
 }

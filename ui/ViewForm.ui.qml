@@ -135,6 +135,7 @@ Page {
         objectName: "animationList"
         x: 95; y: 376; width: 315; height: 30
         model: Utils.animationList
+        translated: true
         currentIndex: Utils.form.animationIndex
     }
     ViewLabel { id: bubbleLabel; x: 20; y: 415; width: 129; text: qsTr("Всплывашки (тест):") }
