@@ -160,6 +160,19 @@ Page {
         button: goodgameStartButton
     }
 
+    ConnectionMark {
+        objectName: "twitchMark"
+        x: 80
+        y: 2
+        link: MainWindow.twitchConnection
+    }
+    ConnectionMark {
+        objectName: "goodgameMark"
+        x: 110
+        y: 232
+        link: MainWindow.goodgameConnection
+    }
+
     StartButton {
         id: twitchStartButton
         objectName: "twitchStartButton"

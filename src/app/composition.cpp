@@ -16,11 +16,13 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)
-    , m_followers(m_endpoints.relayFollowers)
+    , m_followers(m_endpoints.relayFollowers, Clock::system(), Random::system())
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
-                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system()})
+                          m_followers, m_chatInput, m_http, m_endpoints, Clock::system(),
+                          Random::system()})
     , m_goodgame(
-          GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system()})
+          GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints, Clock::system(),
+                       Random::system()})
     , m_tests(m_twitch, m_goodgame, Random::system())
     , m_mainWindow(MainWindowDeps{m_utils, m_twitch, m_twitchSocket, m_followers, m_goodgame,
                                   m_alerts, m_tests, m_chat, m_chatInput, logger, m_chatView,
@@ -45,6 +47,7 @@ template <typename Module> void registerModule(const char *name, Module &module)
 void Composition::registerForQml() {
     qmlRegisterAnonymousType<SettingsForm>("Kestro", 1);
     qmlRegisterAnonymousType<ChatInput>("Kestro", 1);
+    qmlRegisterAnonymousType<ServiceConnection>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);

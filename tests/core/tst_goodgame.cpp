@@ -1,4 +1,5 @@
 #include "common/clock.h"
+#include "connection/serviceconnection.h"
 #include "fakes/chatcases.h"
 #include "fakes/goodgamerig.h"
 #include "fakes/wsserver.h"
@@ -21,6 +22,9 @@ const char *const kAuthAnswer =
 const char *const kChatFrame = R"({"type":"message","data":{"channel_id":5,"user_name":"A",)"
                                R"("message_id":1,"text":"hi"}})";
 
+const char *const kJoined =
+    R"({"type":"success_join","data":{"channel_id":5,"channel_name":"Five"}})";
+
 struct Session {
     WsServer socket;
     GoodgameRig rig{socket.url(QStringLiteral("/chat/websocket"))};
@@ -41,6 +45,21 @@ struct Session {
         socket.send(QString::fromUtf8(kAuthAnswer));
         QTRY_COMPARE(socket.frames.size(), 2);
     }
+
+    // Joins channel 5 ("Five") and lets a supervisor tick follow.
+    void join() {
+        authorize(QStringLiteral("5"));
+        socket.send(QString::fromUtf8(kJoined));
+        QTRY_COMPARE(rig.goodgame.state, QStringLiteral("chat"));
+    }
+
+    // One second of the window's watchdog.
+    void tick() {
+        rig.clock.advance(ServiceConnection::TICK_MS);
+        rig.goodgame.connection().tick();
+    }
+
+    int probes() const { return socket.frames.filter(QStringLiteral("get_channel_counters")).size(); }
 
     QString allLogs() const {
         QString text;
@@ -91,23 +110,9 @@ private slots:
         session.socket.send(QString::fromUtf8(kChatFrame));
         QTRY_COMPARE(goodgame.lastServerMessage, session.rig.clock.now());
 
-        // Two silent minutes: the join goes again over the same socket.
-        session.rig.clock.advance(Goodgame::SILENCE_LIMIT_MS - 1);
-        goodgame.keepAlive();
-        QCOMPARE(session.socket.frames.size(), 2);
-        session.rig.clock.advance(1);
-        goodgame.keepAlive();
-        QTRY_COMPARE(session.socket.frames.size(), 3);
-        QCOMPARE(session.socket.frames.at(2), kJoinFive);
-        QCOMPARE(status.last().at(0).toString(),
-                 QStringLiteral("GoodGame: переподключаемся к серверу"));
-        session.socket.send(QStringLiteral(R"({"type":"success_join","data":{"channel_id":5}})"));
-        QTRY_COMPARE(goodgame.state, QStringLiteral("chat"));
-        QCOMPARE(goodgame.reconnecting, false);
         QCOMPARE(session.rig.log("chat"),
                  (QStringList{"- GoodGame: заходим на канал &laquo;Мой канал X&raquo;",
-                              "[GoodGame] A: hi",
-                              "- GoodGame: не спим на канале &laquo;Мой канал X&raquo;"}));
+                              "[GoodGame] A: hi"}));
 
         goodgame.disconnectFromGoodgame();
         QTRY_COMPARE(goodgame.lastServerMessage, 0);
@@ -175,15 +180,83 @@ private slots:
         QVERIFY(session.socket.frames.isEmpty());
     }
 
-    void closedSocketStopsTheWatch() {
+    // A quiet channel on a live server: the counters probe is answered, nothing reconnects.
+    void quietChannelStaysJoined() {
         Session session;
-        QSignalSpy active(&session.rig.goodgame, &Goodgame::activeChanged);
-        session.authorize(QStringLiteral("5"));
-        session.rig.goodgame.lastServerMessage = 1;
+        session.join();
+        session.socket.onFrame = [&session](const QString &frame) {
+            if (frame.contains(QLatin1String("get_channel_counters")))
+                session.socket.send(QStringLiteral(
+                    R"({"type":"channel_counters","data":{"channel_id":5,"clients_in_channel":3}})"));
+        };
+        for (int second = 1; second <= 600; ++second) {
+            session.tick();
+            if (second % 60 == 0) { // answered at once, so silence is a minute again
+                QTRY_COMPARE(session.probes(), second / 60);
+                QTRY_COMPARE(session.rig.log("raw").size(), 3 + second / 60);
+            }
+        }
+        QCOMPARE(session.probes(), 10);
+        QCOMPARE(session.socket.frames.last(),
+                 QStringLiteral(R"({"type":"get_channel_counters","data":{"channel_id":5}})"));
+        QCOMPARE(session.socket.connections, 1);
+        QCOMPARE(session.rig.log("chat").size(), 1);
+        QCOMPARE(session.rig.goodgame.state, QStringLiteral("chat"));
+    }
+
+    // A close or a half-open link: a whole new session (login, auth, join) on a new socket.
+    void lostChatComesBack_data() {
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("server closes") << true << 1;
+        QTest::newRow("half-open") << false << 75;
+    }
+    void lostChatComesBack() {
+        QFETCH(bool, closed);
+        QFETCH(int, seconds);
+        Session session;
+        session.join();
+        if (closed) {
+            session.socket.closeClient();
+            QTRY_COMPARE(session.rig.goodgame.connection().stateName(),
+                         QStringLiteral("reconnecting"));
+        }
+        for (int second = 0; second < seconds - 1; ++second)
+            session.tick();
+        QCOMPARE(session.socket.connections, 1);
+        session.tick();
+        QVERIFY(session.rig.goodgame.active());
+        QTRY_COMPARE(session.socket.connections, 2);
+        session.socket.frames.clear();
+        session.socket.send(QString::fromUtf8(kWelcome));
+        QTRY_COMPARE(session.socket.frames.size(), 1);
+        QVERIFY(session.socket.frames.at(0).startsWith(QLatin1String(R"({"type":"auth")")));
+        QCOMPARE(session.rig.server.requests.count("/ajax/chatlogin"), 2);
+        session.socket.send(QString::fromUtf8(kAuthAnswer));
+        QTRY_COMPARE(session.socket.frames.size(), 2);
+        QCOMPARE(session.socket.frames.at(1), kJoinFive);
+        session.socket.send(QString::fromUtf8(kJoined));
+        session.socket.send(QString::fromUtf8(kChatFrame));
+        QTRY_COMPARE(session.rig.log("chat").size(), 4);
+        QCOMPARE(session.rig.log("chat"),
+                 (QStringList{"- GoodGame: заходим на канал &laquo;Five&raquo;",
+                              "- GoodGame: связь потеряна, переподключаемся",
+                              "- GoodGame: не спим на канале &laquo;Five&raquo;",
+                              "[GoodGame] A: hi"}));
+    }
+
+    void stopDuringTheWaitEndsIt() {
+        Session session;
+        session.join();
         session.socket.closeClient();
-        QTRY_COMPARE(session.rig.goodgame.active(), false);
-        QCOMPARE(session.rig.goodgame.lastServerMessage, 0);
-        QCOMPARE(active.size(), 2);
+        QTRY_COMPARE(session.rig.goodgame.connection().retrySeconds(), 1);
+        QVERIFY(session.rig.goodgame.active());
+        session.rig.goodgame.disconnectFromGoodgame();
+        QVERIFY(!session.rig.goodgame.active());
+        for (int second = 0; second < 120; ++second)
+            session.tick();
+        QTest::qWait(50);
+        QCOMPARE(session.socket.connections, 1);
     }
 
     void testFramesDoNotMoveTheWatch() {

@@ -1,5 +1,5 @@
 #include "alerts/tests.h"
-#include "common/random.h"
+#include "connection/serviceconnection.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
@@ -10,11 +10,6 @@
 #include <functional>
 
 namespace {
-class HalfRandom final : public Random {
-public:
-    double uniform() override { return 0.5; }
-};
-
 // The window controller over the real modules, with the Twitch and GoodGame servers on loopback.
 struct WindowRig : TwitchRig {
     explicit WindowRig(const QUrl &goodgameChat = QUrl(QStringLiteral("ws://127.0.0.1:9/chat")))
@@ -32,10 +27,28 @@ struct WindowRig : TwitchRig {
         f.twitchToken = QStringLiteral("oauth:secret");
         f.twitchChannel = QStringLiteral("MyChan");
     }
+    // Starts Twitch on the server and completes its join.
+    void joinTwitch(IrcServer &server) {
+        fillTwitch(server.port());
+        window.controlChatList();
+        QVERIFY(server.accept());
+        QVERIFY(server.receivedAtLeast(80).contains("JOIN #mychan\r\n"));
+        server.send(":tmi.twitch.tv ROOMSTATE #mychan\r\n");
+        QTRY_COMPARE(window.twitchConnection()->state(), ServiceConnection::State::Connected);
+    }
+    void tick() {
+        clock.advance(ServiceConnection::TICK_MS);
+        window.watchdog();
+    }
+    int pings(IrcServer &server) const {
+        return server.receivedAtLeast(0).count("PING :tmi.twitch.tv\r\n");
+    }
     // The chat view's lines without their mark-up.
     QStringList chatLines() const {
         QStringList lines = chatHtml();
         lines.replaceInStrings(QRegularExpression(QStringLiteral("<[^>]*>")), QString());
+        for (QString &line : lines)
+            line = line.trimmed();
         return lines;
     }
     QString stored(const char *pointer) const {
@@ -45,8 +58,7 @@ struct WindowRig : TwitchRig {
                                                                : QString();
     }
 
-    HalfRandom random;
-    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock}};
+    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock, random}};
     Tests tests{twitch, goodgame, random};
     MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
                                      chat, chatInput, logger, chatView, clock}};
@@ -110,42 +122,95 @@ private slots:
         QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
     }
 
-    // Silence restarts Twitch from what was stored at the start, not from edited fields.
-    void watchdogRestartsSilentTwitch() {
+    // A quiet channel on a live server: probes answered, nothing reconnects, nothing is said.
+    void quietTwitchStaysConnected() {
         IrcServer server;
+        server.answerPings = true;
         WindowRig rig;
-        rig.fillTwitch(server.port());
-        rig.window.controlChatList();
-        QVERIFY(server.accept());
-        QTRY_COMPARE(rig.chatHtml().size(), 1);
-        rig.utils.form().twitchHost = QStringLiteral("bogus.invalid");
-        rig.twitch.lastServerMessage = rig.clock.now();
-
-        rig.clock.advance(MainWindow::SILENCE_LIMIT_MS - 1);
-        rig.window.watchdog();
+        rig.joinTwitch(server);
+        for (int second = 1; second <= 600; ++second) {
+            rig.tick();
+            if (second % 60 == 0) { // answered at once, so silence is a minute again
+                QVERIFY(server.receivedTimes("PING :tmi.twitch.tv\r\n", second / 60));
+                QTRY_COMPARE(rig.twitch.lastServerMessage, rig.clock.now());
+            }
+        }
+        QCOMPARE(rig.pings(server), 10);
+        QCOMPARE(server.connections, 1);
         QVERIFY(!server.server.hasPendingConnections());
-
-        rig.clock.advance(1);
-        rig.window.watchdog();
-        QVERIFY(rig.twitch.reconnecting);
-        QVERIFY(server.accept());
-        QTRY_COMPARE(rig.chatHtml().size(), 2);
-        QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: мы не спим на канале #MyChan"));
-        QVERIFY(rig.window.twitchRunning());
-        QVERIFY(!rig.chatLines().join(QLatin1Char('\n')).contains(QStringLiteral("уходим")));
+        QCOMPARE(rig.chatLines(), QStringList{"- Twitch: заходим на канал #MyChan"});
     }
 
-    void watchdogLeavesStoppedServicesAlone() {
+    // A close, an error-free half-open link and the server's RECONNECT each bring the chat back
+    // from the stored settings (the fields may have been edited since), on a fresh connection.
+    void twitchComesBack_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("seconds"); // from the failure to the new connection
+        QTest::addColumn<bool>("lossLine");
+        QTest::newRow("server closes") << "close" << 1 << true;
+        QTest::newRow("half-open") << "silence" << 75 << true;
+        QTest::newRow("RECONNECT") << "reconnect" << 0 << false;
+    }
+    void twitchComesBack() {
+        QFETCH(QString, failure);
+        QFETCH(int, seconds);
+        QFETCH(bool, lossLine);
         IrcServer server;
         WindowRig rig;
-        rig.fillTwitch(server.port());
-        rig.utils.saveConfig();
-        rig.clock.advance(10 * MainWindow::SILENCE_LIMIT_MS);
-        rig.window.watchdog();
-        QVERIFY(!server.server.waitForNewConnection(200));
-        QCOMPARE(rig.window.output(), QString());
-        QVERIFY(!rig.goodgame.reconnecting);
-        QVERIFY(!rig.twitch.reconnecting);
+        rig.joinTwitch(server);
+        rig.utils.form().twitchHost = QStringLiteral("bogus.invalid");
+        QTcpSocket *old = server.client;
+        if (failure == QLatin1String("close"))
+            old->disconnectFromHost();
+        else if (failure == QLatin1String("reconnect"))
+            server.send(":tmi.twitch.tv RECONNECT\r\n");
+        if (failure != QLatin1String("silence"))
+            QTRY_VERIFY(rig.window.twitchConnection()->state() == ServiceConnection::State::Waiting ||
+                        server.server.hasPendingConnections());
+        if (seconds > 0) {
+            for (int second = 0; second < seconds - 1; ++second)
+                rig.tick();
+            QVERIFY(!server.server.hasPendingConnections());
+            rig.tick();
+        }
+        QVERIFY(server.accept());
+        QCOMPARE(server.connections, 2);
+        QVERIFY(rig.window.twitchRunning());
+        QVERIFY(server.receivedAtLeast(80).contains("JOIN #mychan\r\n"));
+        server.send(":tmi.twitch.tv ROOMSTATE #mychan\r\n"
+                    "@display-name=A;id=1 :a!a@a.tmi.twitch.tv PRIVMSG #mychan :back again\r\n");
+        QTRY_COMPARE(rig.chatLines().last(), QStringLiteral("A: back again"));
+        QStringList expected{"- Twitch: заходим на канал #MyChan"};
+        if (lossLine)
+            expected << "- Twitch: связь потеряна, переподключаемся";
+        expected << "- Twitch: мы не спим на канале #MyChan"
+                 << "A: back again";
+        QCOMPARE(rig.chatLines(), expected);
+    }
+
+    void stopDuringTheWaitEndsIt() {
+        IrcServer server;
+        WindowRig rig;
+        rig.joinTwitch(server);
+        server.client->disconnectFromHost();
+        QTRY_VERIFY(rig.window.twitchConnection()->state() == ServiceConnection::State::Waiting);
+        QCOMPARE(rig.window.twitchConnection()->stateName(), QStringLiteral("reconnecting"));
+        rig.window.controlChatList();
+        QVERIFY(!rig.window.twitchRunning());
+        QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
+        for (int second = 0; second < 120; ++second)
+            rig.tick();
+        QVERIFY(!server.server.waitForNewConnection(100));
+    }
+
+    void wakingUpProbesAtOnce() {
+        IrcServer server;
+        WindowRig rig;
+        rig.joinTwitch(server);
+        rig.tick();
+        rig.clock.advance(40000);
+        rig.tick();
+        QVERIFY(server.receivedTimes("PING :tmi.twitch.tv\r\n", 1));
     }
 
     void goodgameStartAndStop() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakes/chatrig.h"
+#include "fakes/fixedrandom.h"
 #include "fakes/httpserver.h"
 #include "goodgame/goodgame.h"
 #include "net/endpoints.h"
@@ -41,5 +42,6 @@ struct GoodgameRig : ChatRig {
 
     HttpServer server;
     Endpoints endpoints;
-    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock}};
+    FixedRandom random;
+    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock, random}};
 };

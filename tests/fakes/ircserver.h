@@ -5,18 +5,26 @@
 #include <QTcpSocket>
 #include <QTest>
 
-// A loopback IRC server that records what the client sends and sends what the test says.
+// A loopback IRC server that records what its newest client sends and sends what the test
+// says. With `answerPings` it answers a PING as Twitch does; without, a quiet server looks
+// like a half-open link.
 class IrcServer {
 public:
     IrcServer() { server.listen(QHostAddress::LocalHost); }
 
     quint16 port() const { return server.serverPort(); }
 
-    // Waits for the client's connection (the newest one).
+    // Waits for the client's next connection; the bytes recorded are that client's.
     bool accept() {
         if (!server.hasPendingConnections() && !server.waitForNewConnection(5000))
             return false;
         client = server.nextPendingConnection();
+        m_bytes.clear();
+        ++connections;
+        QObject::connect(client, &QTcpSocket::readyRead, client, [this, socket = client] {
+            if (socket == client)
+                read();
+        });
         return client != nullptr;
     }
 
@@ -29,19 +37,36 @@ public:
     QByteArray receivedAtLeast(int size) {
         QElapsedTimer timer;
         timer.start();
-        while (!bytes(size) && timer.elapsed() < 5000)
-            QTest::qWait(5);
+        while (m_bytes.size() < size && timer.elapsed() < 5000) {
+            read();
+            if (m_bytes.size() < size)
+                QTest::qWait(5);
+        }
         return m_bytes;
+    }
+
+    // Waits until the client has sent `text` `count` times in all.
+    bool receivedTimes(const QByteArray &text, int count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (m_bytes.count(text) < count && timer.elapsed() < 5000)
+            QTest::qWait(5);
+        return m_bytes.count(text) >= count;
     }
 
     QTcpServer server;
     QTcpSocket *client = nullptr;
+    int connections = 0;
+    bool answerPings = false;
 
 private:
-    bool bytes(int size) {
-        if (client)
-            m_bytes += client->readAll();
-        return m_bytes.size() >= size;
+    void read() {
+        if (!client)
+            return;
+        const QByteArray bytes = client->readAll();
+        m_bytes += bytes;
+        if (answerPings && bytes.contains("PING :tmi.twitch.tv\r\n"))
+            send("PONG :tmi.twitch.tv\r\n");
     }
     QByteArray m_bytes;
 };

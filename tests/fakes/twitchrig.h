@@ -4,6 +4,7 @@
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
 #include "fakes/chatrig.h"
+#include "fakes/fixedrandom.h"
 #include "net/endpoints.h"
 #include "twitch/followersrelay.h"
 #include "twitch/twitch.h"
@@ -34,8 +35,9 @@ struct TwitchRig : ChatRig {
     TwitchSocket socket;
     BTTV bttv{http, logger, endpoints};
     FFZ ffz{http, logger, endpoints};
-    FollowersRelay followers{endpoints.relayFollowers};
+    FixedRandom random;
+    FollowersRelay followers{endpoints.relayFollowers, clock, random};
     ChatInput chatInput;
     Twitch twitch{TwitchDeps{socket, chat, chatView, utils, logger, bttv, ffz, followers, chatInput,
-                             http, endpoints, clock}};
+                             http, endpoints, clock, random}};
 };

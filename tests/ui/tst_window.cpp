@@ -130,7 +130,8 @@ private slots:
         QCOMPARE(stack->property("depth").toInt(), 2);
         QVERIFY(shown->isVisible());
         QTest::qWait(300);
-        QVERIFY(m_window->grabWindow().save(QStringLiteral("tab-") + page + ".png"));
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-") + page + ".png"));
     }
 
     void restartRestoresTheControls() {

@@ -5,6 +5,7 @@
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/jsliteral.h"
+#include "connection/droppedsocket.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -153,36 +154,54 @@ Goodgame::Goodgame(const GoodgameDeps &deps)
                  {QStringLiteral("undead"), QStringLiteral("#ab4873")},
                  {QStringLiteral("system"), QStringLiteral("#888888")},
                  {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
-    , m_deps(deps) {
-    connect(&m_socket, &QWebSocket::connected, this,
-            [] { qDebug().noquote() << QStringLiteral("Подключились к серверу GoodGame."); });
-    connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this, [this] {
-        qDebug().noquote() << QStringLiteral("GoodGame ошибка: ") + m_socket.errorString();
+    , m_deps(deps)
+    , m_connection({[this](bool again) { openSession(again); }, [this] { dropSocket(m_socket); },
+                    [this] { sendProbe(); }},
+                   deps.clock, deps.random) {
+    connect(&m_connection, &ServiceConnection::changed, this, [this] {
+        if (active() != m_wasActive)
+            emit activeChanged(m_wasActive = active());
     });
-    connect(&m_socket, &QWebSocket::disconnected, this, &Goodgame::onClosed);
-    connect(&m_socket, &QWebSocket::textMessageReceived, this,
-            [this](const QString &text) { processMessage(text); });
+    connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
+        emit status(QStringLiteral("GoodGame: связь потеряна, переподключаемся"));
+        serviceLine(QStringLiteral("- GoodGame: связь потеряна, переподключаемся"),
+                    QStringLiteral("#888"));
+    });
 }
 
-void Goodgame::setActive(bool active) {
-    if (active == m_active)
-        return;
-    m_active = active;
-    if (active)
-        m_socket.open(m_deps.endpoints.goodgameChat);
-    else
-        m_socket.close();
-    emit activeChanged(active);
+Goodgame::~Goodgame() {
+    dropSocket(m_socket);
 }
 
-void Goodgame::onClosed() {
-    qDebug().noquote() << QStringLiteral("Отключились от сервера GoodGame.");
-    emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
-    lastServerMessage = 0;
-    if (m_active) {
-        m_active = false;
-        emit activeChanged(false);
+void Goodgame::openSession(bool again) {
+    if (again) {
+        reconnecting = true;
+        emit status(QStringLiteral("GoodGame: переподключаемся к серверу"));
     }
+    state = QStringLiteral("connect");
+    m_socket = std::make_unique<QWebSocket>();
+    QWebSocket *socket = m_socket.get();
+    connect(socket, &QWebSocket::connected, this,
+            [] { qDebug().noquote() << QStringLiteral("Подключились к серверу GoodGame."); });
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            [this, socket] {
+                qDebug().noquote() << QStringLiteral("GoodGame ошибка: ") + socket->errorString();
+                m_connection.lost();
+            });
+    connect(socket, &QWebSocket::disconnected, this, [this] {
+        qDebug().noquote() << QStringLiteral("Отключились от сервера GoodGame.");
+        m_connection.lost();
+    });
+    connect(socket, &QWebSocket::textMessageReceived, this,
+            [this](const QString &text) { processMessage(text); });
+    socket->open(m_deps.endpoints.goodgameChat);
+}
+
+// Any answer is traffic; the counters themselves are not shown.
+void Goodgame::sendProbe() {
+    Json data = Json::object();
+    data["channel_id"] = channelID ? Json(*channelID) : Json(nullptr);
+    send(Json{{"type", "get_channel_counters"}, {"data", data}});
 }
 
 void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,
@@ -192,8 +211,8 @@ void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passw
     channel = channelValue;
     channelID = parseInt(channelValue);
     loadEmotes();
-    state = QStringLiteral("connect");
-    setActive(true);
+    reconnecting = false;
+    m_connection.start();
 }
 
 void Goodgame::disconnectFromGoodgame() {
@@ -201,20 +220,14 @@ void Goodgame::disconnectFromGoodgame() {
     serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + kLeftQuote + channelName +
                     kRightQuote,
                 QStringLiteral("#888"));
-    setActive(false);
-}
-
-void Goodgame::keepAlive() {
-    if (lastServerMessage <= 0 || m_deps.clock.now() - lastServerMessage < SILENCE_LIMIT_MS)
-        return;
-    reconnecting = true;
-    emit status(QStringLiteral("GoodGame: переподключаемся к серверу"));
-    state = QStringLiteral("login");
-    loginToChannel();
+    m_connection.stop();
+    lastServerMessage = 0;
+    emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
 }
 
 void Goodgame::send(const Json &frame) {
-    m_socket.sendTextMessage(qstr(frame.dump()));
+    if (m_socket)
+        m_socket->sendTextMessage(qstr(frame.dump()));
 }
 
 void Goodgame::loginToGoodgame() {
@@ -259,6 +272,11 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
     if (frame.is_discarded())
         return;
     m_deps.logger.log(QStringLiteral("Goodgame >> ") + json, QStringLiteral("raw"));
+    if (!in_test)
+        m_connection.traffic();
+    // A probe's answer may come in any state and must not pass for a step of the login.
+    if (textOf(frame, "type") == QLatin1String("channel_counters"))
+        return;
     advance(frame, in_test);
 }
 
@@ -312,6 +330,7 @@ bool Goodgame::joinAnswered(const Json &data) {
         reconnecting = false;
         serviceLine(QStringLiteral("- GoodGame: не спим на канале ") + kLeftQuote + channelName +
                     kRightQuote);
+        m_connection.joined();
         return true;
     }
     const Json &name = member(data, "channel_name");
@@ -322,6 +341,7 @@ bool Goodgame::joinAnswered(const Json &data) {
     channelName.replace(QLatin1Char('\n'), QLatin1Char(' '));
     serviceLine(QStringLiteral("- GoodGame: заходим на канал ") + kLeftQuote + channelName +
                 kRightQuote);
+    m_connection.joined();
     return true;
 }
 

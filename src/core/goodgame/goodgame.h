@@ -2,10 +2,12 @@
 
 #include "chat/messagepart.h"
 #include "common/json.h"
+#include "connection/serviceconnection.h"
 
 #include <QHash>
 #include <QObject>
 #include <QWebSocket>
+#include <memory>
 #include <optional>
 
 class BotLogger;
@@ -13,6 +15,7 @@ class Chat;
 class Clock;
 class Http;
 class Page;
+class Random;
 class Utils;
 struct Endpoints;
 
@@ -25,6 +28,7 @@ struct GoodgameDeps {
     Http &http;
     const Endpoints &endpoints;
     const Clock &clock;
+    Random &random;
 };
 
 // One smile of the catalogue.
@@ -50,9 +54,8 @@ class Goodgame : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool active READ active NOTIFY activeChanged)
 public:
-    static constexpr qint64 SILENCE_LIMIT_MS = 120000;
-
     explicit Goodgame(const GoodgameDeps &deps);
+    ~Goodgame() override;
 
     QString login;
     QString password;
@@ -67,15 +70,15 @@ public:
     bool reconnecting = false;
     qint64 lastServerMessage = 0;
 
-    // Whether the chat socket is wanted open: the start button's state.
-    bool active() const { return m_active; }
+    // Whether the chat is wanted: the start button's state.
+    bool active() const { return m_connection.wanted(); }
+    // The chat link's supervisor: keep-alive and reconnection.
+    ServiceConnection &connection() { return m_connection; }
 
     Q_INVOKABLE void connectToGoodgame(const QString &loginValue, const QString &passwordValue,
                                        const QString &channelValue);
     // Leaves the channel: the service line, then the socket is closed.
     Q_INVOKABLE void disconnectFromGoodgame();
-    // The watchdog step: after two silent minutes the join is sent again on the open socket.
-    void keepAlive();
 
     void loginToGoodgame();
     void authorizeOnGoodgame();
@@ -93,9 +96,10 @@ signals:
     void activeChanged(bool active);
 
 private:
-    void setActive(bool active);
+    // A whole new session: fresh socket, then chat login, auth and join as frames arrive.
+    void openSession(bool again);
+    void sendProbe();
     void send(const Json &frame);
-    void onClosed();
     void advance(const Json &frame, bool in_test);
     bool chooseChannel(const Json &data);
     bool joinAnswered(const Json &data);
@@ -110,6 +114,7 @@ private:
     MessagePart kingText(const QString &text) const;
 
     GoodgameDeps m_deps;
-    QWebSocket m_socket;
-    bool m_active = false;
+    std::unique_ptr<QWebSocket> m_socket;
+    ServiceConnection m_connection;
+    bool m_wasActive = false;
 };

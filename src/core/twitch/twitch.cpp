@@ -76,7 +76,32 @@ struct Twitch::Line {
 };
 
 Twitch::Twitch(const TwitchDeps &deps)
-    : m_deps(deps) {}
+    : m_deps(deps)
+    , m_connection({[this](bool again) { openSocket(again); }, [this] { m_deps.twitch.stop(); },
+                    [this] { sendPing(); }},
+                   deps.clock, deps.random) {}
+
+// From the stored settings, not the fields, which may have been edited since. Nick and channel
+// are lower-cased as at the first start: Twitch joins no channel written with capitals.
+void Twitch::openSocket(bool again) {
+    if (again) {
+        reconnecting = true;
+        emit status(QStringLiteral("Twitch: переподключаемся к серверу"));
+    }
+    const Json &settings = m_deps.utils.currentSettings();
+    const auto text = [&settings](const char *key) {
+        return jsString(jsonAt(settings, {"services", "twitch", key}));
+    };
+    m_deps.twitch.stop();
+    m_deps.twitch.start(text("host"), quint16(parseInt(text("port")).value_or(0)),
+                        text("login").toLower(), text("password"), text("channel").toLower());
+}
+
+// Twitch answers with PONG, which is traffic like any other line.
+void Twitch::sendPing() {
+    m_deps.twitch.command(QStringLiteral("PING"), QStringLiteral(":tmi.twitch.tv"));
+    m_deps.logger.log(QStringLiteral("Twitch << PING :tmi.twitch.tv"), QStringLiteral("raw"));
+}
 
 TagMap::TagMap(const QString &text)
     : m_text(text) {
@@ -160,8 +185,10 @@ QString Twitch::subTier(const QString &tier) {
 }
 
 void Twitch::processMessage(const QString &message, bool in_test) {
-    if (!in_test)
+    if (!in_test) {
         lastServerMessage = m_deps.clock.now();
+        m_connection.traffic();
+    }
     emit status(QStringLiteral("Twitch: ") + message);
     m_deps.logger.log(QStringLiteral("Twitch >> ") + message, QStringLiteral("raw"));
 
@@ -178,6 +205,8 @@ void Twitch::processMessage(const QString &message, bool in_test) {
         m_deps.twitch.command(QStringLiteral("PONG"), line.parts.last());
         m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(),
                           QStringLiteral("raw"));
+    } else if (command == QLatin1String("RECONNECT")) {
+        m_connection.reconnectNow();
     } else if (command == QLatin1String("NOTICE")) {
         hostNotice(line);
     } else if (command == QLatin1String("PRIVMSG")) {
@@ -295,6 +324,7 @@ void Twitch::privateMessage(const Line &line) {
 }
 
 void Twitch::roomState(const Line &line) {
+    m_connection.joined();
     if (reconnecting) {
         reconnecting = false;
         return;

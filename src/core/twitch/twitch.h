@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chat/messagepart.h"
+#include "connection/serviceconnection.h"
 
 #include <QHash>
 #include <QObject>
@@ -16,6 +17,7 @@ class FFZ;
 class FollowersRelay;
 class Http;
 class Page;
+class Random;
 class TwitchSocket;
 class Utils;
 struct Endpoints;
@@ -69,6 +71,7 @@ struct TwitchDeps {
     Http &http;
     const Endpoints &endpoints;
     const Clock &clock;
+    Random &random;
 };
 
 // Interprets every Twitch line: chat lines, alerts, room modes, moderation, protocol replies.
@@ -88,6 +91,9 @@ public:
     QHash<QString, QHash<QString, QString>> channelBadges;
     bool reconnecting = false;
     qint64 lastServerMessage = 0;
+
+    // The chat link's supervisor: the start button, keep-alive and reconnection.
+    ServiceConnection &connection() { return m_connection; }
 
     void processMessage(const QString &message, bool in_test = false);
     void newFollower(const QString &message);
@@ -126,6 +132,9 @@ private:
     void serviceLine(const QString &text, const QString &color = QStringLiteral("#888"));
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
+    void openSocket(bool again);
+    void sendPing();
 
     TwitchDeps m_deps;
+    ServiceConnection m_connection;
 };

@@ -45,10 +45,13 @@ void TwitchSocket::start(const QString &host, quint16 port, const QString &nick,
 }
 
 // A silent server may never take the bytes still queued, and a socket left closing would
-// refuse every later start: such a connection is dropped at once.
+// refuse every later start: such a connection is dropped at once. An attempt still connecting
+// is dropped too, or it would log in after the user's stop.
 void TwitchSocket::stop() {
-    if (!m_connected)
+    if (!m_connected) {
+        m_socket->abort();
         return;
+    }
     m_socket->disconnectFromHost();
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
@@ -126,4 +129,5 @@ void TwitchSocket::emitLine(QByteArray line) {
 
 void TwitchSocket::twitchError(QAbstractSocket::SocketError socketError) {
     emit received(QStringLiteral("ОШИБКА: ") + QString::number(static_cast<int>(socketError)));
+    emit broken();
 }

@@ -25,6 +25,8 @@ signals:
     void logging(const QString &message);
     // Problems that belong in the error log rather than on the chat path.
     void failure(const QString &message);
+    // The link failed (refused, reset, TLS refused); the supervisor reconnects.
+    void broken();
 
 public slots:
     void start(const QString &host, quint16 port, const QString &nick, const QString &token,

@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/json.h"
+#include "connection/serviceconnection.h"
 #include "goodgame/goodgame.h"
 #include "settings/lists.h"
 #include "settings/utils.h"
@@ -109,15 +110,11 @@ const ColorDialog kColorDialogs[] = {
 const ListEntry *entryAt(const ListModel &list, int index) {
     return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
 }
-
-QString twitchText(const Json &settings, const char *key) {
-    return jsString(jsonAt(settings, {"services", "twitch", key}));
-}
 } // namespace
 
 MainWindow::MainWindow(const MainWindowDeps &deps)
     : m_deps(deps) {
-    m_serverTimer.setInterval(SERVER_TIMER_MS);
+    m_serverTimer.setInterval(ServiceConnection::TICK_MS);
     connect(&m_serverTimer, &QTimer::timeout, this, &MainWindow::watchdog);
     connect(&m_deps.socket, &TwitchSocket::connected, this, &MainWindow::twitchConnected);
     connect(&m_deps.socket, &TwitchSocket::disconnected, this, &MainWindow::twitchDisconnected);
@@ -129,6 +126,33 @@ MainWindow::MainWindow(const MainWindowDeps &deps)
     connect(&m_deps.goodgame, &Goodgame::status, this, &MainWindow::setOutput);
     connect(&m_deps.goodgame, &Goodgame::activeChanged, this, &MainWindow::goodgameRunningChanged);
     connect(&m_deps.utils.form(), &SettingsForm::changed, this, &MainWindow::formChanged);
+    superviseTwitch();
+}
+
+void MainWindow::superviseTwitch() {
+    ServiceConnection &link = m_deps.twitch.connection();
+    connect(&m_deps.socket, &TwitchSocket::broken, &link, &ServiceConnection::lost);
+    connect(&link, &ServiceConnection::changed, this, &MainWindow::twitchRunningChanged);
+    connect(&link, &ServiceConnection::outageBegan, this, [this] {
+        setOutput(QStringLiteral("Twitch: связь потеряна, переподключаемся"));
+        serviceLine(QStringLiteral("- Twitch: связь потеряна, переподключаемся"));
+    });
+    connect(&link, &ServiceConnection::restored, this, [this] {
+        serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") +
+                    m_deps.twitch.channelName);
+    });
+}
+
+bool MainWindow::twitchRunning() const {
+    return m_deps.twitch.connection().wanted();
+}
+
+ServiceConnection *MainWindow::twitchConnection() const {
+    return &m_deps.twitch.connection();
+}
+
+ServiceConnection *MainWindow::goodgameConnection() const {
+    return &m_deps.goodgame.connection();
 }
 
 bool MainWindow::goodgameRunning() const {
@@ -157,13 +181,6 @@ void MainWindow::setOutput(const QString &text) {
     emit outputChanged();
 }
 
-void MainWindow::setTwitchRunning(bool running) {
-    if (running == m_twitchRunning)
-        return;
-    m_twitchRunning = running;
-    emit twitchRunningChanged();
-}
-
 void MainWindow::serviceLine(const QString &text) {
     m_deps.chat.showInChat(
         {MessagePart::textPart(text, QStringLiteral("#888"), QStringLiteral("italic"))});
@@ -175,25 +192,24 @@ void MainWindow::pageCall(const QString &method, const QString &data) {
 
 void MainWindow::controlChatList() {
     const SettingsForm &f = m_deps.utils.form();
-    if (m_twitchRunning) {
+    if (twitchRunning()) {
         m_deps.twitch.reconnecting = false;
         setOutput(QStringLiteral("Twitch: отключаемся от сервера"));
-        setTwitchRunning(false);
-        m_deps.socket.stop();
+        m_deps.twitch.connection().stop();
+        twitchLeft();
         return;
     }
     const QString nick = f.twitchNick.toLower();
     const QString channel = f.twitchChannel.toLower();
-    const auto port = parseInt(f.twitchPort);
     if (f.twitchHost.isEmpty() || f.twitchPort.isEmpty() || nick.isEmpty() ||
         f.twitchToken.isEmpty() || channel.isEmpty()) {
         setOutput(QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите кнопку."));
         return;
     }
     setOutput(QStringLiteral("Twitch: соединяемся с сервером"));
-    m_deps.socket.start(f.twitchHost, quint16(port.value_or(0)), nick, f.twitchToken, channel);
-    setTwitchRunning(true);
+    // The link opens from the stored settings, so they are stored first.
     m_deps.utils.saveConfig();
+    m_deps.twitch.connection().start();
 }
 
 void MainWindow::controlGoodgameChat() {
@@ -212,43 +228,34 @@ void MainWindow::controlGoodgameChat() {
     m_deps.utils.saveConfig();
 }
 
+// A reconnection keeps the channel it had and says so once joined (the supervisor's restored).
 void MainWindow::twitchConnected() {
     Twitch &twitch = m_deps.twitch;
+    if (twitch.reconnecting)
+        return;
     twitch.channelName = m_deps.utils.form().twitchChannel;
-    serviceLine((twitch.reconnecting ? QStringLiteral("- Twitch: мы не спим на канале #")
-                                     : QStringLiteral("- Twitch: заходим на канал #")) +
-                twitch.channelName);
+    serviceLine(QStringLiteral("- Twitch: заходим на канал #") + twitch.channelName);
 }
 
+// An unexpected close is a loss to recover from; only the user's stop leaves the channel.
 void MainWindow::twitchDisconnected() {
-    Twitch &twitch = m_deps.twitch;
-    if (!twitch.reconnecting) {
-        serviceLine(QStringLiteral("- Twitch: уходим с канала #") + twitch.channelName);
-        setTwitchRunning(false);
-        m_deps.followers.close();
-        twitch.lastServerMessage = 0;
-    }
-    setOutput(QStringLiteral("Twitch: отключаемся от сервера"));
+    if (m_deps.twitch.connection().wanted())
+        m_deps.twitch.connection().lost();
+    else
+        setOutput(QStringLiteral("Twitch: отключаемся от сервера"));
+}
+
+// Also when stopped during a wait between attempts, when no socket is left to report it.
+void MainWindow::twitchLeft() {
+    serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_deps.twitch.channelName);
+    m_deps.followers.close();
+    m_deps.twitch.lastServerMessage = 0;
 }
 
 void MainWindow::watchdog() {
-    const qint64 last = m_deps.twitch.lastServerMessage;
-    if (last > 0 && m_deps.clock.now() - last >= SILENCE_LIMIT_MS)
-        restartTwitch();
-    m_deps.goodgame.keepAlive();
-}
-
-// From the stored settings, not the fields, which may have been edited since. Nick and channel
-// are lower-cased as at the first start: Twitch joins no channel written with capitals.
-void MainWindow::restartTwitch() {
-    m_deps.twitch.reconnecting = true;
-    setOutput(QStringLiteral("Twitch: переподключаемся к серверу"));
-    m_deps.socket.stop();
-    const Json &settings = m_deps.utils.currentSettings();
-    m_deps.socket.start(twitchText(settings, "host"),
-                        quint16(parseInt(twitchText(settings, "port")).value_or(0)),
-                        twitchText(settings, "login").toLower(), twitchText(settings, "password"),
-                        twitchText(settings, "channel").toLower());
+    m_deps.twitch.connection().tick();
+    m_deps.goodgame.connection().tick();
+    m_deps.followers.connection().tick();
 }
 
 void MainWindow::initChat() {

@@ -11,6 +11,7 @@ class Clock;
 class FollowersRelay;
 class Goodgame;
 class Page;
+class ServiceConnection;
 class Tests;
 class Twitch;
 class TwitchSocket;
@@ -43,19 +44,21 @@ class MainWindow : public QObject {
     Q_PROPERTY(bool debug READ debug NOTIFY switchesChanged)
     Q_PROPERTY(QString soundDialogTitle READ soundDialogTitle NOTIFY soundDialogRequested)
     Q_PROPERTY(ChatInput *chatInput READ chatInput CONSTANT)
+    Q_PROPERTY(ServiceConnection *twitchConnection READ twitchConnection CONSTANT)
+    Q_PROPERTY(ServiceConnection *goodgameConnection READ goodgameConnection CONSTANT)
 public:
-    static constexpr int SERVER_TIMER_MS = 10000;
-    static constexpr qint64 SILENCE_LIMIT_MS = 120000;
 
     explicit MainWindow(const MainWindowDeps &deps);
 
     QString output() const { return m_output; }
-    bool twitchRunning() const { return m_twitchRunning; }
+    bool twitchRunning() const;
     bool goodgameRunning() const;
     bool bubbles() const { return m_bubbles; }
     bool debug() const;
     QString soundDialogTitle() const { return m_soundDialogTitle; }
     ChatInput *chatInput() const;
+    ServiceConnection *twitchConnection() const;
+    ServiceConnection *goodgameConnection() const;
     const QTimer &serverTimer() const { return m_serverTimer; }
 
     // The window is complete: settings into the controls, then the timers.
@@ -64,7 +67,7 @@ public:
     Q_INVOKABLE void controlGoodgameChat();
     // The Chat tab was shown.
     Q_INVOKABLE void initChat();
-    // One tick of the server timer.
+    // One tick of the server timer: every link's supervisor looks at its link.
     void watchdog();
     Q_INVOKABLE void togglePause();
 
@@ -94,19 +97,18 @@ signals:
 
 private:
     void setOutput(const QString &text);
-    void setTwitchRunning(bool running);
     void serviceLine(const QString &text);
+    void superviseTwitch();
     void pageCall(const QString &method, const QString &data);
     void twitchConnected();
     void twitchDisconnected();
-    void restartTwitch();
+    void twitchLeft();
     void formChanged();
     void applyFontSize(int value);
 
     MainWindowDeps m_deps;
     QTimer m_serverTimer;
     QString m_output;
-    bool m_twitchRunning = false;
     bool m_bubbles = false;
     QString m_soundDialogTitle;
     QString m_soundDialogType;
