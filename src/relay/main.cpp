@@ -1,5 +1,6 @@
 // kestro-relay: the followers and speech relay that Kestro talks to.
 #include "common/datadir.h"
+#include "common/json.h"
 #include "espeaksynth.h"
 #include "eventsub.h"
 #include "followersserver.h"
@@ -29,7 +30,10 @@ std::optional<EventSub::Credentials> credentialsFrom(const QString &path) {
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QJsonObject object = QJsonDocument::fromJson(file.readAll()).object();
+    const QByteArray text = file.readAll();
+    if (!jsonDepthWithin(text))
+        return std::nullopt;
+    const QJsonObject object = QJsonDocument::fromJson(text).object();
     EventSub::Credentials credentials{object.value(QStringLiteral("client_id")).toString(),
                                       object.value(QStringLiteral("access_token")).toString()};
     if (credentials.clientId.isEmpty() || credentials.accessToken.isEmpty())

@@ -1,5 +1,6 @@
 #include "speechserver.h"
 
+#include "common/json.h"
 #include "speechsynth.h"
 
 #include <QElapsedTimer>
@@ -32,7 +33,9 @@ void SpeechServer::text(QWebSocket &client, const QString &message) {
         return refuse(client, QStringLiteral("второй запрос в одном соединении"));
     client.setProperty("asked", true);
     settle(client);
-    const QJsonDocument document = QJsonDocument::fromJson(message.toUtf8());
+    const QByteArray utf8 = message.toUtf8();
+    const QJsonDocument document =
+        jsonDepthWithin(utf8) ? QJsonDocument::fromJson(utf8) : QJsonDocument();
     if (!document.isObject())
         return refuse(client, QStringLiteral("запрос не JSON-объект"));
     const QJsonObject request = document.object();

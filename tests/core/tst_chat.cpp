@@ -122,8 +122,17 @@ private slots:
                    "<span class=\"nick twitch-&quot;&gt;&lt;i&gt;\"><span style=\"color:#30d5c8;\" "
                    "title=\"Ник: &lt;img src=x onerror=alert(1)&gt;\">&lt;img src=x "
                    "onerror=alert(1)&gt;</span>"
-                   "<span>&lt;img src=\"http://evil/\"&gt; &laquo;'ok'&raquo;</span></span>"
+                   "<span>&lt;img src=\"http://evil/\"&gt; &amp;laquo;'ok'&amp;raquo;</span></span>"
             << "[Vip] <img src=x onerror=alert(1)><img src=\"http://evil/\"> &laquo;'ok'&raquo;";
+        QTest::newRow("typed entities are shown as typed")
+            << MessageParts{MessagePart::textPart("&lt;b&gt; &amp; &")}
+            << "<span>&amp;lt;b&amp;gt; &amp;amp; &amp;</span>"
+            << "&lt;b&gt; &amp; &";
+        MessagePart own = MessagePart::textPart("- канал &laquo;a&amp;b&raquo; <i>");
+        own.markup = true;
+        QTest::newRow("own text keeps its entities") << MessageParts{own}
+            << "<span>- канал &laquo;a&amp;b&raquo; &lt;i&gt;</span>"
+            << "- канал &laquo;a&amp;b&raquo; <i>";
         QTest::newRow("hostile colour cannot add declarations")
             << MessageParts{MessagePart::textPart("x", "red;background:url(https://evil/)",
                                                   "bold\"")}

@@ -342,6 +342,22 @@ private slots:
                      qPrintable(url.toString()));
     }
 
+    // A viewer's typed entities read back as typed; Kestro's own quotes render as quotes.
+    void typedEntitiesAreShownAsTyped() {
+        WebPageHost page(kChat);
+        RecordingPage events;
+        Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
+        chat.showInChat({MessagePart::textPart("&lt;b&gt; &amp;")});
+        MessagePart own = MessagePart::textPart("- канал &laquo;Мой&raquo;");
+        own.markup = true;
+        chat.showInChat({own});
+        QTRY_COMPARE(count(page, "#chatList li"), 2);
+        QCOMPARE(page.eval("document.querySelectorAll('#chatList li')[0].textContent").toString(),
+                 QStringLiteral("&lt;b&gt; &amp;"));
+        QCOMPARE(page.eval("document.querySelectorAll('#chatList li')[1].textContent").toString(),
+                 QStringLiteral("- канал «Мой»"));
+    }
+
     // A look by eye: a few styled lines saved beside the test.
     void screenshot() {
         WebPageHost page(kChat, QSize(440, 300));

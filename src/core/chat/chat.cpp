@@ -124,7 +124,7 @@ void appendText(LineState &line, const MessagePart &part) {
     const QString styles = styleAttribute(part);
     const QString title = titleAttribute(line, part);
     line.result.html += QStringLiteral("<span") + classAttribute + styles + title +
-                        QLatin1Char('>') + escapeMarkup(part.text, MarkupContext::Text) +
+                        QLatin1Char('>') + escapeMarkup(part.text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
                         QStringLiteral("</span>");
     line.result.text += part.text;
 }
@@ -185,8 +185,8 @@ BuiltMessage Chat::buildHTML(MessageParts message) {
     return line.result;
 }
 
-QString Chat::plural(qint64 number, const QString &one, const QString &few, const QString &lot) {
-    const QString digits = QString::number(number);
+QString Chat::plural(double number, const QString &one, const QString &few, const QString &lot) {
+    const QString digits = numberString(number);
     const QChar last = digits.back();
     const bool teen = number > 10 && number < 20;
     QString form = lot;

@@ -10,6 +10,8 @@ QString escapeMarkup(const QString &value, MarkupContext context) {
             result += QLatin1String("&lt;");
         else if (c == QLatin1Char('>'))
             result += QLatin1String("&gt;");
+        else if (c == QLatin1Char('&') && context != MarkupContext::OwnText)
+            result += QLatin1String("&amp;");
         else if (c == QLatin1Char('"') && context == MarkupContext::Attribute)
             result += QLatin1String("&quot;");
         else

@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Untrusted text made safe for the chat HTML. Text keeps "&" so entities still render;
-// attribute values also lose their power to end the quoted value.
-enum class MarkupContext { Text, Attribute };
+// Untrusted text made safe for the chat HTML: shown exactly as typed, "&" included; attribute
+// values also lose their power to end the quoted value. Kestro's own texts (OwnText) carry
+// entities on purpose and keep their "&".
+enum class MarkupContext { Text, Attribute, OwnText };
 QString escapeMarkup(const QString &value, MarkupContext context);
 
 // A CSS value (a colour, a weight) reduced to characters that cannot end the declaration.

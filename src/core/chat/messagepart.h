@@ -16,6 +16,9 @@ struct MessagePart {
     QString style;
     std::optional<QString> msg_id; // present (even empty) on the author's nick part
     QString premium;
+    // The text is Kestro's own and carries entities (&laquo;) meant to render; any outside
+    // text inside it was escaped by whoever built it.
+    bool markup = false;
 
     static MessagePart image(const QString &url, const QStringList &classes, const QString &title,
                              const QString &original = {});

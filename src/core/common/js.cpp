@@ -25,7 +25,7 @@ QString encodeURIComponent(const QString &text) {
     return QString::fromLatin1(encoded);
 }
 
-namespace {
+// Number-to-string as a script prints it.
 QString numberString(double number) {
     if (std::isnan(number))
         return QStringLiteral("NaN");
@@ -42,7 +42,6 @@ QString numberString(double number) {
     }
     return text;
 }
-} // namespace
 
 QString jsString(const Json &value) {
     switch (value.type()) {
@@ -84,6 +83,20 @@ std::optional<qint64> parseInt(QStringView text) {
     if (i == first)
         return std::nullopt;
     return negative ? -value : value;
+}
+
+std::optional<qint64> countOf(QStringView text) {
+    const std::optional<qint64> value = parseInt(text);
+    if (!value || *value < 0 || *value > kMaxSafeInteger)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> countOf(const Json &value) {
+    const std::optional<double> number = jsNumber(value);
+    if (!number || !std::isfinite(*number) || *number < 0 || *number > double(kMaxSafeInteger))
+        return std::nullopt;
+    return number;
 }
 
 QString jsQuote(const QString &text) {

@@ -13,10 +13,18 @@ QString encodeURIComponent(const QString &text);
 
 // String(value) of a JSON value, as a script would write it into text.
 QString jsString(const Json &value);
+// A number as a script prints it (1.5, 1e+21, NaN).
+QString numberString(double number);
 
 // parseInt(text, 10): leading white space, a sign and the digits that follow; no value
 // (NaN) when there are no digits. Values beyond ±2^53 saturate.
 std::optional<qint64> parseInt(QStringView text);
+// The largest integer a script counts exactly; wire numbers beyond it are out of range.
+constexpr qint64 kMaxSafeInteger = (qint64(1) << 53) - 1;
+// A count from the wire (bits, seconds): a base-10 integer from 0 to kMaxSafeInteger, or none.
+std::optional<qint64> countOf(QStringView text);
+// The same for a JSON number, fractions kept.
+std::optional<double> countOf(const Json &value);
 
 // A single-quoted script string literal that reads back as exactly this text.
 QString jsQuote(const QString &text);

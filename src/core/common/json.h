@@ -14,9 +14,19 @@ inline std::string stdstr(const QString &text) {
     return text.toStdString();
 }
 
-// Parses without throwing; a discarded value when the text is not JSON.
+// Deeper than any reply, frame or file Kestro reads; bounds the work of hostile input.
+constexpr int kMaxJsonDepth = 64;
+
+// Whether the arrays and records of a JSON text nest no deeper than the limit.
+bool jsonDepthWithin(const char *begin, const char *end, int limit = kMaxJsonDepth);
+inline bool jsonDepthWithin(const QByteArray &utf8) {
+    return jsonDepthWithin(utf8.constData(), utf8.constData() + utf8.size());
+}
+
+// Parses without throwing; a discarded value when the text is not JSON or nests too deep.
+Json parseJson(const QByteArray &utf8);
 inline Json parseJson(const QString &text) {
-    return Json::parse(stdstr(text), nullptr, false);
+    return parseJson(text.toUtf8());
 }
 
 // The value under a path of keys, or null when any step is missing or not a record.

@@ -30,8 +30,7 @@ void fetchEmoteSet(Http &http, BotLogger &logger, const QUrl &url, const QString
                 logger.log(message, QStringLiteral("error"));
             return;
         }
-        const Json body = Json::parse(reply.body.constData(),
-                                      reply.body.constData() + reply.body.size(), nullptr, false);
+        const Json body = parseJson(reply.body);
         if (body.is_discarded()) {
             qWarning().noquote() << label + QStringLiteral(": ответ не JSON");
             return;

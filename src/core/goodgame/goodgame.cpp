@@ -1,6 +1,7 @@
 #include "goodgame.h"
 
 #include "chat/chat.h"
+#include "chat/markup.h"
 #include "chat/page.h"
 #include "common/clock.h"
 #include "common/js.h"
@@ -217,8 +218,7 @@ void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passw
 
 void Goodgame::disconnectFromGoodgame() {
     // The window's own service line, in the window's grey.
-    serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + kLeftQuote + channelName +
-                    kRightQuote,
+    serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + quotedChannel(),
                 QStringLiteral("#888"));
     m_connection.stop();
     lastServerMessage = 0;
@@ -239,7 +239,7 @@ void Goodgame::loginToGoodgame() {
     m_deps.http.postForm(url, body, [this](const HttpReply &reply) {
         if (reply.status != 200)
             return;
-        const Json answer = Json::parse(reply.body.constData(), nullptr, false);
+        const Json answer = parseJson(reply.body);
         if (!answer.is_object())
             return;
         user = member(answer, "user_id");
@@ -268,7 +268,15 @@ void Goodgame::loginToChannel() {
 }
 
 void Goodgame::processMessage(const QString &json, bool in_test) {
-    const Json frame = parseJson(json);
+    const QByteArray utf8 = json.toUtf8();
+    if (!jsonDepthWithin(utf8)) {
+        m_deps.logger.log(QStringLiteral("ОШИБКА: кадр GoodGame вложен глубже %1 уровней, "
+                                         "отброшен")
+                              .arg(kMaxJsonDepth),
+                          QStringLiteral("error"));
+        return;
+    }
+    Json frame = parseJson(utf8);
     if (frame.is_discarded())
         return;
     m_deps.logger.log(QStringLiteral("Goodgame >> ") + json, QStringLiteral("raw"));
@@ -280,7 +288,7 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
     advance(frame, in_test);
 }
 
-void Goodgame::advance(const Json &frame, bool in_test) {
+void Goodgame::advance(Json &frame, bool in_test) {
     const Json &data = member(frame, "data");
     if (state == QLatin1String("connect")) {
         state = QStringLiteral("auth");
@@ -304,7 +312,11 @@ void Goodgame::advance(const Json &frame, bool in_test) {
     } else if (state == QLatin1String("chat")) {
         if (!in_test)
             lastServerMessage = m_deps.clock.now();
-        handleChatFrame(textOf(frame, "type"), data);
+        // The frame is done with: its data moves on whole, never copied.
+        const QString type = textOf(frame, "type");
+        handleChatFrame(type, frame.is_object() && frame.contains("data")
+                                  ? std::move(frame["data"])
+                                  : Json());
     }
 }
 
@@ -328,8 +340,7 @@ bool Goodgame::chooseChannel(const Json &data) {
 bool Goodgame::joinAnswered(const Json &data) {
     if (reconnecting) {
         reconnecting = false;
-        serviceLine(QStringLiteral("- GoodGame: не спим на канале ") + kLeftQuote + channelName +
-                    kRightQuote);
+        serviceLine(QStringLiteral("- GoodGame: не спим на канале ") + quotedChannel());
         m_connection.joined();
         return true;
     }
@@ -339,19 +350,25 @@ bool Goodgame::joinAnswered(const Json &data) {
     channelName = qstr(name.get<std::string>());
     channelName.replace(QLatin1String("\r\n"), QLatin1String(" "));
     channelName.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    serviceLine(QStringLiteral("- GoodGame: заходим на канал ") + kLeftQuote + channelName +
-                kRightQuote);
+    serviceLine(QStringLiteral("- GoodGame: заходим на канал ") + quotedChannel());
     m_connection.joined();
     return true;
 }
 
-void Goodgame::serviceLine(const QString &text, const QString &color) {
-    m_deps.chat.showInChat({MessagePart::textPart(
-        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color,
-        QStringLiteral("italic"))});
+// The line's quotes are entities; the channel's name from the server is escaped as text.
+QString Goodgame::quotedChannel() const {
+    return kLeftQuote + escapeMarkup(channelName, MarkupContext::Text) + kRightQuote;
 }
 
-void Goodgame::handleChatFrame(const QString &type, Json data) {
+void Goodgame::serviceLine(const QString &text, const QString &color) {
+    MessagePart part = MessagePart::textPart(
+        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color,
+        QStringLiteral("italic"));
+    part.markup = true;
+    m_deps.chat.showInChat({part});
+}
+
+void Goodgame::handleChatFrame(const QString &type, Json &&data) {
     if (!data.is_object())
         return;
     if (type == QLatin1String("message"))
@@ -369,7 +386,7 @@ void Goodgame::handleChatFrame(const QString &type, Json data) {
         payment(data);
 }
 
-void Goodgame::chatMessage(Json data) {
+void Goodgame::chatMessage(Json &&data) {
     MessageParts parts = placeBadges();
     const QString key = whichColor(data);
     const QString channelId = textOf(data, "channel_id");
@@ -426,12 +443,12 @@ void Goodgame::moderation(const Json &data, const QString &action, bool withDura
     moderator.msg_id = QStringLiteral("goodgame-system");
     parts << moderator;
     QString text = action + textOf(data, "user_name");
-    if (withDuration) {
-        const qint64 duration = static_cast<qint64>(jsNumber(member(data, "duration")).value_or(0));
-        text += QStringLiteral(" на ") + Chat::plural(duration, QStringLiteral("секунду"),
+    const std::optional<double> duration =
+        withDuration ? countOf(member(data, "duration")) : std::nullopt;
+    if (duration)
+        text += QStringLiteral(" на ") + Chat::plural(*duration, QStringLiteral("секунду"),
                                                       QStringLiteral("секунды"),
                                                       QStringLiteral("секунд"));
-    }
     parts << MessagePart::textPart(text, color);
     const QString reason = textOf(data, "reason");
     if (!reason.isEmpty())
@@ -522,13 +539,14 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
         return part;
     };
 
+    // One pass: `placed` is where the text not yet turned into parts begins.
     MessageParts parts;
-    QString rest = text;
+    int placed = 0;
     int from = 0;
-    for (QPair<int, int> code = nextSmileCode(rest, from); code.first >= 0;
-         code = nextSmileCode(rest, from)) {
+    for (QPair<int, int> code = nextSmileCode(text, from); code.first >= 0;
+         code = nextSmileCode(text, from)) {
         const auto [start, length] = code;
-        const QString name = rest.mid(start + 1, length - 2);
+        const QString name = text.mid(start + 1, length - 2);
         const auto found = emotes.constFind(name);
         from = start + length;
         if (found == emotes.constEnd())
@@ -549,16 +567,14 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
         const QString url =
             (!smile.animated.isEmpty() && animated ? smile.animated : smile.simple) +
             QLatin1Char('?') + QString::number(now);
-        const QString before = rest.left(start);
-        if (!before.isEmpty())
-            parts << textPart(before);
+        if (start > placed)
+            parts << textPart(text.mid(placed, start - placed));
         parts << MessagePart::image(url, {QStringLiteral("emote"), QStringLiteral("goodgame")},
-                                    QStringLiteral("GoodGame: ") + name, rest.mid(start, length));
-        rest = rest.mid(start + length);
-        from = 0;
+                                    QStringLiteral("GoodGame: ") + name, text.mid(start, length));
+        placed = start + length;
     }
-    if (!rest.isEmpty())
-        parts << textPart(rest);
+    if (placed < text.size())
+        parts << textPart(text.mid(placed));
     return parts;
 }
 

@@ -100,11 +100,11 @@ private:
     void openSession(bool again);
     void sendProbe();
     void send(const Json &frame);
-    void advance(const Json &frame, bool in_test);
+    void advance(Json &frame, bool in_test);
     bool chooseChannel(const Json &data);
     bool joinAnswered(const Json &data);
-    void handleChatFrame(const QString &type, Json data);
-    void chatMessage(Json data);
+    void handleChatFrame(const QString &type, Json &&data);
+    void chatMessage(Json &&data);
     void moderation(const Json &data, const QString &action, bool withDuration);
     void premium(const Json &data);
     void payment(const Json &data);
@@ -112,6 +112,7 @@ private:
     // In the catalogue's system colour unless another is given.
     void serviceLine(const QString &text, const QString &color = {});
     MessagePart kingText(const QString &text) const;
+    QString quotedChannel() const;
 
     GoodgameDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;

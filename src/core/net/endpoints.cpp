@@ -1,6 +1,7 @@
 #include "endpoints.h"
 
 #include "buildconfig.h"
+#include "common/json.h"
 
 #include <QDebug>
 #include <QFile>
@@ -75,8 +76,13 @@ Endpoints Endpoints::fromFile(const QString &path) {
         reject(path, file.errorString());
         return endpoints;
     }
+    const QByteArray text = file.readAll();
+    if (!jsonDepthWithin(text)) {
+        reject(path, QStringLiteral("nested deeper than %1 levels").arg(kMaxJsonDepth));
+        return endpoints;
+    }
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (!document.isObject()) {
         reject(path, error.error != QJsonParseError::NoError ? error.errorString()
                                                              : QStringLiteral("not an object"));

@@ -2,6 +2,7 @@
 
 #include "chat/chat.h"
 #include "chat/chatinput.h"
+#include "chat/markup.h"
 #include "chat/page.h"
 #include "common/clock.h"
 #include "common/js.h"
@@ -285,9 +286,13 @@ void Twitch::privateMessage(const Line &line) {
         return;
     }
     if (hasTag(line.tags, "bits")) {
+        // A piece out of range, negative or not a number counts for nothing.
         qint64 amount = 0;
-        for (const QString &bits : tag(line.tags, "bits").split(QLatin1Char(',')))
-            amount += parseInt(bits.trimmed()).value_or(0);
+        for (const QString &bits : tag(line.tags, "bits").split(QLatin1Char(','))) {
+            const qint64 piece = countOf(bits.trimmed()).value_or(0);
+            if (piece <= kMaxSafeInteger - amount)
+                amount += piece;
+        }
         parts << nickPart(line,
                           nick + QStringLiteral(" прислал ") +
                               Chat::plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
@@ -359,7 +364,9 @@ void Twitch::roomState(const Line &line) {
         const bool on = value && (followers ? *value >= 0 : *value != 0);
         const QString color = on ? QStringLiteral("#844") : QStringLiteral("#484");
         const QString italic = QStringLiteral("italic");
-        QString text = QStringLiteral("- Twitch: в чате #") + channelName + QLatin1Char(' ') +
+        // The mode's name is quoted with entities: the line is markup, the channel escaped.
+        QString text = QStringLiteral("- Twitch: в чате #") +
+                       escapeMarkup(channelName, MarkupContext::Text) + QLatin1Char(' ') +
                        (on ? QStringLiteral("включен") : QStringLiteral("выключен")) +
                        QString::fromUtf8(mode.text);
         const bool addition = value && *value > 0;
@@ -368,6 +375,7 @@ void Twitch::roomState(const Line &line) {
                                                                   QStringLiteral("секунды"),
                                                                   QStringLiteral("секунд"));
         MessageParts parts{MessagePart::textPart(text, color, italic)};
+        parts.first().markup = true;
         if (addition && followers)
             parts << MessagePart::textPart(QStringLiteral(" \"возрастом\" от ") +
                                                Chat::plural(*value, QStringLiteral("минуты"),
@@ -448,7 +456,7 @@ void Twitch::clearChat(const Line &line) {
     const QString userClass = jsQuote(QStringLiteral("twitch-nick-") + target);
     if (tagged && hasTag(line.tags, "ban-duration")) {
         QString text = QStringLiteral("- пользователь ") + target + QStringLiteral(" отстранён");
-        if (const auto seconds = numberTag(line.tags, "ban-duration"))
+        if (const auto seconds = countOf(tag(line.tags, "ban-duration")))
             text += QStringLiteral(" на ") + Chat::plural(*seconds, QStringLiteral("секунду"),
                                                           QStringLiteral("секунды"),
                                                           QStringLiteral("секунд"));
@@ -528,7 +536,7 @@ void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QStri
                         if (reply.status != 200)
                             return;
                         const Json sets =
-                            jsonAt(parseJson(QString::fromUtf8(reply.body)), {"badge_sets"});
+                            jsonAt(parseJson(reply.body), {"badge_sets"});
                         if (!sets.is_object())
                             return;
                         for (const auto &[name, set] : sets.items()) {
