@@ -36,6 +36,10 @@ private slots:
         QTest::newRow("not json") << QByteArray("twitchChatHost=x") << "endpoints.json: .*ignored"
                                   << host << speech;
         QTest::newRow("array") << QByteArray("[1,2]") << "not an object, ignored" << host << speech;
+        QTest::newRow("nested past the limit")
+            << "{\"twitchChatHost\":\"h\",\"x\":" + QByteArray(100000, '[') +
+                   QByteArray(100000, ']') + "}"
+            << "nested deeper than 64 levels, ignored" << host << speech;
         QTest::newRow("number value")
             << QByteArray("{\"relaySpeech\":8082,\"twitchChatHost\":\"h\"}")
             << "\"relaySpeech\" is not an address"

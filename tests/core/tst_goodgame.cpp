@@ -259,6 +259,19 @@ private slots:
         QCOMPARE(session.socket.connections, 1);
     }
 
+    // A frame nested past the limit costs one error line, and only itself.
+    void deepFrameIsDroppedWithOneLine() {
+        GoodgameRig rig;
+        rig.goodgame.state = QStringLiteral("chat");
+        const QString deep = R"({"type":"message","data":{"x":)" + QString(100000, QLatin1Char('[')) +
+                             QString(100000, QLatin1Char(']')) + "}}";
+        rig.goodgame.processMessage(deep);
+        rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
+        QCOMPARE(rig.log("error"),
+                 QStringList{"ОШИБКА: кадр GoodGame вложен глубже 64 уровней, отброшен"});
+        QCOMPARE(rig.log("chat"), QStringList{"[GoodGame] A: hi"});
+    }
+
     void testFramesDoNotMoveTheWatch() {
         GoodgameRig rig;
         rig.goodgame.state = QStringLiteral("chat");

@@ -94,6 +94,10 @@ private slots:
             << QStringList{"[Twitch] У нас новый фолловер - Ann!",
                            "[Twitch] У нас новый фолловер - Bob!"};
         QTest::newRow("not json") << "data" << QStringList{};
+        QTest::newRow("nested past the limit")
+            << "{\"data\":[{\"from_name\":\"A\"}],\"x\":" + QString(100000, QLatin1Char('[')) +
+                   QString(100000, QLatin1Char(']')) + "}"
+            << QStringList{};
         QTest::newRow("no data") << "{\"x\":[]}" << QStringList{};
         QTest::newRow("odd elements skipped")
             << "{\"data\":[1,{\"from_name\":3},{\"from_name\":\"C\"}]}"
