@@ -17,6 +17,30 @@ private slots:
         QCOMPARE(config.get(), QString());
     }
 
+    // The file holds the chat token and the GoodGame password: owner-only, also over an
+    // older file that others could read.
+    void secretsAreOwnerOnly_data() {
+        QTest::addColumn<bool>("olderFile");
+        QTest::newRow("first save") << false;
+        QTest::newRow("over a 0644 file") << true;
+    }
+    void secretsAreOwnerOnly() {
+        QFETCH(bool, olderFile);
+        TempDataDir dir;
+        if (olderFile) {
+            QDir().mkpath(dir.file("config"));
+            QFile::setPermissions(dir.file("config"), QFile::Permissions(0x7755));
+            dir.write("config/settings.json", "{}");
+            QFile::setPermissions(dir.file("config/settings.json"), QFile::Permissions(0x6644));
+        }
+        BotConfig config(dir.path());
+        QVERIFY(config.set(QStringLiteral("{\"a\":1}")));
+        // Qt's flags: 0x6600 is rw for the owner (and so for us), nothing for others.
+        QCOMPARE(QFileInfo(dir.file("config/settings.json")).permissions(),
+                 QFile::Permissions(0x6600));
+        QCOMPARE(QFileInfo(dir.file("config")).permissions(), QFile::Permissions(0x7700));
+    }
+
     void roundTrip_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("read");

@@ -84,6 +84,32 @@ private slots:
                  fixtureValue("/services"));
     }
 
+    // A save that cannot reach the disk is said once, and again after a later success fails.
+    void failedSaveIsReportedOnce() {
+        SettingsRig rig;
+        QSignalSpy failed(&rig.utils, &Utils::saveFailed);
+        // Nothing can replace a directory, not even as root.
+        QFile::remove(rig.dir.file("config/settings.json"));
+        QDir().mkpath(rig.dir.file("config/settings.json"));
+        rig.utils.saveConfig();
+        rig.utils.saveConfig();
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed.at(0).at(0).toString().startsWith(
+            QStringLiteral("Не удалось сохранить настройки: ")));
+        QCOMPARE(rig.log("error").size(), 1);
+        QVERIFY(rig.log("error").at(0).startsWith(
+            QStringLiteral("ОШИБКА: не удалось сохранить настройки: ")));
+
+        QDir(rig.dir.file("config/settings.json")).removeRecursively();
+        rig.utils.saveConfig();
+        QVERIFY(rig.config.get().startsWith(QLatin1Char('{')));
+        QFile::remove(rig.dir.file("config/settings.json"));
+        QDir().mkpath(rig.dir.file("config/settings.json"));
+        rig.utils.saveConfig();
+        QCOMPARE(failed.size(), 2);
+        QCOMPARE(rig.log("error").size(), 2);
+    }
+
     void brokenFileIsKeptAside_data() {
         QTest::addColumn<QString>("stored");
         QTest::newRow("not json") << "{\"alerts\":";

@@ -229,7 +229,14 @@ void Utils::saveConfig() {
     put("/alerts/goodgame/donation", stdstr(f.goodgameDonatSound));
     put("/alerts/voice", stdstr(nameOf(voiceList(), f.voiceIndex)));
     m_currentSettings = std::move(record);
-    m_config.set(qstr(m_currentSettings.dump()));
+    const bool saved = m_config.set(qstr(m_currentSettings.dump()));
+    if (!saved && !m_saveFailing) {
+        const QString reason = m_config.errorString();
+        m_logger.log(QStringLiteral("ОШИБКА: не удалось сохранить настройки: ") + reason,
+                     QStringLiteral("error"));
+        emit saveFailed(QStringLiteral("Не удалось сохранить настройки: ") + reason);
+    }
+    m_saveFailing = !saved;
 }
 
 void Utils::initServices() {

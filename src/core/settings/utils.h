@@ -79,6 +79,11 @@ public:
     bool isAddressedText(const QString &text) const;
     static void runInWeb(Page &webView, const QString &methodName, const QString &methodData);
 
+signals:
+    // The settings did not reach the disk: the text for the status line. Said once until a
+    // save succeeds again.
+    void saveFailed(const QString &status);
+
 private:
     BotConfig &m_config;
     BotLogger &m_logger;
@@ -86,4 +91,5 @@ private:
     Json m_currentSettings = Json::object();
     SettingsForm m_form;
     Loaded m_loaded;
+    bool m_saveFailing = false;
 };

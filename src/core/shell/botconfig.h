@@ -16,9 +16,15 @@ public:
     bool keepBroken();
 
 public slots:
-    void set(const QString &config);
+    // Owner-only (the file holds the chat token and the GoodGame password); false when the
+    // text did not reach the disk, with the reason in errorString().
+    bool set(const QString &config);
     QString get() const;
+
+public:
+    QString errorString() const { return m_error; }
 
 private:
     QString m_filePath;
+    QString m_error;
 };

@@ -126,6 +126,7 @@ MainWindow::MainWindow(const MainWindowDeps &deps)
     connect(&m_deps.goodgame, &Goodgame::status, this, &MainWindow::setOutput);
     connect(&m_deps.goodgame, &Goodgame::activeChanged, this, &MainWindow::goodgameRunningChanged);
     connect(&m_deps.utils.form(), &SettingsForm::changed, this, &MainWindow::formChanged);
+    connect(&m_deps.utils, &Utils::saveFailed, this, &MainWindow::setOutput);
     superviseTwitch();
 }
 
