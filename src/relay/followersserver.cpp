@@ -6,9 +6,10 @@
 #include <QWebSocket>
 #include <cmath>
 
-FollowersServer::FollowersServer(EventSub *eventSub, RelayLog log, int idleMs, int maxClients)
-    : WsEndpoint(QStringLiteral("followers"), QStringLiteral("/follows"), maxClients, idleMs,
-                 std::move(log))
+FollowersServer::FollowersServer(EventSub *eventSub, RelayLog log, int requestWithinMs,
+                                 int maxClients)
+    : WsEndpoint(QStringLiteral("followers"), QStringLiteral("/follows"),
+                 {maxClients, requestWithinMs, kMaxRequestBytes}, std::move(log))
     , m_eventSub(eventSub) {
     if (m_eventSub)
         connect(m_eventSub, &EventSub::follow, this, &FollowersServer::notify);

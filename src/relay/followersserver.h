@@ -12,7 +12,11 @@ class FollowersServer final : public WsEndpoint {
     Q_OBJECT
 public:
     // Without an EventSub session clients are still served, but no follow ever comes.
-    FollowersServer(EventSub *eventSub, RelayLog log, int idleMs = 10000, int maxClients = 64);
+    // {"to_id":N} with any room id is far below this.
+    static constexpr qint64 kMaxRequestBytes = 1024;
+
+    FollowersServer(EventSub *eventSub, RelayLog log, int requestWithinMs = 2000,
+                    int maxClients = 64);
 
     void notify(qint64 room, const QString &userName);
 

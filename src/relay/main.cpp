@@ -76,9 +76,13 @@ int main(int argc, char *argv[]) {
     });
     parser.process(app);
 
-    const QString token = parser.isSet(QStringLiteral("token-file"))
-                              ? RelayToken::read(parser.value(QStringLiteral("token-file")))
-                              : RelayToken::loadOrCreate(defaultDataDir());
+    const bool ownFile = parser.isSet(QStringLiteral("token-file"));
+    const QString tokenFile =
+        ownFile ? parser.value(QStringLiteral("token-file")) : RelayToken::path(defaultDataDir());
+    const QString token =
+        ownFile ? RelayToken::read(tokenFile) : RelayToken::loadOrCreate(defaultDataDir());
+    for (const QString &warning : RelayToken::weaknesses(tokenFile))
+        writeLog(warning);
     if (token.isEmpty()) {
         writeLog(QStringLiteral("ОШИБКА: нет токена речи"));
         return 1;

@@ -21,10 +21,10 @@ bool sameSecret(const QString &given, const QString &expected) {
 }
 } // namespace
 
-SpeechServer::SpeechServer(const QString &token, SpeechSynth &synth, RelayLog log, int idleMs,
-                           int maxClients)
-    : WsEndpoint(QStringLiteral("speech"), QStringLiteral("/tts"), maxClients, idleMs,
-                 std::move(log))
+SpeechServer::SpeechServer(const QString &token, SpeechSynth &synth, RelayLog log,
+                           int requestWithinMs, int maxClients)
+    : WsEndpoint(QStringLiteral("speech"), QStringLiteral("/tts"),
+                 {maxClients, requestWithinMs, kMaxRequestBytes}, std::move(log))
     , m_token(token)
     , m_synth(synth) {}
 
@@ -32,7 +32,6 @@ void SpeechServer::text(QWebSocket &client, const QString &message) {
     if (client.property("asked").toBool())
         return refuse(client, QStringLiteral("второй запрос в одном соединении"));
     client.setProperty("asked", true);
-    settle(client);
     const QByteArray utf8 = message.toUtf8();
     const QJsonDocument document =
         jsonDepthWithin(utf8) ? QJsonDocument::fromJson(utf8) : QJsonDocument();
@@ -42,6 +41,7 @@ void SpeechServer::text(QWebSocket &client, const QString &message) {
     if (!sameSecret(request.value(QStringLiteral("token")).toString(), m_token))
         return refuse(client, QStringLiteral("чужой токен"),
                       QWebSocketProtocol::CloseCodePolicyViolated);
+    settle(client);
     const QJsonValue textValue = request.value(QStringLiteral("text"));
     if (!textValue.isString())
         return refuse(client, QStringLiteral("нет текста"));

@@ -13,8 +13,10 @@ class SpeechServer final : public WsEndpoint {
     Q_OBJECT
 public:
     static constexpr int kMaxText = 2000;
+    // The longest text in Cyrillic with its token and voice is under 10 KB.
+    static constexpr qint64 kMaxRequestBytes = 10 * 1024;
 
-    SpeechServer(const QString &token, SpeechSynth &synth, RelayLog log, int idleMs = 10000,
+    SpeechServer(const QString &token, SpeechSynth &synth, RelayLog log, int requestWithinMs = 2000,
                  int maxClients = 64);
 
 protected:

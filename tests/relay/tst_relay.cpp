@@ -27,6 +27,17 @@ double seconds(const QByteArray &audio) {
     return samples < 0 ? -1 : samples / 48000.0;
 }
 
+// This process's resident memory.
+qint64 residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
 // One client exchange with the speech endpoint: what came back and how it ended.
 struct Exchange {
     QByteArray audio;
@@ -154,6 +165,10 @@ private slots:
         const int data = QWebSocketProtocol::CloseCodeWrongDatatype;
         QTest::newRow("not JSON") << "hello" << data << "не JSON-объект";
         QTest::newRow("an array") << "[1]" << data << "не JSON-объект";
+        QTest::newRow("nested past the limit")
+            << R"({"token":"tok","text":"x","v":)" + QString(2000, QLatin1Char('[')) +
+                   QString(2000, QLatin1Char(']')) + "}"
+            << data << "не JSON-объект";
         QTest::newRow("wrong token")
             << R"({"token":"other","text":"x"})" << int(QWebSocketProtocol::CloseCodePolicyViolated)
             << "чужой токен";
@@ -183,28 +198,77 @@ private slots:
         QVERIFY(Exchange::run(server.port(), request("да")).audio.startsWith("OggS"));
     }
 
-    void connectionsThatCannotBeServed_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("open");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("other path") << "/other" << 0 << "нет такого адреса: /other";
-        QTest::newRow("too many") << "/tts" << 2 << "слишком много соединений";
+    void otherPathIsRefused() {
+        SpeechServer server(kToken, m_synth, log());
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        const Exchange refused = Exchange::run(server.port(), request("x"), "/other");
+        QVERIFY(refused.audio.isEmpty());
+        QVERIFY2(m_log.last().contains("нет такого адреса: /other"), qPrintable(m_log.last()));
     }
-    void connectionsThatCannotBeServed() {
-        QFETCH(QString, path);
-        QFETCH(int, open);
-        QFETCH(QString, logged);
-        SpeechServer server(kToken, m_synth, log(), 10000, 2);
+
+    // A local process holding every slot with silent connections cannot stop speech.
+    void idleConnectionsGiveWayToARequest() {
+        SpeechServer server(kToken, m_synth, log());
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         std::vector<std::unique_ptr<QWebSocket>> idle;
-        for (int i = 0; i < open; ++i) {
+        for (int i = 0; i < 64; ++i) {
             idle.push_back(std::make_unique<QWebSocket>());
             idle.back()->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
         }
-        QTRY_COMPARE(server.clients(), open);
-        const Exchange refused = Exchange::run(server.port(), request("x"), path);
-        QVERIFY(refused.audio.isEmpty());
-        QVERIFY2(m_log.last().contains(logged), qPrintable(m_log.last()));
+        QTRY_COMPARE(server.clients(), 64);
+        QVERIFY(Exchange::run(server.port(), request("да")).audio.startsWith("OggS"));
+        QVERIFY(m_log.filter("молчащее закрыто").size() >= 1);
+    }
+
+    // Clients whose requests were accepted keep their slots: the next one is refused.
+    void acceptedClientsFillTheCap() {
+        FollowersServer server(nullptr, log(), 2000, 2);
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        Follower first(server.port(), R"({"to_id":1})");
+        Follower second(server.port(), R"({"to_id":2})");
+        QTRY_COMPARE(m_log.filter("ждём фолловеров").size(), 2);
+        Follower third(server.port(), R"({"to_id":3})");
+        QSignalSpy closed(&third.socket, &QWebSocket::disconnected);
+        QVERIFY(closed.wait(5000));
+        QCOMPARE(int(third.socket.closeCode()), int(QWebSocketProtocol::CloseCodeTooMuchData));
+        QVERIFY(m_log.filter("слишком много соединений").size() == 1);
+    }
+
+    // A frame announcing 200 MB is refused from its header, before its bytes are read.
+    void oversizedMessageIsRefusedUnread_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("cap");
+        QTest::newRow("speech") << "/tts" << SpeechServer::kMaxRequestBytes;
+        QTest::newRow("followers") << "/follows" << FollowersServer::kMaxRequestBytes;
+    }
+    void oversizedMessageIsRefusedUnread() {
+        QFETCH(QString, path);
+        QFETCH(qint64, cap);
+        SpeechServer speech(kToken, m_synth, log());
+        FollowersServer followers(nullptr, log());
+        QVERIFY(speech.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(followers.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = path == QLatin1String("/tts") ? speech.port() : followers.port();
+        const qint64 before = residentKb();
+        QTcpSocket raw;
+        raw.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(raw.waitForConnected(5000));
+        raw.write("GET " + path.toLatin1() +
+                  " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                  "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        QTRY_VERIFY(raw.bytesAvailable() > 0 && raw.peek(4096).contains("\r\n\r\n"));
+        raw.readAll();
+        QByteArray frame("\x81\xff", 2); // a text frame, masked, 64-bit length
+        for (int shift = 56; shift >= 0; shift -= 8)
+            frame += char((qint64(200) * 1024 * 1024 >> shift) & 0xff);
+        frame += QByteArray(4, '\x5a') + QByteArray(1024 * 1024, 'a');
+        raw.write(frame);
+        QSignalSpy gone(&raw, &QTcpSocket::disconnected);
+        QVERIFY(gone.wait(5000));
+        QVERIFY2(!m_log.filter(QStringLiteral("сообщение больше %1 байт").arg(cap)).isEmpty(),
+                 qPrintable(m_log.join('\n')));
+        QVERIFY2(residentKb() - before < 32 * 1024, qPrintable(QString::number(residentKb())));
+        QCOMPARE(speech.clients() + followers.clients(), 0);
     }
 
     void silentClientIsClosed() {
@@ -362,6 +426,30 @@ private slots:
     }
 
     // One token per machine, readable by its owner only, the same for Kestro and the relay.
+    void weakTokenFilesAreNamed_data() {
+        QTest::addColumn<QByteArray>("token");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("warnings");
+        const QByteArray good(RelayToken::kMinLength, 'k');
+        QTest::newRow("sound") << good << 0x6600 << QStringList{};
+        QTest::newRow("short") << good.left(31) << 0x6600 << QStringList{"короче 32 знаков"};
+        QTest::newRow("readable by others") << good << 0x6644 << QStringList{"chmod 600"};
+        QTest::newRow("both") << QByteArray("abc") << 0x6640
+                              << QStringList{"короче 32 знаков", "chmod 600"};
+    }
+    void weakTokenFilesAreNamed() {
+        QFETCH(QByteArray, token);
+        QFETCH(int, mode);
+        QFETCH(QStringList, warnings);
+        TempDataDir dir;
+        dir.write("relay-token", token + "\n");
+        QFile::setPermissions(dir.file("relay-token"), QFile::Permissions(mode));
+        const QStringList found = RelayToken::weaknesses(dir.file("relay-token"));
+        QCOMPARE(found.size(), warnings.size());
+        for (int i = 0; i < warnings.size(); ++i)
+            QVERIFY2(found.at(i).contains(warnings.at(i)), qPrintable(found.at(i)));
+    }
+
     void tokenIsPrivateAndShared() {
         TempDataDir dir;
         const QString token = RelayToken::loadOrCreate(dir.path());

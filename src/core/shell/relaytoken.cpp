@@ -39,6 +39,20 @@ QString RelayToken::read(const QString &filePath) {
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
+QStringList RelayToken::weaknesses(const QString &filePath) {
+    QStringList found;
+    const QString token = read(filePath);
+    if (!token.isEmpty() && token.size() < kMinLength)
+        found << QStringLiteral("ВНИМАНИЕ: токен речи короче %1 знаков, его легко подобрать")
+                     .arg(kMinLength);
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (QFileInfo::exists(filePath) && (QFile::permissions(filePath) & others))
+        found << QStringLiteral("ВНИМАНИЕ: файл токена %1 читают и другие пользователи "
+                                "(chmod 600)")
+                     .arg(filePath);
+    return found;
+}
+
 QString RelayToken::loadOrCreate(const QString &dataDir) {
     const QString target = path(dataDir);
     if (!QFileInfo::exists(target)) {

@@ -9,6 +9,9 @@ struct RelayToken {
     static QString path(const QString &dataDir);
     // The stored token, or a new random one stored first; empty when neither works.
     static QString loadOrCreate(const QString &dataDir);
+    static constexpr int kMinLength = 32;
     // A token file's text without its line end; empty when it cannot be read.
     static QString read(const QString &filePath);
+    // What makes a token file easy to misuse: too short a token, a file others can read.
+    static QStringList weaknesses(const QString &filePath);
 };
