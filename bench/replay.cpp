@@ -24,10 +24,17 @@ QByteArray readFile(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Split as bytes: a NUL cuts only its own line short, as on the live socket.
 QStringList readLines(const QString &path) {
-    QStringList lines = QString::fromUtf8(readFile(path)).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    QList<QByteArray> pieces = readFile(path).split('\n');
+    if (!pieces.isEmpty() && pieces.last().isEmpty())
+        pieces.removeLast();
+    QStringList lines;
+    lines.reserve(pieces.size());
+    for (const QByteArray &piece : pieces) {
+        const int nul = piece.indexOf('\0');
+        lines << QString::fromUtf8(piece.constData(), nul < 0 ? piece.size() : nul);
+    }
     return lines;
 }
 

@@ -5,6 +5,8 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 #include <functional>
+#include <memory>
+#include <vector>
 
 // A loopback WebSocket server with one client at a time: records its text frames and sends
 // frames to it.
@@ -15,6 +17,7 @@ public:
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QWebSocketServer::newConnection, [this] {
             m_client = m_server.nextPendingConnection();
+            m_accepted.emplace_back(m_client);
             ++connections;
             QObject::connect(m_client, &QWebSocket::textMessageReceived,
                              [this](const QString &frame) {
@@ -48,4 +51,5 @@ public:
 private:
     QWebSocketServer m_server;
     QWebSocket *m_client = nullptr;
+    std::vector<std::unique_ptr<QWebSocket>> m_accepted; // every client, freed with the server
 };
