@@ -9,8 +9,8 @@
 namespace {
 // Fills the smile table through the real loader, from a loopback copy of the catalogue.
 bool loadSmiles(GoodgameRig &rig) {
-    rig.server.route("/js/minified/global.js", 200,
-                     readFile(QStringLiteral(BENCH_DATA "/goodgame-global.js")));
+    rig.server.route("/js/minified/global.json", 200,
+                     readFile(QStringLiteral(BENCH_DATA "/goodgame-global.json")));
     rig.goodgame.loadEmotes();
     QElapsedTimer timer;
     timer.start();

@@ -16,8 +16,10 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)
+    , m_sevenTv(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers, Clock::system(), Random::system())
     , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
+                          m_sevenTv,
                           m_followers, m_chatInput, m_http, m_endpoints, Clock::system(),
                           Random::system()})
     , m_goodgame(

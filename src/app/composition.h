@@ -7,6 +7,7 @@
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
+#include "emotes/seventv.h"
 #include "goodgame/goodgame.h"
 #include "mediaalertplayer.h"
 #include "net/endpoints.h"
@@ -50,6 +51,7 @@ private:
     TwitchSocket m_twitchSocket;
     BTTV m_bttv;
     FFZ m_ffz;
+    SevenTV m_sevenTv;
     FollowersRelay m_followers;
     ChatInput m_chatInput;
     Twitch m_twitch;

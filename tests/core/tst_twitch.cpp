@@ -7,6 +7,16 @@
 #include <QtTest>
 
 namespace {
+// A reply of an outside service, as recorded or as its documentation shows it.
+QByteArray service(const char *name) {
+    QFile file(QStringLiteral(TEST_DATA "/services/") + QLatin1String(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+const QString kStoredToken =
+    QStringLiteral("{\"services\":{\"twitch\":{\"password\":\"oauth:s3cret\"}}}");
+
 void knowBadges(Twitch &twitch) {
     twitch.globalBadges["subscriber"]["12"] = "sub12id";
     twitch.globalBadges["premium"]["1"] = "prime1id";
@@ -209,26 +219,73 @@ private slots:
         QCOMPARE(result, parts);
     }
 
-    void badgeLoaders() {
+    // The token is validated, then both badge sets come from Helix with its client id.
+    void helixBadgesAfterValidation() {
         HttpServer server;
-        const QByteArray sets =
-            "{\"badge_sets\":{\"subscriber\":{\"versions\":{"
-            "\"0\":{\"image_url_1x\":\"https://static-cdn.jtvnw.net/badges/v1/"
-            "5d9f2208-5dd8-11e7-8513-2ff4adfae661/1\"},"
-            "\"3\":{\"image_url_1x\":\"https://elsewhere.example/badges/v1/abc/1\"},"
-            "\"6\":{}}},\"vip\":{},\"mod\":[]}}";
-        server.route("/v1/badges/global/display", 200, sets);
-        server.route("/v1/badges/channels/77/display", 500, sets);
-        TwitchRig rig(server.url());
+        server.route("/oauth2/validate", 200, service("twitch-oauth2-validate.json"));
+        server.route("/helix/chat/badges/global", 200,
+                     service("twitch-helix-chat-badges-global.json"));
+        server.route("/helix/chat/badges?broadcaster_id=77", 200,
+                     service("twitch-helix-chat-badges-channel.json"));
+        TwitchRig rig(server.url(), kStoredToken);
         rig.twitch.channelID = 77;
-        rig.twitch.loadGlobalBadges();
-        rig.twitch.loadChannelBadges();
-        QTRY_COMPARE(server.requests.size(), 2);
-        QTRY_COMPARE(rig.twitch.globalBadges.value("subscriber").size(), 1);
-        QCOMPARE(rig.twitch.globalBadges["subscriber"]["0"],
-                 QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661"));
+        rig.twitch.validateToken();
+        QTRY_COMPARE(rig.twitch.channelBadges.value("subscriber").size(), 1);
+        QTRY_COMPARE(rig.twitch.globalBadges.value("vip").size(), 1);
+        QCOMPARE(rig.twitch.globalBadges["vip"]["1"],
+                 QStringLiteral("b817aba4-fad8-49e2-b88a-7cc744dfa6ec"));
+        QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "0"),
+                 QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/"
+                                "eb4a8a4c-eacd-4f5e-b9f2-394348310442/1"));
+        QCOMPARE(rig.twitch.buildTwitchBadgeURL("bits", "1"),
+                 QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/"
+                                "743a0f3b-84b3-450b-96a0-503d7f4a9764/1"));
+        QCOMPARE(server.requests.first(), QByteArray("/oauth2/validate"));
+        QVERIFY(server.fullRequests.first().contains("Authorization: OAuth s3cret\r\n"));
+        for (int i = 1; i < 3; ++i) {
+            QVERIFY(server.fullRequests.at(i).contains("Client-Id: kukpjyjkfttxf7ru2jjnbext6mm79k"));
+            QVERIFY(server.fullRequests.at(i).contains("Authorization: Bearer s3cret\r\n"));
+        }
+        QCOMPARE(rig.log("error"), QStringList{});
+    }
+
+    // A refused token is said once; chat goes on without badges. Odd sets are skipped.
+    void badgeFailures_data() {
+        QTest::addColumn<int>("validation");
+        QTest::addColumn<QByteArray>("sets");
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("token refused")
+            << 401 << service("twitch-helix-chat-badges-global.json")
+            << QStringList{"Twitch: токен не принят (проверьте OAuth2 токен)"};
+        QTest::newRow("image off the CDN, odd versions")
+            << 200
+            << QByteArray("{\"data\":[{\"set_id\":\"vip\",\"versions\":[{\"id\":\"1\",\"image_url_1x\":"
+                          "\"https://elsewhere.example/badges/v1/abc/1\"},{\"id\":2},5]},"
+                          "{\"set_id\":7,\"versions\":[]},{\"versions\":{}}]}")
+            << QStringList{};
+        QTest::newRow("wrong shape") << 200 << QByteArray("{\"data\":{\"vip\":1}}")
+                                     << QStringList{};
+    }
+    void badgeFailures() {
+        QFETCH(int, validation);
+        QFETCH(QByteArray, sets);
+        QFETCH(QStringList, errors);
+        HttpServer server;
+        server.route("/oauth2/validate", validation,
+                     service(validation == 200 ? "twitch-oauth2-validate.json"
+                                               : "twitch-oauth2-validate-401.json"));
+        server.route("/helix/chat/badges/global", 200, sets);
+        server.route("/helix/chat/badges?broadcaster_id=77", 200, sets);
+        TwitchRig rig(server.url(), kStoredToken);
+        QSignalSpy status(&rig.twitch, &Twitch::status);
+        rig.twitch.channelID = 77;
+        rig.twitch.validateToken();
+        QTRY_COMPARE(server.requests.size(), validation == 200 ? 3 : 1);
+        QTRY_COMPARE(rig.log("error"), errors);
+        if (!errors.isEmpty())
+            QCOMPARE(status.last().at(0).toString(), errors.first());
         QTest::qWait(50);
-        QVERIFY(rig.twitch.channelBadges.isEmpty());
+        QVERIFY(rig.twitch.globalBadges.isEmpty() && rig.twitch.channelBadges.isEmpty());
     }
 
     void emoteSetRules() {
@@ -240,7 +297,7 @@ private slots:
                      "\"id\":\"s\",\"code\":\"SoSnowy\"}]}");
         server.route("/v1/set/global", 404, "");
         server.route(
-            "/v1/user/id/9", 200,
+            "/v1/room/id/9", 200,
             "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Both\",\"urls\":{\"1\":\"//f/"
             "1\"}},{\"name\":\"One\",\"urls\":{\"1\":\"//f/2\"}}]},"
             "\"2\":{\"emoticons\":[{\"name\":\"Two\",\"urls\":{\"1\":\"//f/"
@@ -267,16 +324,75 @@ private slots:
         QCOMPARE(rig.log("error"), QStringList{});
     }
 
+    // The user's answer with its set inline, or with only the set's id to fetch next.
+    void sevenTvChannelSet_data() {
+        QTest::addColumn<QByteArray>("user");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("emotes inline") << service("seventv-user-twitch.json") << 1;
+        QTest::newRow("set by id") << service("seventv-user-twitch-set-id.json") << 2;
+    }
+    void sevenTvChannelSet() {
+        QFETCH(QByteArray, user);
+        QFETCH(int, requests);
+        HttpServer server;
+        server.route("/v3/users/twitch/9", 200, user);
+        server.route("/v3/emote-sets/63b02874ad025a672cb4969f", 200,
+                     service("seventv-emote-set.json"));
+        TwitchRig rig(server.url());
+        rig.sevenTv.loadChannelEmotes(9);
+        QTRY_COMPARE(rig.sevenTv.channelEmotes().size(), 5);
+        QCOMPARE(server.requests.size(), requests);
+        const MessagePart still = *rig.sevenTv.placeEmotes("PagMan");
+        QCOMPARE(still.url,
+                 QStringLiteral("https://cdn.7tv.app/emote/60ae9a57ac03cad60771b2d8/1x.webp"));
+        QCOMPARE(still.title, std::optional<QString>("7TV: PagMan"));
+        QCOMPARE(still.classes, QStringList{"emote"});
+        QCOMPARE(rig.sevenTv.placeEmotes("TakingNotes")->classes,
+                 (QStringList{"emote", "with-offset", "zero-width"}));
+        QVERIFY(!rig.sevenTv.placeEmotes("pagman"));
+    }
+
+    // BTTV, then FFZ, then 7TV; within each the channel's before the whole service's.
+    void externalEmoteOrder() {
+        TwitchRig rig;
+        rig.bttv.storeGlobalEmotes(parseJson(QByteArray("[{\"id\":\"b\",\"code\":\"Shared\"}]")));
+        rig.ffz.storeChannelEmotes(parseJson(QByteArray(
+            "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Shared\",\"urls\":{\"1\":\"//f/1\"}},"
+            "{\"name\":\"pokiDance\",\"urls\":{\"1\":\"//f/2\"}}]}}}")));
+        const QByteArray set = service("seventv-emote-set.json");
+        rig.sevenTv.storeGlobalEmotes(parseJson(set));
+        Json channel = parseJson(set);
+        channel["emotes"] = Json::array({channel["emotes"][0]});
+        channel["emotes"][0]["name"] = "sadE";
+        channel["emotes"][0]["data"]["host"]["url"] = "//cdn.7tv.app/emote/chan";
+        rig.sevenTv.storeChannelEmotes(channel);
+        rig.sevenTv.storeChannelEmotes(parseJson(QByteArray("{\"emotes\":[{\"name\":\"PagMan\","
+                                                            "\"data\":{\"host\":{\"url\":\"x\"}}}]}")));
+        QStringList titles;
+        for (const MessagePart &part :
+             rig.twitch.getExternalEmotes(QStringLiteral("Shared pokiDance PagMan sadE TakingNotes")))
+            titles << part.title.value_or(part.text) + " " + part.url;
+        QCOMPARE(titles,
+                 (QStringList{"BTTV: Shared https://cdn.betterttv.net/emote/b/1x",
+                              "FFZ: pokiDance https://f/2",
+                              "7TV: PagMan https://cdn.7tv.app/emote/60ae9a57ac03cad60771b2d8/1x.webp",
+                              "7TV: sadE https://cdn.7tv.app/emote/chan/1x.webp",
+                              "7TV: TakingNotes https://cdn.7tv.app/emote/6133b422d6b0df560a6525b2/1x.webp"}));
+    }
+
     void channelErrorsAreLogged_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QStringList>("errors");
         QTest::newRow("non-200") << 503 << QByteArray("{}")
-                                 << QStringList{"Ошибка BTTV (channel): статус ответа - 503",
+                                 << QStringList{"Ошибка 7TV (channel): статус ответа - 503",
+                                                "Ошибка BTTV (channel): статус ответа - 503",
                                                 "Ошибка FFZ (channel): статус ответа - 503"};
         QTest::newRow("not json") << 200 << QByteArray("<html>") << QStringList{};
         QTest::newRow("wrong shape")
-            << 200 << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[]}")
+            << 200
+            << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[],"
+                          "\"emote_set\":{\"emotes\":{\"a\":1}}}")
             << QStringList{};
     }
 
@@ -286,18 +402,24 @@ private slots:
         QFETCH(QStringList, errors);
         HttpServer server;
         server.route("/3/cached/users/twitch/9", status, body);
-        server.route("/v1/user/id/9", status, body);
+        server.route("/v1/room/id/9", status, body);
+        server.route("/v3/users/twitch/9", status, body);
         TwitchRig rig(server.url());
         if (status != 200 || body.startsWith('<')) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка BTTV"));
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка FFZ"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка 7TV"));
         }
         rig.bttv.loadChannelEmotes(9);
         rig.ffz.loadChannelEmotes(9);
-        QTRY_COMPARE(server.requests.size(), 2);
+        rig.sevenTv.loadChannelEmotes(9);
+        QTRY_COMPARE(server.requests.size(), 3);
         QTest::qWait(50);
-        QCOMPARE(rig.log("error"), errors);
-        QVERIFY(rig.bttv.channelEmotes().isEmpty() && rig.ffz.channelEmotes().isEmpty());
+        QStringList logged = rig.log("error");
+        logged.sort();
+        QCOMPARE(logged, errors);
+        QVERIFY(rig.bttv.channelEmotes().isEmpty() && rig.ffz.channelEmotes().isEmpty() &&
+                rig.sevenTv.channelEmotes().isEmpty());
     }
 
     // Random and mutated lines: nothing may crash or hang, and a good line still works after.

@@ -26,7 +26,7 @@ struct GoodgameRig : ChatRig {
 
     // Serves a catalogue and waits until the client has filled its smile table from it.
     void loadSmiles(const QByteArray &script) {
-        server.route("/js/minified/global.js", 200, script);
+        server.route("/js/minified/global.json", 200, script);
         goodgame.emotes.clear();
         goodgame.loadEmotes();
         QTRY_VERIFY_WITH_TIMEOUT(!goodgame.emotes.isEmpty(), 5000);
@@ -34,7 +34,7 @@ struct GoodgameRig : ChatRig {
 
     // Serves a catalogue that must be refused and waits for the error line.
     void refuseSmiles(const QByteArray &script) {
-        server.route("/js/minified/global.js", 200, script);
+        server.route("/js/minified/global.json", 200, script);
         const int before = log("error").size();
         goodgame.loadEmotes();
         QTRY_VERIFY_WITH_TIMEOUT(log("error").size() > before, 5000);

@@ -3,6 +3,7 @@
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
+#include "emotes/seventv.h"
 #include "fakes/chatrig.h"
 #include "fakes/fixedrandom.h"
 #include "net/endpoints.h"
@@ -16,7 +17,9 @@
 struct TwitchRig : ChatRig {
     static Endpoints loopback(const QUrl &http) {
         Endpoints endpoints;
-        endpoints.twitchBadgeApi = http;
+        endpoints.twitchApi = http;
+        endpoints.twitchIdApi = http;
+        endpoints.sevenTvApi = http;
         endpoints.bttvApi = http;
         endpoints.ffzApi = http;
         endpoints.relayFollowers = QUrl(QStringLiteral("ws://127.0.0.1:9/follows"));
@@ -35,9 +38,10 @@ struct TwitchRig : ChatRig {
     TwitchSocket socket;
     BTTV bttv{http, logger, endpoints};
     FFZ ffz{http, logger, endpoints};
+    SevenTV sevenTv{http, logger, endpoints};
     FixedRandom random;
     FollowersRelay followers{endpoints.relayFollowers, clock, random};
     ChatInput chatInput;
-    Twitch twitch{TwitchDeps{socket, chat, chatView, utils, logger, bttv, ffz, followers, chatInput,
+    Twitch twitch{TwitchDeps{socket, chat, chatView, utils, logger, bttv, ffz, sevenTv, followers, chatInput,
                              http, endpoints, clock, random}};
 };

@@ -19,7 +19,8 @@ Endpoints nowhere() {
     const QUrl closed(QStringLiteral("http://127.0.0.1:9"));
     Endpoints endpoints;
     endpoints.twitchChatHost = QStringLiteral("127.0.0.1");
-    endpoints.twitchBadgeApi = endpoints.twitchStaticCdn = endpoints.bttvApi = closed;
+    endpoints.twitchApi = endpoints.twitchIdApi = endpoints.twitchStaticCdn = closed;
+    endpoints.bttvApi = endpoints.sevenTvApi = closed;
     endpoints.bttvCdn = endpoints.ffzApi = endpoints.goodgameSite = closed;
     endpoints.goodgameStatic = closed;
     endpoints.goodgameChat = QUrl(QStringLiteral("ws://127.0.0.1:9/chat"));

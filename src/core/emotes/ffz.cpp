@@ -35,7 +35,7 @@ void FFZ::loadGlobalEmotes() {
 
 void FFZ::loadChannelEmotes(qint64 channelID) {
     const QUrl url = m_endpoints.ffzApi.resolved(
-        QUrl(QStringLiteral("/v1/user/id/") + QString::number(channelID)));
+        QUrl(QStringLiteral("/v1/room/id/") + QString::number(channelID)));
     fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка FFZ (channel)"), true,
                   [this](const Json &body) { storeChannelEmotes(body); });
 }

@@ -5,7 +5,6 @@
 #include "chat/page.h"
 #include "common/clock.h"
 #include "common/js.h"
-#include "common/jsliteral.h"
 #include "connection/droppedsocket.h"
 #include "net/endpoints.h"
 #include "net/http.h"
@@ -499,7 +498,7 @@ void Goodgame::payment(const Json &data) {
 
 void Goodgame::loadEmotes() {
     QUrl url = m_deps.endpoints.goodgameStatic;
-    url.setPath(QStringLiteral("/js/minified/global.js"));
+    url.setPath(QStringLiteral("/js/minified/global.json"));
     url.setQuery(QString::number(m_deps.clock.now()));
     m_deps.http.get(url, [this](const HttpReply &reply) {
         if (reply.status == 200)
@@ -507,20 +506,19 @@ void Goodgame::loadEmotes() {
     });
 }
 
-void Goodgame::storeEmotes(const QByteArray &script) {
-    const JsLiteral global = readJsAssignment(QString::fromUtf8(script), QStringLiteral("Global"));
-    QString problem = global.error;
-    if (problem.isEmpty() && !global.value.is_object())
-        problem = QStringLiteral("Global не является объектом");
-    if (!problem.isEmpty()) {
-        const QString line = QStringLiteral("ОШИБКА: ") + problem;
+// A catalogue of the wrong shape keeps the table as it was.
+void Goodgame::storeEmotes(const QByteArray &json) {
+    const Json global = parseJson(json);
+    if (!global.is_object()) {
+        const QString line = QStringLiteral("ОШИБКА: каталог смайлов GoodGame не является "
+                                            "объектом JSON");
         qDebug().noquote() << line;
         m_deps.logger.log(line, QStringLiteral("error"));
         return;
     }
     QHash<QString, Smile> table;
-    storeSmiles(member(global.value, "Smiles"), table);
-    const Json &channels = member(global.value, "Channel_Smiles");
+    storeSmiles(member(global, "Smiles"), table);
+    const Json &channels = member(global, "Channel_Smiles");
     if (channels.is_object() || channels.is_array()) {
         for (const Json &collection : channels)
             storeSmiles(collection, table);

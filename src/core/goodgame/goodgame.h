@@ -108,7 +108,7 @@ private:
     void moderation(const Json &data, const QString &action, bool withDuration);
     void premium(const Json &data);
     void payment(const Json &data);
-    void storeEmotes(const QByteArray &script);
+    void storeEmotes(const QByteArray &json);
     // In the catalogue's system colour unless another is given.
     void serviceLine(const QString &text, const QString &color = {});
     MessagePart kingText(const QString &text) const;

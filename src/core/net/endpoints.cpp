@@ -15,11 +15,13 @@ struct UrlKey {
 };
 
 const UrlKey kUrlKeys[] = {
-    {"twitchBadgeApi", &Endpoints::twitchBadgeApi},
+    {"twitchApi", &Endpoints::twitchApi},
+    {"twitchIdApi", &Endpoints::twitchIdApi},
     {"twitchStaticCdn", &Endpoints::twitchStaticCdn},
     {"bttvApi", &Endpoints::bttvApi},
     {"bttvCdn", &Endpoints::bttvCdn},
     {"ffzApi", &Endpoints::ffzApi},
+    {"sevenTvApi", &Endpoints::sevenTvApi},
     {"goodgameChat", &Endpoints::goodgameChat},
     {"goodgameSite", &Endpoints::goodgameSite},
     {"goodgameStatic", &Endpoints::goodgameStatic},

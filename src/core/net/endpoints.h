@@ -6,12 +6,14 @@
 // Every outside address Kestro talks to; the public services unless overridden.
 struct Endpoints {
     QString twitchChatHost = QStringLiteral("irc.chat.twitch.tv");
-    QUrl twitchBadgeApi{QStringLiteral("https://badges.twitch.tv")};
+    QUrl twitchApi{QStringLiteral("https://api.twitch.tv")};
+    QUrl twitchIdApi{QStringLiteral("https://id.twitch.tv")};
     QUrl twitchStaticCdn{QStringLiteral("https://static-cdn.jtvnw.net")};
-    QUrl bttvApi{QStringLiteral("http://api.betterttv.net")};
+    QUrl bttvApi{QStringLiteral("https://api.betterttv.net")};
     QUrl bttvCdn{QStringLiteral("https://cdn.betterttv.net")};
     QUrl ffzApi{QStringLiteral("https://api.frankerfacez.com")};
-    QUrl goodgameChat{QStringLiteral("ws://chat.goodgame.ru:8081/chat/websocket")};
+    QUrl sevenTvApi{QStringLiteral("https://7tv.io")};
+    QUrl goodgameChat{QStringLiteral("wss://chat.goodgame.ru/chat/websocket")};
     QUrl goodgameSite{QStringLiteral("https://goodgame.ru")};
     QUrl goodgameStatic{QStringLiteral("https://static.goodgame.ru")};
     QUrl relayFollowers;

@@ -6,8 +6,11 @@
 Http::Http(QObject *parent)
     : QObject(parent) {}
 
-void Http::get(const QUrl &url, Handler handler) {
-    watch(m_manager.get(QNetworkRequest(url)), std::move(handler));
+void Http::get(const QUrl &url, Handler handler, const Headers &headers) {
+    QNetworkRequest request(url);
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
+    watch(m_manager.get(request), std::move(handler));
 }
 
 void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler) {

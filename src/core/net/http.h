@@ -22,7 +22,9 @@ public:
 
     explicit Http(QObject *parent = nullptr);
 
-    void get(const QUrl &url, Handler handler);
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+    void get(const QUrl &url, Handler handler, const Headers &headers = {});
     void postForm(const QUrl &url, const QByteArray &body, Handler handler);
 
 private:

@@ -8,6 +8,7 @@
 #include "common/js.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
+#include "emotes/seventv.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -337,12 +338,13 @@ void Twitch::roomState(const Line &line) {
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         channelID = *roomId;
         m_deps.followers.open(channelID);
-        loadGlobalBadges();
-        loadChannelBadges();
+        validateToken();
         m_deps.bttv.loadGlobalEmotes();
         m_deps.bttv.loadChannelEmotes(channelID);
         m_deps.ffz.loadGlobalEmotes();
         m_deps.ffz.loadChannelEmotes(channelID);
+        m_deps.sevenTv.loadGlobalEmotes();
+        m_deps.sevenTv.loadChannelEmotes(channelID);
     }
 
     struct Mode {
@@ -513,46 +515,86 @@ QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) 
 
 QString Twitch::buildTwitchEmoteURL(const QString &id) const {
     return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
-           QStringLiteral("/emoticons/v1/") + id + QStringLiteral("/1.0");
+           QStringLiteral("/emoticons/v2/") + id + QStringLiteral("/default/dark/1.0");
+}
+
+// The chat token ("oauth:…") without its prefix is the bearer token Helix wants.
+QString Twitch::helixToken() const {
+    QString token =
+        jsString(jsonAt(m_deps.utils.currentSettings(), {"services", "twitch", "password"}));
+    if (token.startsWith(QLatin1String("oauth:")))
+        token.remove(0, 6);
+    return token;
+}
+
+// Helix wants the client id the token was issued to: validation tells it, once per join.
+void Twitch::validateToken() {
+    const QUrl url = m_deps.endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
+    const Http::Headers headers{{"Authorization", "OAuth " + helixToken().toUtf8()}};
+    m_deps.http.get(
+        url,
+        [this](const HttpReply &reply) {
+            if (reply.status != 200) {
+                const QString message =
+                    reply.status == 401
+                        ? QStringLiteral("Twitch: токен не принят (проверьте OAuth2 токен)")
+                        : QStringLiteral("Ошибка Twitch (validate): статус ответа - ") +
+                              QString::number(reply.status);
+                m_deps.logger.log(message, QStringLiteral("error"));
+                emit status(message);
+                return;
+            }
+            m_clientId = jsString(jsonAt(parseJson(reply.body), {"client_id"}));
+            loadGlobalBadges();
+            loadChannelBadges();
+        },
+        headers);
 }
 
 void Twitch::loadGlobalBadges() {
-    loadBadges(QStringLiteral("/v1/badges/global/display"), globalBadges);
+    loadBadges(QStringLiteral("/helix/chat/badges/global"), globalBadges);
 }
 
 void Twitch::loadChannelBadges() {
-    loadBadges(QStringLiteral("/v1/badges/channels/") + QString::number(channelID) +
-                   QStringLiteral("/display"),
+    loadBadges(QStringLiteral("/helix/chat/badges?broadcaster_id=") + QString::number(channelID),
                channelBadges);
 }
 
+// {"data":[{"set_id":…,"versions":[{"id":…,"image_url_1x":…}]}]}; only images on the CDN
+// are kept, by their id.
 void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table) {
     const QRegularExpression image(
         QRegularExpression::escape(
             m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
         QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
-    m_deps.http.get(m_deps.endpoints.twitchBadgeApi.resolved(QUrl(path)),
-                    [&table, image](const HttpReply &reply) {
-                        if (reply.status != 200)
-                            return;
-                        const Json sets =
-                            jsonAt(parseJson(reply.body), {"badge_sets"});
-                        if (!sets.is_object())
-                            return;
-                        for (const auto &[name, set] : sets.items()) {
-                            const Json &versions = jsonAt(set, {"versions"});
-                            if (!versions.is_object())
-                                continue;
-                            for (const auto &[version, info] : versions.items()) {
-                                const Json &url = jsonAt(info, {"image_url_1x"});
-                                if (!url.is_string())
-                                    continue;
-                                const auto match = image.match(qstr(url.get<std::string>()));
-                                if (match.hasMatch())
-                                    table[qstr(name)][qstr(version)] = match.captured(1);
-                            }
-                        }
-                    });
+    const Http::Headers headers{{"Client-Id", m_clientId.toUtf8()},
+                                {"Authorization", "Bearer " + helixToken().toUtf8()}};
+    m_deps.http.get(
+        m_deps.endpoints.twitchApi.resolved(QUrl(path)),
+        [&table, image](const HttpReply &reply) {
+            if (reply.status != 200)
+                return;
+            const Json sets = jsonAt(parseJson(reply.body), {"data"});
+            if (!sets.is_array())
+                return;
+            for (const Json &set : sets) {
+                const Json &name = jsonAt(set, {"set_id"});
+                const Json &versions = jsonAt(set, {"versions"});
+                if (!name.is_string() || !versions.is_array())
+                    continue;
+                for (const Json &version : versions) {
+                    const Json &id = jsonAt(version, {"id"});
+                    const Json &url = jsonAt(version, {"image_url_1x"});
+                    if (!id.is_string() || !url.is_string())
+                        continue;
+                    const auto match = image.match(qstr(url.get<std::string>()));
+                    if (match.hasMatch())
+                        table[qstr(name.get<std::string>())][qstr(id.get<std::string>())] =
+                            match.captured(1);
+                }
+            }
+        },
+        headers);
 }
 
 MessageParts Twitch::placeBadges(const TagMap &info) const {
@@ -641,6 +683,8 @@ MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &o
         std::optional<MessagePart> emote = m_deps.bttv.placeEmotes(word);
         if (!emote)
             emote = m_deps.ffz.placeEmotes(word);
+        if (!emote)
+            emote = m_deps.sevenTv.placeEmotes(word);
         if (emote) {
             if (emote->classes.size() > 1 && !parts.isEmpty() &&
                 parts.last().type == QLatin1String("text") &&

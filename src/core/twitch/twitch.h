@@ -18,6 +18,7 @@ class FollowersRelay;
 class Http;
 class Page;
 class Random;
+class SevenTV;
 class TwitchSocket;
 class Utils;
 struct Endpoints;
@@ -66,6 +67,7 @@ struct TwitchDeps {
     BotLogger &logger;
     BTTV &bttv;
     FFZ &ffz;
+    SevenTV &sevenTv;
     FollowersRelay &followers;
     ChatInput &chatInput;
     Http &http;
@@ -106,6 +108,8 @@ public:
 
     QString buildTwitchBadgeURL(const QString &key, const QString &version) const;
     QString buildTwitchEmoteURL(const QString &id) const;
+    // Validates the chat token, then loads both badge sets with the client id it names.
+    void validateToken();
     void loadGlobalBadges();
     void loadChannelBadges();
     MessageParts placeBadges(const TagMap &info) const;
@@ -128,6 +132,7 @@ private:
     void clearMessage(const Line &line);
     void clearChat(const Line &line);
     void loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table);
+    QString helixToken() const;
     void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
     void serviceLine(const QString &text, const QString &color = QStringLiteral("#888"));
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
@@ -137,4 +142,5 @@ private:
 
     TwitchDeps m_deps;
     ServiceConnection m_connection;
+    QString m_clientId;
 };

@@ -1,0 +1,105 @@
+#include "seventv.h"
+
+#include "net/endpoints.h"
+
+namespace {
+const QString kChannelLabel = QStringLiteral("Ошибка 7TV (channel)");
+
+// 7TV marks zero-width either on the emote's place in the set or on the emote itself.
+constexpr qint64 kSetZeroWidth = 1;
+constexpr qint64 kEmoteZeroWidth = 1 << 8;
+
+bool hasFlag(const Json &flags, qint64 flag) {
+    return flags.is_number_integer() && (flags.get<qint64>() & flag) != 0;
+}
+
+// The 1× WebP file, else the first file, on the emote's host; hosts are scheme-relative.
+QString imageOf(const Json &emote) {
+    const Json &host = jsonAt(emote, {"data", "host", "url"});
+    const Json &files = jsonAt(emote, {"data", "host", "files"});
+    if (!host.is_string() || !files.is_array() || files.empty())
+        return {};
+    QString file;
+    for (const Json &entry : files) {
+        const Json &name = jsonAt(entry, {"name"});
+        if (name.is_string() && (file.isEmpty() || name.get<std::string>() == "1x.webp"))
+            file = qstr(name.get<std::string>());
+    }
+    QString base = qstr(host.get<std::string>());
+    if (base.startsWith(QLatin1String("//")))
+        base.prepend(QLatin1String("https:"));
+    if (!base.startsWith(QLatin1String("https://")) || file.isEmpty())
+        return {};
+    return base + QLatin1Char('/') + file;
+}
+
+void storeSet(const Json &set, EmoteTable &table, QSet<QString> &zeroWidth) {
+    const Json &emotes = jsonAt(set, {"emotes"});
+    if (!emotes.is_array())
+        return;
+    for (const Json &emote : emotes) {
+        const Json &name = jsonAt(emote, {"name"});
+        const QString image = imageOf(emote);
+        if (!name.is_string() || image.isEmpty())
+            continue;
+        const QString word = qstr(name.get<std::string>());
+        table.insert(word, image);
+        if (hasFlag(jsonAt(emote, {"flags"}), kSetZeroWidth) ||
+            hasFlag(jsonAt(emote, {"data", "flags"}), kEmoteZeroWidth))
+            zeroWidth.insert(word);
+        else
+            zeroWidth.remove(word);
+    }
+}
+} // namespace
+
+SevenTV::SevenTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
+    : EmoteService(http, logger, endpoints) {}
+
+void SevenTV::loadGlobalEmotes() {
+    fetchEmoteSet(m_http, m_logger,
+                  m_endpoints.sevenTvApi.resolved(QUrl(QStringLiteral("/v3/emote-sets/global"))),
+                  QStringLiteral("Ошибка 7TV (global)"), false,
+                  [this](const Json &set) { storeGlobalEmotes(set); });
+}
+
+// The user's answer carries its active set, with its emotes inline or only its id.
+void SevenTV::loadChannelEmotes(qint64 channelID) {
+    const QUrl url = m_endpoints.sevenTvApi.resolved(
+        QUrl(QStringLiteral("/v3/users/twitch/") + QString::number(channelID)));
+    fetchEmoteSet(m_http, m_logger, url, kChannelLabel, true, [this](const Json &user) {
+        const Json &set = jsonAt(user, {"emote_set"});
+        const Json &id = jsonAt(set, {"id"});
+        if (jsonAt(set, {"emotes"}).is_array())
+            storeChannelEmotes(set);
+        else if (id.is_string())
+            loadSet(qstr(id.get<std::string>()));
+    });
+}
+
+void SevenTV::loadSet(const QString &id) {
+    const QUrl url = m_endpoints.sevenTvApi.resolved(
+        QUrl(QStringLiteral("/v3/emote-sets/") + QString::fromLatin1(QUrl::toPercentEncoding(id))));
+    fetchEmoteSet(m_http, m_logger, url, kChannelLabel, true,
+                  [this](const Json &set) { storeChannelEmotes(set); });
+}
+
+void SevenTV::storeGlobalEmotes(const Json &set) {
+    storeSet(set, m_globalEmotes, m_globalZeroWidth);
+}
+
+void SevenTV::storeChannelEmotes(const Json &set) {
+    storeSet(set, m_channelEmotes, m_channelZeroWidth);
+}
+
+std::optional<MessagePart> SevenTV::placeEmotes(const QString &word) const {
+    const QString *found = findEmote(word);
+    if (!found)
+        return std::nullopt;
+    const bool zeroWidth = m_channelEmotes.contains(word) ? m_channelZeroWidth.contains(word)
+                                                          : m_globalZeroWidth.contains(word);
+    QStringList classes{QStringLiteral("emote")};
+    if (zeroWidth)
+        classes << QStringLiteral("with-offset") << QStringLiteral("zero-width");
+    return MessagePart::image(*found, classes, QStringLiteral("7TV: ") + word, word);
+}

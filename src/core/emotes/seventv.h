@@ -1,0 +1,28 @@
+#pragma once
+
+#include "chat/messagepart.h"
+#include "emotes/emoteset.h"
+
+#include <QSet>
+#include <optional>
+
+// 7TV emotes of the whole service and of the watched channel. Zero-width emotes are drawn
+// over the emote before them.
+class SevenTV : public EmoteService {
+    Q_OBJECT
+public:
+    SevenTV(Http &http, BotLogger &logger, const Endpoints &endpoints);
+
+    void loadGlobalEmotes();
+    void loadChannelEmotes(qint64 channelID);
+    // What the loaders do with a parsed emote set; also for replaying a recorded one.
+    void storeGlobalEmotes(const Json &set);
+    void storeChannelEmotes(const Json &set);
+    std::optional<MessagePart> placeEmotes(const QString &word) const;
+
+private:
+    void loadSet(const QString &id);
+
+    QSet<QString> m_globalZeroWidth;
+    QSet<QString> m_channelZeroWidth;
+};
