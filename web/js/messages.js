@@ -27,11 +27,33 @@ var Kestro = {
         var decoded = decodeURIComponent(html.replace(/#apostrophe#/g, "'"));
         var item = document.createElement("li");
         item.innerHTML = decoded.replace(/<script[^>]*>/g, "");
+        this.stackZeroWidth(item);
         this.$list.appendChild(item);
         while (this.$list.childElementCount > MAX_LINES)
             this.$list.firstElementChild.remove();
         if (this.autoscroll)
             this.scrollList(this.$list);
+    },
+
+    // A zero-width emote is drawn over the emote before it: both go into one stack, so the
+    // line keeps the width of the base emote whatever the sizes.
+    stackZeroWidth: function (item) {
+        var layers = item.querySelectorAll("img.zero-width");
+        for (var i = 0; i < layers.length; ++i) {
+            var base = layers[i].previousElementSibling;
+            if (!base)
+                continue;
+            if (!base.classList.contains("emote-stack")) {
+                if (base.tagName !== "IMG" || !base.classList.contains("emote"))
+                    continue;
+                var stack = document.createElement("span");
+                stack.className = "emote-stack";
+                base.parentNode.insertBefore(stack, base);
+                stack.appendChild(base);
+                base = stack;
+            }
+            base.appendChild(layers[i]);
+        }
     },
 
     // One scroll at most is pending, with the behaviour of the latest request. It keeps its
