@@ -130,8 +130,8 @@ private slots:
             << "&lt;b&gt; &amp; &";
         MessagePart own = MessagePart::textPart("- канал &laquo;a&amp;b&raquo; <i>");
         own.markup = true;
-        QTest::newRow("own text keeps its entities") << MessageParts{own}
-            << "<span>- канал &laquo;a&amp;b&raquo; &lt;i&gt;</span>"
+        QTest::newRow("own text keeps its entities")
+            << MessageParts{own} << "<span>- канал &laquo;a&amp;b&raquo; &lt;i&gt;</span>"
             << "- канал &laquo;a&amp;b&raquo; <i>";
         QTest::newRow("hostile colour cannot add declarations")
             << MessageParts{MessagePart::textPart("x", "red;background:url(https://evil/)",

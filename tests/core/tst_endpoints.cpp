@@ -12,7 +12,8 @@ private slots:
         const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
         QCOMPARE(endpoints.twitchChatHost, QStringLiteral("irc.chat.twitch.tv"));
         // The live chat address is TLS only; the old ws://…:8081 no longer answers.
-        QCOMPARE(endpoints.goodgameChat, QUrl(QStringLiteral("wss://chat.goodgame.ru/chat/websocket")));
+        QCOMPARE(endpoints.goodgameChat,
+                 QUrl(QStringLiteral("wss://chat.goodgame.ru/chat/websocket")));
         QCOMPARE(endpoints.bttvApi.scheme(), QStringLiteral("https"));
         QCOMPARE(endpoints.relayFollowers,
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
@@ -49,8 +50,10 @@ private slots:
         QTest::newRow("empty host") << QByteArray("{\"twitchChatHost\":\"  \"}")
                                     << "\"twitchChatHost\" is not a host name" << host << speech;
         QTest::newRow("every service key")
-            << QByteArray("{\"twitchApi\":\"http://127.0.0.1:1\",\"twitchIdApi\":\"http://127.0.0.1:2\","
-                          "\"sevenTvApi\":\"http://127.0.0.1:3\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
+            << QByteArray(
+                   "{\"twitchApi\":\"http://127.0.0.1:1\",\"twitchIdApi\":\"http://127.0.0.1:2\","
+                   "\"sevenTvApi\":\"http://127.0.0.1:3\",\"relaySpeech\":\"ws://127.0.0.1:9/"
+                   "tts\"}")
             << QString() << host << local;
         QTest::newRow("the retired badge host")
             << QByteArray("{\"twitchBadgeApi\":\"https://badges.twitch.tv\"}")

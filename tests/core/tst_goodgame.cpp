@@ -61,7 +61,9 @@ struct Session {
         rig.goodgame.connection().tick();
     }
 
-    int probes() const { return socket.frames.filter(QStringLiteral("get_channel_counters")).size(); }
+    int probes() const {
+        return socket.frames.filter(QStringLiteral("get_channel_counters")).size();
+    }
 
     QString allLogs() const {
         QString text;
@@ -240,11 +242,11 @@ private slots:
         session.socket.send(QString::fromUtf8(kJoined));
         session.socket.send(QString::fromUtf8(kChatFrame));
         QTRY_COMPARE(session.rig.log("chat").size(), 4);
-        QCOMPARE(session.rig.log("chat"),
-                 (QStringList{"- GoodGame: заходим на канал &laquo;Five&raquo;",
-                              "- GoodGame: связь потеряна, переподключаемся",
-                              "- GoodGame: не спим на канале &laquo;Five&raquo;",
-                              "[GoodGame] A: hi"}));
+        QCOMPARE(
+            session.rig.log("chat"),
+            (QStringList{"- GoodGame: заходим на канал &laquo;Five&raquo;",
+                         "- GoodGame: связь потеряна, переподключаемся",
+                         "- GoodGame: не спим на канале &laquo;Five&raquo;", "[GoodGame] A: hi"}));
     }
 
     void stopDuringTheWaitEndsIt() {
@@ -265,8 +267,9 @@ private slots:
     void deepFrameIsDroppedWithOneLine() {
         GoodgameRig rig;
         rig.goodgame.state = QStringLiteral("chat");
-        const QString deep = R"({"type":"message","data":{"x":)" + QString(100000, QLatin1Char('[')) +
-                             QString(100000, QLatin1Char(']')) + "}}";
+        const QString deep = R"({"type":"message","data":{"x":)" +
+                             QString(100000, QLatin1Char('[')) + QString(100000, QLatin1Char(']')) +
+                             "}}";
         rig.goodgame.processMessage(deep);
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
         QCOMPARE(rig.log("error"),
@@ -292,7 +295,8 @@ private slots:
                              [&](const QString &frame) { heard << frame; });
             client->sendTextMessage(QString::fromUtf8(kWelcome));
         });
-        GoodgameRig rig(QUrl(QStringLiteral("wss://127.0.0.1:%1/chat/websocket").arg(tls.serverPort())));
+        GoodgameRig rig(
+            QUrl(QStringLiteral("wss://127.0.0.1:%1/chat/websocket").arg(tls.serverPort())));
         rig.server.route("/ajax/chatlogin", 200, R"({"user_id":42,"token":"tok-1"})");
         rig.goodgame.connectToGoodgame("bot", "secret", "5");
         // The handshake failed before any frame could go out, and the socket is gone.
@@ -329,8 +333,8 @@ private slots:
         QTest::addColumn<QByteArray>("script");
         QTest::newRow("the old script") << QByteArray("var Global = {Smiles: []};");
         QTest::newRow("cut off") << QByteArray(R"({"Smiles": [{"name": "x")");
-        QTest::newRow("too deep")
-            << R"({"Smiles":)" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}";
+        QTest::newRow("too deep") << R"({"Smiles":)" + QByteArray(100000, '[') +
+                                         QByteArray(100000, ']') + "}";
         QTest::newRow("not a record") << QByteArray("5");
         QTest::newRow("an array") << QByteArray(R"([{"name":"x"}])");
     }

@@ -165,7 +165,8 @@ private slots:
         else if (failure == QLatin1String("reconnect"))
             server.send(":tmi.twitch.tv RECONNECT\r\n");
         if (failure != QLatin1String("silence"))
-            QTRY_VERIFY(rig.window.twitchConnection()->state() == ServiceConnection::State::Waiting ||
+            QTRY_VERIFY(rig.window.twitchConnection()->state() ==
+                            ServiceConnection::State::Waiting ||
                         server.server.hasPendingConnections());
         if (seconds > 0) {
             for (int second = 0; second < seconds - 1; ++second)

@@ -10,11 +10,16 @@ struct Link {
     ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC)};
     FixedRandom random;
     QStringList calls;
-    ServiceConnection connection{
-        {[this](bool again) { calls << (again ? QStringLiteral("reopen") : QStringLiteral("open")); },
-         [this] { calls << QStringLiteral("close"); }, [this] { calls << QStringLiteral("probe"); }},
-        clock,
-        random};
+    ServiceConnection connection{{[this](bool again) {
+                                      calls << (again ? QStringLiteral("reopen")
+                                                      : QStringLiteral("open"));
+                                  },
+                                  [this] { calls << QStringLiteral("close"); },
+                                  [this] {
+                                      calls << QStringLiteral("probe");
+                                  }},
+                                 clock,
+                                 random};
     QSignalSpy outages{&connection, &ServiceConnection::outageBegan};
     QSignalSpy restored{&connection, &ServiceConnection::restored};
 

@@ -243,7 +243,8 @@ private slots:
         QCOMPARE(server.requests.first(), QByteArray("/oauth2/validate"));
         QVERIFY(server.fullRequests.first().contains("Authorization: OAuth s3cret\r\n"));
         for (int i = 1; i < 3; ++i) {
-            QVERIFY(server.fullRequests.at(i).contains("Client-Id: kukpjyjkfttxf7ru2jjnbext6mm79k"));
+            QVERIFY(
+                server.fullRequests.at(i).contains("Client-Id: kukpjyjkfttxf7ru2jjnbext6mm79k"));
             QVERIFY(server.fullRequests.at(i).contains("Authorization: Bearer s3cret\r\n"));
         }
         QCOMPARE(rig.log("error"), QStringList{});
@@ -259,12 +260,13 @@ private slots:
             << QStringList{"Twitch: токен не принят (проверьте OAuth2 токен)"};
         QTest::newRow("image off the CDN, odd versions")
             << 200
-            << QByteArray("{\"data\":[{\"set_id\":\"vip\",\"versions\":[{\"id\":\"1\",\"image_url_1x\":"
-                          "\"https://elsewhere.example/badges/v1/abc/1\"},{\"id\":2},5]},"
-                          "{\"set_id\":7,\"versions\":[]},{\"versions\":{}}]}")
+            << QByteArray(
+                   "{\"data\":[{\"set_id\":\"vip\",\"versions\":[{\"id\":\"1\",\"image_url_1x\":"
+                   "\"https://elsewhere.example/badges/v1/abc/1\"},{\"id\":2},5]},"
+                   "{\"set_id\":7,\"versions\":[]},{\"versions\":{}}]}")
             << QStringList{};
-        QTest::newRow("wrong shape") << 200 << QByteArray("{\"data\":{\"vip\":1}}")
-                                     << QStringList{};
+        QTest::newRow("wrong shape")
+            << 200 << QByteArray("{\"data\":{\"vip\":1}}") << QStringList{};
     }
     void badgeFailures() {
         QFETCH(int, validation);
@@ -366,18 +368,20 @@ private slots:
         channel["emotes"][0]["name"] = "sadE";
         channel["emotes"][0]["data"]["host"]["url"] = "//cdn.7tv.app/emote/chan";
         rig.sevenTv.storeChannelEmotes(channel);
-        rig.sevenTv.storeChannelEmotes(parseJson(QByteArray("{\"emotes\":[{\"name\":\"PagMan\","
-                                                            "\"data\":{\"host\":{\"url\":\"x\"}}}]}")));
+        rig.sevenTv.storeChannelEmotes(
+            parseJson(QByteArray("{\"emotes\":[{\"name\":\"PagMan\","
+                                 "\"data\":{\"host\":{\"url\":\"x\"}}}]}")));
         QStringList titles;
-        for (const MessagePart &part :
-             rig.twitch.getExternalEmotes(QStringLiteral("Shared pokiDance PagMan sadE TakingNotes")))
+        for (const MessagePart &part : rig.twitch.getExternalEmotes(
+                 QStringLiteral("Shared pokiDance PagMan sadE TakingNotes")))
             titles << part.title.value_or(part.text) + " " + part.url;
-        QCOMPARE(titles,
-                 (QStringList{"BTTV: Shared https://cdn.betterttv.net/emote/b/1x",
-                              "FFZ: pokiDance https://f/2",
-                              "7TV: PagMan https://cdn.7tv.app/emote/60ae9a57ac03cad60771b2d8/1x.webp",
-                              "7TV: sadE https://cdn.7tv.app/emote/chan/1x.webp",
-                              "7TV: TakingNotes https://cdn.7tv.app/emote/6133b422d6b0df560a6525b2/1x.webp"}));
+        QCOMPARE(
+            titles,
+            (QStringList{
+                "BTTV: Shared https://cdn.betterttv.net/emote/b/1x", "FFZ: pokiDance https://f/2",
+                "7TV: PagMan https://cdn.7tv.app/emote/60ae9a57ac03cad60771b2d8/1x.webp",
+                "7TV: sadE https://cdn.7tv.app/emote/chan/1x.webp",
+                "7TV: TakingNotes https://cdn.7tv.app/emote/6133b422d6b0df560a6525b2/1x.webp"}));
     }
 
     void channelErrorsAreLogged_data() {

@@ -115,9 +115,8 @@ private slots:
         QTest::newRow("not json") << "{\"alerts\":";
         QTest::newRow("not a record") << "[1,2]";
         QTest::newRow("a number") << "42";
-        QTest::newRow("nested past the limit")
-            << "{\"a\":" + QString(100000, QLatin1Char('[')) + QString(100000, QLatin1Char(']')) +
-                   "}";
+        QTest::newRow("nested past the limit") << "{\"a\":" + QString(100000, QLatin1Char('[')) +
+                                                      QString(100000, QLatin1Char(']')) + "}";
     }
 
     void brokenFileIsKeptAside() {

@@ -253,9 +253,10 @@ private slots:
         QTcpSocket raw;
         raw.connectToHost(QHostAddress::LocalHost, port);
         QVERIFY(raw.waitForConnected(5000));
-        raw.write("GET " + path.toLatin1() +
-                  " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                  "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
+        raw.write(
+            "GET " + path.toLatin1() +
+            " HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+            "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
         QTRY_VERIFY(raw.bytesAvailable() > 0 && raw.peek(4096).contains("\r\n\r\n"));
         raw.readAll();
         QByteArray frame("\x81\xff", 2); // a text frame, masked, 64-bit length

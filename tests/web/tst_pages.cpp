@@ -345,10 +345,11 @@ private slots:
     // 7TV's zero-width emotes (one or two) sit over the emote before them, in one stack.
     void zeroWidthEmotesStackOnTheirBase() {
         WebPageHost page(kChat);
-        add(page, "<span>a </span><img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
-                  "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Goodgame.badge.png\">"
-                  "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">"
-                  "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">");
+        add(page,
+            "<span>a </span><img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
+            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Goodgame.badge.png\">"
+            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">"
+            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">");
         QTRY_COMPARE(count(page, "#chatList li"), 1);
         QCOMPARE(count(page, "#chatList li .emote-stack"), 1);
         QCOMPARE(count(page, "#chatList li .emote-stack > img"), 4);

@@ -123,9 +123,10 @@ void appendText(LineState &line, const MessagePart &part) {
     }
     const QString styles = styleAttribute(part);
     const QString title = titleAttribute(line, part);
-    line.result.html += QStringLiteral("<span") + classAttribute + styles + title +
-                        QLatin1Char('>') + escapeMarkup(part.text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
-                        QStringLiteral("</span>");
+    line.result.html +=
+        QStringLiteral("<span") + classAttribute + styles + title + QLatin1Char('>') +
+        escapeMarkup(part.text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
+        QStringLiteral("</span>");
     line.result.text += part.text;
 }
 

@@ -156,7 +156,9 @@ Goodgame::Goodgame(const GoodgameDeps &deps)
                  {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
     , m_deps(deps)
     , m_connection({[this](bool again) { openSession(again); }, [this] { dropSocket(m_socket); },
-                    [this] { sendProbe(); }},
+                    [this] {
+                        sendProbe();
+                    }},
                    deps.clock, deps.random) {
     connect(&m_connection, &ServiceConnection::changed, this, [this] {
         if (active() != m_wasActive)
@@ -313,9 +315,8 @@ void Goodgame::advance(Json &frame, bool in_test) {
             lastServerMessage = m_deps.clock.now();
         // The frame is done with: its data moves on whole, never copied.
         const QString type = textOf(frame, "type");
-        handleChatFrame(type, frame.is_object() && frame.contains("data")
-                                  ? std::move(frame["data"])
-                                  : Json());
+        handleChatFrame(type, frame.is_object() && frame.contains("data") ? std::move(frame["data"])
+                                                                          : Json());
     }
 }
 

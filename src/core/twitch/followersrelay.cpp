@@ -3,8 +3,7 @@
 #include "common/json.h"
 #include "connection/droppedsocket.h"
 
-FollowersRelay::FollowersRelay(const QUrl &url, const Clock &clock, Random &random,
-                               QObject *parent)
+FollowersRelay::FollowersRelay(const QUrl &url, const Clock &clock, Random &random, QObject *parent)
     : QObject(parent)
     , m_url(url)
     , m_connection({[this](bool) { openSocket(); }, [this] { dropSocket(m_socket); },

@@ -80,7 +80,9 @@ struct Twitch::Line {
 Twitch::Twitch(const TwitchDeps &deps)
     : m_deps(deps)
     , m_connection({[this](bool again) { openSocket(again); }, [this] { m_deps.twitch.stop(); },
-                    [this] { sendPing(); }},
+                    [this] {
+                        sendPing();
+                    }},
                    deps.clock, deps.random) {}
 
 // From the stored settings, not the fields, which may have been edited since. Nick and channel
@@ -529,7 +531,8 @@ QString Twitch::helixToken() const {
 
 // Helix wants the client id the token was issued to: validation tells it, once per join.
 void Twitch::validateToken() {
-    const QUrl url = m_deps.endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
+    const QUrl url =
+        m_deps.endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
     const Http::Headers headers{{"Authorization", "OAuth " + helixToken().toUtf8()}};
     m_deps.http.get(
         url,

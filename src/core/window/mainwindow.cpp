@@ -139,8 +139,7 @@ void MainWindow::superviseTwitch() {
         serviceLine(QStringLiteral("- Twitch: связь потеряна, переподключаемся"));
     });
     connect(&link, &ServiceConnection::restored, this, [this] {
-        serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") +
-                    m_deps.twitch.channelName);
+        serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") + m_deps.twitch.channelName);
     });
 }
 

@@ -47,7 +47,6 @@ class MainWindow : public QObject {
     Q_PROPERTY(ServiceConnection *twitchConnection READ twitchConnection CONSTANT)
     Q_PROPERTY(ServiceConnection *goodgameConnection READ goodgameConnection CONSTANT)
 public:
-
     explicit MainWindow(const MainWindowDeps &deps);
 
     QString output() const { return m_output; }
