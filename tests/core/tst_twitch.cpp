@@ -2,6 +2,7 @@
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
+#include "fakes/wsserver.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -267,6 +268,10 @@ private slots:
             << QStringList{};
         QTest::newRow("wrong shape")
             << 200 << QByteArray("{\"data\":{\"vip\":1}}") << QStringList{};
+        QTest::newRow("nested past the limit")
+            << 200
+            << "{\"data\":[],\"x\":" + QByteArray(100000, '[') + QByteArray(100000, ']') + "}"
+            << QStringList{};
     }
     void badgeFailures() {
         QFETCH(int, validation);
@@ -326,6 +331,25 @@ private slots:
         QCOMPARE(rig.log("error"), QStringList{});
     }
 
+    // The relay's socket is supervised too: a closed one subscribes again after a second,
+    // until Twitch stops.
+    void followersRelayComesBack() {
+        WsServer relay;
+        TwitchRig rig;
+        FollowersRelay followers(relay.url(QStringLiteral("/follows")), rig.clock, rig.random);
+        followers.open(12345);
+        QTRY_COMPARE(relay.frames, QStringList{"{\"to_id\":12345}"});
+        relay.closeClient();
+        QTRY_COMPARE(followers.connection().stateName(), QStringLiteral("reconnecting"));
+        rig.clock.advance(ServiceConnection::TICK_MS);
+        followers.connection().tick();
+        QTRY_COMPARE(relay.frames.size(), 2);
+        QCOMPARE(relay.connections, 2);
+        QCOMPARE(relay.frames.last(), QStringLiteral("{\"to_id\":12345}"));
+        followers.close();
+        QCOMPARE(followers.connection().stateName(), QStringLiteral("stopped"));
+    }
+
     // The user's answer with its set inline, or with only the set's id to fetch next.
     void sevenTvChannelSet_data() {
         QTest::addColumn<QByteArray>("user");
@@ -340,10 +364,13 @@ private slots:
         server.route("/v3/users/twitch/9", 200, user);
         server.route("/v3/emote-sets/63b02874ad025a672cb4969f", 200,
                      service("seventv-emote-set.json"));
+        server.route("/v3/emote-sets/global", 200, service("seventv-emote-set.json"));
         TwitchRig rig(server.url());
         rig.sevenTv.loadChannelEmotes(9);
         QTRY_COMPARE(rig.sevenTv.channelEmotes().size(), 5);
         QCOMPARE(server.requests.size(), requests);
+        rig.sevenTv.loadGlobalEmotes();
+        QTRY_COMPARE(rig.sevenTv.globalEmotes().size(), 5);
         const MessagePart still = *rig.sevenTv.placeEmotes("PagMan");
         QCOMPARE(still.url,
                  QStringLiteral("https://cdn.7tv.app/emote/60ae9a57ac03cad60771b2d8/1x.webp"));
@@ -398,6 +425,11 @@ private slots:
             << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[],"
                           "\"emote_set\":{\"emotes\":{\"a\":1}}}")
             << QStringList{};
+        QTest::newRow("nested past the limit")
+            << 200
+            << "{\"channelEmotes\":[{\"id\":\"c\",\"code\":\"X\"}],\"x\":" +
+                   QByteArray(100000, '[') + QByteArray(100000, ']') + "}"
+            << QStringList{};
     }
 
     void channelErrorsAreLogged() {
@@ -409,7 +441,7 @@ private slots:
         server.route("/v1/room/id/9", status, body);
         server.route("/v3/users/twitch/9", status, body);
         TwitchRig rig(server.url());
-        if (status != 200 || body.startsWith('<')) {
+        if (status != 200 || body.startsWith('<') || body.size() > 100000) {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка BTTV"));
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка FFZ"));
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Ошибка 7TV"));
