@@ -4,11 +4,11 @@
 #include "alerts/speechrelay.h"
 #include "chat/page.h"
 #include "common/js.h"
+#include "common/logging.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -318,7 +318,7 @@ void Alerts::onStateChanged(int state) {
 // A file that fails before it ever played gets no stop from the player: end it here.
 void Alerts::onError(const QString &text) {
     const QString line = QStringLiteral("Media Player Error: ") + text;
-    qDebug().noquote() << line;
+    qCDebug(lcAlerts).noquote() << line;
     debug(line);
     if (!m_fileActive || m_deps.player.state() == PlayingState)
         return;

@@ -4,10 +4,9 @@
 #include "chat/markup.h"
 #include "chat/page.h"
 #include "common/js.h"
+#include "common/logging.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
-
-#include <QDebug>
 
 namespace {
 QString attr(const QString &value) {
@@ -153,7 +152,7 @@ void finishLine(LineState &line) {
     if (line.nickOpen)
         line.result.html += QStringLiteral("</span>");
     if (Chat::DEBUG_MODE)
-        qDebug().noquote() << "BUILDED: " + line.result.html;
+        qCDebug(lcChat).noquote() << "BUILDED: " + line.result.html;
 }
 
 // The speech drops the first word: the service label of the first badge.
@@ -213,7 +212,7 @@ void Chat::showInChat(const MessageParts &message) {
     if (built.html.isEmpty())
         return;
     if (DEBUG_MODE)
-        qDebug().noquote() << "Chat: " + built.html;
+        qCDebug(lcChat).noquote() << "Chat: " + built.html;
     m_chatView.run(addMessageCall(built.html, false));
     m_logger.log(built.text, QStringLiteral("chat"));
 }
@@ -223,7 +222,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
     if (built.html.isEmpty())
         return;
     if (DEBUG_MODE)
-        qDebug().noquote() << "Alert: " + built.html;
+        qCDebug(lcChat).noquote() << "Alert: " + built.html;
     m_alertView.run(addMessageCall(built.html, false));
     m_logger.log(built.text, QStringLiteral("event"));
     m_chatView.run(addMessageCall(built.html, true));

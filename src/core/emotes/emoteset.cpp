@@ -1,9 +1,8 @@
 #include "emoteset.h"
 
+#include "common/logging.h"
 #include "net/http.h"
 #include "shell/botlogger.h"
-
-#include <QDebug>
 
 EmoteService::EmoteService(Http &http, BotLogger &logger, const Endpoints &endpoints)
     : m_http(http)
@@ -25,14 +24,14 @@ void fetchEmoteSet(Http &http, BotLogger &logger, const QUrl &url, const QString
         if (reply.status != 200) {
             const QString message =
                 label + QStringLiteral(": статус ответа - ") + QString::number(reply.status);
-            qWarning().noquote() << message;
+            qCWarning(lcEmotes).noquote() << message;
             if (logErrors)
                 logger.log(message, QStringLiteral("error"));
             return;
         }
         const Json body = parseJson(reply.body);
         if (body.is_discarded()) {
-            qWarning().noquote() << label + QStringLiteral(": ответ не JSON");
+            qCWarning(lcEmotes).noquote() << label + QStringLiteral(": ответ не JSON");
             return;
         }
         apply(body);

@@ -5,13 +5,13 @@
 #include "chat/page.h"
 #include "common/clock.h"
 #include "common/js.h"
+#include "common/logging.h"
 #include "connection/droppedsocket.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
-#include <QDebug>
 #include <QUrlQuery>
 
 namespace {
@@ -183,15 +183,17 @@ void Goodgame::openSession(bool again) {
     state = QStringLiteral("connect");
     m_socket = std::make_unique<QWebSocket>();
     QWebSocket *socket = m_socket.get();
-    connect(socket, &QWebSocket::connected, this,
-            [] { qDebug().noquote() << QStringLiteral("Подключились к серверу GoodGame."); });
+    connect(socket, &QWebSocket::connected, this, [] {
+        qCDebug(lcGoodgame).noquote() << QStringLiteral("Подключились к серверу GoodGame.");
+    });
     connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
             [this, socket] {
-                qDebug().noquote() << QStringLiteral("GoodGame ошибка: ") + socket->errorString();
+                qCDebug(lcGoodgame).noquote()
+                    << QStringLiteral("GoodGame ошибка: ") + socket->errorString();
                 m_connection.lost();
             });
     connect(socket, &QWebSocket::disconnected, this, [this] {
-        qDebug().noquote() << QStringLiteral("Отключились от сервера GoodGame.");
+        qCDebug(lcGoodgame).noquote() << QStringLiteral("Отключились от сервера GoodGame.");
         m_connection.lost();
     });
     connect(socket, &QWebSocket::textMessageReceived, this,
@@ -513,7 +515,7 @@ void Goodgame::storeEmotes(const QByteArray &json) {
     if (!global.is_object()) {
         const QString line = QStringLiteral("ОШИБКА: каталог смайлов GoodGame не является "
                                             "объектом JSON");
-        qDebug().noquote() << line;
+        qCDebug(lcGoodgame).noquote() << line;
         m_deps.logger.log(line, QStringLiteral("error"));
         return;
     }

@@ -2,8 +2,8 @@
 
 #include "buildconfig.h"
 #include "common/json.h"
+#include "common/logging.h"
 
-#include <QDebug>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,7 +30,7 @@ const UrlKey kUrlKeys[] = {
 };
 
 void reject(const QString &path, const QString &reason) {
-    qWarning().noquote() << "Endpoints: " + path + ": " + reason + ", ignored";
+    qCWarning(lcNet).noquote() << "Endpoints: " + path + ": " + reason + ", ignored";
 }
 
 bool isServiceUrl(const QUrl &url) {

@@ -2,12 +2,11 @@
 
 #include "chat/page.h"
 #include "common/js.h"
+#include "common/logging.h"
 #include "net/endpoints.h"
 #include "settings/lists.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
-
-#include <QDebug>
 
 Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
     : m_config(config)
@@ -69,7 +68,7 @@ void Utils::loadConfig() {
                                      "умолчанию")
                     : QStringLiteral("ОШИБКА: settings.json не является записью JSON, взяты "
                                      "настройки по умолчанию");
-            qWarning().noquote() << message;
+            qCWarning(lcSettings).noquote() << message;
             m_logger.log(message, QStringLiteral("error"));
         }
     }

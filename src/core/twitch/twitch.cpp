@@ -6,6 +6,7 @@
 #include "chat/page.h"
 #include "common/clock.h"
 #include "common/js.h"
+#include "common/logging.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
 #include "emotes/seventv.h"
@@ -16,7 +17,6 @@
 #include "twitch/followersrelay.h"
 #include "twitch/twitchsocket.h"
 
-#include <QDebug>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -257,7 +257,7 @@ QList<EmoteRange> Twitch::emotesOf(const TagMap &tags) const {
 }
 
 void Twitch::hostNotice(const Line &line) {
-    qDebug().noquote() << QStringLiteral("NOTICE: ") + line.raw;
+    qCDebug(lcTwitch).noquote() << QStringLiteral("NOTICE: ") + line.raw;
     const QString msgId = tag(line.tags, "msg-id");
     if (msgId != QLatin1String("host_success") && msgId != QLatin1String("host_success_viewers"))
         return;

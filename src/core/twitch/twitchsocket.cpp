@@ -1,6 +1,7 @@
 #include "twitchsocket.h"
 
-#include <QDebug>
+#include "common/logging.h"
+
 #include <QSslSocket>
 
 TwitchSocket::TwitchSocket(QObject *parent)
@@ -70,7 +71,7 @@ void TwitchSocket::command(const QString &command, const QString &message) {
 void TwitchSocket::send(const QString &command, const QString &parameters) {
     m_socket->write((command + QLatin1Char(' ') + parameters + QStringLiteral("\r\n")).toUtf8());
     if (!m_socket->waitForBytesWritten(30000))
-        qDebug().noquote() << QStringLiteral("ОШИБКА: ") + m_socket->errorString();
+        qCDebug(lcTwitch).noquote() << QStringLiteral("ОШИБКА: ") + m_socket->errorString();
 }
 
 void TwitchSocket::twitchConnected() {

@@ -1,0 +1,9 @@
+#include "logging.h"
+
+Q_LOGGING_CATEGORY(lcAlerts, "kestro.alerts")
+Q_LOGGING_CATEGORY(lcChat, "kestro.chat")
+Q_LOGGING_CATEGORY(lcEmotes, "kestro.emotes")
+Q_LOGGING_CATEGORY(lcGoodgame, "kestro.goodgame")
+Q_LOGGING_CATEGORY(lcNet, "kestro.net")
+Q_LOGGING_CATEGORY(lcSettings, "kestro.settings")
+Q_LOGGING_CATEGORY(lcTwitch, "kestro.twitch")
