@@ -137,6 +137,34 @@ private slots:
         QCOMPARE(link.outages.size(), answered ? 0 : 1);
     }
 
+    // A link that answers but never gets through its login after a loss is tried again; the
+    // user's first start keeps waiting, as before.
+    void aReconnectionThatNeverJoinsIsRetried() {
+        Link link;
+        link.connection.start();
+        link.connection.joined();
+        link.connection.lost();
+        link.run(1);
+        QCOMPARE(link.calls.count("reopen"), 1);
+        for (int second = 0; second < 59; ++second) {
+            link.run(1);
+            link.connection.traffic();
+        }
+        QCOMPARE(link.calls.count("reopen"), 1);
+        link.run(1);
+        QCOMPARE(link.connection.stateName(), QStringLiteral("reconnecting"));
+        link.run(2);
+        QCOMPARE(link.calls.count("reopen"), 2);
+
+        Link fresh;
+        fresh.connection.start();
+        for (int second = 0; second < 300; ++second) {
+            fresh.run(1);
+            fresh.connection.traffic();
+        }
+        QCOMPARE(fresh.calls, QStringList{"open"});
+    }
+
     void aLateTickProbesAtOnce() {
         Link link;
         link.connection.start();

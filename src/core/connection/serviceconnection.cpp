@@ -55,7 +55,7 @@ void ServiceConnection::stop() {
 }
 
 void ServiceConnection::attempt(bool again) {
-    m_lastTraffic = m_lastTick = m_clock.now();
+    m_lastTraffic = m_lastTick = m_attemptAt = m_clock.now();
     m_probeSentAt = 0;
     setState(State::Connecting);
     if (again)
@@ -143,7 +143,9 @@ void ServiceConnection::tick() {
         return;
     case State::Connecting:
     case State::Connected:
-        if (woke)
+        if (m_state == State::Connecting && m_interrupted && now - m_attemptAt >= JOIN_TIMEOUT_MS)
+            lost();
+        else if (woke)
             sendProbe(now);
         else if (m_probeSentAt > 0 && now - m_probeSentAt >= PROBE_TIMEOUT_MS)
             probeFailed();

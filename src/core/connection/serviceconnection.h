@@ -22,6 +22,8 @@ public:
     static constexpr qint64 MAX_BACKOFF_MS = 60000;
     // A tick this much later than due means the machine slept.
     static constexpr qint64 LATE_TICK_MS = 30000;
+    // A reconnection that has not joined by then (a login that failed on the way) is retried.
+    static constexpr qint64 JOIN_TIMEOUT_MS = 60000;
 
     struct Transport {
         std::function<void(bool again)> open; // again: a reconnection, not the user's start
@@ -77,6 +79,7 @@ private:
     bool m_outage = false;      // a loss line is owed only once per outage
     int m_failures = 0;
     qint64 m_lastTraffic = 0;
+    qint64 m_attemptAt = 0;
     qint64 m_probeSentAt = 0; // 0: no probe pending
     qint64 m_retryAt = 0;
     qint64 m_lastTick = 0;
