@@ -50,7 +50,7 @@ void drain(ChatRig &rig) {
         rig.chatView.scripts.clear();
     if (rig.alertView.scripts.size() > 100)
         rig.alertView.scripts.clear();
-    rig.alerts.QUEUE().clear();
+    rig.alerts.clearQueue();
 }
 
 void printReplay(const ChatRig &rig, const QStringList &inputs,

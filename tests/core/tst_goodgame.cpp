@@ -315,12 +315,14 @@ private slots:
         QCOMPARE(rig.goodgame.state, QStringLiteral("connect"));
     }
 
+    // Test frames are shown in any state of the session, which they leave as it was.
     void testFramesDoNotMoveTheWatch() {
         GoodgameRig rig;
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.state = QStringLiteral("login");
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame), true);
         QCOMPARE(rig.goodgame.lastServerMessage, 0);
         QCOMPARE(rig.log("chat").size(), 1);
+        QCOMPARE(rig.goodgame.state, QStringLiteral("login"));
     }
 
     void paymentCarriesItsVoiceMessage() {

@@ -47,8 +47,11 @@ public:
 
     explicit Alerts(const AlertsDeps &deps);
 
-    QList<AlertRecord> &QUEUE() { return m_queue; }
     const QList<AlertRecord> &QUEUE() const { return m_queue; }
+    // A new alert waits behind the others.
+    void enqueue(const AlertRecord &record) { m_queue.append(record); }
+    // Every waiting alert is dropped (a replay that only measures).
+    void clearQueue() { m_queue.clear(); }
     bool alertsPause() const { return m_alertsPause; }
     bool alertsProcessing = false;
     QString alertsMail;

@@ -73,10 +73,7 @@ QString Tests::buildGoodgameMessage(const QString &type, const QString &user, co
 }
 
 void Tests::testGoodgame(const QString &data) {
-    const QString state = m_goodgame.state;
-    m_goodgame.state = QStringLiteral("chat");
     m_goodgame.processMessage(data, true);
-    m_goodgame.state = state;
 }
 
 void Tests::feedTwitch(const QString &type, const Json &tags, const QString &user,

@@ -235,5 +235,5 @@ void Chat::showInAlerts(const AlertMessage &message) {
     const Json &voice = jsonAt(m_utils.currentSettings(), {"alerts", "voice"});
     if (message.voice && !voice.is_null() && voice != Json(""))
         record.text = speechText(built.text);
-    m_alerts.QUEUE().append(record);
+    m_alerts.enqueue(record);
 }

@@ -97,6 +97,14 @@ public:
     // The chat link's supervisor: the start button, keep-alive and reconnection.
     ServiceConnection &connection() { return m_connection; }
 
+    // The user's start reached the server: the channel as the user typed it, for the lines.
+    void enterChannel(const QString &asTyped) { channelName = asTyped; }
+    // The user's stop: nothing is rejoined and nothing is watched any more.
+    void leaveChannel() {
+        reconnecting = false;
+        lastServerMessage = 0;
+    }
+
     void processMessage(const QString &message, bool in_test = false);
     void newFollower(const QString &message);
     void sendMessageToChat();

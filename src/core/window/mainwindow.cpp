@@ -193,7 +193,6 @@ void MainWindow::pageCall(const QString &method, const QString &data) {
 void MainWindow::controlChatList() {
     const SettingsForm &f = m_deps.utils.form();
     if (twitchRunning()) {
-        m_deps.twitch.reconnecting = false;
         setOutput(QStringLiteral("Twitch: отключаемся от сервера"));
         m_deps.twitch.connection().stop();
         twitchLeft();
@@ -233,7 +232,7 @@ void MainWindow::twitchConnected() {
     Twitch &twitch = m_deps.twitch;
     if (twitch.reconnecting)
         return;
-    twitch.channelName = m_deps.utils.form().twitchChannel;
+    twitch.enterChannel(m_deps.utils.form().twitchChannel);
     serviceLine(QStringLiteral("- Twitch: заходим на канал #") + twitch.channelName);
 }
 
@@ -249,7 +248,7 @@ void MainWindow::twitchDisconnected() {
 void MainWindow::twitchLeft() {
     serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_deps.twitch.channelName);
     m_deps.followers.close();
-    m_deps.twitch.lastServerMessage = 0;
+    m_deps.twitch.leaveChannel();
 }
 
 void MainWindow::watchdog() {
