@@ -40,17 +40,16 @@ Page {
         height: 63
     }
 
-    SoundRow { y: 30; label: qsTr("$5"); prefix: "twitchSubOne"; type: "sub1" }
-    SoundRow { y: 60; label: qsTr("$10"); prefix: "twitchSubTwo"; type: "sub2" }
-    SoundRow { y: 90; label: qsTr("$25"); prefix: "twitchSubThree"; type: "sub3" }
-    SoundRow { y: 120; label: qsTr("Prime"); prefix: "twitchSubPrime"; type: "prime" }
-    SoundRow { y: 150; label: qsTr("Gift"); prefix: "twitchSubGift"; type: "gift" }
-    SoundRow { y: 180; label: qsTr("Bits"); prefix: "twitchBits"; type: "bits" }
-    SoundRow { y: 210; label: qsTr("Raid"); prefix: "twitchRaid"; type: "raid" }
-    SoundRow { y: 240; label: qsTr("Host"); prefix: "twitchHost"; type: "host" }
-    SoundRow { y: 270; label: qsTr("Follow"); prefix: "twitchFollow"; type: "follow" }
-    SoundRow { y: 332; label: qsTr("Premium"); prefix: "goodgamePrem"; type: "prem" }
-    SoundRow { y: 362; label: qsTr("Донат"); prefix: "goodgameDonat"; type: "donat" }
+    // One row a slot, inside its service's group.
+    Repeater {
+        model: Alerts.soundSlots
+        SoundRow {
+            y: (modelData.group === "goodgame" ? 332 : 30) + 30 * modelData.place
+            label: qsTr(modelData.label)
+            prefix: modelData.prefix
+            type: modelData.name
+        }
+    }
 
     Label {
         id: voiceLabel

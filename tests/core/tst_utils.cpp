@@ -4,6 +4,7 @@
 #include "fakes/settingsrig.h"
 #include "settings/lists.h"
 #include "settings/settingsform.h"
+#include "settings/soundslots.h"
 #include "settings/utils.h"
 
 #include <QColor>
@@ -82,6 +83,27 @@ private slots:
         QCOMPARE(qstr(pointer.dump()), value);
         QCOMPARE(qstr(rig.utils.currentSettings().at("services").dump()),
                  fixtureValue("/services"));
+    }
+
+    // Each slot's row finds its field by the row's control prefix, an alert record of its kind
+    // finds the slot, and the file is stored under the slot's key.
+    void soundSlotsAgreeEverywhere() {
+        SettingsRig rig;
+        for (const SoundSlot &slot : soundSlots()) {
+            SettingsForm &f = rig.utils.form();
+            f.*slot.field = QLatin1String(slot.name);
+            const QByteArray property = QByteArray(slot.prefix) + "Sound";
+            QCOMPARE(f.property(property).toString(), QLatin1String(slot.name));
+            const std::optional<int> level =
+                slot.level < 0 ? std::nullopt : std::optional<int>(slot.level);
+            QCOMPARE(soundSlotFor(slot.service, slot.type, level), &slot);
+            QCOMPARE(soundSlot(slot.name), &slot);
+        }
+        rig.utils.saveConfig();
+        const Json stored = parseJson(rig.config.get());
+        for (const SoundSlot &slot : soundSlots())
+            QCOMPARE(jsString(stored.at(Json::json_pointer(soundPointer(slot)))),
+                     QLatin1String(slot.name));
     }
 
     // A save that cannot reach the disk is said once, and again after a later success fails.

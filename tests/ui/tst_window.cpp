@@ -47,8 +47,20 @@ private:
     QQmlApplicationEngine m_engine;
     QQuickWindow *m_window = nullptr;
 
+    // By object name, in the visual tree too: a repeater's rows have no object parent.
     QQuickItem *item(const char *name) const {
-        return m_window->findChild<QQuickItem *>(QLatin1String(name));
+        if (auto *found = m_window->findChild<QQuickItem *>(QLatin1String(name)))
+            return found;
+        return findItem(m_window->contentItem(), QLatin1String(name));
+    }
+    static QQuickItem *findItem(QQuickItem *root, QLatin1String name) {
+        for (QQuickItem *child : root->childItems()) {
+            if (child->objectName() == name)
+                return child;
+            if (QQuickItem *found = findItem(child, name))
+                return found;
+        }
+        return nullptr;
     }
     QQuickItem *tabButton(int index) const {
         QQuickItem *button = nullptr;

@@ -5,35 +5,13 @@
 #include "chat/page.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "settings/soundslots.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
 
 #include <QFileInfo>
 #include <QUrl>
-
-namespace {
-struct SlotInfo {
-    const char *group;
-    const char *key;
-    const char *debugLine;
-};
-
-// Indexed by Alerts::Slot.
-const SlotInfo kSlots[] = {
-    {"twitch", "prime", "Проигрываем звуковое уведомление на подписку уровня Prime на Twitch"},
-    {"twitch", "sub1", "Проигрываем звуковое уведомление на подписку уровня 1 на Twitch"},
-    {"twitch", "sub2", "Проигрываем звуковое уведомление на подписку уровня 2 на Twitch"},
-    {"twitch", "sub3", "Проигрываем звуковое уведомление на подписку уровня 3 на Twitch"},
-    {"twitch", "gift", "Проигрываем звуковое уведомление на подарочную подписку на Twitch"},
-    {"twitch", "bits", "Проигрываем звуковое уведомление на битсы на Twitch"},
-    {"twitch", "raid", "Проигрываем звуковое уведомление на рейд на Twitch"},
-    {"twitch", "host", "Проигрываем звуковое уведомление на хост на Twitch"},
-    {"twitch", "follow", "Проигрываем звуковое уведомление на свежего фолловера на Twitch"},
-    {"goodgame", "premium", "Проигрываем звуковое уведомление на подписку на GoodGame"},
-    {"goodgame", "donation", "Проигрываем звуковое уведомление на донат на GoodGame"},
-};
-} // namespace
 
 Alerts::Alerts(const AlertsDeps &deps)
     : m_deps(deps) {
@@ -132,7 +110,7 @@ void Alerts::speechFailed(const QString &reason) {
 }
 
 void Alerts::playAlert(const AlertRecord &record) {
-    const bool sounding = playSlot(slotOf(record));
+    const bool sounding = playSlot(soundSlotFor(record.service, record.type, record.level));
     if (record.speech) {
         if (record.mail && !record.mail->isEmpty()) {
             alertsMail = *record.mail;
@@ -156,27 +134,6 @@ void Alerts::afterSound() {
         freeQueue();
 }
 
-Alerts::Slot Alerts::slotOf(const AlertRecord &record) {
-    const QString &type = record.type;
-    if (record.service == QLatin1String("Twitch")) {
-        if (type == QLatin1String("subscription")) {
-            const int level = record.level.value_or(-1);
-            return level >= 0 && level <= 3 ? Slot(TwitchPrime + level) : NoSlot;
-        }
-        const char *const kinds[] = {"gift", "bits", "raid", "host", "follow"};
-        for (int i = 0; i < 5; ++i) {
-            if (type == QLatin1String(kinds[i]))
-                return Slot(TwitchGift + i);
-        }
-    } else if (record.service == QLatin1String("Goodgame")) {
-        if (type == QLatin1String("premium"))
-            return GoodgamePremium;
-        if (type == QLatin1String("donation"))
-            return GoodgameDonation;
-    }
-    return NoSlot;
-}
-
 bool Alerts::playable(const QString &source) const {
     if (source.isEmpty())
         return false;
@@ -189,13 +146,12 @@ bool Alerts::playable(const QString &source) const {
 }
 
 // Plays a sound slot; false when it holds no file that could play.
-bool Alerts::playSlot(Slot slot) {
-    if (slot == NoSlot)
+bool Alerts::playSlot(const SoundSlot *slot) {
+    if (!slot)
         return false;
-    const SlotInfo &info = kSlots[slot];
-    const Json &value = jsonAt(m_deps.utils.currentSettings(), {"alerts", info.group, info.key});
+    const Json &value = jsonAt(m_deps.utils.currentSettings(), {"alerts", slot->group, slot->key});
     const QString source = value.is_string() ? jsString(value) : QString();
-    debug(QString::fromUtf8(info.debugLine));
+    debug(QString::fromUtf8(slot->debugLine));
     if (!playable(source)) {
         if (!source.isEmpty())
             m_deps.logger.log(QStringLiteral("ОШИБКА: нет файла звукового уведомления: ") + source,
@@ -215,42 +171,15 @@ void Alerts::playFile(const QString &source, std::optional<double> volume) {
 }
 
 void Alerts::twitchSubAlert(int level) {
-    if (level >= 0 && level <= 3)
-        playSlot(Slot(TwitchPrime + level));
+    playSlot(soundSlotFor(QStringLiteral("Twitch"), QStringLiteral("subscription"), level));
 }
 
-void Alerts::playTwitchSubPrimeSound() {
-    playSlot(TwitchPrime);
+void Alerts::playSound(const QString &name) {
+    playSlot(soundSlot(name));
 }
-void Alerts::playTwitchSubOneSound() {
-    playSlot(TwitchSub1);
-}
-void Alerts::playTwitchSubTwoSound() {
-    playSlot(TwitchSub2);
-}
-void Alerts::playTwitchSubThreeSound() {
-    playSlot(TwitchSub3);
-}
-void Alerts::playTwitchSubGiftSound() {
-    playSlot(TwitchGift);
-}
-void Alerts::playTwitchBitsSound() {
-    playSlot(TwitchBits);
-}
-void Alerts::playTwitchRaidSound() {
-    playSlot(TwitchRaid);
-}
-void Alerts::playTwitchHostSound() {
-    playSlot(TwitchHost);
-}
-void Alerts::playTwitchFollowSound() {
-    playSlot(TwitchFollow);
-}
-void Alerts::playGoodgamePremSound() {
-    playSlot(GoodgamePremium);
-}
-void Alerts::playGoodgameDonatSound() {
-    playSlot(GoodgameDonation);
+
+QVariantList Alerts::soundSlots() const {
+    return soundSlotModel();
 }
 
 void Alerts::startSpeech() {

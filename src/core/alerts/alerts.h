@@ -14,6 +14,7 @@ class BotLogger;
 class Page;
 class SpeechFile;
 class SpeechRelay;
+struct SoundSlot;
 class Utils;
 
 // Everything the alert queue plays through and reports to.
@@ -33,6 +34,8 @@ class Alerts : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
+    // The sound slots as rows for the Alerts tab's repeater.
+    Q_PROPERTY(QVariantList soundSlots READ soundSlots CONSTANT)
 public:
     static constexpr int StoppedState = 0;
     static constexpr int PlayingState = 1;
@@ -65,17 +68,9 @@ public:
     void playAlert(const AlertRecord &record);
     void turnAlertsTimer(int timeout = IDLE_POLL_MS);
     Q_INVOKABLE void twitchSubAlert(int level);
-    Q_INVOKABLE void playTwitchSubPrimeSound();
-    Q_INVOKABLE void playTwitchSubOneSound();
-    Q_INVOKABLE void playTwitchSubTwoSound();
-    Q_INVOKABLE void playTwitchSubThreeSound();
-    Q_INVOKABLE void playTwitchSubGiftSound();
-    Q_INVOKABLE void playTwitchBitsSound();
-    Q_INVOKABLE void playTwitchRaidSound();
-    Q_INVOKABLE void playTwitchHostSound();
-    Q_INVOKABLE void playTwitchFollowSound();
-    Q_INVOKABLE void playGoodgamePremSound();
-    Q_INVOKABLE void playGoodgameDonatSound();
+    // The sound of one slot of the Alerts tab, by its name ("sub1", "prem", …).
+    Q_INVOKABLE void playSound(const QString &name);
+    QVariantList soundSlots() const;
     static QString prepareText(QString text);
     Q_INVOKABLE static QString getPlaybackStateString(int state);
     Q_INVOKABLE static QString getSourceStatusString(int status);
@@ -91,23 +86,7 @@ signals:
     void alertsPauseChanged(bool pause);
 
 private:
-    enum Slot {
-        TwitchPrime,
-        TwitchSub1,
-        TwitchSub2,
-        TwitchSub3,
-        TwitchGift,
-        TwitchBits,
-        TwitchRaid,
-        TwitchHost,
-        TwitchFollow,
-        GoodgamePremium,
-        GoodgameDonation,
-        NoSlot
-    };
-
-    static Slot slotOf(const AlertRecord &record);
-    bool playSlot(Slot slot);
+    bool playSlot(const SoundSlot *slot);
     bool playable(const QString &source) const;
     void debug(const QString &line);
     void requestSpeech(const AlertRecord &record);

@@ -2,6 +2,7 @@
 
 #include "common/random.h"
 #include "goodgame/goodgame.h"
+#include "settings/soundslots.h"
 #include "twitch/twitch.h"
 
 #include <cmath>
@@ -145,4 +146,28 @@ void Tests::testGoodgameDonat() {
     data["amount"] = randomAmount(300);
     data["message"] = stdstr(getMessage());
     testGoodgame(buildGoodgameMessage(QStringLiteral("payment"), getUser(), data));
+}
+
+// Each alert kind has its own test event; a subscription's level picks Prime or a tier.
+void Tests::testSound(const QString &slotName) {
+    const SoundSlot *slot = soundSlot(slotName);
+    if (!slot)
+        return;
+    const QLatin1String type(slot->type);
+    if (type == QLatin1String("subscription"))
+        testTwitchSub(slot->level);
+    else if (type == QLatin1String("gift"))
+        testTwitchSubGift();
+    else if (type == QLatin1String("bits"))
+        testTwitchBits();
+    else if (type == QLatin1String("raid"))
+        testTwitchRaid();
+    else if (type == QLatin1String("host"))
+        testTwitchHost();
+    else if (type == QLatin1String("follow"))
+        testTwitchFollow();
+    else if (type == QLatin1String("premium"))
+        testGoodgamePrem();
+    else if (type == QLatin1String("donation"))
+        testGoodgameDonat();
 }

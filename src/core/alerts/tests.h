@@ -41,6 +41,8 @@ public:
                                       const QString &text);
     static QString buildGoodgameMessage(const QString &type, const QString &user, const Json &data);
     void testGoodgame(const QString &data);
+    // The full test of one sound slot of the Alerts tab, by its name.
+    Q_INVOKABLE void testSound(const QString &slotName);
 
 private:
     // Math.round(uniform * factor).

@@ -5,6 +5,7 @@
 #include "common/logging.h"
 #include "net/endpoints.h"
 #include "settings/lists.h"
+#include "settings/soundslots.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 
@@ -17,6 +18,10 @@ Json Utils::defaultSettings() const {
     const auto colors = [](const char *bg, const char *fg) {
         return Json{{"bg", bg}, {"fg", fg}};
     };
+    Json alerts{{"volume", 0.75}};
+    for (const SoundSlot &slot : soundSlots())
+        alerts[slot.group][slot.key] = "";
+    alerts["voice"] = "";
     return Json{
         {"services",
          {{"twitch",
@@ -33,20 +38,7 @@ Json Utils::defaultSettings() const {
             {"size", 16},
             {"animation", ""}}},
           {"addressed", {{"color", colors("#f0f0f0", "#303030")}, {"words", Json::array()}}}}},
-        {"alerts",
-         {{"volume", 0.75},
-          {"twitch",
-           {{"sub1", ""},
-            {"sub2", ""},
-            {"sub3", ""},
-            {"prime", ""},
-            {"gift", ""},
-            {"bits", ""},
-            {"raid", ""},
-            {"host", ""},
-            {"follow", ""}}},
-          {"goodgame", {{"premium", ""}, {"donation", ""}}},
-          {"voice", ""}}},
+        {"alerts", alerts},
     };
 }
 
@@ -215,17 +207,8 @@ void Utils::saveConfig() {
     put("/view/addressed/color/fg", stdstr(f.fgHLColor.toLower()));
     put("/view/addressed/words", wordsOf(f.hlWords));
     put("/alerts/volume", f.alertVolume);
-    put("/alerts/twitch/sub1", stdstr(f.twitchSubOneSound));
-    put("/alerts/twitch/sub2", stdstr(f.twitchSubTwoSound));
-    put("/alerts/twitch/sub3", stdstr(f.twitchSubThreeSound));
-    put("/alerts/twitch/prime", stdstr(f.twitchSubPrimeSound));
-    put("/alerts/twitch/gift", stdstr(f.twitchSubGiftSound));
-    put("/alerts/twitch/bits", stdstr(f.twitchBitsSound));
-    put("/alerts/twitch/raid", stdstr(f.twitchRaidSound));
-    put("/alerts/twitch/host", stdstr(f.twitchHostSound));
-    put("/alerts/twitch/follow", stdstr(f.twitchFollowSound));
-    put("/alerts/goodgame/premium", stdstr(f.goodgamePremSound));
-    put("/alerts/goodgame/donation", stdstr(f.goodgameDonatSound));
+    for (const SoundSlot &slot : soundSlots())
+        put(soundPointer(slot).c_str(), stdstr(f.*slot.field));
     put("/alerts/voice", stdstr(nameOf(voiceList(), f.voiceIndex)));
     m_currentSettings = std::move(record);
     const bool saved = m_config.set(qstr(m_currentSettings.dump()));
@@ -261,17 +244,8 @@ void Utils::initServices() {
     f.hlWords = linesOf(jsonAt(s, {"view", "addressed", "words"}));
     f.animationIndex = findAnimationIndex(jsonAt(s, {"view", "chat", "animation"}));
     f.alertVolume = jsNumber(jsonAt(s, {"alerts", "volume"})).value_or(0.75);
-    f.twitchSubOneSound = textAt(s, "/alerts/twitch/sub1");
-    f.twitchSubTwoSound = textAt(s, "/alerts/twitch/sub2");
-    f.twitchSubThreeSound = textAt(s, "/alerts/twitch/sub3");
-    f.twitchSubPrimeSound = textAt(s, "/alerts/twitch/prime");
-    f.twitchSubGiftSound = textAt(s, "/alerts/twitch/gift");
-    f.twitchBitsSound = textAt(s, "/alerts/twitch/bits");
-    f.twitchRaidSound = textAt(s, "/alerts/twitch/raid");
-    f.twitchHostSound = textAt(s, "/alerts/twitch/host");
-    f.twitchFollowSound = textAt(s, "/alerts/twitch/follow");
-    f.goodgamePremSound = textAt(s, "/alerts/goodgame/premium");
-    f.goodgameDonatSound = textAt(s, "/alerts/goodgame/donation");
+    for (const SoundSlot &slot : soundSlots())
+        f.*slot.field = textAt(s, soundPointer(slot).c_str());
     f.voiceIndex = findVoiceIndex(jsonAt(s, {"alerts", "voice"}));
     emit f.changed();
     m_loaded.services = true;

@@ -11,6 +11,7 @@
 #include "connection/serviceconnection.h"
 #include "goodgame/goodgame.h"
 #include "settings/lists.h"
+#include "settings/soundslots.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "twitch/followersrelay.h"
@@ -18,81 +19,6 @@
 #include "twitch/twitchsocket.h"
 
 namespace {
-// One sound slot of the Alerts tab: its dialog type, field, dialog title, sound and test.
-struct SoundSlot {
-    const char *type;
-    QString SettingsForm::*field;
-    const char *title;
-    void (Alerts::*play)();
-    void (*test)(Tests &);
-};
-
-const SoundSlot kSoundSlots[] = {
-    {"sub1", &SettingsForm::twitchSubOneSound, "Звук для подписки уровня 1 на Twitch",
-     &Alerts::playTwitchSubOneSound,
-     [](Tests &t) {
-         t.testTwitchSub(1);
-     }},
-    {"sub2", &SettingsForm::twitchSubTwoSound, "Звук для подписки уровня 2 на Twitch",
-     &Alerts::playTwitchSubTwoSound,
-     [](Tests &t) {
-         t.testTwitchSub(2);
-     }},
-    {"sub3", &SettingsForm::twitchSubThreeSound, "Звук для подписки уровня 3 на Twitch",
-     &Alerts::playTwitchSubThreeSound,
-     [](Tests &t) {
-         t.testTwitchSub(3);
-     }},
-    {"prime", &SettingsForm::twitchSubPrimeSound, "Звук для подписки уровня Прайм на Twitch",
-     &Alerts::playTwitchSubPrimeSound,
-     [](Tests &t) {
-         t.testTwitchSub(0);
-     }},
-    {"gift", &SettingsForm::twitchSubGiftSound, "Звук для подарочной подписки на Twitch",
-     &Alerts::playTwitchSubGiftSound,
-     [](Tests &t) {
-         t.testTwitchSubGift();
-     }},
-    {"bits", &SettingsForm::twitchBitsSound, "Звук для битсов на Twitch",
-     &Alerts::playTwitchBitsSound,
-     [](Tests &t) {
-         t.testTwitchBits();
-     }},
-    {"raid", &SettingsForm::twitchRaidSound, "Звук для рейдов на Twitch",
-     &Alerts::playTwitchRaidSound,
-     [](Tests &t) {
-         t.testTwitchRaid();
-     }},
-    {"host", &SettingsForm::twitchHostSound, "Звук для хостов на Twitch",
-     &Alerts::playTwitchHostSound,
-     [](Tests &t) {
-         t.testTwitchHost();
-     }},
-    {"follow", &SettingsForm::twitchFollowSound, "Звук для фолловеров на Twitch",
-     &Alerts::playTwitchFollowSound,
-     [](Tests &t) {
-         t.testTwitchFollow();
-     }},
-    {"prem", &SettingsForm::goodgamePremSound, "Звук для премиумов на Goodgame",
-     &Alerts::playGoodgamePremSound,
-     [](Tests &t) {
-         t.testGoodgamePrem();
-     }},
-    {"donat", &SettingsForm::goodgameDonatSound, "Звук для донатов на Goodgame",
-     &Alerts::playGoodgameDonatSound,
-     [](Tests &t) {
-         t.testGoodgameDonat();
-     }},
-};
-
-const SoundSlot *soundSlot(const QString &type) {
-    for (const SoundSlot &slot : kSoundSlots) {
-        if (type == QLatin1String(slot.type))
-            return &slot;
-    }
-    return nullptr;
-}
-
 // A colour dialog of the View tab, its field and the page call that shows it.
 struct ColorDialog {
     const char *name;
@@ -312,7 +238,7 @@ void MainWindow::sizeChosen(int index) {
 void MainWindow::openSoundFileDialog(const QString &type) {
     if (const SoundSlot *slot = soundSlot(type)) {
         m_soundDialogType = type;
-        m_soundDialogTitle = QString::fromUtf8(slot->title);
+        m_soundDialogTitle = QString::fromUtf8(slot->dialogTitle);
     }
     emit soundDialogRequested();
 }
@@ -338,13 +264,11 @@ void MainWindow::removeSound(const QString &type) {
 }
 
 void MainWindow::playSound(const QString &type) {
-    if (const SoundSlot *slot = soundSlot(type))
-        (m_deps.alerts.*slot->play)();
+    m_deps.alerts.playSound(type);
 }
 
 void MainWindow::fullTest(const QString &type) {
-    if (const SoundSlot *slot = soundSlot(type))
-        slot->test(m_deps.tests);
+    m_deps.tests.testSound(type);
 }
 
 void MainWindow::voiceChosen(int index) {
