@@ -13,7 +13,7 @@ Page {
         objectName: "soundFileDialog"
         folder: shortcuts.music
         selectExisting: true
-        title: MainWindow.soundDialogTitle
+        title: MainWindow.alertsTab.soundDialogTitle
     }
 
     GroupBox {

@@ -23,7 +23,7 @@ Item {
         x: 60
         width: 60
         text: qsTr("Выбор")
-        onClicked: MainWindow.openSoundFileDialog(row.type)
+        onClicked: MainWindow.alertsTab.openSoundFileDialog(row.type)
     }
     Text {
         objectName: row.prefix + "SoundText"
@@ -39,19 +39,19 @@ Item {
         objectName: row.prefix + "SoundTestButton"
         x: 290
         text: qsTr("Звук")
-        onClicked: MainWindow.playSound(row.type)
+        onClicked: MainWindow.alertsTab.playSound(row.type)
     }
     SlotButton {
         objectName: row.prefix + "FullTestButton"
         x: 340
         text: qsTr("Тест")
-        onClicked: MainWindow.fullTest(row.type)
+        onClicked: MainWindow.alertsTab.fullTest(row.type)
     }
     SlotButton {
         objectName: row.prefix + "RemoveButton"
         x: 390
         width: 20
         text: qsTr("X")
-        onClicked: MainWindow.removeSound(row.type)
+        onClicked: MainWindow.alertsTab.removeSound(row.type)
     }
 }

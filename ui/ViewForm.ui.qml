@@ -144,8 +144,8 @@ Page {
         objectName: "bubbleSwitch"
         x: 152; y: 409
         font.pixelSize: 12
-        checked: MainWindow.bubbles
-        text: MainWindow.bubbles ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
+        checked: MainWindow.viewTab.bubbles
+        text: MainWindow.viewTab.bubbles ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
     }
     ViewLabel { id: debugLabel; x: 20; y: 445; width: 129; text: qsTr("Отладка плеера:") }
     Switch {
@@ -153,7 +153,7 @@ Page {
         objectName: "debugSwitch"
         x: 152; y: 439
         font.pixelSize: 12
-        checked: MainWindow.debug
-        text: MainWindow.debug ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
+        checked: MainWindow.viewTab.debug
+        text: MainWindow.viewTab.debug ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
     }
 }

@@ -119,7 +119,7 @@ ApplicationWindow {
         id: chatTab
         objectName: "chatTab"
         visible: false
-        chatFontSize.onMoved: MainWindow.chatFontSizeMoved(chatFontSize.value)
+        chatFontSize.onMoved: MainWindow.viewTab.chatFontSizeMoved(chatFontSize.value)
         chatInput.onAccepted: sendMessage.clicked()
         sendMessage.onClicked: MainWindow.sendMessage()
         chatView.onContextMenuRequested: request.accepted = true
@@ -133,30 +133,30 @@ ApplicationWindow {
         id: alertsTab
         objectName: "alertsTab"
         visible: false
-        soundFileDialog.onAccepted: MainWindow.soundFileChosen(soundFileDialog.fileUrl.toString())
-        voiceList.onActivated: MainWindow.voiceChosen(index)
+        soundFileDialog.onAccepted: MainWindow.alertsTab.soundFileChosen(soundFileDialog.fileUrl.toString())
+        voiceList.onActivated: MainWindow.alertsTab.voiceChosen(index)
     }
     ViewForm {
         id: viewTab
         objectName: "viewTab"
         visible: false
-        bgChatColor.onAccepted: MainWindow.colorAccepted("bgChatColor", bgChatColor.color.r,
+        bgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("bgChatColor", bgChatColor.color.r,
                                                          bgChatColor.color.g, bgChatColor.color.b)
-        fgChatColor.onAccepted: MainWindow.colorAccepted("fgChatColor", fgChatColor.color.r,
+        fgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("fgChatColor", fgChatColor.color.r,
                                                          fgChatColor.color.g, fgChatColor.color.b)
-        bgHLColor.onAccepted: MainWindow.colorAccepted("bgHLColor", bgHLColor.color.r,
+        bgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("bgHLColor", bgHLColor.color.r,
                                                        bgHLColor.color.g, bgHLColor.color.b)
-        fgHLColor.onAccepted: MainWindow.colorAccepted("fgHLColor", fgHLColor.color.r,
+        fgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("fgHLColor", fgHLColor.color.r,
                                                        fgHLColor.color.g, fgHLColor.color.b)
-        fontChatList.onActivated: MainWindow.fontChosen(index)
-        sizeChatList.onActivated: MainWindow.sizeChosen(index)
-        animationList.onActivated: MainWindow.animationChosen(index)
-        bubbleSwitch.onReleased: MainWindow.bubbleReleased(bubbleSwitch.checked)
-        debugSwitch.onReleased: MainWindow.debugReleased(debugSwitch.checked)
+        fontChatList.onActivated: MainWindow.viewTab.fontChosen(index)
+        sizeChatList.onActivated: MainWindow.viewTab.sizeChosen(index)
+        animationList.onActivated: MainWindow.viewTab.animationChosen(index)
+        bubbleSwitch.onReleased: MainWindow.viewTab.bubbleReleased(bubbleSwitch.checked)
+        debugSwitch.onReleased: MainWindow.viewTab.debugReleased(debugSwitch.checked)
     }
 
     Connections {
-        target: MainWindow
+        target: MainWindow.alertsTab
         function onSoundDialogRequested() { alertsTab.soundFileDialog.open() }
     }
 

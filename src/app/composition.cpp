@@ -48,6 +48,8 @@ void Composition::registerForQml() {
     qmlRegisterAnonymousType<SettingsForm>("Kestro", 1);
     qmlRegisterAnonymousType<ChatInput>("Kestro", 1);
     qmlRegisterAnonymousType<ServiceConnection>("Kestro", 1);
+    qmlRegisterAnonymousType<AlertsTab>("Kestro", 1);
+    qmlRegisterAnonymousType<ViewTab>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("Chat", m_chat);

@@ -268,62 +268,67 @@ private slots:
                                 << QString::fromUtf8(stored);
         };
         row(
-            "chat background", [](MainWindow &w) { w.colorAccepted("bgChatColor", 1, 0, 0); },
+            "chat background",
+            [](MainWindow &w) { w.viewTab()->colorAccepted("bgChatColor", 1, 0, 0); },
             {"setBGColor('#ff0000')"}, "/view/chat/color/bg", "\"#ff0000\"");
         row(
-            "chat text", [](MainWindow &w) { w.colorAccepted("fgChatColor", 0.2, 0.4, 0.6); },
+            "chat text",
+            [](MainWindow &w) { w.viewTab()->colorAccepted("fgChatColor", 0.2, 0.4, 0.6); },
             {"setColor('#336699')"}, "/view/chat/color/fg", "\"#336699\"");
         row(
-            "addressed background", [](MainWindow &w) { w.colorAccepted("bgHLColor", 0, 0, 0); },
+            "addressed background",
+            [](MainWindow &w) { w.viewTab()->colorAccepted("bgHLColor", 0, 0, 0); },
             {"setCustomCSS('li%20div.addressed%20%7B%20background-color%3A%20%23000000%3B%20"
              "color%3A%20%23303030%3B%20display%3A%20inline%3B%20padding%3A%201px%203px%203px%3B"
              "%20%7D')"},
             "/view/addressed/color/bg", "\"#000000\"");
         row(
-            "font heading", [](MainWindow &w) { w.fontChosen(48); }, {}, "", "");
+            "font heading", [](MainWindow &w) { w.viewTab()->fontChosen(48); }, {}, "", "");
         row(
-            "font", [](MainWindow &w) { w.fontChosen(49); },
+            "font", [](MainWindow &w) { w.viewTab()->fontChosen(49); },
             {R"(setFontFamily({"name":"Alegreya","type":"serif"}))"}, "/view/chat/font/name",
             "\"Alegreya\"");
         row(
-            "slider", [](MainWindow &w) { w.chatFontSizeMoved(20); }, {"setFontSize('20')"},
+            "slider", [](MainWindow &w) { w.viewTab()->chatFontSizeMoved(20); },
+            {"setFontSize('20')"}, "/view/chat/size", "20");
+        row(
+            "size list", [](MainWindow &w) { w.viewTab()->sizeChosen(8); }, {"setFontSize('20')"},
             "/view/chat/size", "20");
         row(
-            "size list", [](MainWindow &w) { w.sizeChosen(8); }, {"setFontSize('20')"},
-            "/view/chat/size", "20");
+            "size list at the slider's value", [](MainWindow &w) { w.viewTab()->sizeChosen(4); },
+            {}, "", "");
         row(
-            "size list at the slider's value", [](MainWindow &w) { w.sizeChosen(4); }, {}, "", "");
-        row(
-            "animation", [](MainWindow &w) { w.animationChosen(1); },
+            "animation", [](MainWindow &w) { w.viewTab()->animationChosen(1); },
             {"setAnimation('animScaleX')"}, "/view/chat/animation", "\"animScaleX\"");
         row(
-            "animation heading", [](MainWindow &w) { w.animationChosen(0); }, {"setAnimation('')"},
-            "/view/chat/animation", "\"\"");
+            "animation heading", [](MainWindow &w) { w.viewTab()->animationChosen(0); },
+            {"setAnimation('')"}, "/view/chat/animation", "\"\"");
         row(
-            "random voice", [](MainWindow &w) { w.voiceChosen(1); }, {}, "/alerts/voice",
-            "\"random\"");
+            "random voice", [](MainWindow &w) { w.alertsTab()->voiceChosen(1); }, {},
+            "/alerts/voice", "\"random\"");
         row(
-            "no voice", [](MainWindow &w) { w.voiceChosen(0); }, {}, "/alerts/voice", "\"\"");
+            "no voice", [](MainWindow &w) { w.alertsTab()->voiceChosen(0); }, {}, "/alerts/voice",
+            "\"\"");
         row(
             "sound chosen",
             [](MainWindow &w) {
-                w.openSoundFileDialog("bits");
-                w.soundFileChosen("file:///music/bits.ogg");
+                w.alertsTab()->openSoundFileDialog("bits");
+                w.alertsTab()->soundFileChosen("file:///music/bits.ogg");
             },
             {}, "/alerts/twitch/bits", "\"file:///music/bits.ogg\"");
         row(
             "sound for an unknown slot",
             [](MainWindow &w) {
-                w.openSoundFileDialog("nothing");
-                w.soundFileChosen("file:///music/x.ogg");
+                w.alertsTab()->openSoundFileDialog("nothing");
+                w.alertsTab()->soundFileChosen("file:///music/x.ogg");
             },
             {}, "", "");
         row(
-            "sound removed", [](MainWindow &w) { w.removeSound("donat"); }, {},
+            "sound removed", [](MainWindow &w) { w.alertsTab()->removeSound("donat"); }, {},
             "/alerts/goodgame/donation", "\"\"");
         row(
-            "bubbles on", [](MainWindow &w) { w.bubbleReleased(true); }, {"toggleBubbles(1)"}, "",
-            "");
+            "bubbles on", [](MainWindow &w) { w.viewTab()->bubbleReleased(true); },
+            {"toggleBubbles(1)"}, "", "");
         row(
             "pause", [](MainWindow &w) { w.togglePause(); }, {"turnPause(true)"}, "", "");
     }
@@ -344,18 +349,19 @@ private slots:
 
     void soundDialogTitleFollowsTheSlot() {
         WindowRig rig;
-        QSignalSpy opened(&rig.window, &MainWindow::soundDialogRequested);
-        rig.window.openSoundFileDialog(QStringLiteral("prem"));
-        rig.window.openSoundFileDialog(QStringLiteral("nothing"));
+        QSignalSpy opened(rig.window.alertsTab(), &AlertsTab::soundDialogRequested);
+        rig.window.alertsTab()->openSoundFileDialog(QStringLiteral("prem"));
+        rig.window.alertsTab()->openSoundFileDialog(QStringLiteral("nothing"));
         QCOMPARE(opened.size(), 2);
-        QCOMPARE(rig.window.soundDialogTitle(), QStringLiteral("Звук для премиумов на Goodgame"));
+        QCOMPARE(rig.window.alertsTab()->soundDialogTitle(),
+                 QStringLiteral("Звук для премиумов на Goodgame"));
     }
 
     void debugSwitchDrivesTheQueue() {
         WindowRig rig;
-        rig.window.debugReleased(true);
+        rig.window.viewTab()->debugReleased(true);
         QVERIFY(rig.alerts.alertsInDebugMode);
-        QVERIFY(rig.window.debug());
+        QVERIFY(rig.window.viewTab()->debug());
     }
 };
 

@@ -220,3 +220,7 @@ int findVoiceIndex(const Json &voiceValue) {
     return findIndex(voiceList(), voiceValue,
                      [](const ListEntry &entry) { return fieldOf(entry.name); });
 }
+
+const ListEntry *entryAt(const ListModel &list, int index) {
+    return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
+}

@@ -27,5 +27,7 @@ const ListModel &voiceList();
 // The index of the first entry whose field equals the value loosely (16 equals "16"), or 0.
 int findFontIndex(const Json &fontName);
 int findSizeIndex(const Json &sizeValue);
+// The entry at a list index, or nullptr when the index is outside the list.
+const ListEntry *entryAt(const ListModel &list, int index);
 int findAnimationIndex(const Json &animationName);
 int findVoiceIndex(const Json &voiceValue);

@@ -143,9 +143,6 @@ void Utils::runInWeb(Page &webView, const QString &methodName, const QString &me
 }
 
 namespace {
-const ListEntry *entryAt(const ListModel &list, int index) {
-    return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
-}
 
 QString nameOf(const ListModel &list, int index) {
     const ListEntry *entry = entryAt(list, index);

@@ -18,28 +18,10 @@
 #include "twitch/twitch.h"
 #include "twitch/twitchsocket.h"
 
-namespace {
-// A colour dialog of the View tab, its field and the page call that shows it.
-struct ColorDialog {
-    const char *name;
-    QString SettingsForm::*field;
-    const char *method; // none: the addressed colours go in as the custom style
-};
-
-const ColorDialog kColorDialogs[] = {
-    {"bgChatColor", &SettingsForm::bgChatColor, "setBGColor"},
-    {"fgChatColor", &SettingsForm::fgChatColor, "setColor"},
-    {"bgHLColor", &SettingsForm::bgHLColor, nullptr},
-    {"fgHLColor", &SettingsForm::fgHLColor, nullptr},
-};
-
-const ListEntry *entryAt(const ListModel &list, int index) {
-    return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
-}
-} // namespace
-
 MainWindow::MainWindow(const MainWindowDeps &deps)
-    : m_deps(deps) {
+    : m_deps(deps)
+    , m_alertsTab(deps.utils, deps.alerts, deps.tests)
+    , m_viewTab(deps.utils, deps.alerts, deps.chatView) {
     m_serverTimer.setInterval(ServiceConnection::TICK_MS);
     connect(&m_serverTimer, &QTimer::timeout, this, &MainWindow::watchdog);
     connect(&m_deps.socket, &TwitchSocket::connected, this, &MainWindow::twitchConnected);
@@ -85,10 +67,6 @@ bool MainWindow::goodgameRunning() const {
     return m_deps.goodgame.active();
 }
 
-bool MainWindow::debug() const {
-    return m_deps.alerts.alertsInDebugMode;
-}
-
 ChatInput *MainWindow::chatInput() const {
     return &m_deps.chatInput;
 }
@@ -110,10 +88,6 @@ void MainWindow::setOutput(const QString &text) {
 void MainWindow::serviceLine(const QString &text) {
     m_deps.chat.showInChat(
         {MessagePart::textPart(text, QStringLiteral("#888"), QStringLiteral("italic"))});
-}
-
-void MainWindow::pageCall(const QString &method, const QString &data) {
-    Utils::runInWeb(m_deps.chatView, method, data);
 }
 
 void MainWindow::controlChatList() {
@@ -208,123 +182,4 @@ void MainWindow::formChanged() {
     m_savedWords = f.hlWords;
     if ((volumeMoved || wordsEdited) && m_deps.utils.LOADED().services)
         m_deps.utils.saveConfig();
-}
-
-void MainWindow::applyFontSize(int value) {
-    pageCall(QStringLiteral("setFontSize"), jsQuote(QString::number(value)));
-    m_deps.utils.saveConfig();
-}
-
-void MainWindow::chatFontSizeMoved(int value) {
-    SettingsForm &f = m_deps.utils.form();
-    f.chatFontSize = value;
-    f.sizeIndex = findSizeIndex(Json(value));
-    emit f.changed();
-    applyFontSize(value);
-}
-
-void MainWindow::sizeChosen(int index) {
-    SettingsForm &f = m_deps.utils.form();
-    f.sizeIndex = index;
-    const ListEntry *entry = entryAt(sizeList(), index);
-    const bool differs = entry && entry->value && *entry->value != f.chatFontSize;
-    if (differs)
-        f.chatFontSize = *entry->value;
-    emit f.changed();
-    if (differs)
-        applyFontSize(f.chatFontSize);
-}
-
-void MainWindow::openSoundFileDialog(const QString &type) {
-    if (const SoundSlot *slot = soundSlot(type)) {
-        m_soundDialogType = type;
-        m_soundDialogTitle = QString::fromUtf8(slot->dialogTitle);
-    }
-    emit soundDialogRequested();
-}
-
-void MainWindow::soundFileChosen(const QString &url) {
-    const SoundSlot *slot = soundSlot(m_soundDialogType);
-    if (!slot)
-        return;
-    SettingsForm &f = m_deps.utils.form();
-    f.*slot->field = url;
-    emit f.changed();
-    m_deps.utils.saveConfig();
-}
-
-void MainWindow::removeSound(const QString &type) {
-    const SoundSlot *slot = soundSlot(type);
-    if (!slot)
-        return;
-    SettingsForm &f = m_deps.utils.form();
-    (f.*slot->field).clear();
-    emit f.changed();
-    m_deps.utils.saveConfig();
-}
-
-void MainWindow::playSound(const QString &type) {
-    m_deps.alerts.playSound(type);
-}
-
-void MainWindow::fullTest(const QString &type) {
-    m_deps.tests.testSound(type);
-}
-
-void MainWindow::voiceChosen(int index) {
-    SettingsForm &f = m_deps.utils.form();
-    f.voiceIndex = index;
-    emit f.changed();
-    const ListEntry *entry = entryAt(voiceList(), index);
-    if (entry && entry->name)
-        m_deps.utils.saveConfig();
-}
-
-void MainWindow::colorAccepted(const QString &dialog, qreal red, qreal green, qreal blue) {
-    for (const ColorDialog &d : kColorDialogs) {
-        if (dialog != QLatin1String(d.name))
-            continue;
-        SettingsForm &f = m_deps.utils.form();
-        f.*d.field = Utils::convertToCSS(Rgb{red, green, blue});
-        emit f.changed();
-        m_deps.utils.saveConfig();
-        if (d.method)
-            pageCall(QLatin1String(d.method), jsQuote(f.*d.field));
-        else
-            pageCall(QStringLiteral("setCustomCSS"), jsQuote(m_deps.utils.buildCustomCSS()));
-        return;
-    }
-}
-
-void MainWindow::fontChosen(int index) {
-    SettingsForm &f = m_deps.utils.form();
-    f.fontIndex = index;
-    emit f.changed();
-    const ListEntry *entry = entryAt(fontList(), index);
-    if (!entry || !entry->type)
-        return;
-    m_deps.utils.saveConfig();
-    const Json font{{"name", stdstr(entry->text)}, {"type", stdstr(*entry->type)}};
-    pageCall(QStringLiteral("setFontFamily"), qstr(font.dump()));
-}
-
-void MainWindow::animationChosen(int index) {
-    SettingsForm &f = m_deps.utils.form();
-    f.animationIndex = index;
-    emit f.changed();
-    const ListEntry *entry = entryAt(animationList(), index);
-    m_deps.utils.saveConfig();
-    pageCall(QStringLiteral("setAnimation"),
-             jsQuote(entry && entry->name ? *entry->name : QString()));
-}
-
-void MainWindow::bubbleReleased(bool on) {
-    m_bubbles = on;
-    emit switchesChanged();
-    pageCall(QStringLiteral("toggleBubbles"), on ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void MainWindow::debugReleased(bool on) {
-    m_deps.alerts.alertsInDebugMode = on;
-    emit switchesChanged();
 }
