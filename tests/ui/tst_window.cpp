@@ -46,6 +46,7 @@ private:
     Composition m_modules{m_logger, m_config, m_speech, nowhere(), m_data.path()};
     QQmlApplicationEngine m_engine;
     QQuickWindow *m_window = nullptr;
+    int m_questions = 0;
 
     // By object name, in the visual tree too: a repeater's rows have no object parent.
     QQuickItem *item(const char *name) const {
@@ -76,13 +77,20 @@ private:
     QQuickItem *currentPage() const {
         return item("stackView")->property("currentItem").value<QQuickItem *>();
     }
-    // The page's answer to a script, read back through its title.
+    // The page's answer to a script, read back through its title once the title carries
+    // this question's number.
     QString askPage(const char *view, const QString &expression) {
+        const QString marker = QString::number(++m_questions) + QLatin1Char(':');
         QMetaObject::invokeMethod(item(view), "runJavaScript",
-                                  Q_ARG(QString, QStringLiteral("document.title = String(") +
-                                                     expression + QLatin1Char(')')));
-        QTest::qWait(50);
-        return item(view)->property("title").toString();
+                                  Q_ARG(QString, QStringLiteral("document.title = '") + marker +
+                                                     QStringLiteral("' + String(") + expression +
+                                                     QLatin1Char(')')));
+        const auto answered = [&] {
+            return item(view)->property("title").toString().startsWith(marker);
+        };
+        return QTest::qWaitFor(answered, 5000)
+                   ? item(view)->property("title").toString().mid(marker.size())
+                   : QString();
     }
 
 private slots:
@@ -142,7 +150,9 @@ private slots:
         QCOMPARE(currentPage(), shown);
         QCOMPARE(stack->property("depth").toInt(), 2);
         QVERIFY(shown->isVisible());
-        QTest::qWait(300);
+        QSignalSpy drawn(m_window, &QQuickWindow::frameSwapped);
+        m_window->update();
+        QVERIFY(drawn.wait(5000));
         QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-") + page + ".png"));
     }

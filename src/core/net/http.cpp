@@ -25,7 +25,7 @@ void Http::watch(QNetworkReply *reply, Handler handler) {
         if (received > kMaxBody)
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, handler = std::move(handler)] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, handler = std::move(handler)] {
         reply->deleteLater();
         HttpReply result;
         if (reply->bytesAvailable() <= kMaxBody &&
@@ -34,5 +34,6 @@ void Http::watch(QNetworkReply *reply, Handler handler) {
             result.body = reply->readAll();
         }
         handler(result);
+        emit handled();
     });
 }

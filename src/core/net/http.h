@@ -27,6 +27,10 @@ public:
     void get(const QUrl &url, Handler handler, const Headers &headers = {});
     void postForm(const QUrl &url, const QByteArray &body, Handler handler);
 
+signals:
+    // A reply's handler has run: what it did is done.
+    void handled();
+
 private:
     void watch(QNetworkReply *reply, Handler handler);
 
