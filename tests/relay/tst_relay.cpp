@@ -337,7 +337,10 @@ private slots:
         const QString expected = R"({"data":[{"from_name":"Ann"}]})";
         QTRY_COMPARE(first.received, QStringList{expected});
         QTRY_COMPARE(second.received, QStringList{expected});
-        QTest::qWait(100);
+        // A round trip on the other client's connection: anything sent to it came before.
+        QSignalSpy pong(&other.socket, &QWebSocket::pong);
+        other.socket.ping();
+        QVERIFY(pong.wait(5000));
         QVERIFY(other.received.isEmpty());
         QVERIFY(!m_log.join(' ').contains("secret-token"));
     }
