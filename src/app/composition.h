@@ -2,7 +2,7 @@
 
 #include "alerts/alerts.h"
 #include "alerts/speechrelay.h"
-#include "alerts/tests.h"
+#include "testevents/tests.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"

@@ -1,4 +1,4 @@
-#include "alerts/tests.h"
+#include "testevents/tests.h"
 #include "common/random.h"
 #include "fakes/chatcases.h"
 #include "fakes/chatrig.h"

@@ -1,4 +1,4 @@
-#include "alerts/tests.h"
+#include "testevents/tests.h"
 #include "connection/serviceconnection.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"

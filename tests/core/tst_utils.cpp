@@ -1,4 +1,4 @@
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/js.h"
 #include "fakes/recordingpage.h"
 #include "fakes/settingsrig.h"

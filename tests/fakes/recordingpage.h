@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chat/page.h"
+#include "model/page.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include "alerts/alertplayer.h"
 #include "alerts/speechrelay.h"
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
 #include "settings/soundslots.h"

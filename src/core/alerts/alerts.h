@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chat/alertrecord.h"
+#include "model/alertqueue.h"
 
 #include <QList>
 #include <QObject>
@@ -30,7 +30,7 @@ struct AlertsDeps {
 
 // The alert queue: one record at a time, its sound, then its speech, then its voice message,
 // then a two-second gap.
-class Alerts : public QObject {
+class Alerts : public QObject, public AlertQueue {
     Q_OBJECT
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
@@ -52,7 +52,7 @@ public:
 
     const QList<AlertRecord> &QUEUE() const { return m_queue; }
     // A new alert waits behind the others.
-    void enqueue(const AlertRecord &record) { m_queue.append(record); }
+    void enqueue(const AlertRecord &record) override { m_queue.append(record); }
     // Every waiting alert is dropped (a replay that only measures).
     void clearQueue() { m_queue.clear(); }
     bool alertsPause() const { return m_alertsPause; }

@@ -1,8 +1,8 @@
 #include "chat.h"
 
-#include "alerts/alerts.h"
 #include "chat/markup.h"
-#include "chat/page.h"
+#include "model/alertqueue.h"
+#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
 #include "settings/utils.h"
@@ -163,7 +163,8 @@ QString speechText(const QString &plain) {
 }
 } // namespace
 
-Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, const Utils &utils)
+Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
+           const Utils &utils)
     : m_chatView(chatView)
     , m_alertView(alertView)
     , m_logger(logger)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "chat/messagepart.h"
+#include "model/messagepart.h"
 
 #include <QObject>
 
-class Alerts;
+class AlertQueue;
 class BotLogger;
 class Page;
 class Utils;
@@ -16,7 +16,8 @@ class Chat : public QObject {
 public:
     static constexpr bool DEBUG_MODE = false;
 
-    Chat(Page &chatView, Page &alertView, BotLogger &logger, Alerts &alerts, const Utils &utils);
+    Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
+         const Utils &utils);
 
     // The parts are taken by value: removing the wrapper markers never touches the caller's.
     static BuiltMessage buildHTML(MessageParts message);
@@ -32,6 +33,6 @@ private:
     Page &m_chatView;
     Page &m_alertView;
     BotLogger &m_logger;
-    Alerts &m_alerts;
+    AlertQueue &m_alerts;
     const Utils &m_utils;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chat/messagepart.h"
+#include "model/messagepart.h"
 #include "emotes/emoteset.h"
 
 #include <optional>

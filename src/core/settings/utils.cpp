@@ -1,6 +1,6 @@
 #include "utils.h"
 
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
 #include "net/endpoints.h"

@@ -3,7 +3,7 @@
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "chat/markup.h"
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/logging.h"

@@ -1,7 +1,7 @@
 #include "alertstab.h"
 
 #include "alerts/alerts.h"
-#include "alerts/tests.h"
+#include "testevents/tests.h"
 #include "settings/lists.h"
 #include "settings/soundslots.h"
 #include "settings/utils.h"

@@ -1,10 +1,10 @@
 #include "mainwindow.h"
 
 #include "alerts/alerts.h"
-#include "alerts/tests.h"
+#include "testevents/tests.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/json.h"

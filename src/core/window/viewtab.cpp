@@ -1,7 +1,7 @@
 #include "viewtab.h"
 
 #include "alerts/alerts.h"
-#include "chat/page.h"
+#include "model/page.h"
 #include "common/js.h"
 #include "common/json.h"
 #include "settings/lists.h"
