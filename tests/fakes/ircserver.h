@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -35,23 +34,14 @@ public:
 
     // Everything the client has sent so far, once at least `size` bytes arrived.
     QByteArray receivedAtLeast(int size) {
-        QElapsedTimer timer;
-        timer.start();
-        while (m_bytes.size() < size && timer.elapsed() < 5000) {
-            read();
-            if (m_bytes.size() < size)
-                QTest::qWait(5);
-        }
+        read();
+        (void)QTest::qWaitFor([&] { return m_bytes.size() >= size; }, 5000);
         return m_bytes;
     }
 
     // Waits until the client has sent `text` `count` times in all.
     bool receivedTimes(const QByteArray &text, int count) {
-        QElapsedTimer timer;
-        timer.start();
-        while (m_bytes.count(text) < count && timer.elapsed() < 5000)
-            QTest::qWait(5);
-        return m_bytes.count(text) >= count;
+        return QTest::qWaitFor([&] { return m_bytes.count(text) >= count; }, 5000);
     }
 
     QTcpServer server;
