@@ -2,7 +2,6 @@
 
 #include "alerts/alerts.h"
 #include "alerts/speechrelay.h"
-#include "testevents/tests.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "emotes/bttv.h"
@@ -13,6 +12,7 @@
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
+#include "testevents/tests.h"
 #include "twitch/followersrelay.h"
 #include "twitch/twitch.h"
 #include "twitch/twitchsocket.h"

@@ -1,4 +1,3 @@
-#include "testevents/tests.h"
 #include "common/random.h"
 #include "fakes/chatcases.h"
 #include "fakes/chatrig.h"
@@ -6,6 +5,7 @@
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 #include "goodgame/goodgame.h"
+#include "testevents/tests.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,9 +1,9 @@
-#include "testevents/tests.h"
 #include "connection/serviceconnection.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 #include "goodgame/goodgame.h"
+#include "testevents/tests.h"
 #include "window/mainwindow.h"
 
 #include <QtTest>

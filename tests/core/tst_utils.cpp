@@ -1,7 +1,7 @@
-#include "model/page.h"
 #include "common/js.h"
 #include "fakes/recordingpage.h"
 #include "fakes/settingsrig.h"
+#include "model/page.h"
 #include "settings/lists.h"
 #include "settings/settingsform.h"
 #include "settings/soundslots.h"

@@ -2,9 +2,9 @@
 
 #include "alerts/alertplayer.h"
 #include "alerts/speechrelay.h"
-#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "model/page.h"
 #include "settings/soundslots.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"

@@ -1,10 +1,10 @@
 #include "chat.h"
 
 #include "chat/markup.h"
-#include "model/alertqueue.h"
-#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "model/alertqueue.h"
+#include "model/page.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 

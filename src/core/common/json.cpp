@@ -22,10 +22,13 @@ bool jsonDepthWithin(const char *begin, const char *end, int limit) {
     return true;
 }
 
-Json parseJson(const QByteArray &utf8) {
+Json parseJson(const QByteArray &utf8, bool *tooDeep) {
     const char *begin = utf8.constData();
     const char *end = begin + utf8.size();
-    if (!jsonDepthWithin(begin, end))
+    const bool deep = !jsonDepthWithin(begin, end);
+    if (tooDeep)
+        *tooDeep = deep;
+    if (deep)
         return Json(Json::value_t::discarded);
     return Json::parse(begin, end, nullptr, false);
 }

@@ -23,8 +23,9 @@ inline bool jsonDepthWithin(const QByteArray &utf8) {
     return jsonDepthWithin(utf8.constData(), utf8.constData() + utf8.size());
 }
 
-// Parses without throwing; a discarded value when the text is not JSON or nests too deep.
-Json parseJson(const QByteArray &utf8);
+// Parses without throwing; a discarded value when the text is not JSON or nests too deep
+// (then *tooDeep, when given, is set).
+Json parseJson(const QByteArray &utf8, bool *tooDeep = nullptr);
 inline Json parseJson(const QString &text) {
     return parseJson(text.toUtf8());
 }

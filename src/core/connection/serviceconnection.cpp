@@ -58,8 +58,6 @@ void ServiceConnection::attempt(bool again) {
     m_lastTraffic = m_lastTick = m_attemptAt = m_clock.now();
     m_probeSentAt = 0;
     setState(State::Connecting);
-    if (again)
-        emit reconnecting();
     m_transport.open(again);
 }
 

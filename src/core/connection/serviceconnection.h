@@ -58,8 +58,6 @@ signals:
     void changed();
     // Once per outage, when a wanted link is lost.
     void outageBegan();
-    // A new attempt is being opened (after an outage or a RECONNECT).
-    void reconnecting();
     // Joined again after an outage or a RECONNECT.
     void restored();
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/messagepart.h"
 #include "emotes/emoteset.h"
+#include "model/messagepart.h"
 
 #include <QSet>
 #include <optional>

@@ -2,11 +2,11 @@
 
 #include "chat/chat.h"
 #include "chat/markup.h"
-#include "model/page.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/logging.h"
 #include "connection/droppedsocket.h"
+#include "model/page.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -271,15 +271,13 @@ void Goodgame::loginToChannel() {
 }
 
 void Goodgame::processMessage(const QString &json, bool in_test) {
-    const QByteArray utf8 = json.toUtf8();
-    if (!jsonDepthWithin(utf8)) {
+    bool tooDeep = false;
+    Json frame = parseJson(json.toUtf8(), &tooDeep);
+    if (tooDeep)
         m_deps.logger.log(QStringLiteral("ОШИБКА: кадр GoodGame вложен глубже %1 уровней, "
                                          "отброшен")
                               .arg(kMaxJsonDepth),
                           QStringLiteral("error"));
-        return;
-    }
-    Json frame = parseJson(utf8);
     if (frame.is_discarded())
         return;
     m_deps.logger.log(QStringLiteral("Goodgame >> ") + json, QStringLiteral("raw"));

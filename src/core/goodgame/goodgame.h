@@ -1,8 +1,8 @@
 #pragma once
 
-#include "model/messagepart.h"
 #include "common/json.h"
 #include "connection/serviceconnection.h"
+#include "model/messagepart.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "utils.h"
 
-#include "model/page.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "model/page.h"
 #include "net/endpoints.h"
 #include "settings/lists.h"
 #include "settings/soundslots.h"

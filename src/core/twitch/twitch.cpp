@@ -3,13 +3,13 @@
 #include "chat/chat.h"
 #include "chat/chatinput.h"
 #include "chat/markup.h"
-#include "model/page.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/logging.h"
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
 #include "emotes/seventv.h"
+#include "model/page.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -96,7 +96,6 @@ void Twitch::openSocket(bool again) {
     const auto text = [&settings](const char *key) {
         return jsString(jsonAt(settings, {"services", "twitch", key}));
     };
-    m_deps.twitch.stop();
     m_deps.twitch.start(text("host"), quint16(parseInt(text("port")).value_or(0)),
                         text("login").toLower(), text("password"), text("channel").toLower());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/messagepart.h"
 #include "connection/serviceconnection.h"
+#include "model/messagepart.h"
 
 #include <QHash>
 #include <QObject>

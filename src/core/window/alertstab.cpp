@@ -1,10 +1,10 @@
 #include "alertstab.h"
 
 #include "alerts/alerts.h"
-#include "testevents/tests.h"
 #include "settings/lists.h"
 #include "settings/soundslots.h"
 #include "settings/utils.h"
+#include "testevents/tests.h"
 
 AlertsTab::AlertsTab(Utils &utils, Alerts &alerts, Tests &tests)
     : m_utils(utils)

@@ -1,9 +1,9 @@
 #include "viewtab.h"
 
 #include "alerts/alerts.h"
-#include "model/page.h"
 #include "common/js.h"
 #include "common/json.h"
+#include "model/page.h"
 #include "settings/lists.h"
 #include "settings/utils.h"
 
