@@ -18,11 +18,10 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_ffz(m_http, logger, m_endpoints)
     , m_sevenTv(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers, Clock::system(), Random::system())
-    , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_chatView, m_utils, logger, m_bttv, m_ffz,
-                          m_sevenTv, m_followers, m_chatInput, m_http, m_endpoints, Clock::system(),
-                          Random::system()})
-    , m_goodgame(GoodgameDeps{m_chat, m_chatView, m_utils, logger, m_http, m_endpoints,
-                              Clock::system(), Random::system()})
+    , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_utils, logger, m_bttv, m_ffz, m_sevenTv, m_http,
+                          m_endpoints, Clock::system(), Random::system()})
+    , m_goodgame(GoodgameDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
+                              Random::system()})
     , m_tests(m_twitch, m_goodgame, Random::system())
     , m_mainWindow(MainWindowDeps{m_utils, m_twitch, m_twitchSocket, m_followers, m_goodgame,
                                   m_alerts, m_tests, m_chat, m_chatInput, logger, m_chatView,

@@ -58,7 +58,7 @@ struct WindowRig : TwitchRig {
                                                                : QString();
     }
 
-    Goodgame goodgame{GoodgameDeps{chat, chatView, utils, logger, http, endpoints, clock, random}};
+    Goodgame goodgame{GoodgameDeps{chat, utils, logger, http, endpoints, clock, random}};
     Tests tests{twitch, goodgame, random};
     MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
                                      chat, chatInput, logger, chatView, clock}};
@@ -120,6 +120,25 @@ private slots:
         QVERIFY(!rig.window.twitchRunning());
         QCOMPARE(rig.twitch.lastServerMessage, 0);
         QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
+    }
+
+    // The first join opens the followers relay for the room; a sent line leaves the input empty,
+    // a blank one stays where it was typed.
+    void joinedChannelAndOwnLine() {
+        IrcServer server;
+        WindowRig rig;
+        rig.joinTwitch(server);
+        QVERIFY(!rig.followers.connection().wanted());
+        server.send("@room-id=12345 :tmi.twitch.tv ROOMSTATE #mychan\r\n");
+        QTRY_VERIFY(rig.followers.connection().wanted());
+
+        rig.chatInput.setText(QStringLiteral("  hello  "));
+        rig.window.sendMessage();
+        QCOMPARE(rig.chatInput.text(), QString());
+        QVERIFY(server.receivedTimes("PRIVMSG #mychan :hello\r\n", 1));
+        rig.chatInput.setText(QStringLiteral("   "));
+        rig.window.sendMessage();
+        QCOMPARE(rig.chatInput.text(), QStringLiteral("   "));
     }
 
     // A quiet channel on a live server: probes answered, nothing reconnects, nothing is said.

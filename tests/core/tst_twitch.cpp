@@ -80,9 +80,7 @@ private slots:
         rig.twitch.processMessage(
             "@badge-info=;badges=premium/1;color=#0000FF;display-name=Bot;emote-sets=0 "
             ":tmi.twitch.tv USERSTATE #chan");
-        rig.chatInput.setText("  hello 'world'  ");
-        rig.twitch.sendMessageToChat();
-        QCOMPARE(rig.chatInput.text(), QString());
+        QVERIFY(rig.twitch.sendMessageToChat("  hello 'world'  "));
         QCOMPARE(rig.log("chat"), QStringList{"[Twitch] Bot: hello 'world'"});
         QVERIFY(rig.log("raw").contains("Twitch << PRIVMSG #chan :hello 'world'"));
         QCOMPARE(rig.chatHtml().first(),
@@ -92,8 +90,7 @@ private slots:
                      "class=\"badge\" title=\"Badge: premium\"> "
                      "<span style=\"color:#0000FF;\" title=\"Ник: Bot\">Bot</span><span>: hello "
                      "'world'</span>"));
-        rig.chatInput.setText("   ");
-        rig.twitch.sendMessageToChat();
+        QVERIFY(!rig.twitch.sendMessageToChat("   "));
         QCOMPARE(rig.log("chat").size(), 1);
     }
 

@@ -155,6 +155,19 @@ void finishLine(LineState &line) {
         qCDebug(lcChat).noquote() << "BUILDED: " + line.result.html;
 }
 
+// The chat page's script for each act.
+QString moderationMethod(Moderation::Act act) {
+    switch (act) {
+    case Moderation::Act::StrikeMessage:
+        return QStringLiteral("strikeMessage");
+    case Moderation::Act::StrikeUser:
+        return QStringLiteral("strikeMessages");
+    case Moderation::Act::RemoveUser:
+        break;
+    }
+    return QStringLiteral("removeMessages");
+}
+
 // The speech drops the first word: the service label of the first badge.
 QString speechText(const QString &plain) {
     QStringList words = plain.split(QLatin1Char(' '));
@@ -237,4 +250,15 @@ void Chat::showInAlerts(const AlertMessage &message) {
     if (message.voice && !voice.is_null() && voice != Json(""))
         record.text = speechText(built.text);
     m_alerts.enqueue(record);
+}
+
+void Chat::serviceLine(const QString &text, const QString &color, bool markup) {
+    MessagePart part = MessagePart::textPart(text, color.isEmpty() ? QStringLiteral("#888") : color,
+                                             QStringLiteral("italic"));
+    part.markup = markup;
+    showInChat({part});
+}
+
+void Chat::moderate(const Moderation &act) {
+    m_chatView.run(Page::call(moderationMethod(act.act), jsQuote(act.target)));
 }

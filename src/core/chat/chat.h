@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/chatsink.h"
 #include "model/messagepart.h"
 
 #include <QObject>
@@ -9,9 +10,9 @@ class BotLogger;
 class Page;
 class Utils;
 
-// Renders message parts to HTML and plain text and delivers the line to the pages, the logs
-// and the alert queue.
-class Chat : public QObject {
+// The presenter: renders the chats' events to HTML and plain text and delivers them to the
+// pages, the logs and the alert queue.
+class Chat : public QObject, public ChatSink {
     Q_OBJECT
 public:
     static constexpr bool DEBUG_MODE = false;
@@ -28,6 +29,11 @@ public:
 
     void showInChat(const MessageParts &message);
     void showInAlerts(const AlertMessage &message);
+
+    void chatLine(const MessageParts &parts) override { showInChat(parts); }
+    void serviceLine(const QString &text, const QString &color = {}, bool markup = false) override;
+    void alert(const AlertMessage &alert) override { showInAlerts(alert); }
+    void moderate(const Moderation &act) override;
 
 private:
     Page &m_chatView;

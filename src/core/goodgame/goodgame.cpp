@@ -6,7 +6,7 @@
 #include "common/js.h"
 #include "common/logging.h"
 #include "connection/droppedsocket.h"
-#include "model/page.h"
+#include "model/chatsink.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
@@ -364,11 +364,8 @@ QString Goodgame::quotedChannel() const {
 }
 
 void Goodgame::serviceLine(const QString &text, const QString &color) {
-    MessagePart part = MessagePart::textPart(
-        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color,
-        QStringLiteral("italic"));
-    part.markup = true;
-    m_deps.chat.showInChat({part});
+    m_deps.sink.serviceLine(
+        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color, true);
 }
 
 void Goodgame::handleChatFrame(const QString &type, Json &&data) {
@@ -377,8 +374,8 @@ void Goodgame::handleChatFrame(const QString &type, Json &&data) {
     if (type == QLatin1String("message"))
         chatMessage(std::move(data));
     else if (type == QLatin1String("remove_message"))
-        Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessage"),
-                        jsQuote(QStringLiteral("goodgame-") + textOf(data, "message_id")));
+        m_deps.sink.moderate({Moderation::Act::StrikeMessage,
+                              QStringLiteral("goodgame-") + textOf(data, "message_id")});
     else if (type == QLatin1String("user_ban"))
         moderation(data, QStringLiteral(" заблокировал пользователя "), true);
     else if (type == QLatin1String("user_warn"))
@@ -434,7 +431,7 @@ void Goodgame::chatMessage(Json &&data) {
     permissions.helper = numberIs(member(data, "user_rights"), 10);
     permissions.channel = channelId;
     parts << placeEmotes(textOf(data, "text"), permissions);
-    m_deps.chat.showInChat(parts);
+    m_deps.sink.chatLine(parts);
 }
 
 void Goodgame::moderation(const Json &data, const QString &action, bool withDuration) {
@@ -458,7 +455,7 @@ void Goodgame::moderation(const Json &data, const QString &action, bool withDura
         parts << MessagePart::textPart(QStringLiteral(" по причине: ") + reason, color);
     AlertMessage message;
     message.items = parts;
-    m_deps.chat.showInAlerts(message);
+    m_deps.sink.alert(message);
 }
 
 MessagePart Goodgame::kingText(const QString &text) const {
@@ -476,7 +473,7 @@ void Goodgame::premium(const Json &data) {
     message.service = QStringLiteral("Goodgame");
     message.type = QStringLiteral("premium");
     message.voice = true;
-    m_deps.chat.showInAlerts(message);
+    m_deps.sink.alert(message);
 }
 
 void Goodgame::payment(const Json &data) {
@@ -497,7 +494,7 @@ void Goodgame::payment(const Json &data) {
     message.voice = true;
     // A voice message is an address; anything else stands for none.
     message.mail = voice.is_string() && jsTruthy(voice) ? jsString(voice) : QString();
-    m_deps.chat.showInAlerts(message);
+    m_deps.sink.alert(message);
 }
 
 void Goodgame::loadEmotes() {

@@ -11,18 +11,16 @@
 #include <optional>
 
 class BotLogger;
-class Chat;
+class ChatSink;
 class Clock;
 class Http;
-class Page;
 class Random;
 class Utils;
 struct Endpoints;
 
 // Everything the GoodGame client needs of the rest of Kestro.
 struct GoodgameDeps {
-    Chat &chat;
-    Page &chatView;
+    ChatSink &sink;
     Utils &utils;
     BotLogger &logger;
     Http &http;

@@ -1,7 +1,6 @@
 #include "twitch.h"
 
 #include "chat/chat.h"
-#include "chat/chatinput.h"
 #include "chat/markup.h"
 #include "common/clock.h"
 #include "common/js.h"
@@ -9,12 +8,11 @@
 #include "emotes/bttv.h"
 #include "emotes/ffz.h"
 #include "emotes/seventv.h"
-#include "model/page.h"
+#include "model/chatsink.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
-#include "twitch/followersrelay.h"
 #include "twitch/twitchsocket.h"
 
 #include <QRegularExpression>
@@ -234,11 +232,7 @@ void Twitch::showAlert(const QString &type, const MessageParts &items, std::opti
     alert.type = type;
     alert.level = level;
     alert.voice = type != QLatin1String("follow");
-    m_deps.chat.showInAlerts(alert);
-}
-
-void Twitch::serviceLine(const QString &text, const QString &color) {
-    m_deps.chat.showInChat({MessagePart::textPart(text, color, QStringLiteral("italic"))});
+    m_deps.sink.alert(alert);
 }
 
 MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const {
@@ -327,7 +321,7 @@ void Twitch::privateMessage(const Line &line) {
     options.color = style.isEmpty() ? QString() : color;
     options.style = style;
     parts << twitchMessage(text, emotesOf(line.tags), options);
-    m_deps.chat.showInChat(parts);
+    m_deps.sink.chatLine(parts);
 }
 
 void Twitch::roomState(const Line &line) {
@@ -338,7 +332,7 @@ void Twitch::roomState(const Line &line) {
     }
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         channelID = *roomId;
-        m_deps.followers.open(channelID);
+        emit channelJoined(channelID);
         validateToken();
         m_deps.bttv.loadGlobalEmotes();
         m_deps.bttv.loadChannelEmotes(channelID);
@@ -385,7 +379,7 @@ void Twitch::roomState(const Line &line) {
                                                             QStringLiteral("минут"),
                                                             QStringLiteral("минут")),
                                            color, italic);
-        m_deps.chat.showInChat(parts);
+        m_deps.sink.chatLine(parts);
     }
 }
 
@@ -444,31 +438,31 @@ void Twitch::userNotice(const Line &line) {
 }
 
 void Twitch::clearMessage(const Line &line) {
-    Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessage"),
-                    jsQuote(QStringLiteral("twitch-") + tag(line.tags, "target-msg-id")));
+    m_deps.sink.moderate({Moderation::Act::StrikeMessage,
+                          QStringLiteral("twitch-") + tag(line.tags, "target-msg-id")});
 }
 
 void Twitch::clearChat(const Line &line) {
     // With only the channel after the command the whole chat was cleared: nobody is banned.
     if (line.parts.size() <= line.commandIndex + 2) {
-        serviceLine(QStringLiteral("- Twitch: чат очищен модератором"));
+        m_deps.sink.serviceLine(QStringLiteral("- Twitch: чат очищен модератором"));
         return;
     }
     const bool tagged = line.parts.first().startsWith(QLatin1Char('@'));
     const QString target = line.parts.last().mid(1);
-    const QString userClass = jsQuote(QStringLiteral("twitch-nick-") + target);
+    const QString userClass = QStringLiteral("twitch-nick-") + target;
     if (tagged && hasTag(line.tags, "ban-duration")) {
         QString text = QStringLiteral("- пользователь ") + target + QStringLiteral(" отстранён");
         if (const auto seconds = countOf(tag(line.tags, "ban-duration")))
             text += QStringLiteral(" на ") + Chat::plural(*seconds, QStringLiteral("секунду"),
                                                           QStringLiteral("секунды"),
                                                           QStringLiteral("секунд"));
-        serviceLine(text);
-        Utils::runInWeb(m_deps.chatView, QStringLiteral("strikeMessages"), userClass);
+        m_deps.sink.serviceLine(text);
+        m_deps.sink.moderate({Moderation::Act::StrikeUser, userClass});
     } else {
-        serviceLine(QStringLiteral("- пользователь ") + target +
-                    QStringLiteral(" забанен на канале"));
-        Utils::runInWeb(m_deps.chatView, QStringLiteral("removeMessages"), userClass);
+        m_deps.sink.serviceLine(QStringLiteral("- пользователь ") + target +
+                                QStringLiteral(" забанен на канале"));
+        m_deps.sink.moderate({Moderation::Act::RemoveUser, userClass});
     }
 }
 
@@ -489,19 +483,19 @@ void Twitch::newFollower(const QString &message) {
     }
 }
 
-void Twitch::sendMessageToChat() {
-    const QString text = m_deps.chatInput.text().trimmed();
+bool Twitch::sendMessageToChat(const QString &typed) {
+    const QString text = typed.trimmed();
     if (text.isEmpty())
-        return;
+        return false;
     m_deps.twitch.chat(text);
     m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + channelName + QStringLiteral(" :") +
                           text,
                       QStringLiteral("raw"));
-    m_deps.chatInput.setText(QString());
     MessageParts parts = placeBadges(botUserInfo);
     parts << MessagePart::textPart(tag(botUserInfo, "display-name"), userColor(botUserInfo))
           << MessagePart::textPart(QStringLiteral(": ") + text);
-    m_deps.chat.showInChat(parts);
+    m_deps.sink.chatLine(parts);
+    return true;
 }
 
 QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const {

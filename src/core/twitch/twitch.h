@@ -10,13 +10,10 @@
 
 class BotLogger;
 class BTTV;
-class Chat;
-class ChatInput;
+class ChatSink;
 class Clock;
 class FFZ;
-class FollowersRelay;
 class Http;
-class Page;
 class Random;
 class SevenTV;
 class TwitchSocket;
@@ -61,15 +58,12 @@ struct WordOptions {
 // Everything Kestro needs to talk to a Twitch module's collaborators.
 struct TwitchDeps {
     TwitchSocket &twitch;
-    Chat &chat;
-    Page &chatView;
+    ChatSink &sink;
     Utils &utils;
     BotLogger &logger;
     BTTV &bttv;
     FFZ &ffz;
     SevenTV &sevenTv;
-    FollowersRelay &followers;
-    ChatInput &chatInput;
     Http &http;
     const Endpoints &endpoints;
     const Clock &clock;
@@ -107,7 +101,8 @@ public:
 
     void processMessage(const QString &message, bool in_test = false);
     void newFollower(const QString &message);
-    void sendMessageToChat();
+    // Writes the streamer's text to the chat and shows it; false when there was nothing to send.
+    bool sendMessageToChat(const QString &text);
 
     static TagMap msgTags(const QString &text);
     static QString messageType(const QStringList &parts);
@@ -129,6 +124,8 @@ public:
 signals:
     // The Services tab status line.
     void status(const QString &text);
+    // The channel was joined at the user's start (not on a reconnection): its numeric id.
+    void channelJoined(qint64 channelId);
 
 private:
     struct Line;
@@ -142,7 +139,6 @@ private:
     void loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table);
     QString helixToken() const;
     void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
-    void serviceLine(const QString &text, const QString &color = QStringLiteral("#888"));
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
     void openSocket(bool again);

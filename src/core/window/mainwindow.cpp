@@ -34,6 +34,7 @@ MainWindow::MainWindow(const MainWindowDeps &deps)
 void MainWindow::superviseTwitch() {
     ServiceConnection &link = m_deps.twitch.connection();
     connect(&m_deps.socket, &TwitchSocket::broken, &link, &ServiceConnection::lost);
+    connect(&m_deps.twitch, &Twitch::channelJoined, &m_deps.followers, &FollowersRelay::open);
     connect(&link, &ServiceConnection::changed, this, &MainWindow::twitchRunningChanged);
     connect(&link, &ServiceConnection::outageBegan, this, [this] {
         setOutput(QStringLiteral("Twitch: связь потеряна, переподключаемся"));
@@ -79,8 +80,7 @@ void MainWindow::setOutput(const QString &text) {
 }
 
 void MainWindow::serviceLine(const QString &text) {
-    m_deps.chat.showInChat(
-        {MessagePart::textPart(text, QStringLiteral("#888"), QStringLiteral("italic"))});
+    m_deps.chat.serviceLine(text);
 }
 
 void MainWindow::controlChatList() {
@@ -159,7 +159,8 @@ void MainWindow::togglePause() {
 }
 
 void MainWindow::sendMessage() {
-    m_deps.twitch.sendMessageToChat();
+    if (m_deps.twitch.sendMessageToChat(m_deps.chatInput.text()))
+        m_deps.chatInput.setText(QString());
 }
 
 // The volume goes to the player whenever it changes; it is stored, like the words, only once

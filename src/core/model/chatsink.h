@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/messagepart.h"
+
+// A moderator's act on lines already shown, addressed as the lines mark them.
+struct Moderation {
+    enum class Act {
+        StrikeMessage, // one message, by its id ("twitch-…", "goodgame-…")
+        StrikeUser,    // every line of a user, by the nick class ("twitch-nick-…")
+        RemoveUser,
+    };
+    Act act;
+    QString target;
+};
+
+// Where a chat protocol delivers what happened. The protocol knows nothing of the view: the
+// presenter renders the events, tests record them.
+class ChatSink {
+public:
+    virtual ~ChatSink() = default;
+    virtual void chatLine(const MessageParts &parts) = 0;
+    // Kestro's own italic line, grey unless a colour is given; with markup its entities render
+    // (any outside text in it escaped already).
+    virtual void serviceLine(const QString &text, const QString &color = {},
+                             bool markup = false) = 0;
+    virtual void alert(const AlertMessage &alert) = 0;
+    virtual void moderate(const Moderation &act) = 0;
+};
