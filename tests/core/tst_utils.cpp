@@ -4,10 +4,13 @@
 #include "model/page.h"
 #include "settings/lists.h"
 #include "settings/settingsform.h"
+#include "settings/settingstable.h"
 #include "settings/soundslots.h"
 #include "settings/utils.h"
 
 #include <QColor>
+#include <QMetaProperty>
+#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -169,6 +172,23 @@ private slots:
         rig.utils.form().twitchNick = QStringLiteral("typed");
         rig.utils.initServices();
         QCOMPARE(rig.utils.form().twitchNick, QStringLiteral("typed"));
+    }
+
+    // A misspelt property would be set as a dynamic one and never stored: every row names a
+    // control's property, and every control but the derived preview size has a row.
+    void everyControlHasOneRow() {
+        SettingsForm form;
+        QSet<QByteArray> named;
+        for (const SettingRow &row : settingRows()) {
+            QVERIFY2(form.metaObject()->indexOfProperty(row.property) >= 0, row.property);
+            QVERIFY2(!named.contains(row.property), row.property);
+            named << row.property;
+        }
+        const QMetaObject *meta = form.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            const QByteArray name = meta->property(i).name();
+            QVERIFY2(named.contains(name) || name == "chatFontSize", name);
+        }
     }
 
     void storedValuesReachTheForm() {

@@ -5,6 +5,7 @@
 #include "common/js.h"
 #include "common/logging.h"
 #include "model/page.h"
+#include "settings/settingstable.h"
 #include "settings/soundslots.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
@@ -87,8 +88,7 @@ void Alerts::processQueue() {
 }
 
 void Alerts::requestSpeech(const AlertRecord &record) {
-    const Json &voice = jsonAt(m_deps.utils.currentSettings(), {"alerts", "voice"});
-    const QString voiceName = voice.is_string() ? jsString(voice) : QString();
+    const QString voiceName = m_deps.utils.text(key::alertVoice);
     Json request = Json::object();
     request["token"] = stdstr(m_deps.ttsToken);
     request["text"] = stdstr(prepareText(*record.text));
@@ -149,8 +149,7 @@ bool Alerts::playable(const QString &source) const {
 bool Alerts::playSlot(const SoundSlot *slot) {
     if (!slot)
         return false;
-    const Json &value = jsonAt(m_deps.utils.currentSettings(), {"alerts", slot->group, slot->key});
-    const QString source = value.is_string() ? jsString(value) : QString();
+    const QString source = m_deps.utils.text(soundPointer(*slot).c_str());
     debug(QString::fromUtf8(slot->debugLine));
     if (!playable(source)) {
         if (!source.isEmpty())
@@ -221,8 +220,7 @@ void Alerts::onStopped() {
     }
     m_deps.player.setSource(QString());
     debug(QStringLiteral("Сбросили путь к файлу в медиа плеере"));
-    const std::optional<double> volume =
-        jsNumber(jsonAt(m_deps.utils.currentSettings(), {"alerts", "volume"}));
+    const std::optional<double> volume = m_deps.utils.number(key::alertVolume);
     if (volume && m_deps.player.volume() != *volume) {
         m_deps.player.setVolume(*volume);
         debug(QStringLiteral("Возвращаем уровень громкости в медиа плеере"));

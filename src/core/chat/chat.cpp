@@ -5,6 +5,7 @@
 #include "common/logging.h"
 #include "model/alertqueue.h"
 #include "model/page.h"
+#include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -246,8 +247,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
         return;
     AlertRecord record{*message.service, *message.type, message.level, {},
                        message.speech,   message.mail};
-    const Json &voice = jsonAt(m_utils.currentSettings(), {"alerts", "voice"});
-    if (message.voice && !voice.is_null() && voice != Json(""))
+    if (message.voice && !m_utils.text(key::alertVoice).isEmpty())
         record.text = speechText(built.text);
     m_alerts.enqueue(record);
 }

@@ -5,7 +5,7 @@
 #include "model/page.h"
 #include "net/endpoints.h"
 #include "settings/lists.h"
-#include "settings/soundslots.h"
+#include "settings/settingstable.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 
@@ -14,32 +14,13 @@ Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
     , m_logger(logger)
     , m_twitchDefaultHost(endpoints.twitchChatHost) {}
 
+// The Twitch host's default is the endpoint's, which a test or a user's override may move.
 Json Utils::defaultSettings() const {
-    const auto colors = [](const char *bg, const char *fg) {
-        return Json{{"bg", bg}, {"fg", fg}};
-    };
-    Json alerts{{"volume", 0.75}};
-    for (const SoundSlot &slot : soundSlots())
-        alerts[slot.group][slot.key] = "";
-    alerts["voice"] = "";
-    return Json{
-        {"services",
-         {{"twitch",
-           {{"host", stdstr(m_twitchDefaultHost)},
-            {"port", stdstr(TWITCH_DEFAULT_PORT)},
-            {"login", ""},
-            {"password", ""},
-            {"channel", ""}}},
-          {"goodgame", {{"login", ""}, {"password", ""}, {"channel", ""}}}}},
-        {"view",
-         {{"chat",
-           {{"color", colors("#303030", "#f0f0f0")},
-            {"font", {{"name", "Marmelad"}, {"type", "sans-serif"}}},
-            {"size", 16},
-            {"animation", ""}}},
-          {"addressed", {{"color", colors("#f0f0f0", "#303030")}, {"words", Json::array()}}}}},
-        {"alerts", alerts},
-    };
+    Json record = Json::object();
+    for (const SettingRow &row : settingRows())
+        record[Json::json_pointer(row.path)] = row.fallback;
+    record[Json::json_pointer(key::twitchHost)] = stdstr(m_twitchDefaultHost);
+    return record;
 }
 
 // A stored text that is not a JSON record falls back to the defaults; the file is kept aside
@@ -100,10 +81,9 @@ QString Utils::convertToCSS(const Rgb &clr) {
 }
 
 QString Utils::buildCustomCSS() const {
-    const Json &colors = jsonAt(m_currentSettings, {"view", "addressed", "color"});
     const QStringList rules{QStringLiteral("li div.addressed { background-color: ") +
-                            jsString(jsonAt(colors, {"bg"})) + QStringLiteral("; color: ") +
-                            jsString(jsonAt(colors, {"fg"})) +
+                            text(key::addressedBackground) + QStringLiteral("; color: ") +
+                            text(key::addressedForeground) +
                             QStringLiteral("; display: inline; padding: 1px 3px 3px; }")};
     return encodeURIComponent(rules.join(QLatin1Char('\n')));
 }
@@ -123,9 +103,10 @@ QString withoutMarks(const QString &token) {
 } // namespace
 
 bool Utils::isAddressedText(const QString &text) const {
-    const Json &words = jsonAt(m_currentSettings, {"view", "addressed", "words"});
-    if (!words.is_array())
+    const Json::json_pointer path(key::addressedWords);
+    if (!m_currentSettings.contains(path) || !m_currentSettings.at(path).is_array())
         return false;
+    const Json &words = m_currentSettings.at(path);
     for (QString token : text.split(QLatin1Char(' '))) {
         token = withoutMarks(token.trimmed().toLower());
         if (token.isEmpty())
@@ -171,42 +152,76 @@ QString textAt(const Json &settings, const char *pointer) {
 }
 } // namespace
 
+QString Utils::text(const char *path) const {
+    return textAt(m_currentSettings, path);
+}
+
+std::optional<double> Utils::number(const char *path) const {
+    const Json::json_pointer pointer(path);
+    return m_currentSettings.contains(pointer) ? jsNumber(m_currentSettings.at(pointer))
+                                               : std::nullopt;
+}
+
+namespace {
+// What the control's state stores; a list entry that is none stores the row's default.
+Json storedValue(const SettingRow &row, const QVariant &state) {
+    switch (row.kind) {
+    case SettingKind::Text:
+        return stdstr(state.toString());
+    case SettingKind::Colour:
+        return stdstr(state.toString().toLower());
+    case SettingKind::Words:
+        return wordsOf(state.toString());
+    case SettingKind::Number:
+        return state.toDouble();
+    case SettingKind::Font: {
+        const ListEntry *font = entryAt(fontList(), state.toInt());
+        return font && font->type
+                   ? Json{{"name", stdstr(font->text)}, {"type", stdstr(*font->type)}}
+                   : row.fallback;
+    }
+    case SettingKind::Size: {
+        const ListEntry *size = entryAt(sizeList(), state.toInt());
+        return size && size->value ? Json(*size->value) : row.fallback;
+    }
+    case SettingKind::Animation:
+        return stdstr(nameOf(animationList(), state.toInt()));
+    case SettingKind::Voice:
+        break;
+    }
+    return stdstr(nameOf(voiceList(), state.toInt()));
+}
+
+// The control's state for a stored value (present and of the row's kind once loaded).
+QVariant controlState(const SettingRow &row, const Json &settings) {
+    const Json::json_pointer path(row.path);
+    const Json &value = settings.contains(path) ? settings.at(path) : row.fallback;
+    switch (row.kind) {
+    case SettingKind::Text:
+    case SettingKind::Colour:
+        return jsString(value);
+    case SettingKind::Words:
+        return linesOf(value);
+    case SettingKind::Number:
+        return jsNumber(value).value_or(row.fallback.get<double>());
+    case SettingKind::Font:
+        return findFontIndex(jsonAt(value, {"name"}));
+    case SettingKind::Size:
+        return findSizeIndex(value);
+    case SettingKind::Animation:
+        return findAnimationIndex(value);
+    case SettingKind::Voice:
+        break;
+    }
+    return findVoiceIndex(value);
+}
+} // namespace
+
 // Keys are written in the order of the stored text: each pointer creates its records in turn.
 void Utils::saveConfig() {
-    const SettingsForm &f = m_form;
     Json record = Json::object();
-    const auto put = [&record](const char *pointer, Json value) {
-        record[Json::json_pointer(pointer)] = std::move(value);
-    };
-    put("/services/twitch/host", stdstr(f.twitchHost));
-    put("/services/twitch/port", stdstr(f.twitchPort));
-    put("/services/twitch/login", stdstr(f.twitchNick));
-    put("/services/twitch/password", stdstr(f.twitchToken));
-    put("/services/twitch/channel", stdstr(f.twitchChannel));
-    put("/services/goodgame/login", stdstr(f.goodgameLogin));
-    put("/services/goodgame/password", stdstr(f.goodgamePassword));
-    put("/services/goodgame/channel", stdstr(f.goodgameChannel));
-    put("/view/chat/color/bg", stdstr(f.bgChatColor.toLower()));
-    put("/view/chat/color/fg", stdstr(f.fgChatColor.toLower()));
-    const ListEntry *font = entryAt(fontList(), f.fontIndex);
-    const Json defaults = defaultSettings();
-    const bool fontChosen = font && font->type;
-    put("/view/chat/font/name", fontChosen
-                                    ? Json(stdstr(font->text))
-                                    : defaults.at(Json::json_pointer("/view/chat/font/name")));
-    put("/view/chat/font/type", fontChosen
-                                    ? Json(stdstr(*font->type))
-                                    : defaults.at(Json::json_pointer("/view/chat/font/type")));
-    const ListEntry *size = entryAt(sizeList(), f.sizeIndex);
-    put("/view/chat/size", size && size->value ? *size->value : 16);
-    put("/view/chat/animation", stdstr(nameOf(animationList(), f.animationIndex)));
-    put("/view/addressed/color/bg", stdstr(f.bgHLColor.toLower()));
-    put("/view/addressed/color/fg", stdstr(f.fgHLColor.toLower()));
-    put("/view/addressed/words", wordsOf(f.hlWords));
-    put("/alerts/volume", f.alertVolume);
-    for (const SoundSlot &slot : soundSlots())
-        put(soundPointer(slot).c_str(), stdstr(f.*slot.field));
-    put("/alerts/voice", stdstr(nameOf(voiceList(), f.voiceIndex)));
+    for (const SettingRow &row : settingRows())
+        record[Json::json_pointer(row.path)] = storedValue(row, m_form.property(row.property));
     m_currentSettings = std::move(record);
     const bool saved = m_config.set(qstr(m_currentSettings.dump()));
     if (!saved && !m_saveFailing) {
@@ -218,46 +233,26 @@ void Utils::saveConfig() {
     m_saveFailing = !saved;
 }
 
+// The preview's font size follows the stored size, whichever entry of the list it matches.
 void Utils::initServices() {
     if (m_loaded.services)
         return;
-    const Json &s = m_currentSettings;
-    SettingsForm &f = m_form;
-    f.twitchHost = textAt(s, "/services/twitch/host");
-    f.twitchPort = textAt(s, "/services/twitch/port");
-    f.twitchNick = textAt(s, "/services/twitch/login");
-    f.twitchToken = textAt(s, "/services/twitch/password");
-    f.twitchChannel = textAt(s, "/services/twitch/channel");
-    f.goodgameLogin = textAt(s, "/services/goodgame/login");
-    f.goodgamePassword = textAt(s, "/services/goodgame/password");
-    f.goodgameChannel = textAt(s, "/services/goodgame/channel");
-    f.bgChatColor = textAt(s, "/view/chat/color/bg");
-    f.fgChatColor = textAt(s, "/view/chat/color/fg");
-    f.fontIndex = findFontIndex(jsonAt(s, {"view", "chat", "font", "name"}));
-    f.sizeIndex = findSizeIndex(jsonAt(s, {"view", "chat", "size"}));
-    f.chatFontSize = int(parseInt(textAt(s, "/view/chat/size")).value_or(16));
-    f.bgHLColor = textAt(s, "/view/addressed/color/bg");
-    f.fgHLColor = textAt(s, "/view/addressed/color/fg");
-    f.hlWords = linesOf(jsonAt(s, {"view", "addressed", "words"}));
-    f.animationIndex = findAnimationIndex(jsonAt(s, {"view", "chat", "animation"}));
-    f.alertVolume = jsNumber(jsonAt(s, {"alerts", "volume"})).value_or(0.75);
-    for (const SoundSlot &slot : soundSlots())
-        f.*slot.field = textAt(s, soundPointer(slot).c_str());
-    f.voiceIndex = findVoiceIndex(jsonAt(s, {"alerts", "voice"}));
-    emit f.changed();
+    for (const SettingRow &row : settingRows())
+        m_form.setProperty(row.property, controlState(row, m_currentSettings));
+    m_form.chatFontSize = int(parseInt(text(key::chatSize)).value_or(16));
+    emit m_form.changed();
     m_loaded.services = true;
 }
 
 void Utils::initChat(Page &chatView) {
     if (m_loaded.chat)
         return;
-    const Json &s = m_currentSettings;
-    runInWeb(chatView, QStringLiteral("setBGColor"), jsQuote(textAt(s, "/view/chat/color/bg")));
-    runInWeb(chatView, QStringLiteral("setColor"), jsQuote(textAt(s, "/view/chat/color/fg")));
+    runInWeb(chatView, QStringLiteral("setBGColor"), jsQuote(text(key::chatBackground)));
+    runInWeb(chatView, QStringLiteral("setColor"), jsQuote(text(key::chatForeground)));
     runInWeb(chatView, QStringLiteral("setFontFamily"),
-             qstr(jsonAt(s, {"view", "chat", "font"}).dump()));
-    runInWeb(chatView, QStringLiteral("setFontSize"), jsQuote(textAt(s, "/view/chat/size")));
-    runInWeb(chatView, QStringLiteral("setAnimation"), jsQuote(textAt(s, "/view/chat/animation")));
+             qstr(jsonAt(m_currentSettings, {"view", "chat", "font"}).dump()));
+    runInWeb(chatView, QStringLiteral("setFontSize"), jsQuote(text(key::chatSize)));
+    runInWeb(chatView, QStringLiteral("setAnimation"), jsQuote(text(key::chatAnimation)));
     runInWeb(chatView, QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS()));
     m_loaded.chat = true;
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantList>
 #include <QVariantMap>
+#include <optional>
 
 class BotConfig;
 class BotLogger;
@@ -45,6 +46,9 @@ public:
 
     Json defaultSettings() const;
     const Json &currentSettings() const { return m_currentSettings; }
+    // One stored value by its path (key::…): as text (empty when absent), as a number.
+    QString text(const char *path) const;
+    std::optional<double> number(const char *path) const;
 
     // Which parts have been initialised; each flag is set once.
     struct Loaded {

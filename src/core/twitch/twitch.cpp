@@ -11,6 +11,7 @@
 #include "model/chatsink.h"
 #include "net/endpoints.h"
 #include "net/http.h"
+#include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "twitch/twitchsocket.h"
@@ -90,12 +91,12 @@ void Twitch::openSocket(bool again) {
         reconnecting = true;
         emit status(QStringLiteral("Twitch: переподключаемся к серверу"));
     }
-    const Json &settings = m_deps.utils.currentSettings();
-    const auto text = [&settings](const char *key) {
-        return jsString(jsonAt(settings, {"services", "twitch", key}));
-    };
-    m_deps.twitch.start(text("host"), quint16(parseInt(text("port")).value_or(0)),
-                        text("login").toLower(), text("password"), text("channel").toLower());
+    const Utils &settings = m_deps.utils;
+    m_deps.twitch.start(settings.text(key::twitchHost),
+                        quint16(parseInt(settings.text(key::twitchPort)).value_or(0)),
+                        settings.text(key::twitchLogin).toLower(),
+                        settings.text(key::twitchPassword),
+                        settings.text(key::twitchChannel).toLower());
 }
 
 // Twitch answers with PONG, which is traffic like any other line.
@@ -515,8 +516,7 @@ QString Twitch::buildTwitchEmoteURL(const QString &id) const {
 
 // The chat token ("oauth:…") without its prefix is the bearer token Helix wants.
 QString Twitch::helixToken() const {
-    QString token =
-        jsString(jsonAt(m_deps.utils.currentSettings(), {"services", "twitch", "password"}));
+    QString token = m_deps.utils.text(key::twitchPassword);
     if (token.startsWith(QLatin1String("oauth:")))
         token.remove(0, 6);
     return token;

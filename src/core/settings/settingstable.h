@@ -1,0 +1,53 @@
+#pragma once
+
+#include "common/json.h"
+
+#include <QByteArray>
+#include <string>
+#include <vector>
+
+// How a stored value and its control's state turn into each other.
+enum class SettingKind {
+    Text,      // a text, stored as typed
+    Colour,    // a colour text, stored in lower case
+    Words,     // one word a line in the control, a list of lower-case words stored
+    Number,    // a fraction
+    Font,      // the font list's index; stored as {"name", "type"}
+    Size,      // the size list's index; stored as the size in pixels
+    Animation, // the animation list's index; stored by the entry's name
+    Voice,     // the voice list's index; stored by the entry's name
+};
+
+// One setting, written once: where it is stored, which form property its control edits, what
+// it is when nothing is stored, and how the two turn into each other.
+struct SettingRow {
+    std::string path; // a JSON pointer into settings.json
+    QByteArray property;
+    SettingKind kind;
+    Json fallback;
+};
+
+// The paths the program reads, named so a typo fails to build.
+namespace key {
+inline constexpr const char *twitchHost = "/services/twitch/host";
+inline constexpr const char *twitchPort = "/services/twitch/port";
+inline constexpr const char *twitchLogin = "/services/twitch/login";
+inline constexpr const char *twitchPassword = "/services/twitch/password";
+inline constexpr const char *twitchChannel = "/services/twitch/channel";
+inline constexpr const char *goodgameLogin = "/services/goodgame/login";
+inline constexpr const char *goodgamePassword = "/services/goodgame/password";
+inline constexpr const char *goodgameChannel = "/services/goodgame/channel";
+inline constexpr const char *chatBackground = "/view/chat/color/bg";
+inline constexpr const char *chatForeground = "/view/chat/color/fg";
+inline constexpr const char *chatFont = "/view/chat/font";
+inline constexpr const char *chatSize = "/view/chat/size";
+inline constexpr const char *chatAnimation = "/view/chat/animation";
+inline constexpr const char *addressedBackground = "/view/addressed/color/bg";
+inline constexpr const char *addressedForeground = "/view/addressed/color/fg";
+inline constexpr const char *addressedWords = "/view/addressed/words";
+inline constexpr const char *alertVolume = "/alerts/volume";
+inline constexpr const char *alertVoice = "/alerts/voice";
+} // namespace key
+
+// Every setting in the order of the stored text, the sound slots' files among them.
+const std::vector<SettingRow> &settingRows();
