@@ -91,7 +91,7 @@ private slots:
 
         rig.player.finish();
         QCOMPARE(rig.player.volume(), 0.5);
-        QVERIFY(!rig.alerts.alertsProcessing);
+        QVERIFY(!rig.alerts.alertsProcessing());
         QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
         QVERIFY(QFile::exists(QUrl(rig.soundOf("donation")).toLocalFile()));
         QCOMPARE(rig.player.played.size(), 3);
@@ -162,7 +162,7 @@ private slots:
         rig.alerts.processQueue();
         if (slot.isEmpty()) {
             QVERIFY(rig.player.played.isEmpty());
-            QVERIFY(!rig.alerts.alertsProcessing);
+            QVERIFY(!rig.alerts.alertsProcessing());
         } else {
             QCOMPARE(rig.player.played, QStringList{rig.soundOf(qPrintable(slot)) + " @0.75"});
         }
@@ -202,7 +202,7 @@ private slots:
         QTRY_VERIFY(!rig.player.played.isEmpty() &&
                     rig.player.played.last().endsWith(".ogg.opus @1"));
         rig.player.finish();
-        QVERIFY(!rig.alerts.alertsProcessing);
+        QVERIFY(!rig.alerts.alertsProcessing());
         QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
 
         // A record with neither a sound nor speech frees the queue at once.
@@ -210,7 +210,7 @@ private slots:
         rig.alerts.processQueue();
         if (!decodeError) {
             QCOMPARE(rig.player.played.size(), played);
-            QVERIFY(!rig.alerts.alertsProcessing);
+            QVERIFY(!rig.alerts.alertsProcessing());
             QCOMPARE(rig.alerts.alertsTimer().interval(), Alerts::GAP_MS);
         }
     }
@@ -247,7 +247,7 @@ private slots:
         rig.player.finish();
         QCOMPARE(rig.player.played.last(), QStringLiteral("https://gg.test/voice.mp3 @1"));
         rig.player.finish();
-        QVERIFY(!rig.alerts.alertsProcessing);
+        QVERIFY(!rig.alerts.alertsProcessing());
 
         // The next record's exchange is not disturbed by the failed one.
         rig.queue("Twitch", "raid");

@@ -19,32 +19,25 @@ Alerts::Alerts(const AlertsDeps &deps)
     m_alertsTimer.setSingleShot(true);
     connect(&m_alertsTimer, &QTimer::timeout, this, &Alerts::processQueue);
     connect(&m_deps.player, &AlertPlayer::stopped, this, &Alerts::onStopped);
-    connect(&m_deps.player, &AlertPlayer::stateChanged, this, &Alerts::onStateChanged);
     connect(&m_deps.player, &AlertPlayer::error, this, &Alerts::onError);
     connect(&m_deps.relay, &SpeechRelay::audio, this, [this](const QByteArray &bytes) {
-        if (!m_awaitingAudio)
+        if (m_phase != Phase::FetchingSpeech)
             return;
-        m_awaitingAudio = false;
-        m_awaitingFile = true;
+        m_phase = Phase::WritingSpeech;
         m_deps.speech.save(bytes);
     });
     connect(&m_deps.relay, &SpeechRelay::failed, this, [this](const QString &reason) {
-        if (!m_awaitingAudio)
-            return;
-        m_awaitingAudio = false;
-        speechFailed(reason);
+        if (m_phase == Phase::FetchingSpeech)
+            speechFailed(reason);
     });
     connect(&m_deps.speech, &SpeechFile::ready, this, [this](const QString &path) {
-        if (!m_awaitingFile)
+        if (m_phase != Phase::WritingSpeech)
             return;
-        m_awaitingFile = false;
-        if (path.isEmpty()) {
-            speechFailed(QStringLiteral("не удалось записать файл речи"));
-            return;
-        }
+        if (path.isEmpty())
+            return speechFailed(QStringLiteral("не удалось записать файл речи"));
         m_current.speech = path;
         m_speechFile = path;
-        playAlert(m_current);
+        advance();
     });
 }
 
@@ -66,35 +59,59 @@ void Alerts::turnAlertsTimer(int timeout) {
 
 void Alerts::processQueue() {
     debug(QStringLiteral("Запустился обработчик очереди уведомлений"));
+    if (m_phase == Phase::Gap)
+        m_phase = Phase::Idle;
     const auto prorogue = [this](const QString &line) {
         turnAlertsTimer();
         debug(line);
     };
     if (m_alertsPause)
         return prorogue(QStringLiteral("ВЫХОД: очередь уведомлений находится на паузе"));
-    if (alertsProcessing)
+    if (alertsProcessing())
         return prorogue(QStringLiteral("ВЫХОД: обрабатывается предыдущее уведомление"));
     if (m_queue.isEmpty())
         return prorogue(QStringLiteral("ВЫХОД: очередь уведомлений пустая"));
     if (m_deps.player.state() == PlayingState)
         return prorogue(QStringLiteral("Медиа плеер что-то проигрывает - ждём, когда закончит"));
 
-    alertsProcessing = true;
     m_current = m_queue.takeFirst();
+    // The voice message goes with the speech: a record that asks for none plays none.
+    m_mail = m_current.text ? m_current.mail.value_or(QString()) : QString();
     if (m_current.text)
-        requestSpeech(m_current);
+        requestSpeech();
     else
-        playAlert(m_current);
+        startSound();
 }
 
-void Alerts::requestSpeech(const AlertRecord &record) {
+void Alerts::advance() {
+    switch (m_phase) {
+    case Phase::FetchingSpeech:
+    case Phase::WritingSpeech:
+        return startSound();
+    case Phase::Sound:
+        if (m_current.speech)
+            return startSpeech();
+        [[fallthrough]];
+    case Phase::Speech:
+        if (!m_mail.isEmpty())
+            return startVoiceMessage();
+        [[fallthrough]];
+    case Phase::VoiceMessage:
+        return startGap();
+    case Phase::Idle:
+    case Phase::Gap:
+        break;
+    }
+}
+
+void Alerts::requestSpeech() {
+    m_phase = Phase::FetchingSpeech;
     const QString voiceName = m_deps.utils.text(key::alertVoice);
     Json request = Json::object();
     request["token"] = stdstr(m_deps.ttsToken);
-    request["text"] = stdstr(prepareText(*record.text));
+    request["text"] = stdstr(prepareText(*m_current.text));
     if (voiceName != QLatin1String("random"))
         request["voice"] = stdstr(voiceName);
-    m_awaitingAudio = true;
     m_deps.relay.request(qstr(request.dump()));
 }
 
@@ -102,36 +119,41 @@ void Alerts::requestSpeech(const AlertRecord &record) {
 void Alerts::speechFailed(const QString &reason) {
     m_deps.logger.log(QStringLiteral("ОШИБКА: речь для уведомления не получена: ") + reason,
                       QStringLiteral("error"));
-    AlertRecord record = m_current;
-    record.speech.reset();
-    if (record.mail && !record.mail->isEmpty())
-        alertsMail = *record.mail;
-    playAlert(record);
+    m_current.speech.reset();
+    advance();
 }
 
-void Alerts::playAlert(const AlertRecord &record) {
-    const bool sounding = playSlot(soundSlotFor(record.service, record.type, record.level));
-    if (record.speech) {
-        if (record.mail && !record.mail->isEmpty()) {
-            alertsMail = *record.mail;
-            debug(QStringLiteral("Для медиа плеера сохранён адрес голосового сообщения с GG"));
-        }
-        m_waitingSpeech = true;
+void Alerts::startSound() {
+    m_phase = Phase::Sound;
+    if (!m_mail.isEmpty() && m_current.speech)
+        debug(QStringLiteral("Для медиа плеера сохранён адрес голосового сообщения с GG"));
+    if (m_current.speech)
         debug(QStringLiteral(
             "Для медиа плеера установлен обработчик-ждун фйала с голосом от Яндекса"));
-    }
-    if (!sounding)
-        afterSound();
+    if (!playSlot(soundSlotFor(m_current.service, m_current.type, m_current.level)))
+        advance();
 }
 
-// What follows a sound that could not play: the speech, else the voice message, else the gap.
-void Alerts::afterSound() {
-    if (m_waitingSpeech)
-        startSpeech();
-    else if (!alertsMail.isEmpty())
-        playMail();
-    else
-        freeQueue();
+void Alerts::startSpeech() {
+    m_phase = Phase::Speech;
+    const QString speech = m_current.speech.value_or(QString());
+    if (!playable(speech))
+        return advance();
+    debug(QStringLiteral("Дождались голосового файла от Яндекса"));
+    playFile(speech, 1.0);
+}
+
+void Alerts::startVoiceMessage() {
+    m_phase = Phase::VoiceMessage;
+    playFile(m_mail, 1.0);
+    debug(QStringLiteral("Запускаем в медиа плеере файл голосового сообщения с GG"));
+}
+
+void Alerts::startGap() {
+    m_phase = Phase::Gap;
+    turnAlertsTimer(GAP_MS);
+    debug(
+        QStringLiteral("Закончили проигрывание в медиа плеере всех файлов для одного уведомления"));
 }
 
 bool Alerts::playable(const QString &source) const {
@@ -181,39 +203,20 @@ QVariantList Alerts::soundSlots() const {
     return soundSlotModel();
 }
 
-void Alerts::startSpeech() {
-    m_waitingSpeech = false;
-    const QString speech = m_current.speech.value_or(QString());
-    if (!playable(speech))
-        return afterSound();
-    m_deps.player.setSource(speech);
-    m_deps.player.setVolume(1);
-    debug(QStringLiteral("Дождались голосового файла от Яндекса"));
-    m_fileActive = true;
-    m_deps.player.play();
-}
-
-void Alerts::playMail() {
-    const QString mail = alertsMail;
-    alertsMail.clear();
-    playFile(mail, 1.0);
-    debug(QStringLiteral("Запускаем в медиа плеере файл голосового сообщения с GG"));
-}
-
-void Alerts::freeQueue() {
-    alertsProcessing = false;
-    turnAlertsTimer(GAP_MS);
-    debug(
-        QStringLiteral("Закончили проигрывание в медиа плеере всех файлов для одного уведомления"));
-}
-
-// The end of one file.
+// The end of one file: a test sound of the tab ends here too and moves no record on.
 void Alerts::onStopped() {
     if (!m_fileActive)
         return;
     m_fileActive = false;
+    debug(QStringLiteral("Состояние медиа плеера изменилось на \"") +
+          getPlaybackStateString(m_deps.player.state()) + QLatin1Char('"'));
+    releaseFile();
+    advance();
+}
+
+// Only the speech file is ours to delete; sound files belong to the user.
+void Alerts::releaseFile() {
     const QString source = m_deps.player.source();
-    // Only the speech file is ours to delete; sound files belong to the user.
     if (!source.isEmpty() && source == m_speechFile) {
         m_deps.speech.remove(source);
         m_speechFile.clear();
@@ -225,21 +228,6 @@ void Alerts::onStopped() {
         m_deps.player.setVolume(*volume);
         debug(QStringLiteral("Возвращаем уровень громкости в медиа плеере"));
     }
-    // The voice message waits for the speech when one is still to come.
-    if (!alertsMail.isEmpty() && !m_waitingSpeech)
-        playMail();
-    else
-        freeQueue();
-}
-
-// speechPlay: the speech starts once the sound is no longer playing.
-void Alerts::onStateChanged(int state) {
-    if (!m_waitingSpeech)
-        return;
-    debug(QStringLiteral("Состояние медиа плеера изменилось на \"") +
-          getPlaybackStateString(state) + QLatin1Char('"'));
-    if (state != PlayingState)
-        startSpeech();
 }
 
 // A file that fails before it ever played gets no stop from the player: end it here.
@@ -247,11 +235,8 @@ void Alerts::onError(const QString &text) {
     const QString line = QStringLiteral("Media Player Error: ") + text;
     qCDebug(lcAlerts).noquote() << line;
     debug(line);
-    if (!m_fileActive || m_deps.player.state() == PlayingState)
-        return;
-    onStopped();
-    if (m_waitingSpeech)
-        startSpeech();
+    if (m_fileActive && m_deps.player.state() != PlayingState)
+        onStopped();
 }
 
 QString Alerts::prepareText(QString text) {

@@ -56,8 +56,8 @@ public:
     // Every waiting alert is dropped (a replay that only measures).
     void clearQueue() { m_queue.clear(); }
     bool alertsPause() const { return m_alertsPause; }
-    bool alertsProcessing = false;
-    QString alertsMail;
+    // One record is on its way through its phases; the gap after it no longer counts.
+    bool alertsProcessing() const { return m_phase != Phase::Idle && m_phase != Phase::Gap; }
     bool alertsInDebugMode = false;
 
     const QTimer &alertsTimer() const { return m_alertsTimer; }
@@ -65,7 +65,6 @@ public:
     void start();
 
     void processQueue();
-    void playAlert(const AlertRecord &record);
     void turnAlertsTimer(int timeout = IDLE_POLL_MS);
     Q_INVOKABLE void twitchSubAlert(int level);
     // The sound of one slot of the Alerts tab, by its name ("sub1", "prem", …).
@@ -86,28 +85,32 @@ signals:
     void alertsPauseChanged(bool pause);
 
 private:
+    // Where the record taken last is; each phase that cannot play is passed at once.
+    enum class Phase { Idle, FetchingSpeech, WritingSpeech, Sound, Speech, VoiceMessage, Gap };
+
+    // Leaves the phase that has just ended for the next one.
+    void advance();
+    void requestSpeech();
+    void speechFailed(const QString &reason);
+    void startSound();
+    void startSpeech();
+    void startVoiceMessage();
+    void startGap();
     bool playSlot(const SoundSlot *slot);
     bool playable(const QString &source) const;
-    void debug(const QString &line);
-    void requestSpeech(const AlertRecord &record);
-    void speechFailed(const QString &reason);
-    void afterSound();
-    void startSpeech();
-    void playMail();
     void playFile(const QString &source, std::optional<double> volume = std::nullopt);
-    void freeQueue();
+    void releaseFile();
     void onStopped();
-    void onStateChanged(int state);
     void onError(const QString &text);
+    void debug(const QString &line);
 
     AlertsDeps m_deps;
     QList<AlertRecord> m_queue;
     bool m_alertsPause = false;
     QTimer m_alertsTimer;
-    AlertRecord m_current;        // the record taken last
-    bool m_awaitingAudio = false; // the relay exchange of m_current is running
-    bool m_awaitingFile = false;  // its audio is being written
-    bool m_waitingSpeech = false; // speechPlay is attached
-    bool m_fileActive = false;    // a file was started and its stop has not come yet
-    QString m_speechFile;         // the only file the queue may delete
+    Phase m_phase = Phase::Idle;
+    AlertRecord m_current;     // the record taken last
+    QString m_mail;            // its voice message, when it asked for speech
+    bool m_fileActive = false; // a file was started and its stop has not come yet
+    QString m_speechFile;      // the only file the queue may delete
 };
