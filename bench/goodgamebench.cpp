@@ -14,9 +14,9 @@ bool loadSmiles(GoodgameRig &rig) {
     rig.goodgame.loadEmotes();
     QElapsedTimer timer;
     timer.start();
-    while (rig.goodgame.emotes.isEmpty() && timer.elapsed() < 10000)
+    while (rig.goodgame.smiles().isEmpty() && timer.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return !rig.goodgame.emotes.isEmpty();
+    return !rig.goodgame.smiles().isEmpty();
 }
 } // namespace
 

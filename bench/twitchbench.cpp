@@ -11,12 +11,7 @@ void loadEmoteFixtures(TwitchRig &rig) {
     const QString data = QStringLiteral(BENCH_DATA "/");
     rig.bttv.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "bttv-global.json"))));
     rig.ffz.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "ffz-global.json"))));
-    rig.twitch.globalBadges["subscriber"]["12"] =
-        QStringLiteral("5d9f2208-5dd8-11e7-8513-2ff4adfae661");
-    rig.twitch.globalBadges["premium"]["1"] =
-        QStringLiteral("bbbe0db0-a598-423e-86d0-f9fb98ca1933");
-    rig.twitch.globalBadges["moderator"]["1"] =
-        QStringLiteral("3267646d-33f0-4b17-b3df-f923a41db1d0");
+    rig.twitch.storeBadges(BadgeScope::Global, parseJson(readFile(data + "helix-badges.json")));
 }
 
 } // namespace

@@ -17,7 +17,7 @@ struct WindowRig : TwitchRig {
         endpoints.goodgameChat = goodgameChat;
         endpoints.goodgameSite = QUrl(QStringLiteral("http://127.0.0.1:9"));
         endpoints.goodgameStatic = endpoints.goodgameSite;
-        twitch.channelName.clear();
+        twitch.enterChannel(QString());
     }
     void fillTwitch(quint16 port) {
         SettingsForm &f = utils.form();
@@ -114,11 +114,9 @@ private slots:
         QVERIFY2(login.contains("JOIN #mychan\r\n"), login);
         QCOMPARE(rig.chatLines(), QStringList{"- Twitch: заходим на канал #MyChan"});
 
-        rig.twitch.lastServerMessage = rig.clock.now();
         rig.window.controlChatList();
         QCOMPARE(rig.window.output(), QStringLiteral("Twitch: отключаемся от сервера"));
         QVERIFY(!rig.window.twitchRunning());
-        QCOMPARE(rig.twitch.lastServerMessage, 0);
         QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
     }
 
@@ -151,7 +149,7 @@ private slots:
             rig.tick();
             if (second % 60 == 0) { // answered at once, so silence is a minute again
                 QVERIFY(server.receivedTimes("PING :tmi.twitch.tv\r\n", second / 60));
-                QTRY_COMPARE(rig.twitch.lastServerMessage, rig.clock.now());
+                QTRY_COMPARE(rig.log("raw").count("Twitch >> PONG :tmi.twitch.tv"), second / 60);
             }
         }
         QCOMPARE(rig.pings(server), 10);
@@ -246,7 +244,10 @@ private slots:
         QCOMPARE(rig.stored("/services/goodgame/channel"), QStringLiteral("\"5\""));
         QVERIFY(server.waitForClient());
 
-        rig.goodgame.channelName = QStringLiteral("Chan");
+        server.send(QStringLiteral(R"({"type":"welcome","data":{}})"));
+        server.send(QStringLiteral(R"({"type":"success_auth","data":{}})"));
+        server.send(QStringLiteral(R"({"type":"success_join","data":{"channel_name":"Chan"}})"));
+        QTRY_COMPARE(rig.goodgame.channelName(), QStringLiteral("Chan"));
         rig.window.controlGoodgameChat();
         QCOMPARE(rig.chatHtml().last(),
                  QStringLiteral("<span style=\"color:#888;font-style:italic;\">- GoodGame: "

@@ -18,9 +18,21 @@ QByteArray service(const char *name) {
 const QString kStoredToken =
     QStringLiteral("{\"services\":{\"twitch\":{\"password\":\"oauth:s3cret\"}}}");
 
+// A Helix badge reply naming one image a (set, version).
+Json badgeReply(std::initializer_list<std::array<const char *, 3>> badges) {
+    Json sets = Json::array();
+    for (const auto &[set, version, id] : badges)
+        sets.push_back({{"set_id", set},
+                        {"versions",
+                         {{{"id", version},
+                           {"image_url_1x", std::string("https://static-cdn.jtvnw.net/badges/v1/") +
+                                                id + "/1"}}}}});
+    return Json{{"data", sets}};
+}
+
 void knowBadges(Twitch &twitch) {
-    twitch.globalBadges["subscriber"]["12"] = "sub12id";
-    twitch.globalBadges["premium"]["1"] = "prime1id";
+    twitch.storeBadges(BadgeScope::Global,
+                       badgeReply({{"subscriber", "12", "sub12id"}, {"premium", "1", "prime1id"}}));
 }
 } // namespace
 
@@ -45,9 +57,7 @@ private slots:
         TwitchRig rig;
         QSignalSpy status(&rig.twitch, &Twitch::status);
         rig.twitch.processMessage("@x=1 :tmi.twitch.tv TEST #chan", true);
-        QCOMPARE(rig.twitch.lastServerMessage, 0);
         rig.twitch.processMessage(":tmi.twitch.tv 001 bot :hi");
-        QCOMPARE(rig.twitch.lastServerMessage, rig.clock.now());
         QCOMPARE(status.size(), 2);
         QCOMPARE(status.last().at(0).toString(),
                  QStringLiteral("Twitch: :tmi.twitch.tv 001 bot :hi"));
@@ -67,10 +77,14 @@ private slots:
 
     void roomStateDuringReconnectIsSwallowed() {
         TwitchRig rig;
-        rig.twitch.reconnecting = true;
+        rig.twitch.connection().start();
+        rig.twitch.connection().lost();
+        rig.clock.advance(2000);
+        rig.twitch.connection().tick();
+        QVERIFY(rig.twitch.reconnecting());
         rig.twitch.processMessage("@room-id=5;slow=10 :tmi.twitch.tv ROOMSTATE #chan");
-        QCOMPARE(rig.twitch.reconnecting, false);
-        QCOMPARE(rig.twitch.channelID, 0);
+        QVERIFY(!rig.twitch.reconnecting());
+        QCOMPARE(rig.twitch.channelID(), 0);
         QVERIFY(rig.chatView.scripts.isEmpty());
     }
 
@@ -143,8 +157,8 @@ private slots:
         QFETCH(QStringList, titles);
         TwitchRig rig;
         knowBadges(rig.twitch);
-        rig.twitch.channelBadges["subscriber"]["12"] = "chan12";
-        rig.twitch.globalBadges["subscriber"]["3"] = "glob3";
+        rig.twitch.storeBadges(BadgeScope::Channel, badgeReply({{"subscriber", "12", "chan12"}}));
+        rig.twitch.storeBadges(BadgeScope::Global, badgeReply({{"subscriber", "3", "glob3"}}));
         QStringList result;
         for (const MessagePart &part : rig.twitch.placeBadges(Twitch::msgTags(tags)))
             result << part.title.value_or(QString());
@@ -226,11 +240,10 @@ private slots:
         server.route("/helix/chat/badges?broadcaster_id=77", 200,
                      service("twitch-helix-chat-badges-channel.json"));
         TwitchRig rig(server.url(), kStoredToken);
-        rig.twitch.channelID = 77;
-        rig.twitch.validateToken();
-        QTRY_COMPARE(rig.twitch.channelBadges.value("subscriber").size(), 1);
-        QTRY_COMPARE(rig.twitch.globalBadges.value("vip").size(), 1);
-        QCOMPARE(rig.twitch.globalBadges["vip"]["1"],
+        rig.twitch.validateToken(77);
+        QTRY_COMPARE(rig.twitch.badges(BadgeScope::Channel).value("subscriber").size(), 1);
+        QTRY_COMPARE(rig.twitch.badges(BadgeScope::Global).value("vip").size(), 1);
+        QCOMPARE(rig.twitch.badges(BadgeScope::Global)["vip"]["1"],
                  QStringLiteral("b817aba4-fad8-49e2-b88a-7cc744dfa6ec"));
         QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "0"),
                  QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/"
@@ -283,14 +296,14 @@ private slots:
         TwitchRig rig(server.url(), kStoredToken);
         QSignalSpy status(&rig.twitch, &Twitch::status);
         QSignalSpy handled(&rig.http, &Http::handled);
-        rig.twitch.channelID = 77;
-        rig.twitch.validateToken();
+        rig.twitch.validateToken(77);
         QTRY_COMPARE(handled.size(), validation == 200 ? 3 : 1);
         QCOMPARE(server.requests.size(), handled.size());
         QCOMPARE(rig.log("error"), errors);
         if (!errors.isEmpty())
             QCOMPARE(status.last().at(0).toString(), errors.first());
-        QVERIFY(rig.twitch.globalBadges.isEmpty() && rig.twitch.channelBadges.isEmpty());
+        QVERIFY(rig.twitch.badges(BadgeScope::Global).isEmpty() &&
+                rig.twitch.badges(BadgeScope::Channel).isEmpty());
     }
 
     void emoteSetRules() {

@@ -27,9 +27,9 @@ struct GoodgameRig : ChatRig {
     // Serves a catalogue and waits until the client has filled its smile table from it.
     void loadSmiles(const QByteArray &script) {
         server.route("/js/minified/global.json", 200, script);
-        goodgame.emotes.clear();
+        QSignalSpy handled(&http, &Http::handled);
         goodgame.loadEmotes();
-        QTRY_VERIFY_WITH_TIMEOUT(!goodgame.emotes.isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!handled.isEmpty(), 5000);
     }
 
     // Serves a catalogue that must be refused and waits for the error line.

@@ -31,7 +31,7 @@ struct TwitchRig : ChatRig {
         const QString &settings = QStringLiteral("{\"alerts\":{\"voice\":\"random\"}}"))
         : ChatRig(settings)
         , endpoints(loopback(http)) {
-        twitch.channelName = QStringLiteral("chan");
+        twitch.enterChannel(QStringLiteral("chan"));
     }
 
     Endpoints endpoints;

@@ -140,20 +140,20 @@ void storeSmiles(const Json &collection, QHash<QString, Smile> &table) {
 } // namespace
 
 Goodgame::Goodgame(const GoodgameDeps &deps)
-    : chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
-                 {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
-                 {QStringLiteral("gold"), QStringLiteral("#eefc08")},
-                 {QStringLiteral("king"), QStringLiteral("#30d5c8")},
-                 {QStringLiteral("moderator"), QStringLiteral("#ec4058")},
-                 {QStringLiteral("premium"), QStringLiteral("#bd70d7")},
-                 {QStringLiteral("premium-personal"), QStringLiteral("#31a93a")},
-                 {QStringLiteral("silver"), QStringLiteral("#b4b4b4")},
-                 {QStringLiteral("simple"), QStringLiteral("#73adff")},
-                 {QStringLiteral("streamer"), QStringLiteral("#e8bb00")},
-                 {QStringLiteral("top-one"), QStringLiteral("#3bcbff")},
-                 {QStringLiteral("undead"), QStringLiteral("#ab4873")},
-                 {QStringLiteral("system"), QStringLiteral("#888888")},
-                 {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
+    : m_chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
+                   {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
+                   {QStringLiteral("gold"), QStringLiteral("#eefc08")},
+                   {QStringLiteral("king"), QStringLiteral("#30d5c8")},
+                   {QStringLiteral("moderator"), QStringLiteral("#ec4058")},
+                   {QStringLiteral("premium"), QStringLiteral("#bd70d7")},
+                   {QStringLiteral("premium-personal"), QStringLiteral("#31a93a")},
+                   {QStringLiteral("silver"), QStringLiteral("#b4b4b4")},
+                   {QStringLiteral("simple"), QStringLiteral("#73adff")},
+                   {QStringLiteral("streamer"), QStringLiteral("#e8bb00")},
+                   {QStringLiteral("top-one"), QStringLiteral("#3bcbff")},
+                   {QStringLiteral("undead"), QStringLiteral("#ab4873")},
+                   {QStringLiteral("system"), QStringLiteral("#888888")},
+                   {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
     , m_deps(deps)
     , m_connection({[this](bool again) { openSession(again); }, [this] { dropSocket(m_socket); },
                     [this] {
@@ -177,7 +177,7 @@ Goodgame::~Goodgame() {
 
 void Goodgame::openSession(bool again) {
     if (again) {
-        reconnecting = true;
+        m_reconnecting = true;
         emit status(QStringLiteral("GoodGame: переподключаемся к серверу"));
     }
     state = QStringLiteral("connect");
@@ -204,18 +204,18 @@ void Goodgame::openSession(bool again) {
 // Any answer is traffic; the counters themselves are not shown.
 void Goodgame::sendProbe() {
     Json data = Json::object();
-    data["channel_id"] = channelID ? Json(*channelID) : Json(nullptr);
+    data["channel_id"] = m_channelID ? Json(*m_channelID) : Json(nullptr);
     send(Json{{"type", "get_channel_counters"}, {"data", data}});
 }
 
 void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,
                                  const QString &channelValue) {
-    login = loginValue;
-    password = passwordValue;
-    channel = channelValue;
-    channelID = parseInt(channelValue);
+    m_login = loginValue;
+    m_password = passwordValue;
+    m_channel = channelValue;
+    m_channelID = parseInt(channelValue);
     loadEmotes();
-    reconnecting = false;
+    m_reconnecting = false;
     m_connection.start();
 }
 
@@ -224,7 +224,6 @@ void Goodgame::disconnectFromGoodgame() {
     serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + quotedChannel(),
                 QStringLiteral("#888"));
     m_connection.stop();
-    lastServerMessage = 0;
     emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
 }
 
@@ -237,16 +236,16 @@ void Goodgame::loginToGoodgame() {
     QUrl url = m_deps.endpoints.goodgameSite;
     url.setPath(QStringLiteral("/ajax/chatlogin"));
     // The password travels only in this body, over https, and is never logged.
-    const QByteArray body = "login=" + QUrl::toPercentEncoding(login) +
-                            "&password=" + QUrl::toPercentEncoding(password);
+    const QByteArray body = "login=" + QUrl::toPercentEncoding(m_login) +
+                            "&password=" + QUrl::toPercentEncoding(m_password);
     m_deps.http.postForm(url, body, [this](const HttpReply &reply) {
         if (reply.status != 200)
             return;
         const Json answer = parseJson(reply.body);
         if (!answer.is_object())
             return;
-        user = member(answer, "user_id");
-        token = textOf(answer, "token");
+        m_user = member(answer, "user_id");
+        m_token = textOf(answer, "token");
         state = QStringLiteral("auth");
         authorizeOnGoodgame();
     });
@@ -254,8 +253,8 @@ void Goodgame::loginToGoodgame() {
 
 void Goodgame::authorizeOnGoodgame() {
     Json data = Json::object();
-    data["user_id"] = user;
-    data["token"] = stdstr(token);
+    data["user_id"] = m_user;
+    data["token"] = stdstr(m_token);
     send(Json{{"type", "auth"}, {"data", data}});
 }
 
@@ -265,7 +264,7 @@ void Goodgame::getAllChannels() {
 
 void Goodgame::loginToChannel() {
     Json data = Json::object();
-    data["channel_id"] = channelID ? Json(*channelID) : Json(nullptr);
+    data["channel_id"] = m_channelID ? Json(*m_channelID) : Json(nullptr);
     data["hidden"] = false;
     send(Json{{"type", "join"}, {"data", data}});
 }
@@ -292,8 +291,6 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
 // A test frame is a chat frame whatever the session's state, and moves no watch.
 void Goodgame::advance(Json &frame, bool in_test) {
     if (in_test || state == QLatin1String("chat")) {
-        if (!in_test)
-            lastServerMessage = m_deps.clock.now();
         // The frame is done with: its data moves on whole, never copied.
         const QString type = textOf(frame, "type");
         handleChatFrame(type, frame.is_object() && frame.contains("data") ? std::move(frame["data"])
@@ -305,7 +302,7 @@ void Goodgame::advance(Json &frame, bool in_test) {
         state = QStringLiteral("auth");
         loginToGoodgame();
     } else if (state == QLatin1String("auth")) {
-        if (!channelID || *channelID == 0) {
+        if (!m_channelID || *m_channelID == 0) {
             state = QStringLiteral("channel");
             getAllChannels();
         } else {
@@ -329,20 +326,20 @@ bool Goodgame::chooseChannel(const Json &data) {
         return false;
     for (const Json &entry : channels) {
         const Json &name = member(entry, "channel_name");
-        if (!name.is_string() || qstr(name.get<std::string>()) != channel)
+        if (!name.is_string() || qstr(name.get<std::string>()) != m_channel)
             continue;
         const std::optional<qint64> id = parseInt(jsString(member(entry, "channel_id")));
         if (!id)
             continue;
-        channelID = id;
+        m_channelID = id;
         return true;
     }
     return false;
 }
 
 bool Goodgame::joinAnswered(const Json &data) {
-    if (reconnecting) {
-        reconnecting = false;
+    if (m_reconnecting) {
+        m_reconnecting = false;
         serviceLine(QStringLiteral("- GoodGame: не спим на канале ") + quotedChannel());
         m_connection.joined();
         return true;
@@ -350,9 +347,9 @@ bool Goodgame::joinAnswered(const Json &data) {
     const Json &name = member(data, "channel_name");
     if (!name.is_string())
         return false;
-    channelName = qstr(name.get<std::string>());
-    channelName.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    channelName.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_channelName = qstr(name.get<std::string>());
+    m_channelName.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    m_channelName.replace(QLatin1Char('\n'), QLatin1Char(' '));
     serviceLine(QStringLiteral("- GoodGame: заходим на канал ") + quotedChannel());
     m_connection.joined();
     return true;
@@ -360,12 +357,12 @@ bool Goodgame::joinAnswered(const Json &data) {
 
 // The line's quotes are entities; the channel's name from the server is escaped as text.
 QString Goodgame::quotedChannel() const {
-    return kLeftQuote + escapeMarkup(channelName, MarkupContext::Text) + kRightQuote;
+    return kLeftQuote + escapeMarkup(m_channelName, MarkupContext::Text) + kRightQuote;
 }
 
 void Goodgame::serviceLine(const QString &text, const QString &color) {
     m_deps.sink.serviceLine(
-        text, color.isEmpty() ? chatColors.value(QStringLiteral("system")) : color, true);
+        text, color.isEmpty() ? m_chatColors.value(QStringLiteral("system")) : color, true);
 }
 
 void Goodgame::handleChatFrame(const QString &type, Json &&data) {
@@ -416,7 +413,7 @@ void Goodgame::chatMessage(Json &&data) {
         }
     }
 
-    MessagePart nick = MessagePart::textPart(textOf(data, "user_name"), chatColors.value(key));
+    MessagePart nick = MessagePart::textPart(textOf(data, "user_name"), m_chatColors.value(key));
     nick.classes = classes;
     nick.premium = premiumHere ? channelId : QString();
     nick.msg_id = QStringLiteral("goodgame-") + textOf(data, "message_id");
@@ -435,7 +432,7 @@ void Goodgame::chatMessage(Json &&data) {
 }
 
 void Goodgame::moderation(const Json &data, const QString &action, bool withDuration) {
-    const QString color = chatColors.value(QStringLiteral("moderator"));
+    const QString color = m_chatColors.value(QStringLiteral("moderator"));
     MessageParts parts = placeBadges();
     MessagePart moderator = MessagePart::textPart(textOf(data, "moder_name"), color);
     moderator.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("with-icon"),
@@ -459,7 +456,7 @@ void Goodgame::moderation(const Json &data, const QString &action, bool withDura
 }
 
 MessagePart Goodgame::kingText(const QString &text) const {
-    return MessagePart::textPart(text, chatColors.value(QStringLiteral("king")));
+    return MessagePart::textPart(text, m_chatColors.value(QStringLiteral("king")));
 }
 
 void Goodgame::premium(const Json &data) {
@@ -524,7 +521,7 @@ void Goodgame::storeEmotes(const QByteArray &json) {
         for (const Json &collection : channels)
             storeSmiles(collection, table);
     }
-    emotes = table;
+    m_emotes = table;
 }
 
 MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &permissions) const {
@@ -546,9 +543,9 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
          code = nextSmileCode(text, from)) {
         const auto [start, length] = code;
         const QString name = text.mid(start + 1, length - 2);
-        const auto found = emotes.constFind(name);
+        const auto found = m_emotes.constFind(name);
         from = start + length;
-        if (found == emotes.constEnd())
+        if (found == m_emotes.constEnd())
             continue;
         const Smile &smile = *found;
         const bool rightsHere = permissions.channel == smile.channel && permissions.helper;
@@ -642,7 +639,7 @@ QString Goodgame::whichColor(Json &data) const {
     }
     if (data.is_object())
         data["icon"] = stdstr(icon);
-    if (!chatColors.contains(key))
+    if (!m_chatColors.contains(key))
         key = QStringLiteral("unknown");
     return key;
 }

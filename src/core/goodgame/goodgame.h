@@ -55,18 +55,14 @@ public:
     explicit Goodgame(const GoodgameDeps &deps);
     ~Goodgame() override;
 
-    QString login;
-    QString password;
-    QString channel;
-    std::optional<qint64> channelID = 0; // none when the channel value is no number
-    QString channelName;
-    Json user;
-    QString token;
+    // The session's step: "connect", "auth", "channel", "login", "chat". Frame tests put the
+    // parser in a step of their choice.
     QString state;
-    QHash<QString, Smile> emotes;
-    QHash<QString, QString> chatColors;
-    bool reconnecting = false;
-    qint64 lastServerMessage = 0;
+
+    // The channel's name as the server gave it at the join.
+    QString channelName() const { return m_channelName; }
+    // The smile catalogue by code.
+    const QHash<QString, Smile> &smiles() const { return m_emotes; }
 
     // Whether the chat is wanted: the start button's state.
     bool active() const { return m_connection.wanted(); }
@@ -112,6 +108,16 @@ private:
     MessagePart kingText(const QString &text) const;
     QString quotedChannel() const;
 
+    QString m_login;
+    QString m_password;
+    QString m_channel;
+    std::optional<qint64> m_channelID = 0; // none when the channel value is no number
+    QString m_channelName;
+    Json m_user;
+    QString m_token;
+    QHash<QString, Smile> m_emotes;
+    QHash<QString, QString> m_chatColors;
+    bool m_reconnecting = false;
     GoodgameDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;
     ServiceConnection m_connection;

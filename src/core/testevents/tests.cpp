@@ -79,7 +79,8 @@ void Tests::testGoodgame(const QString &data) {
 
 void Tests::feedTwitch(const QString &type, const Json &tags, const QString &user,
                        const QString &text) {
-    m_twitch.processMessage(buildTwitchMessage(type, tags, user, m_twitch.channelName, text), true);
+    m_twitch.processMessage(buildTwitchMessage(type, tags, user, m_twitch.channelName(), text),
+                            true);
 }
 
 void Tests::testTwitchSub(int subLevel) {

@@ -88,7 +88,7 @@ Twitch::Twitch(const TwitchDeps &deps)
 // are lower-cased as at the first start: Twitch joins no channel written with capitals.
 void Twitch::openSocket(bool again) {
     if (again) {
-        reconnecting = true;
+        m_reconnecting = true;
         emit status(QStringLiteral("Twitch: переподключаемся к серверу"));
     }
     const Utils &settings = m_deps.utils;
@@ -187,10 +187,8 @@ QString Twitch::subTier(const QString &tier) {
 }
 
 void Twitch::processMessage(const QString &message, bool in_test) {
-    if (!in_test) {
-        lastServerMessage = m_deps.clock.now();
+    if (!in_test)
         m_connection.traffic();
-    }
     emit status(QStringLiteral("Twitch: ") + message);
     m_deps.logger.log(QStringLiteral("Twitch >> ") + message, QStringLiteral("raw"));
 
@@ -216,7 +214,7 @@ void Twitch::processMessage(const QString &message, bool in_test) {
     } else if (command == QLatin1String("ROOMSTATE")) {
         roomState(line);
     } else if (command == QLatin1String("USERSTATE")) {
-        botUserInfo = line.tags;
+        m_botUserInfo = line.tags;
     } else if (command == QLatin1String("USERNOTICE")) {
         userNotice(line);
     } else if (command == QLatin1String("CLEARMSG")) {
@@ -327,20 +325,20 @@ void Twitch::privateMessage(const Line &line) {
 
 void Twitch::roomState(const Line &line) {
     m_connection.joined();
-    if (reconnecting) {
-        reconnecting = false;
+    if (m_reconnecting) {
+        m_reconnecting = false;
         return;
     }
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
-        channelID = *roomId;
-        emit channelJoined(channelID);
-        validateToken();
+        m_channelID = *roomId;
+        emit channelJoined(m_channelID);
+        validateToken(m_channelID);
         m_deps.bttv.loadGlobalEmotes();
-        m_deps.bttv.loadChannelEmotes(channelID);
+        m_deps.bttv.loadChannelEmotes(m_channelID);
         m_deps.ffz.loadGlobalEmotes();
-        m_deps.ffz.loadChannelEmotes(channelID);
+        m_deps.ffz.loadChannelEmotes(m_channelID);
         m_deps.sevenTv.loadGlobalEmotes();
-        m_deps.sevenTv.loadChannelEmotes(channelID);
+        m_deps.sevenTv.loadChannelEmotes(m_channelID);
     }
 
     struct Mode {
@@ -364,7 +362,7 @@ void Twitch::roomState(const Line &line) {
         const QString italic = QStringLiteral("italic");
         // The mode's name is quoted with entities: the line is markup, the channel escaped.
         QString text = QStringLiteral("- Twitch: в чате #") +
-                       escapeMarkup(channelName, MarkupContext::Text) + QLatin1Char(' ') +
+                       escapeMarkup(m_channelName, MarkupContext::Text) + QLatin1Char(' ') +
                        (on ? QStringLiteral("включен") : QStringLiteral("выключен")) +
                        QString::fromUtf8(mode.text);
         const bool addition = value && *value > 0;
@@ -489,20 +487,20 @@ bool Twitch::sendMessageToChat(const QString &typed) {
     if (text.isEmpty())
         return false;
     m_deps.twitch.chat(text);
-    m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + channelName + QStringLiteral(" :") +
+    m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + m_channelName + QStringLiteral(" :") +
                           text,
                       QStringLiteral("raw"));
-    MessageParts parts = placeBadges(botUserInfo);
-    parts << MessagePart::textPart(tag(botUserInfo, "display-name"), userColor(botUserInfo))
+    MessageParts parts = placeBadges(m_botUserInfo);
+    parts << MessagePart::textPart(tag(m_botUserInfo, "display-name"), userColor(m_botUserInfo))
           << MessagePart::textPart(QStringLiteral(": ") + text);
     m_deps.sink.chatLine(parts);
     return true;
 }
 
 QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const {
-    QString id = channelBadges.value(key).value(version);
+    QString id = m_channelBadges.value(key).value(version);
     if (id.isEmpty())
-        id = globalBadges.value(key).value(version);
+        id = m_globalBadges.value(key).value(version);
     if (id.isEmpty())
         return {};
     return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
@@ -523,13 +521,13 @@ QString Twitch::helixToken() const {
 }
 
 // Helix wants the client id the token was issued to: validation tells it, once per join.
-void Twitch::validateToken() {
+void Twitch::validateToken(qint64 roomId) {
     const QUrl url =
         m_deps.endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
     const Http::Headers headers{{"Authorization", "OAuth " + helixToken().toUtf8()}};
     m_deps.http.get(
         url,
-        [this](const HttpReply &reply) {
+        [this, roomId](const HttpReply &reply) {
             if (reply.status != 200) {
                 const QString message =
                     reply.status == 401
@@ -542,55 +540,57 @@ void Twitch::validateToken() {
             }
             m_clientId = jsString(jsonAt(parseJson(reply.body), {"client_id"}));
             loadGlobalBadges();
-            loadChannelBadges();
+            loadChannelBadges(roomId);
         },
         headers);
 }
 
 void Twitch::loadGlobalBadges() {
-    loadBadges(QStringLiteral("/helix/chat/badges/global"), globalBadges);
+    loadBadges(QStringLiteral("/helix/chat/badges/global"), BadgeScope::Global);
 }
 
-void Twitch::loadChannelBadges() {
-    loadBadges(QStringLiteral("/helix/chat/badges?broadcaster_id=") + QString::number(channelID),
-               channelBadges);
+void Twitch::loadChannelBadges(qint64 roomId) {
+    loadBadges(QStringLiteral("/helix/chat/badges?broadcaster_id=") + QString::number(roomId),
+               BadgeScope::Channel);
 }
 
-// {"data":[{"set_id":…,"versions":[{"id":…,"image_url_1x":…}]}]}; only images on the CDN
-// are kept, by their id.
-void Twitch::loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table) {
-    const QRegularExpression image(
-        QRegularExpression::escape(
-            m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
-        QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
+void Twitch::loadBadges(const QString &path, BadgeScope scope) {
     const Http::Headers headers{{"Client-Id", m_clientId.toUtf8()},
                                 {"Authorization", "Bearer " + helixToken().toUtf8()}};
     m_deps.http.get(
         m_deps.endpoints.twitchApi.resolved(QUrl(path)),
-        [&table, image](const HttpReply &reply) {
-            if (reply.status != 200)
-                return;
-            const Json sets = jsonAt(parseJson(reply.body), {"data"});
-            if (!sets.is_array())
-                return;
-            for (const Json &set : sets) {
-                const Json &name = jsonAt(set, {"set_id"});
-                const Json &versions = jsonAt(set, {"versions"});
-                if (!name.is_string() || !versions.is_array())
-                    continue;
-                for (const Json &version : versions) {
-                    const Json &id = jsonAt(version, {"id"});
-                    const Json &url = jsonAt(version, {"image_url_1x"});
-                    if (!id.is_string() || !url.is_string())
-                        continue;
-                    const auto match = image.match(qstr(url.get<std::string>()));
-                    if (match.hasMatch())
-                        table[qstr(name.get<std::string>())][qstr(id.get<std::string>())] =
-                            match.captured(1);
-                }
-            }
+        [this, scope](const HttpReply &reply) {
+            if (reply.status == 200)
+                storeBadges(scope, parseJson(reply.body));
         },
         headers);
+}
+
+void Twitch::storeBadges(BadgeScope scope, const Json &reply) {
+    const QRegularExpression image(
+        QRegularExpression::escape(
+            m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
+        QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
+    BadgeSets &table = scope == BadgeScope::Global ? m_globalBadges : m_channelBadges;
+    const Json &sets = jsonAt(reply, {"data"});
+    if (!sets.is_array())
+        return;
+    for (const Json &set : sets) {
+        const Json &name = jsonAt(set, {"set_id"});
+        const Json &versions = jsonAt(set, {"versions"});
+        if (!name.is_string() || !versions.is_array())
+            continue;
+        for (const Json &version : versions) {
+            const Json &id = jsonAt(version, {"id"});
+            const Json &url = jsonAt(version, {"image_url_1x"});
+            if (!id.is_string() || !url.is_string())
+                continue;
+            const auto match = image.match(qstr(url.get<std::string>()));
+            if (match.hasMatch())
+                table[qstr(name.get<std::string>())][qstr(id.get<std::string>())] =
+                    match.captured(1);
+        }
+    }
 }
 
 MessageParts Twitch::placeBadges(const TagMap &info) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/json.h"
 #include "connection/serviceconnection.h"
 #include "model/messagepart.h"
 
@@ -70,6 +71,10 @@ struct TwitchDeps {
     Random &random;
 };
 
+// Badge image ids by set and version.
+using BadgeSets = QHash<QString, QHash<QString, QString>>;
+enum class BadgeScope { Global, Channel };
+
 // Interprets every Twitch line: chat lines, alerts, room modes, moderation, protocol replies.
 class Twitch : public QObject {
     Q_OBJECT
@@ -80,24 +85,26 @@ public:
 
     explicit Twitch(const TwitchDeps &deps);
 
-    QString channelName;
-    qint64 channelID = 0;
-    TagMap botUserInfo;
-    QHash<QString, QHash<QString, QString>> globalBadges;
-    QHash<QString, QHash<QString, QString>> channelBadges;
-    bool reconnecting = false;
-    qint64 lastServerMessage = 0;
+    // The channel as the user typed it, for the lines.
+    QString channelName() const { return m_channelName; }
+    // The joined room's numeric id; 0 before the first join.
+    qint64 channelID() const { return m_channelID; }
+    // A reconnection is under way: its join is not announced as a new one.
+    bool reconnecting() const { return m_reconnecting; }
+    const BadgeSets &badges(BadgeScope scope) const {
+        return scope == BadgeScope::Global ? m_globalBadges : m_channelBadges;
+    }
+    // A Helix badge reply ({"data":[{"set_id", "versions":[{"id", "image_url_1x"}]}]}); only
+    // images on the CDN are kept, by their id.
+    void storeBadges(BadgeScope scope, const Json &reply);
 
     // The chat link's supervisor: the start button, keep-alive and reconnection.
     ServiceConnection &connection() { return m_connection; }
 
     // The user's start reached the server: the channel as the user typed it, for the lines.
-    void enterChannel(const QString &asTyped) { channelName = asTyped; }
-    // The user's stop: nothing is rejoined and nothing is watched any more.
-    void leaveChannel() {
-        reconnecting = false;
-        lastServerMessage = 0;
-    }
+    void enterChannel(const QString &asTyped) { m_channelName = asTyped; }
+    // The user's stop: nothing is rejoined any more.
+    void leaveChannel() { m_reconnecting = false; }
 
     void processMessage(const QString &message, bool in_test = false);
     void newFollower(const QString &message);
@@ -111,10 +118,11 @@ public:
 
     QString buildTwitchBadgeURL(const QString &key, const QString &version) const;
     QString buildTwitchEmoteURL(const QString &id) const;
-    // Validates the chat token, then loads both badge sets with the client id it names.
-    void validateToken();
+    // Validates the chat token, then loads both badge sets (the room's by its id) with the
+    // client id it names.
+    void validateToken(qint64 roomId);
     void loadGlobalBadges();
-    void loadChannelBadges();
+    void loadChannelBadges(qint64 roomId);
     MessageParts placeBadges(const TagMap &info) const;
     static QList<EmoteRange> placeEmotes(const QString &emotes);
     MessageParts twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
@@ -136,7 +144,7 @@ private:
     void userNotice(const Line &line);
     void clearMessage(const Line &line);
     void clearChat(const Line &line);
-    void loadBadges(const QString &path, QHash<QString, QHash<QString, QString>> &table);
+    void loadBadges(const QString &path, BadgeScope scope);
     QString helixToken() const;
     void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
@@ -147,4 +155,10 @@ private:
     TwitchDeps m_deps;
     ServiceConnection m_connection;
     QString m_clientId;
+    QString m_channelName;
+    qint64 m_channelID = 0;
+    TagMap m_botUserInfo;
+    BadgeSets m_globalBadges;
+    BadgeSets m_channelBadges;
+    bool m_reconnecting = false;
 };

@@ -41,7 +41,8 @@ void MainWindow::superviseTwitch() {
         serviceLine(QStringLiteral("- Twitch: связь потеряна, переподключаемся"));
     });
     connect(&link, &ServiceConnection::restored, this, [this] {
-        serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") + m_deps.twitch.channelName);
+        serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") +
+                    m_deps.twitch.channelName());
     });
 }
 
@@ -123,10 +124,10 @@ void MainWindow::controlGoodgameChat() {
 // A reconnection keeps the channel it had and says so once joined (the supervisor's restored).
 void MainWindow::twitchConnected() {
     Twitch &twitch = m_deps.twitch;
-    if (twitch.reconnecting)
+    if (twitch.reconnecting())
         return;
     twitch.enterChannel(m_deps.utils.form().twitchChannel);
-    serviceLine(QStringLiteral("- Twitch: заходим на канал #") + twitch.channelName);
+    serviceLine(QStringLiteral("- Twitch: заходим на канал #") + twitch.channelName());
 }
 
 // An unexpected close is a loss to recover from; only the user's stop leaves the channel.
@@ -139,7 +140,7 @@ void MainWindow::twitchDisconnected() {
 
 // Also when stopped during a wait between attempts, when no socket is left to report it.
 void MainWindow::twitchLeft() {
-    serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_deps.twitch.channelName);
+    serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_deps.twitch.channelName());
     m_deps.followers.close();
     m_deps.twitch.leaveChannel();
 }
