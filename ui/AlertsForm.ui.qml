@@ -45,7 +45,7 @@ Page {
         model: Alerts.soundSlots
         SoundRow {
             y: (modelData.group === "goodgame" ? 332 : 30) + 30 * modelData.place
-            label: qsTr(modelData.label)
+            label: qsTranslate("AlertsForm", modelData.label)
             prefix: modelData.prefix
             type: modelData.name
         }

@@ -52,7 +52,6 @@ Page {
         height: 20
         clip: true
         text: MainWindow.chatInput.text
-        onTextEdited: MainWindow.chatInput.text = text
         anchors.left: parent.left
         anchors.bottom: parent.bottom
         anchors.right: parent.right

@@ -2,17 +2,17 @@ import QtQuick 2.14
 import QtQuick.Controls 2.14
 import Kestro 1.0
 
-// One labelled input of the Services tab, mirroring a field of the settings form.
+// One labelled input of the Services tab; the form binds its text to a settings field.
 Item {
     id: row
     property alias label: label
     property alias frame: frame
     property alias input: input
-    property string formKey
     property string inputName
     property Item next
     property Item previous
     property Button button
+    signal edited(string text)
 
     Label {
         id: label
@@ -38,8 +38,7 @@ Item {
         color: "#ffffff"
         font.pixelSize: 13
         clip: true
-        text: Utils.form[row.formKey]
-        onTextEdited: Utils.form[row.formKey] = text
+        onTextEdited: row.edited(text)
         onAccepted: row.button.clicked()
         KeyNavigation.tab: row.next
         KeyNavigation.down: row.next

@@ -17,6 +17,14 @@ Page {
     property alias goodgameLoginInput: loginRow.input
     property alias goodgameChannelInput: channelRowGG.input
     property alias goodgameStartButton: goodgameStartButton
+    property alias twitchHostRow: hostRow
+    property alias twitchPortRow: portRow
+    property alias twitchNickRow: nickRow
+    property alias twitchTokenRow: tokenRow
+    property alias twitchChannelRow: channelRow
+    property alias goodgameLoginRow: loginRow
+    property alias goodgamePasswordRow: passwdRow
+    property alias goodgameChannelRow: channelRowGG
 
     GroupBox {
         id: twitchGroup
@@ -74,7 +82,7 @@ Page {
         inputName: "twitchHostInput"
         y: 40
         label.text: qsTr("Имя сервера:")
-        formKey: "twitchHost"
+        input.text: Utils.form.twitchHost
         input.cursorVisible: false
         next: portRow.input
         previous: channelRow.input
@@ -85,7 +93,7 @@ Page {
         inputName: "twitchPortInput"
         y: 70
         label.text: qsTr("Порт сервера:")
-        formKey: "twitchPort"
+        input.text: Utils.form.twitchPort
         input.cursorVisible: false
         next: nickRow.input
         previous: hostRow.input
@@ -96,7 +104,7 @@ Page {
         inputName: "twitchNickInput"
         y: 100
         label.text: qsTr("Ник бота:")
-        formKey: "twitchNick"
+        input.text: Utils.form.twitchNick
         input.cursorVisible: false
         next: tokenRow.input
         previous: portRow.input
@@ -107,7 +115,7 @@ Page {
         inputName: "twitchTokenInput"
         y: 130
         label.text: qsTr("OAuth2 токен:")
-        formKey: "twitchToken"
+        input.text: Utils.form.twitchToken
         input.echoMode: TextInput.Password
         input.cursorVisible: false
         next: channelRow.input
@@ -120,7 +128,7 @@ Page {
         y: 160
         label.text: qsTr("Канал:")
         label.textFormat: Text.AutoText
-        formKey: "twitchChannel"
+        input.text: Utils.form.twitchChannel
         next: hostRow.input
         previous: tokenRow.input
         button: twitchStartButton
@@ -131,7 +139,7 @@ Page {
         y: 270
         label.text: qsTr("Логин:")
         label.textFormat: Text.AutoText
-        formKey: "goodgameLogin"
+        input.text: Utils.form.goodgameLogin
         next: passwdRow.input
         previous: channelRowGG.input
         button: goodgameStartButton
@@ -142,7 +150,7 @@ Page {
         y: 300
         label.text: qsTr("Пароль:")
         label.textFormat: Text.AutoText
-        formKey: "goodgamePassword"
+        input.text: Utils.form.goodgamePassword
         input.echoMode: TextInput.Password
         next: channelRowGG.input
         previous: loginRow.input
@@ -154,7 +162,7 @@ Page {
         y: 330
         label.text: qsTr("Канал:")
         label.textFormat: Text.AutoText
-        formKey: "goodgameChannel"
+        input.text: Utils.form.goodgameChannel
         next: loginRow.input
         previous: passwdRow.input
         button: goodgameStartButton

@@ -8,7 +8,6 @@ Item {
     property string label
     property string prefix
     property string type
-    readonly property string formKey: prefix + "Sound"
 
     Label {
         objectName: row.prefix + "SoundLabel"
@@ -33,7 +32,7 @@ Item {
         color: "#ffffff"
         clip: true
         elide: Text.ElideLeft
-        text: Utils.form[row.formKey]
+        text: MainWindow.alertsTab.soundFiles[row.type] || ""
     }
     SlotButton {
         objectName: row.prefix + "SoundTestButton"

@@ -1,7 +1,6 @@
 import QtQuick 2.14
 import QtQuick.Controls 2.14
 import QtQuick.Controls.Material 2.14
-import Kestro 1.0
 
 // A service's start button: its caption and colour are the service's state.
 Button {
@@ -13,5 +12,5 @@ Button {
     topInset: 0
     bottomInset: 0
     Material.background: running ? Material.Red : Material.Green
-    text: running ? qsTr(Utils.captions.STOP_LABEL) : qsTr(Utils.captions.START_LABEL)
+    text: running ? qsTr("Выйти") : qsTr("Зайти")
 }

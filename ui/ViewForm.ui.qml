@@ -15,6 +15,10 @@ Page {
     property alias animationList: animationList
     property alias bubbleSwitch: bubbleSwitch
     property alias debugSwitch: debugSwitch
+    property alias bgChatButton: bgChatButton
+    property alias fgChatButton: fgChatButton
+    property alias bgHLButton: bgHLButton
+    property alias fgHLButton: fgHLButton
 
     ColorDialog {
         id: bgChatColor
@@ -67,7 +71,6 @@ Page {
         id: bgChatButton
         x: 130; y: 40; width: 60
         text: qsTr("Выбор")
-        onClicked: bgChatColor.open()
     }
     ViewLabel { id: fgChatLabel; x: 220; y: 40; width: 90; text: qsTr("Цвет текста:") }
     Swatch { id: fgChatBG; x: 310; y: 40; color: fgChatColor.color }
@@ -75,7 +78,6 @@ Page {
         id: fgChatButton
         x: 340; y: 40; width: 60
         text: qsTr("Выбор")
-        onClicked: fgChatColor.open()
     }
     ViewLabel { id: fontChatLabel; x: 20; y: 75; width: 70; text: qsTr("Шрифт чата:") }
     ListBox {
@@ -109,7 +111,6 @@ Page {
             font.pixelSize: 12
             background: null
             text: Utils.form.hlWords
-            onTextChanged: Utils.form.hlWords = text
         }
     }
     ViewLabel { id: bgHLLabel; x: 220; y: 160; width: 70; text: qsTr("Цвет фона:") }
@@ -118,7 +119,6 @@ Page {
         id: bgHLButton
         x: 340; y: 160; width: 60
         text: qsTr("Выбор")
-        onClicked: bgHLColor.open()
     }
     ViewLabel { id: fgHLLabel; x: 220; y: 190; width: 90; text: qsTr("Цвет текста:") }
     Swatch { id: fgHLBG; x: 310; y: 190; color: fgHLColor.color }
@@ -126,7 +126,6 @@ Page {
         id: fgHLButton
         x: 340; y: 190; width: 60
         text: qsTr("Выбор")
-        onClicked: fgHLColor.open()
     }
 
     ViewLabel { id: animationLabel; x: 20; y: 381; width: 60; text: qsTr("Анимация:") }

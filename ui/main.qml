@@ -1,6 +1,7 @@
 import QtQuick 2.14
 import QtQuick.Controls 2.14
 import QtQuick.Controls.Material 2.14
+import QtQuick.Layouts 1.14
 import Kestro 1.0
 
 ApplicationWindow {
@@ -10,50 +11,33 @@ ApplicationWindow {
     height: 600
     title: qsTr("Kestro")
 
-    // The stack holds bgTab and at most one page.
-    function showInStack(viewItem) {
-        if (stackView.currentItem === viewItem)
-            return
-        for (var depth = stackView.depth; depth > 0; --depth)
-            stackView.pop()
-        if (stackView.currentItem !== viewItem)
-            stackView.push(viewItem)
-    }
-
     header: TabBar {
         id: tabs
         objectName: "tabs"
         font.pixelSize: 14
 
         TabButton {
-            id: servicesButton
             leftPadding: 4; rightPadding: 4
-            text: qsTr(Utils.captions.SERVICES_TITLE)
-            onClicked: showInStack(servicesTab)
+            text: qsTr("Сервисы")
         }
         TabButton {
-            id: chatButton
             leftPadding: 4; rightPadding: 4
-            text: qsTr(Utils.captions.CHAT_TITLE)
-            onClicked: { showInStack(chatTab); MainWindow.initChat() }
+            text: qsTr("Чат")
+            onClicked: MainWindow.initChat()
         }
         TabButton {
-            id: eventsButton
             leftPadding: 4; rightPadding: 4
-            text: qsTr(Utils.captions.EVENTS_TITLE)
-            onClicked: { showInStack(eventsTab); Utils.initEvents() }
+            text: qsTr("События")
+            onClicked: Utils.initEvents()
         }
         TabButton {
-            id: alertsButton
             leftPadding: 4; rightPadding: 4
-            text: qsTr(Utils.captions.ALERTS_TITLE)
-            onClicked: { showInStack(alertsTab); Utils.initAlerts() }
+            text: qsTr("Алерты")
+            onClicked: Utils.initAlerts()
         }
         TabButton {
-            id: viewButton
             leftPadding: 4; rightPadding: 4
-            text: qsTr(Utils.captions.VIEW_TITLE)
-            onClicked: showInStack(viewTab)
+            text: qsTr("Вид")
         }
     }
 
@@ -92,69 +76,74 @@ ApplicationWindow {
         }
     }
 
-    StackView {
-        id: stackView
-        objectName: "stackView"
+    StackLayout {
+        id: pages
+        objectName: "pages"
         anchors.fill: parent
         anchors.margins: 10
         anchors.topMargin: 25
-        initialItem: bgTab
-        Component.onCompleted: showInStack(servicesTab)
+        currentIndex: tabs.currentIndex
 
-        Rectangle {
-            id: bgTab
-            objectName: "bgTab"
-            color: Material.background
+        ServicesForm {
+            id: servicesTab
+            objectName: "servicesTab"
+            twitchStartButton.onClicked: MainWindow.controlChatList()
+            goodgameStartButton.onClicked: MainWindow.controlGoodgameChat()
+            twitchHostRow.onEdited: Utils.form.twitchHost = text
+            twitchPortRow.onEdited: Utils.form.twitchPort = text
+            twitchNickRow.onEdited: Utils.form.twitchNick = text
+            twitchTokenRow.onEdited: Utils.form.twitchToken = text
+            twitchChannelRow.onEdited: Utils.form.twitchChannel = text
+            goodgameLoginRow.onEdited: Utils.form.goodgameLogin = text
+            goodgamePasswordRow.onEdited: Utils.form.goodgamePassword = text
+            goodgameChannelRow.onEdited: Utils.form.goodgameChannel = text
+        }
+        ChatList {
+            id: chatTab
+            objectName: "chatTab"
+            chatFontSize.onMoved: MainWindow.viewTab.chatFontSizeMoved(chatFontSize.value)
+            chatInput.onAccepted: sendMessage.clicked()
+            sendMessage.onClicked: MainWindow.sendMessage()
+            chatView.onContextMenuRequested: request.accepted = true
+        }
+        EventAlerts {
+            id: eventsTab
+            objectName: "eventsTab"
+        }
+        AlertsForm {
+            id: alertsTab
+            objectName: "alertsTab"
+            soundFileDialog.onAccepted: MainWindow.alertsTab.soundFileChosen(soundFileDialog.fileUrl.toString())
+            voiceList.onActivated: MainWindow.alertsTab.voiceChosen(index)
+        }
+        ViewForm {
+            id: viewTab
+            objectName: "viewTab"
+            bgChatButton.onClicked: bgChatColor.open()
+            fgChatButton.onClicked: fgChatColor.open()
+            bgHLButton.onClicked: bgHLColor.open()
+            fgHLButton.onClicked: fgHLColor.open()
+            hlWords.onTextChanged: Utils.form.hlWords = hlWords.text
+            bgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("bgChatColor", bgChatColor.color.r,
+                                                             bgChatColor.color.g, bgChatColor.color.b)
+            fgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("fgChatColor", fgChatColor.color.r,
+                                                             fgChatColor.color.g, fgChatColor.color.b)
+            bgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("bgHLColor", bgHLColor.color.r,
+                                                           bgHLColor.color.g, bgHLColor.color.b)
+            fgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("fgHLColor", fgHLColor.color.r,
+                                                           fgHLColor.color.g, fgHLColor.color.b)
+            fontChatList.onActivated: MainWindow.viewTab.fontChosen(index)
+            sizeChatList.onActivated: MainWindow.viewTab.sizeChosen(index)
+            animationList.onActivated: MainWindow.viewTab.animationChosen(index)
+            bubbleSwitch.onReleased: MainWindow.viewTab.bubbleReleased(bubbleSwitch.checked)
+            debugSwitch.onReleased: MainWindow.viewTab.debugReleased(debugSwitch.checked)
         }
     }
 
-    ServicesForm {
-        id: servicesTab
-        objectName: "servicesTab"
-        visible: false
-        twitchStartButton.onClicked: MainWindow.controlChatList()
-        goodgameStartButton.onClicked: MainWindow.controlGoodgameChat()
+    Connections {
+        target: chatTab.chatInput
+        function onTextEdited() { MainWindow.chatInput.text = chatTab.chatInput.text }
     }
-    ChatList {
-        id: chatTab
-        objectName: "chatTab"
-        visible: false
-        chatFontSize.onMoved: MainWindow.viewTab.chatFontSizeMoved(chatFontSize.value)
-        chatInput.onAccepted: sendMessage.clicked()
-        sendMessage.onClicked: MainWindow.sendMessage()
-        chatView.onContextMenuRequested: request.accepted = true
-    }
-    EventAlerts {
-        id: eventsTab
-        objectName: "eventsTab"
-        visible: false
-    }
-    AlertsForm {
-        id: alertsTab
-        objectName: "alertsTab"
-        visible: false
-        soundFileDialog.onAccepted: MainWindow.alertsTab.soundFileChosen(soundFileDialog.fileUrl.toString())
-        voiceList.onActivated: MainWindow.alertsTab.voiceChosen(index)
-    }
-    ViewForm {
-        id: viewTab
-        objectName: "viewTab"
-        visible: false
-        bgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("bgChatColor", bgChatColor.color.r,
-                                                         bgChatColor.color.g, bgChatColor.color.b)
-        fgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("fgChatColor", fgChatColor.color.r,
-                                                         fgChatColor.color.g, fgChatColor.color.b)
-        bgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("bgHLColor", bgHLColor.color.r,
-                                                       bgHLColor.color.g, bgHLColor.color.b)
-        fgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("fgHLColor", fgHLColor.color.r,
-                                                       fgHLColor.color.g, fgHLColor.color.b)
-        fontChatList.onActivated: MainWindow.viewTab.fontChosen(index)
-        sizeChatList.onActivated: MainWindow.viewTab.sizeChosen(index)
-        animationList.onActivated: MainWindow.viewTab.animationChosen(index)
-        bubbleSwitch.onReleased: MainWindow.viewTab.bubbleReleased(bubbleSwitch.checked)
-        debugSwitch.onReleased: MainWindow.viewTab.debugReleased(debugSwitch.checked)
-    }
-
     Connections {
         target: MainWindow.alertsTab
         function onSoundDialogRequested() { alertsTab.soundFileDialog.open() }

@@ -74,8 +74,17 @@ private:
         const QPointF centre = target->mapToScene(QPointF(target->width(), target->height()) / 2);
         QTest::mouseClick(m_window, Qt::LeftButton, {}, centre.toPoint());
     }
+    // The one page of the stack that is shown.
     QQuickItem *currentPage() const {
-        return item("stackView")->property("currentItem").value<QQuickItem *>();
+        QQuickItem *shown = nullptr;
+        for (QQuickItem *page : item("pages")->childItems()) {
+            if (page->isVisible()) {
+                if (shown)
+                    return nullptr;
+                shown = page;
+            }
+        }
+        return shown;
     }
     // The page's answer to a script, read back through its title once the title carries
     // this question's number.
@@ -118,8 +127,8 @@ private slots:
         QCOMPARE(currentPage()->objectName(), QStringLiteral("servicesTab"));
     }
 
-    // Each tab is shown alone above bgTab; a click on the shown tab changes nothing. The
-    // screenshots are kept beside the test for a look by eye.
+    // Each tab is shown alone; a click on the shown tab changes nothing. The screenshots are
+    // kept beside the test binary for a look by eye.
     void everyTabOpens_data() {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("page");
@@ -141,15 +150,11 @@ private slots:
         QFETCH(QString, caption);
         QCOMPARE(tabButton(index)->property("text").toString(), caption);
         click(tabButton(index));
-        QTRY_COMPARE(currentPage()->objectName(), page);
-        QQuickItem *stack = item("stackView");
-        QTRY_VERIFY(!stack->property("busy").toBool());
-        QCOMPARE(stack->property("depth").toInt(), 2);
+        QTRY_VERIFY(currentPage());
+        QCOMPARE(currentPage()->objectName(), page);
         QQuickItem *shown = currentPage();
         click(tabButton(index));
         QCOMPARE(currentPage(), shown);
-        QCOMPARE(stack->property("depth").toInt(), 2);
-        QVERIFY(shown->isVisible());
         QSignalSpy drawn(m_window, &QQuickWindow::frameSwapped);
         m_window->update();
         QVERIFY(drawn.wait(5000));
@@ -226,7 +231,6 @@ private slots:
     void testButtonShowsItsAlert() {
         click(tabButton(3));
         QTRY_COMPARE(currentPage()->objectName(), QStringLiteral("alertsTab"));
-        QTRY_VERIFY(!item("stackView")->property("busy").toBool());
         click(item("twitchFollowFullTestButton"));
         click(tabButton(2));
         const QString items = QStringLiteral("document.querySelectorAll('li').length");

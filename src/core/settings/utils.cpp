@@ -257,18 +257,6 @@ void Utils::initChat(Page &chatView) {
     m_loaded.chat = true;
 }
 
-QVariantMap Utils::captions() const {
-    return {{QStringLiteral("SERVICES_TITLE"), SERVICES_TITLE},
-            {QStringLiteral("VIEW_TITLE"), VIEW_TITLE},
-            {QStringLiteral("CHAT_TITLE"), CHAT_TITLE},
-            {QStringLiteral("EVENTS_TITLE"), EVENTS_TITLE},
-            {QStringLiteral("ALERTS_TITLE"), ALERTS_TITLE},
-            {QStringLiteral("START_LABEL"), START_LABEL},
-            {QStringLiteral("STOP_LABEL"), STOP_LABEL},
-            {QStringLiteral("TWITCH_DEFAULT_HOST"), m_twitchDefaultHost},
-            {QStringLiteral("TWITCH_DEFAULT_PORT"), TWITCH_DEFAULT_PORT}};
-}
-
 namespace {
 // Only the fields an entry has, so the view can tell a heading by a missing one.
 QVariantList modelOf(const ListModel &list) {

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QVariantList>
-#include <QVariantMap>
 #include <optional>
 
 class BotConfig;
@@ -28,21 +27,8 @@ class Utils : public QObject {
     Q_PROPERTY(QVariantList sizeList READ sizeModel CONSTANT)
     Q_PROPERTY(QVariantList animationList READ animationModel CONSTANT)
     Q_PROPERTY(QVariantList voiceList READ voiceModel CONSTANT)
-    // The caption constants by name, for the view's translation lookup.
-    Q_PROPERTY(QVariantMap captions READ captions CONSTANT)
 public:
     Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints);
-
-    inline static const QString SERVICES_TITLE = QStringLiteral("Сервисы");
-    inline static const QString VIEW_TITLE = QStringLiteral("Вид");
-    inline static const QString CHAT_TITLE = QStringLiteral("Чат");
-    inline static const QString EVENTS_TITLE = QStringLiteral("События");
-    inline static const QString ALERTS_TITLE = QStringLiteral("Алерты");
-    inline static const QString START_LABEL = QStringLiteral("Зайти");
-    inline static const QString STOP_LABEL = QStringLiteral("Выйти");
-    inline static const QString TWITCH_DEFAULT_PORT = QStringLiteral("6667");
-    QString twitchDefaultHost() const { return m_twitchDefaultHost; }
-    QVariantMap captions() const;
 
     Json defaultSettings() const;
     const Json &currentSettings() const { return m_currentSettings; }

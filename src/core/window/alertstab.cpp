@@ -9,7 +9,16 @@
 AlertsTab::AlertsTab(Utils &utils, Alerts &alerts, Tests &tests)
     : m_utils(utils)
     , m_alerts(alerts)
-    , m_tests(tests) {}
+    , m_tests(tests) {
+    connect(&m_utils.form(), &SettingsForm::changed, this, &AlertsTab::soundFilesChanged);
+}
+
+QVariantMap AlertsTab::soundFiles() const {
+    QVariantMap files;
+    for (const SoundSlot &slot : soundSlots())
+        files.insert(QLatin1String(slot.name), m_utils.form().*slot.field);
+    return files;
+}
 
 void AlertsTab::openSoundFileDialog(const QString &type) {
     if (const SoundSlot *slot = soundSlot(type)) {

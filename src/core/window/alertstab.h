@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QVariantMap>
 
 class Alerts;
 class Tests;
@@ -11,10 +12,13 @@ class Utils;
 class AlertsTab : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString soundDialogTitle READ soundDialogTitle NOTIFY soundDialogRequested)
+    // Each slot's file by the slot's name, as its row shows it.
+    Q_PROPERTY(QVariantMap soundFiles READ soundFiles NOTIFY soundFilesChanged)
 public:
     AlertsTab(Utils &utils, Alerts &alerts, Tests &tests);
 
     QString soundDialogTitle() const { return m_soundDialogTitle; }
+    QVariantMap soundFiles() const;
 
     Q_INVOKABLE void openSoundFileDialog(const QString &type);
     Q_INVOKABLE void soundFileChosen(const QString &url);
@@ -26,6 +30,7 @@ public:
 signals:
     // The view opens the file dialog with the new title.
     void soundDialogRequested();
+    void soundFilesChanged();
 
 private:
     Utils &m_utils;
