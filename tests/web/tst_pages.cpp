@@ -96,7 +96,7 @@ private slots:
         const int stopped = page.eval("window.scrollY").toInt();
         for (int i = 0; i < 20; ++i)
             add(page, QStringLiteral("<span>more %1</span>").arg(i));
-        QTest::qWait(400);
+        QVERIFY(page.eval("Kestro.pendingScroll === null").toBool());
         QCOMPARE(page.eval("window.scrollY").toInt(), stopped);
 
         page.eval(dblclick);
@@ -123,35 +123,40 @@ private slots:
         QCOMPARE(count(page, ".m6"), 0);
     }
 
-    // A burst schedules one scroll, which reaches the end; with autoscroll off nothing moves.
+    // A burst schedules one scroll, which keeps its time however many lines follow; with
+    // autoscroll off nothing is scheduled. The page's timers run by hand.
     void burstScrollsOnce() {
         WebPageHost page(kChat);
         page.eval("window.scrolls = 0; var realScroll = window.scrollTo.bind(window);"
-                  "window.scrollTo = function (o) { ++window.scrolls; realScroll(o); }");
-        for (int i = 0; i < 50; ++i)
-            add(page, QStringLiteral("<span>line %1</span>").arg(i));
-        QVERIFY(page.eval("Kestro.pendingScroll !== null").toBool());
+                  "window.scrollTo = function (o) { ++window.scrolls; realScroll(o); };"
+                  "window.timers = []; window.setTimeout = function (f) {"
+                  "  window.timers.push(f); return window.timers.length; };"
+                  "window.runTimers = function () { var due = window.timers; window.timers = [];"
+                  "  due.forEach(function (f) { f(); }); return due.length; }");
+        const auto burst = [&page](int lines) {
+            for (int i = 0; i < lines; ++i)
+                add(page, QStringLiteral("<span>line %1</span>").arg(i));
+        };
+        burst(50);
+        QCOMPARE(page.eval("window.timers.length").toInt(), 1);
+        QCOMPARE(page.eval("runTimers()").toInt(), 1);
+        QCOMPARE(page.eval("window.scrolls").toInt(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY > 0 && window.scrollY + "
                                            "window.innerHeight >= document.body.scrollHeight - 2")
                                      .toBool(),
                                  5000);
-        QCOMPARE(page.eval("window.scrolls").toInt(), 1);
 
-        // A steady flood still moves the view, about ten times a second.
-        for (int i = 0; i < 20; ++i) {
-            add(page, QStringLiteral("<span>flood %1</span>").arg(i));
-            QTest::qWait(30);
+        // A steady flood still moves the view once per period.
+        for (int period = 2; period <= 5; ++period) {
+            burst(3);
+            QCOMPARE(page.eval("runTimers()").toInt(), 1);
+            QCOMPARE(page.eval("window.scrolls").toInt(), period);
         }
-        QTRY_VERIFY(page.eval("window.scrolls").toInt() >= 4);
-        QTest::qWait(200);
 
-        page.eval("window.scrolls = 1; Kestro.autoscroll = false; window.scrollTo({top: 0, "
-                  "behavior: 'auto'})");
-        for (int i = 0; i < 50; ++i)
-            add(page, QStringLiteral("<span>more %1</span>").arg(i));
-        QTest::qWait(300);
-        QCOMPARE(page.eval("window.scrollY").toInt(), 0);
-        QCOMPARE(page.eval("window.scrolls").toInt(), 2);
+        page.eval("Kestro.autoscroll = false");
+        burst(50);
+        QCOMPARE(page.eval("window.timers.length").toInt(), 0);
+        QCOMPARE(page.eval("window.scrolls").toInt(), 5);
     }
 
     void doubleClickDoesNothingWithoutTheBar() {
@@ -326,7 +331,10 @@ private slots:
              emote});
         add(page,
             "<img src=\"x\" onerror=\"window.pwned=4\"><img src=\"http://evil.example/d.png\">");
-        QTest::qWait(500);
+        // Every image has failed or loaded, so any handler of theirs would have run by now.
+        QTRY_VERIFY(page.eval("Array.prototype.every.call(document.images, "
+                              "function (i) { return i.complete; })")
+                        .toBool());
 
         QCOMPARE(page.eval("window.pwned").toInt(), 0);
         QCOMPARE(page.eval("document.querySelector('#chatList li').querySelectorAll('img').length")
@@ -409,7 +417,10 @@ private slots:
         alert.items = {twitch, MessagePart::textPart("Vasya", "#1e90ff", "bold"),
                        MessagePart::textPart(" подписался на 3 месяца!")};
         chat.showInAlerts(alert);
-        QTest::qWait(600);
+        QTRY_VERIFY(page.eval("document.getAnimations().length === 0 && "
+                              "Array.prototype.every.call(document.images, "
+                              "function (i) { return i.complete; })")
+                        .toBool());
         const QPixmap shot = page.view.screen()->grabWindow(page.view.winId());
         QVERIFY(shot.save("chat-page.png"));
     }
