@@ -17,20 +17,9 @@ void storeRecords(const Json &records, EmoteTable &table) {
 } // namespace
 
 BTTV::BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : EmoteService(http, logger, endpoints) {}
-
-void BTTV::loadGlobalEmotes() {
-    fetchEmoteSet(m_http, m_logger, m_endpoints.bttvApi.resolved(QUrl("/3/cached/emotes/global")),
-                  QStringLiteral("Ошибка BTTV (global)"), false,
-                  [this](const Json &body) { storeGlobalEmotes(body); });
-}
-
-void BTTV::loadChannelEmotes(qint64 channelID) {
-    const QUrl url = m_endpoints.bttvApi.resolved(
-        QUrl(QStringLiteral("/3/cached/users/twitch/") + QString::number(channelID)));
-    fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка BTTV (channel)"), true,
-                  [this](const Json &body) { storeChannelEmotes(body); });
-}
+    : EmoteService(
+          http, logger, endpoints,
+          {"BTTV", &Endpoints::bttvApi, "/3/cached/emotes/global", "/3/cached/users/twitch/"}) {}
 
 void BTTV::storeGlobalEmotes(const Json &body) {
     storeRecords(body, m_globalEmotes);

@@ -14,11 +14,8 @@ public:
     inline static const QStringList offsetEmotes{
         QStringLiteral("IceCold"), QStringLiteral("SantaHat"), QStringLiteral("SoSnowy")};
 
-    void loadGlobalEmotes();
-    void loadChannelEmotes(qint64 channelID);
-    // What the loaders do with a parsed answer; also for replaying a recorded one.
-    void storeGlobalEmotes(const Json &body);
-    void storeChannelEmotes(const Json &body);
+    void storeGlobalEmotes(const Json &body) override;
+    void storeChannelEmotes(const Json &body) override;
     std::optional<MessagePart> placeEmotes(const QString &word) const;
     QString buildBTTVEmote(const QString &id, const QString &code = {}) const;
 };

@@ -25,20 +25,8 @@ void storeSets(const Json &body, EmoteTable &table) {
 } // namespace
 
 FFZ::FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : EmoteService(http, logger, endpoints) {}
-
-void FFZ::loadGlobalEmotes() {
-    fetchEmoteSet(m_http, m_logger, m_endpoints.ffzApi.resolved(QUrl("/v1/set/global")),
-                  QStringLiteral("Ошибка FFZ (global)"), false,
-                  [this](const Json &body) { storeGlobalEmotes(body); });
-}
-
-void FFZ::loadChannelEmotes(qint64 channelID) {
-    const QUrl url = m_endpoints.ffzApi.resolved(
-        QUrl(QStringLiteral("/v1/room/id/") + QString::number(channelID)));
-    fetchEmoteSet(m_http, m_logger, url, QStringLiteral("Ошибка FFZ (channel)"), true,
-                  [this](const Json &body) { storeChannelEmotes(body); });
-}
+    : EmoteService(http, logger, endpoints,
+                   {"FFZ", &Endpoints::ffzApi, "/v1/set/global", "/v1/room/id/"}) {}
 
 void FFZ::storeGlobalEmotes(const Json &body) {
     storeSets(body, m_globalEmotes);

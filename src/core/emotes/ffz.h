@@ -11,10 +11,7 @@ class FFZ : public EmoteService {
 public:
     FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints);
 
-    void loadGlobalEmotes();
-    void loadChannelEmotes(qint64 channelID);
-    // What the loaders do with a parsed answer; also for replaying a recorded one.
-    void storeGlobalEmotes(const Json &body);
-    void storeChannelEmotes(const Json &body);
+    void storeGlobalEmotes(const Json &body) override;
+    void storeChannelEmotes(const Json &body) override;
     std::optional<MessagePart> placeEmotes(const QString &word) const;
 };

@@ -3,7 +3,6 @@
 #include "net/endpoints.h"
 
 namespace {
-const QString kChannelLabel = QStringLiteral("Ошибка 7TV (channel)");
 
 // 7TV marks zero-width either on the emote's place in the set or on the emote itself.
 constexpr qint64 kSetZeroWidth = 1;
@@ -54,34 +53,25 @@ void storeSet(const Json &set, EmoteTable &table, QSet<QString> &zeroWidth) {
 } // namespace
 
 SevenTV::SevenTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
-    : EmoteService(http, logger, endpoints) {}
-
-void SevenTV::loadGlobalEmotes() {
-    fetchEmoteSet(m_http, m_logger,
-                  m_endpoints.sevenTvApi.resolved(QUrl(QStringLiteral("/v3/emote-sets/global"))),
-                  QStringLiteral("Ошибка 7TV (global)"), false,
-                  [this](const Json &set) { storeGlobalEmotes(set); });
-}
+    : EmoteService(http, logger, endpoints,
+                   {"7TV", &Endpoints::sevenTvApi, "/v3/emote-sets/global", "/v3/users/twitch/"}) {}
 
 // The user's answer carries its active set, with its emotes inline or only its id.
 void SevenTV::loadChannelEmotes(qint64 channelID) {
-    const QUrl url = m_endpoints.sevenTvApi.resolved(
-        QUrl(QStringLiteral("/v3/users/twitch/") + QString::number(channelID)));
-    fetchEmoteSet(m_http, m_logger, url, kChannelLabel, true, [this](const Json &user) {
-        const Json &set = jsonAt(user, {"emote_set"});
-        const Json &id = jsonAt(set, {"id"});
-        if (jsonAt(set, {"emotes"}).is_array())
-            storeChannelEmotes(set);
-        else if (id.is_string())
-            loadSet(qstr(id.get<std::string>()));
-    });
+    fetch(QLatin1String(m_api.channelPath) + QString::number(channelID), EmoteScope::Channel,
+          [this](const Json &user) {
+              const Json &set = jsonAt(user, {"emote_set"});
+              const Json &id = jsonAt(set, {"id"});
+              if (jsonAt(set, {"emotes"}).is_array())
+                  storeChannelEmotes(set);
+              else if (id.is_string())
+                  loadSet(qstr(id.get<std::string>()));
+          });
 }
 
 void SevenTV::loadSet(const QString &id) {
-    const QUrl url = m_endpoints.sevenTvApi.resolved(
-        QUrl(QStringLiteral("/v3/emote-sets/") + QString::fromLatin1(QUrl::toPercentEncoding(id))));
-    fetchEmoteSet(m_http, m_logger, url, kChannelLabel, true,
-                  [this](const Json &set) { storeChannelEmotes(set); });
+    fetch(QStringLiteral("/v3/emote-sets/") + QString::fromLatin1(QUrl::toPercentEncoding(id)),
+          EmoteScope::Channel, [this](const Json &set) { storeChannelEmotes(set); });
 }
 
 void SevenTV::storeGlobalEmotes(const Json &set) {

@@ -13,11 +13,9 @@ class SevenTV : public EmoteService {
 public:
     SevenTV(Http &http, BotLogger &logger, const Endpoints &endpoints);
 
-    void loadGlobalEmotes();
-    void loadChannelEmotes(qint64 channelID);
-    // What the loaders do with a parsed emote set; also for replaying a recorded one.
-    void storeGlobalEmotes(const Json &set);
-    void storeChannelEmotes(const Json &set);
+    void loadChannelEmotes(qint64 channelID) override;
+    void storeGlobalEmotes(const Json &set) override;
+    void storeChannelEmotes(const Json &set) override;
     std::optional<MessagePart> placeEmotes(const QString &word) const;
 
 private:
