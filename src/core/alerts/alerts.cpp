@@ -258,32 +258,6 @@ QString Alerts::getPlaybackStateString(int state) {
     return QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ");
 }
 
-// The numbers are QMediaPlayer::MediaStatus; the core library does not link the player.
-QString Alerts::getSourceStatusString(int status) {
-    switch (status) {
-    case 0:
-        return QStringLiteral("ВЕДОМАЯ ХРЕНЬ"); // UnknownMediaStatus
-    case 1:
-        return QStringLiteral("НЕТ ИСТОЧНИКА"); // NoMedia
-    case 2:
-        return QStringLiteral("ЗАГРУЖАЕМСЯ"); // LoadingMedia
-    case 3:
-        return QStringLiteral("ЗАГРУЗИЛИСЬ"); // LoadedMedia
-    case 4:
-        return QStringLiteral("ОБЛОМАЛИ"); // StalledMedia
-    case 5:
-        return QStringLiteral("ПОДГРУЖАЕМСЯ"); // BufferingMedia
-    case 6:
-        return QStringLiteral("ПОДГРУЗИЛИСЬ"); // BufferedMedia
-    case 7:
-        return QStringLiteral("ЗАКОНЧИЛСЯ"); // EndOfMedia
-    case 8:
-        return QStringLiteral("НЕ МОГУ ПРОИГРАТЬ"); // InvalidMedia
-    default:
-        return QStringLiteral("НЕВЕДОМАЯ ХРЕНЬ");
-    }
-}
-
 void Alerts::togglePause() {
     m_alertsPause = !m_alertsPause;
     emit alertsPauseChanged(m_alertsPause);

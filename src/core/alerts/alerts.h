@@ -72,7 +72,6 @@ public:
     QVariantList soundSlots() const;
     static QString prepareText(QString text);
     Q_INVOKABLE static QString getPlaybackStateString(int state);
-    Q_INVOKABLE static QString getSourceStatusString(int status);
 
     // The pause shortcut: flips the pause and shows it in the chat page.
     Q_INVOKABLE void togglePause();

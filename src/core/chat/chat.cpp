@@ -222,26 +222,25 @@ QString Chat::addMessageCall(const QString &html, bool alertFrame) {
            QLatin1Char(';');
 }
 
+void Chat::deliver(Page &page, const BuiltMessage &built, bool alertFrame, const QString &log) {
+    if (DEBUG_MODE)
+        qCDebug(lcChat).noquote() << log + QStringLiteral(": ") + built.html;
+    page.run(addMessageCall(built.html, alertFrame));
+    m_logger.log(built.text, log);
+}
+
 void Chat::showInChat(const MessageParts &message) {
     const BuiltMessage built = buildHTML(message);
-    if (built.html.isEmpty())
-        return;
-    if (DEBUG_MODE)
-        qCDebug(lcChat).noquote() << "Chat: " + built.html;
-    m_chatView.run(addMessageCall(built.html, false));
-    m_logger.log(built.text, QStringLiteral("chat"));
+    if (!built.html.isEmpty())
+        deliver(m_chatView, built, false, QStringLiteral("chat"));
 }
 
 void Chat::showInAlerts(const AlertMessage &message) {
     const BuiltMessage built = buildHTML(message.items);
     if (built.html.isEmpty())
         return;
-    if (DEBUG_MODE)
-        qCDebug(lcChat).noquote() << "Alert: " + built.html;
-    m_alertView.run(addMessageCall(built.html, false));
-    m_logger.log(built.text, QStringLiteral("event"));
-    m_chatView.run(addMessageCall(built.html, true));
-    m_logger.log(built.text, QStringLiteral("chat"));
+    deliver(m_alertView, built, false, QStringLiteral("event"));
+    deliver(m_chatView, built, true, QStringLiteral("chat"));
 
     if (!message.service || !message.type)
         return;

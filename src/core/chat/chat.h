@@ -36,6 +36,9 @@ public:
     void moderate(const Moderation &act) override;
 
 private:
+    // One line to one page and its log.
+    void deliver(Page &page, const BuiltMessage &built, bool alertFrame, const QString &log);
+
     Page &m_chatView;
     Page &m_alertView;
     BotLogger &m_logger;

@@ -83,13 +83,16 @@ void Tests::feedTwitch(const QString &type, const Json &tags, const QString &use
                             true);
 }
 
+// The tags every test line of a viewer starts with.
+Json Tests::viewerTags(const QString &user) {
+    return Json{{"display-name", stdstr(user)}, {"color", stdstr(COLOR)}};
+}
+
 void Tests::testTwitchSub(int subLevel) {
     const int level = subLevel >= 0 && subLevel <= 3 ? subLevel : int(randomAmount(3));
     const QString user = getUser();
     const std::string months = std::to_string(2 + randomAmount(10));
-    Json tags = Json::object();
-    tags["display-name"] = stdstr(user);
-    tags["color"] = stdstr(COLOR);
+    Json tags = viewerTags(user);
     tags["msg-id"] = "sub";
     tags["msg-param-cumulative-months"] = months;
     tags["msg-param-streak-months"] = months;
@@ -99,9 +102,7 @@ void Tests::testTwitchSub(int subLevel) {
 
 void Tests::testTwitchSubGift() {
     const QString user = getUser();
-    Json tags = Json::object();
-    tags["display-name"] = stdstr(user);
-    tags["color"] = stdstr(COLOR);
+    Json tags = viewerTags(user);
     tags["msg-id"] = "subgift";
     tags["msg-param-recipient-display-name"] = stdstr(user + QStringLiteral("_2"));
     feedTwitch(QStringLiteral("USERNOTICE"), tags, user, QString());
@@ -109,9 +110,7 @@ void Tests::testTwitchSubGift() {
 
 void Tests::testTwitchBits() {
     const QString user = getUser();
-    Json tags = Json::object();
-    tags["display-name"] = stdstr(user);
-    tags["color"] = stdstr(COLOR);
+    Json tags = viewerTags(user);
     tags["bits"] = std::to_string(randomAmount(300));
     feedTwitch(QStringLiteral("PRIVMSG"), tags, user, getMessage());
 }

@@ -45,6 +45,7 @@ public:
     Q_INVOKABLE void testSound(const QString &slotName);
 
 private:
+    static Json viewerTags(const QString &user);
     // Math.round(uniform * factor).
     qint64 randomAmount(double factor);
     void feedTwitch(const QString &type, const Json &tags, const QString &user,

@@ -200,28 +200,34 @@ void Twitch::processMessage(const QString &message, bool in_test) {
     line.user = messageUser(line.parts);
     line.tags = msgTags(line.parts.first().mid(1));
 
-    const QString &command = line.command;
-    if (command == QLatin1String("PING")) {
-        m_deps.twitch.command(QStringLiteral("PONG"), line.parts.last());
-        m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(),
-                          QStringLiteral("raw"));
-    } else if (command == QLatin1String("RECONNECT")) {
-        m_connection.reconnectNow();
-    } else if (command == QLatin1String("NOTICE")) {
-        hostNotice(line);
-    } else if (command == QLatin1String("PRIVMSG")) {
-        privateMessage(line);
-    } else if (command == QLatin1String("ROOMSTATE")) {
-        roomState(line);
-    } else if (command == QLatin1String("USERSTATE")) {
-        m_botUserInfo = line.tags;
-    } else if (command == QLatin1String("USERNOTICE")) {
-        userNotice(line);
-    } else if (command == QLatin1String("CLEARMSG")) {
-        clearMessage(line);
-    } else if (command == QLatin1String("CLEARCHAT")) {
-        clearChat(line);
-    }
+    using Handler = void (Twitch::*)(const Line &);
+    static const QHash<QString, Handler> handlers{
+        {QStringLiteral("PING"), &Twitch::pong},
+        {QStringLiteral("RECONNECT"), &Twitch::serverReconnect},
+        {QStringLiteral("NOTICE"), &Twitch::hostNotice},
+        {QStringLiteral("PRIVMSG"), &Twitch::privateMessage},
+        {QStringLiteral("ROOMSTATE"), &Twitch::roomState},
+        {QStringLiteral("USERSTATE"), &Twitch::userState},
+        {QStringLiteral("USERNOTICE"), &Twitch::userNotice},
+        {QStringLiteral("CLEARMSG"), &Twitch::clearMessage},
+        {QStringLiteral("CLEARCHAT"), &Twitch::clearChat},
+    };
+    if (const Handler handler = handlers.value(line.command))
+        (this->*handler)(line);
+}
+
+void Twitch::pong(const Line &line) {
+    m_deps.twitch.command(QStringLiteral("PONG"), line.parts.last());
+    m_deps.logger.log(QStringLiteral("Twitch << PONG ") + line.parts.last(), QStringLiteral("raw"));
+}
+
+void Twitch::serverReconnect(const Line &) {
+    m_connection.reconnectNow();
+}
+
+// Our own nick's tags, for the lines the streamer writes.
+void Twitch::userState(const Line &line) {
+    m_botUserInfo = line.tags;
 }
 
 void Twitch::showAlert(const QString &type, const MessageParts &items, std::optional<int> level) {

@@ -138,6 +138,9 @@ signals:
 private:
     struct Line;
 
+    void pong(const Line &line);
+    void serverReconnect(const Line &line);
+    void userState(const Line &line);
     void hostNotice(const Line &line);
     void privateMessage(const Line &line);
     void roomState(const Line &line);
