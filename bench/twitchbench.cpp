@@ -11,7 +11,7 @@ void loadEmoteFixtures(TwitchRig &rig) {
     const QString data = QStringLiteral(BENCH_DATA "/");
     rig.bttv.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "bttv-global.json"))));
     rig.ffz.storeGlobalEmotes(parseJson(QString::fromUtf8(readFile(data + "ffz-global.json"))));
-    rig.twitch.storeBadges(BadgeScope::Global, parseJson(readFile(data + "helix-badges.json")));
+    rig.twitch.badges().store(BadgeScope::Global, parseJson(readFile(data + "helix-badges.json")));
 }
 
 } // namespace

@@ -31,8 +31,8 @@ Json badgeReply(std::initializer_list<std::array<const char *, 3>> badges) {
 }
 
 void knowBadges(Twitch &twitch) {
-    twitch.storeBadges(BadgeScope::Global,
-                       badgeReply({{"subscriber", "12", "sub12id"}, {"premium", "1", "prime1id"}}));
+    twitch.badges().store(BadgeScope::Global, badgeReply({{"subscriber", "12", "sub12id"},
+                                                          {"premium", "1", "prime1id"}}));
 }
 } // namespace
 
@@ -157,13 +157,14 @@ private slots:
         QFETCH(QStringList, titles);
         TwitchRig rig;
         knowBadges(rig.twitch);
-        rig.twitch.storeBadges(BadgeScope::Channel, badgeReply({{"subscriber", "12", "chan12"}}));
-        rig.twitch.storeBadges(BadgeScope::Global, badgeReply({{"subscriber", "3", "glob3"}}));
+        rig.twitch.badges().store(BadgeScope::Channel,
+                                  badgeReply({{"subscriber", "12", "chan12"}}));
+        rig.twitch.badges().store(BadgeScope::Global, badgeReply({{"subscriber", "3", "glob3"}}));
         QStringList result;
-        for (const MessagePart &part : rig.twitch.placeBadges(Twitch::msgTags(tags)))
+        for (const MessagePart &part : rig.twitch.badges().placeBadges(Twitch::msgTags(tags)))
             result << part.title.value_or(QString());
         QCOMPARE(result, titles);
-        QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "12"),
+        QCOMPARE(rig.twitch.badges().buildTwitchBadgeURL("subscriber", "12"),
                  QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/chan12/1"));
     }
 
@@ -240,15 +241,15 @@ private slots:
         server.route("/helix/chat/badges?broadcaster_id=77", 200,
                      service("twitch-helix-chat-badges-channel.json"));
         TwitchRig rig(server.url(), kStoredToken);
-        rig.twitch.validateToken(77);
-        QTRY_COMPARE(rig.twitch.badges(BadgeScope::Channel).value("subscriber").size(), 1);
-        QTRY_COMPARE(rig.twitch.badges(BadgeScope::Global).value("vip").size(), 1);
-        QCOMPARE(rig.twitch.badges(BadgeScope::Global)["vip"]["1"],
+        rig.twitch.badges().validateToken(77);
+        QTRY_COMPARE(rig.twitch.badges().sets(BadgeScope::Channel).value("subscriber").size(), 1);
+        QTRY_COMPARE(rig.twitch.badges().sets(BadgeScope::Global).value("vip").size(), 1);
+        QCOMPARE(rig.twitch.badges().sets(BadgeScope::Global)["vip"]["1"],
                  QStringLiteral("b817aba4-fad8-49e2-b88a-7cc744dfa6ec"));
-        QCOMPARE(rig.twitch.buildTwitchBadgeURL("subscriber", "0"),
+        QCOMPARE(rig.twitch.badges().buildTwitchBadgeURL("subscriber", "0"),
                  QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/"
                                 "eb4a8a4c-eacd-4f5e-b9f2-394348310442/1"));
-        QCOMPARE(rig.twitch.buildTwitchBadgeURL("bits", "1"),
+        QCOMPARE(rig.twitch.badges().buildTwitchBadgeURL("bits", "1"),
                  QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/"
                                 "743a0f3b-84b3-450b-96a0-503d7f4a9764/1"));
         QCOMPARE(server.requests.first(), QByteArray("/oauth2/validate"));
@@ -296,14 +297,14 @@ private slots:
         TwitchRig rig(server.url(), kStoredToken);
         QSignalSpy status(&rig.twitch, &Twitch::status);
         QSignalSpy handled(&rig.http, &Http::handled);
-        rig.twitch.validateToken(77);
+        rig.twitch.badges().validateToken(77);
         QTRY_COMPARE(handled.size(), validation == 200 ? 3 : 1);
         QCOMPARE(server.requests.size(), handled.size());
         QCOMPARE(rig.log("error"), errors);
         if (!errors.isEmpty())
             QCOMPARE(status.last().at(0).toString(), errors.first());
-        QVERIFY(rig.twitch.badges(BadgeScope::Global).isEmpty() &&
-                rig.twitch.badges(BadgeScope::Channel).isEmpty());
+        QVERIFY(rig.twitch.badges().sets(BadgeScope::Global).isEmpty() &&
+                rig.twitch.badges().sets(BadgeScope::Channel).isEmpty());
     }
 
     void emoteSetRules() {

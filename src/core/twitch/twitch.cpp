@@ -10,13 +10,11 @@
 #include "emotes/seventv.h"
 #include "model/chatsink.h"
 #include "net/endpoints.h"
-#include "net/http.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "twitch/twitchsocket.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -37,14 +35,6 @@ QString userColor(const TagMap &tags) {
 
 std::optional<qint64> numberTag(const TagMap &tags, const char *name) {
     return parseInt(tag(tags, name));
-}
-
-// Name and value of "name/value"; a value of "1" when there is no "/" after the first character.
-QPair<QString, QString> splitBadge(const QString &element) {
-    const int slash = element.indexOf(QLatin1Char('/'));
-    if (slash > 0)
-        return {element.left(slash), element.mid(slash + 1)};
-    return {element, QStringLiteral("1")};
 }
 
 // UTF-16 offsets of each code point, plus one past the end: Twitch counts code points.
@@ -82,7 +72,10 @@ Twitch::Twitch(const TwitchDeps &deps)
                     [this] {
                         sendPing();
                     }},
-                   deps.clock, deps.random) {}
+                   deps.clock, deps.random)
+    , m_badges(deps.http, deps.utils, deps.logger, deps.endpoints) {
+    connect(&m_badges, &TwitchBadges::status, this, &Twitch::status);
+}
 
 // From the stored settings, not the fields, which may have been edited since. Nick and channel
 // are lower-cased as at the first start: Twitch joins no channel written with capitals.
@@ -103,54 +96,6 @@ void Twitch::openSocket(bool again) {
 void Twitch::sendPing() {
     m_deps.twitch.command(QStringLiteral("PING"), QStringLiteral(":tmi.twitch.tv"));
     m_deps.logger.log(QStringLiteral("Twitch << PING :tmi.twitch.tv"), QStringLiteral("raw"));
-}
-
-TagMap::TagMap(const QString &text)
-    : m_text(text) {
-    const QChar *data = m_text.constData();
-    const int size = m_text.size();
-    m_entries.reserve(24);
-    for (int start = 0; start <= size;) {
-        int end = start;
-        int firstEq = -1;
-        int secondEq = -1;
-        for (; end < size && data[end] != QLatin1Char(';'); ++end) {
-            if (data[end] == QLatin1Char('=')) {
-                if (firstEq < 0)
-                    firstEq = end;
-                else if (secondEq < 0)
-                    secondEq = end;
-            }
-        }
-        if (firstEq >= 0) {
-            const int valueEnd = secondEq >= 0 ? secondEq : end;
-            m_entries.append({start, firstEq - start, firstEq + 1, valueEnd - firstEq - 1});
-        } else {
-            m_entries.append({start, end - start, 0, -1});
-        }
-        start = end + 1;
-    }
-}
-
-// The last entry of a name wins, as later tags overwrite earlier ones.
-const TagMap::Entry *TagMap::find(const QString &name) const {
-    for (int i = m_entries.size() - 1; i >= 0; --i) {
-        const Entry &entry = m_entries.at(i);
-        if (QStringView(m_text).mid(entry.key, entry.keyLength) == name)
-            return &entry;
-    }
-    return nullptr;
-}
-
-QString TagMap::value(const QString &name) const {
-    const Entry *entry = find(name);
-    return entry && entry->valueLength >= 0 ? m_text.mid(entry->value, entry->valueLength)
-                                            : QString();
-}
-
-bool TagMap::contains(const QString &name) const {
-    const Entry *entry = find(name);
-    return entry && entry->valueLength >= 0;
 }
 
 TagMap Twitch::msgTags(const QString &text) {
@@ -261,7 +206,7 @@ void Twitch::hostNotice(const Line &line) {
         return;
     const qint64 viewers = numberTag(line.tags, "number").value_or(0);
     const QString color = userColor(line.tags);
-    MessageParts parts = placeBadges(line.tags);
+    MessageParts parts = m_badges.placeBadges(line.tags);
     parts << MessagePart::textPart(tag(line.tags, "user"), color)
           << MessagePart::textPart(QStringLiteral(" захостил ваш канал "), color);
     if (viewers != 0)
@@ -276,7 +221,7 @@ void Twitch::hostNotice(const Line &line) {
 void Twitch::privateMessage(const Line &line) {
     QString text = line.trailing();
     const QString nick = tag(line.tags, "display-name");
-    MessageParts parts = placeBadges(line.tags);
+    MessageParts parts = m_badges.placeBadges(line.tags);
 
     if (text.size() > HOSTING_TAIL.size() && text.endsWith(HOSTING_TAIL)) {
         parts << MessagePart::textPart(QStringLiteral("- ") +
@@ -338,7 +283,7 @@ void Twitch::roomState(const Line &line) {
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         m_channelID = *roomId;
         emit channelJoined(m_channelID);
-        validateToken(m_channelID);
+        m_badges.validateToken(m_channelID);
         m_deps.bttv.loadGlobalEmotes();
         m_deps.bttv.loadChannelEmotes(m_channelID);
         m_deps.ffz.loadGlobalEmotes();
@@ -395,7 +340,7 @@ void Twitch::userNotice(const Line &line) {
     const QString color = userColor(tags);
     const MessageParts viewerText =
         text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(tags));
-    MessageParts parts = placeBadges(tags);
+    MessageParts parts = m_badges.placeBadges(tags);
 
     if (msgId == QLatin1String("raid")) {
         parts << MessagePart::textPart(hasTag(tags, "msg-param-displayName")
@@ -480,7 +425,7 @@ void Twitch::newFollower(const QString &message) {
         const Json &name = jsonAt(follower, {"from_name"});
         if (!name.is_string())
             continue;
-        MessageParts parts = placeBadges({});
+        MessageParts parts = m_badges.placeBadges({});
         parts << MessagePart::textPart(QStringLiteral("У нас новый фолловер - ") +
                                            qstr(name.get<std::string>()) + QLatin1Char('!'),
                                        kDefaultColor, QStringLiteral("bold"));
@@ -496,134 +441,16 @@ bool Twitch::sendMessageToChat(const QString &typed) {
     m_deps.logger.log(QStringLiteral("Twitch << PRIVMSG #") + m_channelName + QStringLiteral(" :") +
                           text,
                       QStringLiteral("raw"));
-    MessageParts parts = placeBadges(m_botUserInfo);
+    MessageParts parts = m_badges.placeBadges(m_botUserInfo);
     parts << MessagePart::textPart(tag(m_botUserInfo, "display-name"), userColor(m_botUserInfo))
           << MessagePart::textPart(QStringLiteral(": ") + text);
     m_deps.sink.chatLine(parts);
     return true;
 }
 
-QString Twitch::buildTwitchBadgeURL(const QString &key, const QString &version) const {
-    QString id = m_channelBadges.value(key).value(version);
-    if (id.isEmpty())
-        id = m_globalBadges.value(key).value(version);
-    if (id.isEmpty())
-        return {};
-    return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
-           QStringLiteral("/badges/v1/") + id + QStringLiteral("/1");
-}
-
 QString Twitch::buildTwitchEmoteURL(const QString &id) const {
     return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
            QStringLiteral("/emoticons/v2/") + id + QStringLiteral("/default/dark/1.0");
-}
-
-// The chat token ("oauth:…") without its prefix is the bearer token Helix wants.
-QString Twitch::helixToken() const {
-    QString token = m_deps.utils.text(key::twitchPassword);
-    if (token.startsWith(QLatin1String("oauth:")))
-        token.remove(0, 6);
-    return token;
-}
-
-// Helix wants the client id the token was issued to: validation tells it, once per join.
-void Twitch::validateToken(qint64 roomId) {
-    const QUrl url =
-        m_deps.endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
-    const Http::Headers headers{{"Authorization", "OAuth " + helixToken().toUtf8()}};
-    m_deps.http.get(
-        url,
-        [this, roomId](const HttpReply &reply) {
-            if (reply.status != 200) {
-                const QString message =
-                    reply.status == 401
-                        ? QStringLiteral("Twitch: токен не принят (проверьте OAuth2 токен)")
-                        : QStringLiteral("Ошибка Twitch (validate): статус ответа - ") +
-                              QString::number(reply.status);
-                m_deps.logger.log(message, QStringLiteral("error"));
-                emit status(message);
-                return;
-            }
-            m_clientId = jsString(jsonAt(parseJson(reply.body), {"client_id"}));
-            loadGlobalBadges();
-            loadChannelBadges(roomId);
-        },
-        headers);
-}
-
-void Twitch::loadGlobalBadges() {
-    loadBadges(QStringLiteral("/helix/chat/badges/global"), BadgeScope::Global);
-}
-
-void Twitch::loadChannelBadges(qint64 roomId) {
-    loadBadges(QStringLiteral("/helix/chat/badges?broadcaster_id=") + QString::number(roomId),
-               BadgeScope::Channel);
-}
-
-void Twitch::loadBadges(const QString &path, BadgeScope scope) {
-    const Http::Headers headers{{"Client-Id", m_clientId.toUtf8()},
-                                {"Authorization", "Bearer " + helixToken().toUtf8()}};
-    m_deps.http.get(
-        m_deps.endpoints.twitchApi.resolved(QUrl(path)),
-        [this, scope](const HttpReply &reply) {
-            if (reply.status == 200)
-                storeBadges(scope, parseJson(reply.body));
-        },
-        headers);
-}
-
-void Twitch::storeBadges(BadgeScope scope, const Json &reply) {
-    const QRegularExpression image(
-        QRegularExpression::escape(
-            m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
-        QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
-    BadgeSets &table = scope == BadgeScope::Global ? m_globalBadges : m_channelBadges;
-    const Json &sets = jsonAt(reply, {"data"});
-    if (!sets.is_array())
-        return;
-    for (const Json &set : sets) {
-        const Json &name = jsonAt(set, {"set_id"});
-        const Json &versions = jsonAt(set, {"versions"});
-        if (!name.is_string() || !versions.is_array())
-            continue;
-        for (const Json &version : versions) {
-            const Json &id = jsonAt(version, {"id"});
-            const Json &url = jsonAt(version, {"image_url_1x"});
-            if (!id.is_string() || !url.is_string())
-                continue;
-            const auto match = image.match(qstr(url.get<std::string>()));
-            if (match.hasMatch())
-                table[qstr(name.get<std::string>())][qstr(id.get<std::string>())] =
-                    match.captured(1);
-        }
-    }
-}
-
-MessageParts Twitch::placeBadges(const TagMap &info) const {
-    MessageParts parts{MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                          {QStringLiteral("badge")}, QStringLiteral("Twitch"))};
-    const QString badges = tag(info, "badges");
-    if (badges.isEmpty())
-        return parts;
-    QHash<QString, QString> details;
-    const QString badgeInfo = tag(info, "badge-info");
-    if (!badgeInfo.isEmpty()) {
-        for (const QString &element : badgeInfo.split(QLatin1Char(','))) {
-            const auto [name, value] = splitBadge(element);
-            details.insert(name, value);
-        }
-    }
-    for (const QString &element : badges.split(QLatin1Char(','))) {
-        const auto [name, version] = splitBadge(element);
-        const QString url = buildTwitchBadgeURL(name, version);
-        if (url.isEmpty())
-            continue;
-        QString title = QStringLiteral("Badge: ") + name;
-        if (details.contains(name))
-            title += QStringLiteral(" - ") + details.value(name);
-        parts << MessagePart::image(url, {QStringLiteral("badge")}, title);
-    }
-    return parts;
 }
 
 QList<EmoteRange> Twitch::placeEmotes(const QString &emotes) {

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "common/json.h"
 #include "connection/serviceconnection.h"
 #include "model/messagepart.h"
+#include "twitch/tagmap.h"
+#include "twitch/twitchbadges.h"
 
 #include <QHash>
 #include <QObject>
@@ -20,27 +21,6 @@ class SevenTV;
 class TwitchSocket;
 class Utils;
 struct Endpoints;
-
-// The tags of one IRC line, by name, with their raw (still escaped) values. Kept as spans
-// of the tag text: parsing it is the hottest work per line.
-class TagMap {
-public:
-    TagMap() = default;
-    explicit TagMap(const QString &text);
-
-    // The raw value, or an empty string when the tag is absent.
-    QString value(const QString &name) const;
-    bool contains(const QString &name) const;
-
-private:
-    struct Entry {
-        int key, keyLength, value, valueLength; // a value length of -1: the tag is absent
-    };
-    const Entry *find(const QString &name) const;
-
-    QString m_text;
-    QVector<Entry> m_entries;
-};
 
 // One Twitch emote in a message: first and last character, and the emote id.
 struct EmoteRange {
@@ -71,10 +51,6 @@ struct TwitchDeps {
     Random &random;
 };
 
-// Badge image ids by set and version.
-using BadgeSets = QHash<QString, QHash<QString, QString>>;
-enum class BadgeScope { Global, Channel };
-
 // Interprets every Twitch line: chat lines, alerts, room modes, moderation, protocol replies.
 class Twitch : public QObject {
     Q_OBJECT
@@ -91,12 +67,8 @@ public:
     qint64 channelID() const { return m_channelID; }
     // A reconnection is under way: its join is not announced as a new one.
     bool reconnecting() const { return m_reconnecting; }
-    const BadgeSets &badges(BadgeScope scope) const {
-        return scope == BadgeScope::Global ? m_globalBadges : m_channelBadges;
-    }
-    // A Helix badge reply ({"data":[{"set_id", "versions":[{"id", "image_url_1x"}]}]}); only
-    // images on the CDN are kept, by their id.
-    void storeBadges(BadgeScope scope, const Json &reply);
+    // The badge sets the lines are drawn with.
+    TwitchBadges &badges() { return m_badges; }
 
     // The chat link's supervisor: the start button, keep-alive and reconnection.
     ServiceConnection &connection() { return m_connection; }
@@ -116,14 +88,7 @@ public:
     static QString messageUser(const QStringList &parts);
     static QString subTier(const QString &tier);
 
-    QString buildTwitchBadgeURL(const QString &key, const QString &version) const;
     QString buildTwitchEmoteURL(const QString &id) const;
-    // Validates the chat token, then loads both badge sets (the room's by its id) with the
-    // client id it names.
-    void validateToken(qint64 roomId);
-    void loadGlobalBadges();
-    void loadChannelBadges(qint64 roomId);
-    MessageParts placeBadges(const TagMap &info) const;
     static QList<EmoteRange> placeEmotes(const QString &emotes);
     MessageParts twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
                                const WordOptions &options = {}) const;
@@ -147,8 +112,6 @@ private:
     void userNotice(const Line &line);
     void clearMessage(const Line &line);
     void clearChat(const Line &line);
-    void loadBadges(const QString &path, BadgeScope scope);
-    QString helixToken() const;
     void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
@@ -157,11 +120,9 @@ private:
 
     TwitchDeps m_deps;
     ServiceConnection m_connection;
-    QString m_clientId;
+    TwitchBadges m_badges;
     QString m_channelName;
     qint64 m_channelID = 0;
     TagMap m_botUserInfo;
-    BadgeSets m_globalBadges;
-    BadgeSets m_channelBadges;
     bool m_reconnecting = false;
 };
