@@ -58,7 +58,7 @@ struct WindowRig : TwitchRig {
                                                                : QString();
     }
 
-    Goodgame goodgame{GoodgameDeps{chat, utils, logger, http, endpoints, clock, random}};
+    Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
     Tests tests{twitch, goodgame, random};
     MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
                                      chat, chatInput, logger, chatView, clock}};

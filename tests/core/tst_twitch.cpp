@@ -108,6 +108,34 @@ private slots:
         QCOMPARE(rig.log("chat").size(), 1);
     }
 
+    // What the protocol says happened, before any page sees it.
+    void moderationAndAlertsAreEvents_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("one message")
+            << "@login=baduser;target-msg-id=abc-1 :tmi.twitch.tv CLEARMSG #chan :bad"
+            << QStringList{"strike message twitch-abc-1"};
+        QTest::newRow("timeout") << "@ban-duration=600 :tmi.twitch.tv CLEARCHAT #chan :baduser"
+                                 << QStringList{"service - пользователь baduser отстранён на 600 "
+                                                "секунд",
+                                                "strike user twitch-nick-baduser"};
+        QTest::newRow("ban") << "@room-id=1 :tmi.twitch.tv CLEARCHAT #chan :baduser"
+                             << QStringList{"service - пользователь baduser забанен на канале",
+                                            "remove user twitch-nick-baduser"};
+        QTest::newRow("whole chat") << ":tmi.twitch.tv CLEARCHAT #chan"
+                                    << QStringList{"service - Twitch: чат очищен модератором"};
+        QTest::newRow("subscription")
+            << "@display-name=A;msg-id=sub;msg-param-sub-plan=1000 :tmi.twitch.tv USERNOTICE #chan"
+            << QStringList{"alert subscription"};
+    }
+    void moderationAndAlertsAreEvents() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, events);
+        TwitchRig rig;
+        rig.twitch.processMessage(line);
+        QCOMPARE(rig.sink.events, events);
+    }
+
     void followers_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("events");

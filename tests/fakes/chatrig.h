@@ -5,6 +5,7 @@
 #include "chat/chat.h"
 #include "fakes/fakeplayer.h"
 #include "fakes/recordingpage.h"
+#include "fakes/recordingsink.h"
 #include "fakes/settingsrig.h"
 #include "net/http.h"
 #include "shell/speechfile.h"
@@ -52,5 +53,7 @@ struct ChatRig : SettingsRig {
     Alerts alerts{
         AlertsDeps{utils, logger, speech, player, relay, chatView, QStringLiteral("tok")}};
     Chat chat{chatView, alertView, logger, alerts, utils};
+    // What the chat services deliver, on its way to the presenter.
+    RecordingSink sink{chat};
     Http http;
 };

@@ -42,6 +42,6 @@ struct TwitchRig : ChatRig {
     FixedRandom random;
     FollowersRelay followers{endpoints.relayFollowers, clock, random};
     ChatInput chatInput;
-    Twitch twitch{TwitchDeps{socket, chat, utils, logger, bttv, ffz, sevenTv, http, endpoints,
+    Twitch twitch{TwitchDeps{socket, sink, utils, logger, bttv, ffz, sevenTv, http, endpoints,
                              clock, random}};
 };
