@@ -30,6 +30,30 @@ Json badgeReply(std::initializer_list<std::array<const char *, 3>> badges) {
     return Json{{"data", sets}};
 }
 
+// A community gift's announcement and one of its gifts, as Twitch sends them.
+QString bombLine(const QString &gifter, int count, const QString &id) {
+    return QStringLiteral("@badge-info=;badges=;color=#1E90FF;display-name=%1;emotes=;id=b-%3;"
+                          "login=%4;msg-id=submysterygift;msg-param-community-gift-id=%3;"
+                          "msg-param-mass-gift-count=%2;msg-param-origin-id=%3;"
+                          "msg-param-sender-count=%2;msg-param-sub-plan=1000;room-id=12345;"
+                          "system-msg=%1\\sis\\sgifting;tmi-sent-ts=1;user-id=7;user-type= "
+                          ":tmi.twitch.tv USERNOTICE #chan")
+        .arg(gifter)
+        .arg(count)
+        .arg(id, gifter.toLower());
+}
+
+QString giftLine(const QString &gifter, const QString &recipient, const QString &id) {
+    return QStringLiteral("@badge-info=;badges=;color=#1E90FF;display-name=%1;emotes=;"
+                          "id=g-%2;login=%4;msg-id=subgift;msg-param-community-gift-id=%3;"
+                          "msg-param-gift-months=1;msg-param-months=1;msg-param-origin-id=%3;"
+                          "msg-param-recipient-display-name=%2;msg-param-recipient-id=1;"
+                          "msg-param-recipient-user-name=%5;msg-param-sub-plan=1000;"
+                          "room-id=12345;tmi-sent-ts=1;user-id=7;user-type= "
+                          ":tmi.twitch.tv USERNOTICE #chan")
+        .arg(gifter, recipient, id, gifter.toLower(), recipient.toLower());
+}
+
 void knowBadges(Twitch &twitch) {
     twitch.badges().store(BadgeScope::Global, badgeReply({{"subscriber", "12", "sub12id"},
                                                           {"premium", "1", "prime1id"}}));
@@ -203,6 +227,84 @@ private slots:
         QVERIFY(!tags.contains("c"));
         QCOMPARE(tags.value("d"), QStringLiteral("x"));
         QCOMPARE(tags.value("e"), QStringLiteral("\\s"));
+    }
+
+    // The values shown as text are whole and unescaped; the raw reading stays as it was.
+    void tagTexts_data() {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("escapes") << "a\\sb\\:c\\\\d\\re\\nf"
+                                 << "a b;c\\d\re\nf";
+        QTest::newRow("equals signs") << "https://x.test/?a=1&b=2"
+                                      << "https://x.test/?a=1&b=2";
+        QTest::newRow("unknown escape") << "a\\qb"
+                                        << "aqb";
+        QTest::newRow("lone backslash at the end") << "ab\\"
+                                                   << "ab";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void tagTexts() {
+        QFETCH(QString, raw);
+        QFETCH(QString, text);
+        const TagMap tags(QStringLiteral("x=1;body=") + raw + QStringLiteral(";y=2"));
+        QCOMPARE(tags.text("body"), text);
+        QCOMPARE(tags.text("y"), QStringLiteral("2"));
+        QCOMPARE(tags.text("missing"), QString());
+    }
+
+    // A bomb of fifty: one spoken alert, one line of twenty names and the rest counted.
+    void bombOfFifty() {
+        TwitchRig rig;
+        rig.twitch.processMessage(bombLine("Big", 50, "g50"));
+        for (int i = 1; i <= 50; ++i)
+            rig.twitch.processMessage(giftLine("Big", QStringLiteral("R%1").arg(i), "g50"));
+        QStringList names;
+        for (int i = 1; i <= 20; ++i)
+            names << QStringLiteral("R%1").arg(i);
+        QCOMPARE(rig.log("event"),
+                 (QStringList{"[Twitch] Big дарит 50 подписок уровня 1!",
+                              "[Twitch] Подарки от Big: " + names.join(", ") + " и ещё 30"}));
+        QCOMPARE(rig.alerts.QUEUE().size(), 1);
+        QCOMPARE(*rig.alerts.QUEUE().first().text,
+                 QStringLiteral("Big дарит 50 подписок уровня 1!"));
+    }
+
+    // The fold closes ten seconds after the announcement with the names it has; later gifts
+    // of that bomb are dropped, an unknown bomb's gift is still an alert.
+    void foldClosesAfterTenSeconds() {
+        TwitchRig rig;
+        rig.twitch.processMessage(bombLine("Slow", 3, "g3"));
+        rig.twitch.processMessage(giftLine("Slow", "One", "g3"));
+        rig.clock.advance(9999);
+        rig.twitch.tick();
+        QCOMPARE(rig.log("event").size(), 1);
+        rig.clock.advance(1);
+        rig.twitch.tick();
+        QCOMPARE(rig.log("event").last(), QStringLiteral("[Twitch] Подарки от Slow: One"));
+        rig.twitch.processMessage(giftLine("Slow", "Two", "g3"));
+        rig.twitch.processMessage(giftLine("Slow", "Three", "g3"));
+        QCOMPARE(rig.log("event").size(), 2);
+        QCOMPARE(rig.alerts.QUEUE().size(), 1);
+        rig.twitch.processMessage(giftLine("Slow", "Other", "unknown"));
+        QCOMPARE(rig.alerts.QUEUE().size(), 2);
+    }
+
+    void bombPlurals_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("gifts");
+        QTest::newRow("1") << 1 << "1 подписку";
+        QTest::newRow("3") << 3 << "3 подписки";
+        QTest::newRow("11") << 11 << "11 подписок";
+        QTest::newRow("21") << 21 << "21 подписку";
+        QTest::newRow("100") << 100 << "100 подписок";
+    }
+    void bombPlurals() {
+        QFETCH(int, count);
+        QFETCH(QString, gifts);
+        TwitchRig rig;
+        rig.twitch.processMessage(bombLine("G", count, "p"));
+        QCOMPARE(rig.log("event"), QStringList{"[Twitch] G дарит " + gifts + " уровня 1!"});
     }
 
     void placeEmotes() {

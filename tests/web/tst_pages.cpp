@@ -383,6 +383,38 @@ private slots:
                  QStringLiteral("- канал «Мой»"));
     }
 
+    // Today's Twitch marks as the page draws them: a reply's context above its line, an
+    // announcement's coloured frame, a first message's mark and hover text.
+    void todaysMarksAreDrawn() {
+        WebPageHost page(kChat);
+        RecordingPage events;
+        Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
+        MessagePart context = MessagePart::textPart("↪ Parent: hi ", "#888");
+        context.classes = QStringList{"reply-context"};
+        MessagePart nick = MessagePart::textPart("Newbie", "#f0f");
+        nick.msg_id = QStringLiteral("twitch-1");
+        nick.classes = QStringList{"user_nick", "first-message"};
+        chat.showInChat({context,
+                         MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "Twitch"),
+                         nick});
+        MessagePart label = MessagePart::textPart("Объявление: ");
+        label.classes = QStringList{"announcement", "announcement-green"};
+        chat.showInChat({label});
+        QTRY_COMPARE(count(page, "#chatList li"), 2);
+        const auto style = [&page](const char *selector, const char *property) {
+            return page
+                .eval(QStringLiteral("getComputedStyle(document.querySelector('%1')).%2")
+                          .arg(QLatin1String(selector), QLatin1String(property)))
+                .toString();
+        };
+        QCOMPARE(style("li span.reply-context", "display"), QStringLiteral("block"));
+        QCOMPARE(style("li div.first-message", "borderBottomStyle"), QStringLiteral("solid"));
+        QCOMPARE(page.eval("document.querySelector('li div.first-message').title").toString(),
+                 QStringLiteral("Первое сообщение в чате"));
+        QCOMPARE(style("li div.announcement-green", "borderLeftColor"),
+                 QStringLiteral("rgb(0, 200, 111)"));
+    }
+
     // A look by eye: a few styled lines saved beside the test.
     void screenshot() {
         WebPageHost page(kChat, QSize(440, 300));

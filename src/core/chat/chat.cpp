@@ -24,8 +24,8 @@ struct LineState {
     bool seenImage = false;
     bool firstText = true;
     bool firstBadge = true;
-    bool inHighlighted = false;
-    bool inAddressed = false;
+    QString wrapper;             // the classes of the open wrapper <div>, empty when none is open
+    bool wrapperOutside = false; // it was opened before the nick's span, so it closes last
     bool nickOpen = false;
     bool premiumOpen = false;
 };
@@ -49,28 +49,39 @@ void appendImage(LineState &line, const MessagePart &part) {
     line.seenImage = true;
 }
 
-// Opens or closes the highlighted/addressed wrapper and returns the remaining classes.
+// Classes that mark a run of parts as a whole (a highlighted message, an announcement's
+// frame, a first message): the run goes into one <div> with them instead of each part.
+bool isWrapperClass(const QString &name) {
+    static const QStringList wrappers{QStringLiteral("highlighted"), QStringLiteral("addressed"),
+                                      QStringLiteral("first-message"),
+                                      QStringLiteral("announcement")};
+    return wrappers.contains(name) || name.startsWith(QLatin1String("announcement-"));
+}
+
+QString wrapperOpening(const QString &classes) {
+    QString opening = QStringLiteral("<div class=\"") + attr(classes) + QLatin1Char('"');
+    if (classes.split(QLatin1Char(' ')).contains(QStringLiteral("first-message")))
+        opening += QStringLiteral(" title=\"Первое сообщение в чате\"");
+    return opening + QLatin1Char('>');
+}
+
+// Opens, changes or closes the wrapper for this part and returns its other classes.
 QStringList applyWrapperMarkers(LineState &line, QStringList classes) {
-    static const QString highlighted = QStringLiteral("highlighted");
-    static const QString addressed = QStringLiteral("addressed");
-    if (classes.contains(highlighted)) {
-        if (!line.inHighlighted) {
-            line.inHighlighted = true;
-            line.result.html += QStringLiteral("<div class=\"highlighted\">");
-        }
-        classes.removeOne(highlighted);
-    } else if (classes.contains(addressed)) {
-        if (!line.inAddressed) {
-            line.inAddressed = true;
-            line.result.html += QStringLiteral("<div class=\"addressed\">");
-        }
-        classes.removeOne(addressed);
-    } else if (line.inAddressed) {
-        line.inAddressed = false;
-        line.result.html += QStringLiteral("</div>");
-    } else if (line.inHighlighted) {
-        line.inHighlighted = false;
-        line.result.html += QStringLiteral("</div>");
+    QStringList wrapper;
+    for (const QString &name : classes) {
+        if (isWrapperClass(name))
+            wrapper << name;
+    }
+    for (const QString &name : wrapper)
+        classes.removeOne(name);
+    const QString wanted = wrapper.join(QLatin1Char(' '));
+    if (wanted != line.wrapper) {
+        if (!line.wrapper.isEmpty())
+            line.result.html += QStringLiteral("</div>");
+        if (!wanted.isEmpty())
+            line.result.html += wrapperOpening(wanted);
+        line.wrapper = wanted;
+        line.wrapperOutside = !wanted.isEmpty() && !line.nickOpen;
     }
     return classes;
 }
@@ -114,6 +125,7 @@ void appendText(LineState &line, const MessagePart &part) {
                             QStringLiteral("\">");
         line.premiumOpen = true;
     }
+    // A part without classes leaves the wrapper as it is.
     QString classAttribute;
     if (!part.classes.isEmpty()) {
         const QStringList classes = applyWrapperMarkers(line, part.classes);
@@ -141,8 +153,10 @@ QString collapseSpaces(const QString &text) {
     return result;
 }
 
+// The spans and the wrapper close in the reverse order of their opening.
 void finishLine(LineState &line) {
-    if (line.inAddressed || line.inHighlighted)
+    const bool wrapped = !line.wrapper.isEmpty();
+    if (wrapped && !line.wrapperOutside)
         line.result.html += QStringLiteral("</div>");
     if (line.result.html.isEmpty())
         return;
@@ -152,6 +166,8 @@ void finishLine(LineState &line) {
         line.result.html += QStringLiteral("</span>");
     if (line.nickOpen)
         line.result.html += QStringLiteral("</span>");
+    if (wrapped && line.wrapperOutside)
+        line.result.html += QStringLiteral("</div>");
     if (Chat::DEBUG_MODE)
         qCDebug(lcChat).noquote() << "BUILDED: " + line.result.html;
 }

@@ -19,9 +19,10 @@ TagMap::TagMap(const QString &text)
         }
         if (firstEq >= 0) {
             const int valueEnd = secondEq >= 0 ? secondEq : end;
-            m_entries.append({start, firstEq - start, firstEq + 1, valueEnd - firstEq - 1});
+            m_entries.append(
+                {start, firstEq - start, firstEq + 1, valueEnd - firstEq - 1, end - firstEq - 1});
         } else {
-            m_entries.append({start, end - start, 0, -1});
+            m_entries.append({start, end - start, 0, -1, -1});
         }
         start = end + 1;
     }
@@ -46,4 +47,38 @@ QString TagMap::value(const QString &name) const {
 bool TagMap::contains(const QString &name) const {
     const Entry *entry = find(name);
     return entry && entry->valueLength >= 0;
+}
+
+QString TagMap::text(const QString &name) const {
+    const Entry *entry = find(name);
+    if (!entry || entry->valueLength < 0)
+        return {};
+    const QStringView raw = QStringView(m_text).mid(entry->value, entry->wholeLength);
+    QString result;
+    result.reserve(raw.size());
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw.at(i) != QLatin1Char('\\')) {
+            result += raw.at(i);
+            continue;
+        }
+        if (++i == raw.size())
+            break; // a lone backslash at the end stands for nothing
+        switch (raw.at(i).unicode()) {
+        case 's':
+            result += QLatin1Char(' ');
+            break;
+        case ':':
+            result += QLatin1Char(';');
+            break;
+        case 'r':
+            result += QLatin1Char('\r');
+            break;
+        case 'n':
+            result += QLatin1Char('\n');
+            break;
+        default: // "\\" and any other escaped character stand for themselves
+            result += raw.at(i);
+        }
+    }
+    return result;
 }

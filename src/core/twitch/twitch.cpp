@@ -49,6 +49,14 @@ QVector<int> codePointOffsets(const QString &text) {
     offsets << text.size();
     return offsets;
 }
+
+// At most `length` characters (a surrogate pair counts once), with "…" when cut.
+QString cutText(const QString &text, int length) {
+    const QVector<int> offsets = codePointOffsets(text);
+    if (offsets.size() - 1 <= length)
+        return text;
+    return text.left(offsets.at(length)) + QStringLiteral("…");
+}
 } // namespace
 
 // One line split the way every handler reads it.
@@ -63,6 +71,20 @@ struct Twitch::Line {
     QString trailing() const {
         const QStringList rest = parts.mid(commandIndex + 2);
         return rest.isEmpty() ? QString() : rest.join(QLatin1Char(' ')).mid(1);
+    }
+
+    // A line of a partner channel in a shared chat session: shown, never played as an alert.
+    bool shared() const {
+        if (tag(tags, "msg-id") == QLatin1String("sharedchatnotice"))
+            return true;
+        const QString source = tag(tags, "source-room-id");
+        return !source.isEmpty() && source != tag(tags, "room-id");
+    }
+
+    // The notice's kind; a shared notice carries it in its source tags.
+    QString kind() const {
+        const QString id = tag(tags, "msg-id");
+        return id == QLatin1String("sharedchatnotice") ? tag(tags, "source-msg-id") : id;
     }
 };
 
@@ -134,6 +156,7 @@ QString Twitch::subTier(const QString &tier) {
 void Twitch::processMessage(const QString &message, bool in_test) {
     if (!in_test)
         m_connection.traffic();
+    closeExpiredFolds();
     emit status(QStringLiteral("Twitch: ") + message);
     m_deps.logger.log(QStringLiteral("Twitch >> ") + message, QStringLiteral("raw"));
 
@@ -185,13 +208,57 @@ void Twitch::showAlert(const QString &type, const MessageParts &items, std::opti
     m_deps.sink.alert(alert);
 }
 
+// An alert of the streamer's channel; a partner channel's event is only shown in the chat.
+void Twitch::channelEvent(const Line &line, const QString &type, const MessageParts &parts,
+                          std::optional<int> level) {
+    if (line.shared())
+        chatLine(line, parts);
+    else
+        showAlert(type, parts, level);
+}
+
+// A line of the chat; one from a partner channel ends with a small mark of its room.
+void Twitch::chatLine(const Line &line, MessageParts parts) {
+    if (line.shared()) {
+        const QString room = line.tags.text(QStringLiteral("source-room-id"));
+        MessagePart mark =
+            MessagePart::textPart(QStringLiteral(" ⇄ ") + room, QStringLiteral("#888"));
+        mark.classes = QStringList{QStringLiteral("source-mark")};
+        mark.title = QStringLiteral("Общий чат: канал ") + room;
+        parts << mark;
+    }
+    m_deps.sink.chatLine(parts);
+}
+
+// What starts every line of a viewer: the message it answers, then the badges.
+MessageParts Twitch::linePrefix(const Line &line) const {
+    MessageParts parts;
+    const QString parentNick = line.tags.text(QStringLiteral("reply-parent-display-name"));
+    if (!parentNick.isEmpty()) {
+        MessagePart context = MessagePart::textPart(
+            QStringLiteral("↪ ") + parentNick + QStringLiteral(": ") +
+                cutText(line.tags.text(QStringLiteral("reply-parent-msg-body")), kReplyLength) +
+                QLatin1Char(' '),
+            QStringLiteral("#888"));
+        context.classes = QStringList{QStringLiteral("reply-context")};
+        parts << context;
+    }
+    return parts << m_badges.placeBadges(line.tags);
+}
+
 MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const {
     MessagePart part = MessagePart::textPart(text, userColor(line.tags), style);
     const QString nick = tag(line.tags, "display-name");
-    part.title = nick.toLower() != line.user ? QStringLiteral("User: ") + line.user : QString();
-    part.classes =
-        QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + line.user};
+    // A notice comes from the server; its viewer is named in the tags.
+    const QString user =
+        line.command == QLatin1String("USERNOTICE") ? tag(line.tags, "login") : line.user;
+    part.title = nick.toLower() != user ? QStringLiteral("User: ") + user : QString();
+    part.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + user};
     part.msg_id = QStringLiteral("twitch-") + tag(line.tags, "id");
+    // A moderator of the source channel removes the line by its id there.
+    const QString sourceId = tag(line.tags, "source-id");
+    if (!sourceId.isEmpty() && sourceId != tag(line.tags, "id"))
+        *part.msg_id += QStringLiteral(" twitch-") + sourceId;
     return part;
 }
 
@@ -221,14 +288,14 @@ void Twitch::hostNotice(const Line &line) {
 void Twitch::privateMessage(const Line &line) {
     QString text = line.trailing();
     const QString nick = tag(line.tags, "display-name");
-    MessageParts parts = m_badges.placeBadges(line.tags);
+    MessageParts parts = linePrefix(line);
 
     if (text.size() > HOSTING_TAIL.size() && text.endsWith(HOSTING_TAIL)) {
         parts << MessagePart::textPart(QStringLiteral("- ") +
                                            text.left(text.size() - HOSTING_TAIL.size()) +
                                            QStringLiteral(" вас захостил!"),
                                        kDefaultColor, QStringLiteral("bold"));
-        showAlert(QStringLiteral("host"), parts);
+        channelEvent(line, QStringLiteral("host"), parts);
         return;
     }
     if (hasTag(line.tags, "bits")) {
@@ -248,7 +315,7 @@ void Twitch::privateMessage(const Line &line) {
             parts << MessagePart::textPart(QStringLiteral(" и написал: "));
             parts << twitchMessage(text, emotesOf(line.tags));
         }
-        showAlert(QStringLiteral("bits"), parts);
+        channelEvent(line, QStringLiteral("bits"), parts);
         return;
     }
 
@@ -260,18 +327,26 @@ void Twitch::privateMessage(const Line &line) {
     const bool addressed = m_deps.utils.isAddressedText(text);
     const bool highlighted = tag(line.tags, "msg-id") == QLatin1String("highlighted-message");
     const QString color = userColor(line.tags);
-    parts << nickPart(line, nick, style);
-    parts << MessagePart::textPart(style.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" "),
-                                   style.isEmpty() ? QString() : color, style);
+    const QStringList lineClasses = tag(line.tags, "first-msg") == QLatin1String("1")
+                                        ? QStringList{QStringLiteral("first-message")}
+                                        : QStringList{};
+    MessagePart nickName = nickPart(line, nick, style);
+    nickName.classes << lineClasses;
+    MessagePart separator =
+        MessagePart::textPart(style.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" "),
+                              style.isEmpty() ? QString() : color, style);
+    separator.classes = lineClasses;
+    parts << nickName << separator;
     WordOptions options;
     if (highlighted)
         options.classes = QStringList{QStringLiteral("highlighted")};
     else if (addressed)
         options.classes = QStringList{QStringLiteral("addressed")};
+    options.classes << lineClasses;
     options.color = style.isEmpty() ? QString() : color;
     options.style = style;
     parts << twitchMessage(text, emotesOf(line.tags), options);
-    m_deps.sink.chatLine(parts);
+    chatLine(line, parts);
 }
 
 void Twitch::roomState(const Line &line) {
@@ -334,57 +409,227 @@ void Twitch::roomState(const Line &line) {
 }
 
 void Twitch::userNotice(const Line &line) {
-    const TagMap &tags = line.tags;
-    const QString msgId = tag(tags, "msg-id");
-    const QString text = line.trailing();
-    const QString color = userColor(tags);
-    const MessageParts viewerText =
-        text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(tags));
-    MessageParts parts = m_badges.placeBadges(tags);
+    using Handler = void (Twitch::*)(const Line &);
+    static const QHash<QString, Handler> kinds{
+        {QStringLiteral("raid"), &Twitch::raid},
+        {QStringLiteral("sub"), &Twitch::subscription},
+        {QStringLiteral("resub"), &Twitch::subscription},
+        {QStringLiteral("subgift"), &Twitch::subGift},
+        {QStringLiteral("anonsubgift"), &Twitch::subGift},
+        {QStringLiteral("submysterygift"), &Twitch::giftBomb},
+        {QStringLiteral("anonsubmysterygift"), &Twitch::giftBomb},
+        {QStringLiteral("announcement"), &Twitch::announcement},
+        {QStringLiteral("viewermilestone"), &Twitch::viewerMilestone},
+        {QStringLiteral("bitsbadgetier"), &Twitch::bitsBadgeTier},
+    };
+    if (const Handler handler = kinds.value(line.kind()))
+        (this->*handler)(line);
+}
 
-    if (msgId == QLatin1String("raid")) {
-        parts << MessagePart::textPart(hasTag(tags, "msg-param-displayName")
-                                           ? tag(tags, "msg-param-displayName")
-                                           : tag(tags, "display-name"),
+MessageParts Twitch::viewerText(const Line &line) const {
+    const QString text = line.trailing();
+    return text.isEmpty() ? MessageParts{} : twitchMessage(text, emotesOf(line.tags));
+}
+
+void Twitch::raid(const Line &line) {
+    const TagMap &tags = line.tags;
+    const QString color = userColor(tags);
+    MessageParts parts = linePrefix(line);
+    parts << MessagePart::textPart(hasTag(tags, "msg-param-displayName")
+                                       ? tag(tags, "msg-param-displayName")
+                                       : tag(tags, "display-name"),
+                                   color);
+    if (const auto viewers = numberTag(tags, "msg-param-viewerCount"))
+        parts << MessagePart::textPart(QStringLiteral(" привёл ") +
+                                           Chat::plural(*viewers, QStringLiteral("зрителя"),
+                                                        QStringLiteral("зрителя"),
+                                                        QStringLiteral("зрителей")),
                                        color);
-        if (const auto viewers = numberTag(tags, "msg-param-viewerCount"))
-            parts << MessagePart::textPart(QStringLiteral(" привёл ") +
-                                               Chat::plural(*viewers, QStringLiteral("зрителя"),
-                                                            QStringLiteral("зрителя"),
-                                                            QStringLiteral("зрителей")),
-                                           color);
-        showAlert(QStringLiteral("raid"), parts << viewerText);
-    } else if (msgId == QLatin1String("sub") || msgId == QLatin1String("resub")) {
-        QString what = msgId == QLatin1String("resub") ? QStringLiteral(" переподписан ")
-                                                       : QStringLiteral(" подписан ");
-        if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
-            what += Chat::plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
-                                 QStringLiteral("месяцев"));
-        if (hasTag(tags, "msg-param-streak-months"))
-            what += QStringLiteral(", стрик - ") + tag(tags, "msg-param-streak-months");
-        if (hasTag(tags, "msg-param-sub-plan"))
-            what += QStringLiteral(", уровень ") + subTier(tag(tags, "msg-param-sub-plan"));
-        parts << MessagePart::textPart(tag(tags, "display-name"), color)
-              << MessagePart::textPart(what, color);
-        if (!text.isEmpty())
-            parts << MessagePart::textPart(QStringLiteral(": ")) << viewerText;
-        const int level = hasTag(tags, "msg-param-sub-plan")
-                              ? SUB_LEVELS.indexOf(tag(tags, "msg-param-sub-plan"))
-                              : -1;
-        showAlert(QStringLiteral("subscription"), parts, level);
-    } else if (msgId == QLatin1String("subgift") || msgId == QLatin1String("anonsubgift")) {
-        QString what = QStringLiteral(" подарил подписку ");
-        if (hasTag(tags, "msg-param-sub-plan"))
-            what += QStringLiteral("уровня ") + subTier(tag(tags, "msg-param-sub-plan")) +
-                    QLatin1Char(' ');
-        what += tag(tags, "msg-param-recipient-display-name");
-        parts << MessagePart::textPart(msgId == QLatin1String("subgift")
-                                           ? tag(tags, "display-name")
-                                           : QStringLiteral("Неизвестный"),
-                                       color)
-              << MessagePart::textPart(what, color) << viewerText;
-        showAlert(QStringLiteral("gift"), parts);
+    channelEvent(line, QStringLiteral("raid"), parts << viewerText(line));
+}
+
+void Twitch::subscription(const Line &line) {
+    const TagMap &tags = line.tags;
+    const QString color = userColor(tags);
+    QString what = line.kind() == QLatin1String("resub") ? QStringLiteral(" переподписан ")
+                                                         : QStringLiteral(" подписан ");
+    if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
+        what += Chat::plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
+                             QStringLiteral("месяцев"));
+    if (hasTag(tags, "msg-param-streak-months"))
+        what += QStringLiteral(", стрик - ") + tag(tags, "msg-param-streak-months");
+    if (hasTag(tags, "msg-param-sub-plan"))
+        what += QStringLiteral(", уровень ") + subTier(tag(tags, "msg-param-sub-plan"));
+    MessageParts parts = linePrefix(line);
+    parts << MessagePart::textPart(tag(tags, "display-name"), color)
+          << MessagePart::textPart(what, color);
+    if (!line.trailing().isEmpty())
+        parts << MessagePart::textPart(QStringLiteral(": ")) << viewerText(line);
+    const int level = hasTag(tags, "msg-param-sub-plan")
+                          ? SUB_LEVELS.indexOf(tag(tags, "msg-param-sub-plan"))
+                          : -1;
+    channelEvent(line, QStringLiteral("subscription"), parts, level);
+}
+
+namespace {
+// Twitch's gifts without a name: the anonymous kinds, or its stand-in gifter.
+bool anonymousGift(const TagMap &tags) {
+    return tag(tags, "msg-id").startsWith(QLatin1String("anon")) ||
+           tag(tags, "source-msg-id").startsWith(QLatin1String("anon")) ||
+           tag(tags, "login") == QLatin1String("ananonymousgifter");
+}
+
+QString giftTier(const TagMap &tags) {
+    return hasTag(tags, "msg-param-sub-plan")
+               ? QStringLiteral(" уровня ") + Twitch::subTier(tag(tags, "msg-param-sub-plan"))
+               : QString();
+}
+} // namespace
+
+// A gift that belongs to an announced bomb joins its fold; one that comes after the fold
+// closed is dropped; any other stays an alert of its own.
+void Twitch::subGift(const Line &line) {
+    const TagMap &tags = line.tags;
+    const auto bomb = m_bombs.find(tag(tags, "msg-param-community-gift-id"));
+    if (bomb != m_bombs.end()) {
+        if (!bomb->closed) {
+            bomb->recipients << tags.text(QStringLiteral("msg-param-recipient-display-name"));
+            if (bomb->recipients.size() >= bomb->count)
+                closeFold(*bomb);
+        }
+        return;
     }
+    const QString color = userColor(tags);
+    QString what = QStringLiteral(" подарил подписку ");
+    if (hasTag(tags, "msg-param-sub-plan"))
+        what += giftTier(tags).mid(1) + QLatin1Char(' ');
+    what += tag(tags, "msg-param-recipient-display-name");
+    MessageParts parts = linePrefix(line);
+    parts << MessagePart::textPart(line.kind() == QLatin1String("subgift")
+                                       ? tag(tags, "display-name")
+                                       : QStringLiteral("Неизвестный"),
+                                   color)
+          << MessagePart::textPart(what, color) << viewerText(line);
+    channelEvent(line, QStringLiteral("gift"), parts);
+}
+
+// One alert for the whole bomb; its gifts, as they come, fold into one line of names.
+void Twitch::giftBomb(const Line &line) {
+    const TagMap &tags = line.tags;
+    const QString color = userColor(tags);
+    const QString gifter =
+        anonymousGift(tags) ? QStringLiteral("Неизвестный") : tag(tags, "display-name");
+    const std::optional<qint64> count = countOf(tag(tags, "msg-param-mass-gift-count"));
+    const QString gifts = count
+                              ? Chat::plural(*count, QStringLiteral("подписку"),
+                                             QStringLiteral("подписки"), QStringLiteral("подписок"))
+                              : QStringLiteral("подписки");
+    MessageParts parts = linePrefix(line);
+    parts << MessagePart::textPart(gifter, color)
+          << MessagePart::textPart(
+                 QStringLiteral(" дарит ") + gifts + giftTier(tags) + QLatin1Char('!'), color);
+    channelEvent(line, QStringLiteral("gift"), parts);
+
+    const QString id = tag(tags, "msg-param-community-gift-id");
+    if (count && *count > 0 && !id.isEmpty()) {
+        GiftBomb bomb;
+        bomb.prefix = m_badges.placeBadges(tags);
+        bomb.gifter = gifter;
+        bomb.color = color;
+        bomb.shared = line.shared();
+        bomb.count = *count;
+        bomb.openedAt = m_deps.clock.now();
+        m_bombs.insert(id, bomb);
+    }
+}
+
+// "Подарки от X: A, B, C" with at most twenty names, in the events view.
+void Twitch::closeFold(GiftBomb &bomb) {
+    bomb.closed = true;
+    if (bomb.recipients.isEmpty())
+        return;
+    QString names = bomb.recipients.mid(0, kFoldNames).join(QStringLiteral(", "));
+    if (bomb.recipients.size() > kFoldNames)
+        names += QStringLiteral(" и ещё ") + QString::number(bomb.recipients.size() - kFoldNames);
+    MessageParts parts = bomb.prefix;
+    parts << MessagePart::textPart(
+        QStringLiteral("Подарки от ") + bomb.gifter + QStringLiteral(": ") + names, bomb.color);
+    if (bomb.shared) {
+        m_deps.sink.chatLine(parts);
+        return;
+    }
+    AlertMessage line;
+    line.items = parts;
+    m_deps.sink.alert(line);
+}
+
+// A fold open past its time is closed with the names it has; a closed one is remembered a
+// while longer so its stragglers are still known.
+void Twitch::closeExpiredFolds() {
+    const qint64 now = m_deps.clock.now();
+    for (auto it = m_bombs.begin(); it != m_bombs.end();) {
+        const qint64 age = now - it->openedAt;
+        if (!it->closed && age >= kFoldMs)
+            closeFold(*it);
+        if (it->closed && age >= kFoldMemoryMs)
+            it = m_bombs.erase(it);
+        else
+            ++it;
+    }
+}
+
+void Twitch::tick() {
+    closeExpiredFolds();
+    m_connection.tick();
+}
+
+// A coloured frame around the line, "Объявление:" first; no alert.
+void Twitch::announcement(const Line &line) {
+    static const QStringList colors{QStringLiteral("primary"), QStringLiteral("blue"),
+                                    QStringLiteral("green"), QStringLiteral("orange"),
+                                    QStringLiteral("purple")};
+    QString color = tag(line.tags, "msg-param-color").toLower();
+    if (!colors.contains(color))
+        color = colors.first();
+    const QStringList frame{QStringLiteral("announcement"),
+                            QStringLiteral("announcement-") + color};
+    // The label goes first, before the badges, so the nick keeps its own tooltip.
+    MessagePart label = MessagePart::textPart(QStringLiteral("Объявление: "));
+    label.classes = frame;
+    MessageParts parts{label};
+    parts << linePrefix(line);
+    MessagePart nick = nickPart(line, tag(line.tags, "display-name"), QString());
+    nick.classes << frame;
+    MessagePart separator = MessagePart::textPart(QStringLiteral(": "));
+    separator.classes = frame;
+    WordOptions options;
+    options.classes = frame;
+    parts << nick << separator << twitchMessage(line.trailing(), emotesOf(line.tags), options);
+    chatLine(line, parts);
+}
+
+// A notice shown as "<nick> <what>", then the viewer's text when there is one.
+void Twitch::noticeLine(const Line &line, const QString &what) {
+    const QString color = userColor(line.tags);
+    MessageParts parts = linePrefix(line);
+    parts << MessagePart::textPart(tag(line.tags, "display-name") + what, color);
+    const MessageParts text = viewerText(line);
+    if (!text.isEmpty())
+        parts << MessagePart::textPart(QStringLiteral(": ")) << text;
+    chatLine(line, parts);
+}
+
+void Twitch::viewerMilestone(const Line &line) {
+    if (tag(line.tags, "msg-param-category") != QLatin1String("watch-streak"))
+        return;
+    if (const auto streams = countOf(line.tags.text(QStringLiteral("msg-param-value"))))
+        noticeLine(line, QStringLiteral(" смотрит ") + QString::number(*streams) +
+                             QStringLiteral("-й стрим подряд"));
+}
+
+void Twitch::bitsBadgeTier(const Line &line) {
+    if (const auto threshold = countOf(line.tags.text(QStringLiteral("msg-param-threshold"))))
+        noticeLine(line, QStringLiteral(" получил значок битсов ") + QString::number(*threshold));
 }
 
 void Twitch::clearMessage(const Line &line) {

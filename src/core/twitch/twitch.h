@@ -79,6 +79,8 @@ public:
     void leaveChannel() { m_reconnecting = false; }
 
     void processMessage(const QString &message, bool in_test = false);
+    // Each second: gift folds past their time close, the link is watched.
+    void tick();
     void newFollower(const QString &message);
     // Writes the streamer's text to the chat and shows it; false when there was nothing to send.
     bool sendMessageToChat(const QString &text);
@@ -102,6 +104,21 @@ signals:
 
 private:
     struct Line;
+    // An announced gift bomb whose gifts fold into one line of names.
+    struct GiftBomb {
+        MessageParts prefix; // the gifter's badges
+        QString gifter;
+        QString color;
+        bool shared = false;
+        qint64 count = 0;
+        QStringList recipients;
+        qint64 openedAt = 0;
+        bool closed = false;
+    };
+    static constexpr qint64 kFoldMs = 10000;
+    static constexpr qint64 kFoldMemoryMs = 600000;
+    static constexpr int kFoldNames = 20;
+    static constexpr int kReplyLength = 60;
 
     void pong(const Line &line);
     void serverReconnect(const Line &line);
@@ -110,9 +127,24 @@ private:
     void privateMessage(const Line &line);
     void roomState(const Line &line);
     void userNotice(const Line &line);
+    MessageParts viewerText(const Line &line) const;
+    void raid(const Line &line);
+    void subscription(const Line &line);
+    void subGift(const Line &line);
+    void giftBomb(const Line &line);
+    void closeFold(GiftBomb &bomb);
+    void closeExpiredFolds();
+    void announcement(const Line &line);
+    void noticeLine(const Line &line, const QString &what);
+    void viewerMilestone(const Line &line);
+    void bitsBadgeTier(const Line &line);
     void clearMessage(const Line &line);
     void clearChat(const Line &line);
     void showAlert(const QString &type, const MessageParts &items, std::optional<int> level = {});
+    void channelEvent(const Line &line, const QString &type, const MessageParts &parts,
+                      std::optional<int> level = {});
+    void chatLine(const Line &line, MessageParts parts);
+    MessageParts linePrefix(const Line &line) const;
     MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
     void openSocket(bool again);
@@ -121,6 +153,7 @@ private:
     TwitchDeps m_deps;
     ServiceConnection m_connection;
     TwitchBadges m_badges;
+    QHash<QString, GiftBomb> m_bombs; // by the community gift's id
     QString m_channelName;
     qint64 m_channelID = 0;
     TagMap m_botUserInfo;

@@ -146,7 +146,7 @@ void MainWindow::twitchLeft() {
 }
 
 void MainWindow::watchdog() {
-    m_deps.twitch.connection().tick();
+    m_deps.twitch.tick();
     m_deps.goodgame.connection().tick();
     m_deps.followers.connection().tick();
 }
