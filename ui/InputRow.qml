@@ -5,6 +5,8 @@ import Kestro 1.0
 // One labelled input of the Services tab; the form binds its text to a settings field.
 Item {
     id: row
+    implicitWidth: 402
+    implicitHeight: 20
     property alias label: label
     property alias frame: frame
     property alias input: input

@@ -77,95 +77,110 @@ Page {
         }
     }
 
-    InputRow {
-        id: hostRow
-        inputName: "twitchHostInput"
+    // Each service's fields, one row every 30 px, and its start button below them.
+    Column {
+        id: twitchRows
         y: 40
-        label.text: qsTr("Имя сервера:")
-        input.text: Utils.form.twitchHost
-        input.cursorVisible: false
-        next: portRow.input
-        previous: channelRow.input
-        button: twitchStartButton
+        spacing: 10
+
+        InputRow {
+            id: hostRow
+            inputName: "twitchHostInput"
+            label.text: qsTr("Имя сервера:")
+            input.text: Utils.form.twitchHost
+            input.cursorVisible: false
+            next: portRow.input
+            previous: channelRow.input
+            button: twitchStartButton
+        }
+        InputRow {
+            id: portRow
+            inputName: "twitchPortInput"
+            label.text: qsTr("Порт сервера:")
+            input.text: Utils.form.twitchPort
+            input.cursorVisible: false
+            next: nickRow.input
+            previous: hostRow.input
+            button: twitchStartButton
+        }
+        InputRow {
+            id: nickRow
+            inputName: "twitchNickInput"
+            label.text: qsTr("Ник бота:")
+            input.text: Utils.form.twitchNick
+            input.cursorVisible: false
+            next: tokenRow.input
+            previous: portRow.input
+            button: twitchStartButton
+        }
+        InputRow {
+            id: tokenRow
+            inputName: "twitchTokenInput"
+            label.text: qsTr("OAuth2 токен:")
+            input.text: Utils.form.twitchToken
+            input.echoMode: TextInput.Password
+            input.cursorVisible: false
+            next: channelRow.input
+            previous: nickRow.input
+            button: twitchStartButton
+        }
+        InputRow {
+            id: channelRow
+            inputName: "twitchChannelInput"
+            label.text: qsTr("Канал:")
+            label.textFormat: Text.AutoText
+            input.text: Utils.form.twitchChannel
+            next: hostRow.input
+            previous: tokenRow.input
+            button: twitchStartButton
+        }
+        StartButton {
+            id: twitchStartButton
+            objectName: "twitchStartButton"
+            running: MainWindow.twitchRunning
+        }
     }
-    InputRow {
-        id: portRow
-        inputName: "twitchPortInput"
-        y: 70
-        label.text: qsTr("Порт сервера:")
-        input.text: Utils.form.twitchPort
-        input.cursorVisible: false
-        next: nickRow.input
-        previous: hostRow.input
-        button: twitchStartButton
-    }
-    InputRow {
-        id: nickRow
-        inputName: "twitchNickInput"
-        y: 100
-        label.text: qsTr("Ник бота:")
-        input.text: Utils.form.twitchNick
-        input.cursorVisible: false
-        next: tokenRow.input
-        previous: portRow.input
-        button: twitchStartButton
-    }
-    InputRow {
-        id: tokenRow
-        inputName: "twitchTokenInput"
-        y: 130
-        label.text: qsTr("OAuth2 токен:")
-        input.text: Utils.form.twitchToken
-        input.echoMode: TextInput.Password
-        input.cursorVisible: false
-        next: channelRow.input
-        previous: nickRow.input
-        button: twitchStartButton
-    }
-    InputRow {
-        id: channelRow
-        inputName: "twitchChannelInput"
-        y: 160
-        label.text: qsTr("Канал:")
-        label.textFormat: Text.AutoText
-        input.text: Utils.form.twitchChannel
-        next: hostRow.input
-        previous: tokenRow.input
-        button: twitchStartButton
-    }
-    InputRow {
-        id: loginRow
-        inputName: "goodgameLoginInput"
+    Column {
+        id: goodgameRows
         y: 270
-        label.text: qsTr("Логин:")
-        label.textFormat: Text.AutoText
-        input.text: Utils.form.goodgameLogin
-        next: passwdRow.input
-        previous: channelRowGG.input
-        button: goodgameStartButton
-    }
-    InputRow {
-        id: passwdRow
-        inputName: "goodgamePasswordInput"
-        y: 300
-        label.text: qsTr("Пароль:")
-        label.textFormat: Text.AutoText
-        input.text: Utils.form.goodgamePassword
-        input.echoMode: TextInput.Password
-        next: channelRowGG.input
-        previous: loginRow.input
-        button: goodgameStartButton
-    }
-    InputRow {
-        id: channelRowGG
-        inputName: "goodgameChannelInput"
-        y: 330
-        label.text: qsTr("Канал:")
-        label.textFormat: Text.AutoText
-        input.text: Utils.form.goodgameChannel
-        next: loginRow.input
-        previous: passwdRow.input
-        button: goodgameStartButton
+        spacing: 10
+
+        InputRow {
+            id: loginRow
+            inputName: "goodgameLoginInput"
+            label.text: qsTr("Логин:")
+            label.textFormat: Text.AutoText
+            input.text: Utils.form.goodgameLogin
+            next: passwdRow.input
+            previous: channelRowGG.input
+            button: goodgameStartButton
+        }
+        InputRow {
+            id: passwdRow
+            inputName: "goodgamePasswordInput"
+            label.text: qsTr("Пароль:")
+            label.textFormat: Text.AutoText
+            input.text: Utils.form.goodgamePassword
+            input.echoMode: TextInput.Password
+            next: channelRowGG.input
+            previous: loginRow.input
+            button: goodgameStartButton
+        }
+        InputRow {
+            id: channelRowGG
+            inputName: "goodgameChannelInput"
+            label.text: qsTr("Канал:")
+            label.textFormat: Text.AutoText
+            input.text: Utils.form.goodgameChannel
+            next: loginRow.input
+            previous: passwdRow.input
+            button: goodgameStartButton
+        }
+        StartButton {
+            id: goodgameStartButton
+            objectName: "goodgameStartButton"
+            running: MainWindow.goodgameRunning
+        }
     }
 
     ConnectionMark {
@@ -179,18 +194,5 @@ Page {
         x: 110
         y: 232
         link: MainWindow.goodgameConnection
-    }
-
-    StartButton {
-        id: twitchStartButton
-        objectName: "twitchStartButton"
-        y: 190
-        running: MainWindow.twitchRunning
-    }
-    StartButton {
-        id: goodgameStartButton
-        objectName: "goodgameStartButton"
-        y: 360
-        running: MainWindow.goodgameRunning
     }
 }
