@@ -8,7 +8,7 @@ declare -A level=(
   [common]=0 [model]=0
   [shell]=1 [net]=1 [connection]=1
   [settings]=2 [emotes]=2
-  [chat]=3 [alerts]=3
+  [chat]=3 [alerts]=3 [overlay]=3
   [twitch]=4 [goodgame]=4
   [testevents]=5
   [window]=6

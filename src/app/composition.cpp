@@ -14,6 +14,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
                           Secrets::ttsToken(dataDir)})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
+    , m_overlay(m_utils, Clock::system())
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)
     , m_sevenTv(m_http, logger, m_endpoints)
@@ -25,11 +26,20 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_tests(m_twitch, m_goodgame, Random::system())
     , m_mainWindow(MainWindowDeps{m_utils, m_twitch, m_twitchSocket, m_followers, m_goodgame,
                                   m_alerts, m_tests, m_chat, m_chatInput, logger, m_chatView,
-                                  Clock::system()}) {
+                                  m_overlay, Clock::system()}) {
     QObject::connect(
         &m_twitchSocket, &TwitchSocket::failure, &logger,
         [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
     QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
+    connectOverlay();
+}
+
+// The stream's copy of the chat and of the alert playing now.
+void Composition::connectOverlay() {
+    QObject::connect(&m_chat, &Chat::chatShown, &m_overlay, &Overlay::chatLine);
+    QObject::connect(&m_chat, &Chat::moderated, &m_overlay, &Overlay::moderate);
+    QObject::connect(&m_alerts, &Alerts::playing, &m_overlay, &Overlay::alertStarted);
+    QObject::connect(&m_alerts, &Alerts::played, &m_overlay, &Overlay::alertEnded);
 }
 
 void Composition::attachViews(QObject &window) {
@@ -58,4 +68,5 @@ void Composition::registerForQml() {
     registerModule("BTTV", m_bttv);
     registerModule("FFZ", m_ffz);
     registerModule("MainWindow", m_mainWindow);
+    registerModule("Overlay", m_overlay);
 }

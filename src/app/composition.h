@@ -11,6 +11,7 @@
 #include "mediaalertplayer.h"
 #include "net/endpoints.h"
 #include "net/http.h"
+#include "overlay/overlay.h"
 #include "settings/utils.h"
 #include "testevents/tests.h"
 #include "twitch/followersrelay.h"
@@ -35,10 +36,13 @@ public:
     // Connects the pages to the window's two web views, found by object name.
     void attachViews(QObject &window);
     MainWindow &mainWindow() { return m_mainWindow; }
+    Overlay &overlay() { return m_overlay; }
     WebViewPage &chatView() { return m_chatView; }
     WebViewPage &alertView() { return m_alertView; }
 
 private:
+    void connectOverlay();
+
     Endpoints m_endpoints;
     WebViewPage m_chatView;
     WebViewPage m_alertView;
@@ -47,6 +51,7 @@ private:
     SpeechRelay m_speechRelay;
     Alerts m_alerts;
     Chat m_chat;
+    Overlay m_overlay;
     Http m_http;
     TwitchSocket m_twitchSocket;
     BTTV m_bttv;

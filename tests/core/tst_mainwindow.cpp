@@ -4,6 +4,7 @@
 #include "fakes/wsserver.h"
 #include "goodgame/goodgame.h"
 #include "testevents/tests.h"
+#include "overlay/overlay.h"
 #include "window/mainwindow.h"
 
 #include <QtTest>
@@ -60,8 +61,9 @@ struct WindowRig : TwitchRig {
 
     Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
     Tests tests{twitch, goodgame, random};
+    Overlay overlay{utils, clock};
     MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
-                                     chat, chatInput, logger, chatView, clock}};
+                                     chat, chatInput, logger, chatView, overlay, clock}};
 };
 
 using Gesture = std::function<void(MainWindow &)>;

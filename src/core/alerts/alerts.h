@@ -82,6 +82,9 @@ public:
 
 signals:
     void alertsPauseChanged(bool pause);
+    // A record begins its sound, speech and voice message; it ended when its gap begins.
+    void playing(const QString &html);
+    void played();
 
 private:
     // Where the record taken last is; each phase that cannot play is passed at once.

@@ -245,10 +245,25 @@ void Chat::deliver(Page &page, const BuiltMessage &built, bool alertFrame, const
     m_logger.log(built.text, log);
 }
 
+// The ids a moderator's act may name a line by: its message ids and its author's classes.
+QStringList Chat::moderationKeys(const MessageParts &parts) {
+    QStringList keys;
+    for (const MessagePart &part : parts) {
+        if (part.msg_id)
+            keys << part.msg_id->split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (part.classes.contains(QStringLiteral("user_nick")))
+            keys << part.classes;
+    }
+    keys.removeAll(QStringLiteral("user_nick"));
+    return keys;
+}
+
 void Chat::showInChat(const MessageParts &message) {
     const BuiltMessage built = buildHTML(message);
-    if (!built.html.isEmpty())
-        deliver(m_chatView, built, false, QStringLiteral("chat"));
+    if (built.html.isEmpty())
+        return;
+    deliver(m_chatView, built, false, QStringLiteral("chat"));
+    emit chatShown(built.html, moderationKeys(message));
 }
 
 void Chat::showInAlerts(const AlertMessage &message) {
@@ -257,11 +272,13 @@ void Chat::showInAlerts(const AlertMessage &message) {
         return;
     deliver(m_alertView, built, false, QStringLiteral("event"));
     deliver(m_chatView, built, true, QStringLiteral("chat"));
+    emit chatShown(QStringLiteral("<div class=\"alert\">") + built.html + QStringLiteral("</div>"),
+                   moderationKeys(message.items));
 
     if (!message.service || !message.type)
         return;
     AlertRecord record{*message.service, *message.type, message.level, {},
-                       message.speech,   message.mail};
+                       message.speech,   message.mail,  built.html};
     if (message.voice && !m_utils.text(key::alertVoice).isEmpty())
         record.text = speechText(built.text);
     m_alerts.enqueue(record);
@@ -276,4 +293,5 @@ void Chat::serviceLine(const QString &text, const QString &color, bool markup) {
 
 void Chat::moderate(const Moderation &act) {
     m_chatView.run(Page::call(moderationMethod(act.act), jsQuote(act.target)));
+    emit moderated(act);
 }

@@ -26,6 +26,7 @@ public:
                           const QString &lot);
     // The script that hands HTML to a page's addMessage, framed as an alert or not.
     static QString addMessageCall(const QString &html, bool alertFrame);
+    static QStringList moderationKeys(const MessageParts &parts);
 
     void showInChat(const MessageParts &message);
     void showInAlerts(const AlertMessage &message);
@@ -34,6 +35,12 @@ public:
     void serviceLine(const QString &text, const QString &color = {}, bool markup = false) override;
     void alert(const AlertMessage &alert) override { showInAlerts(alert); }
     void moderate(const Moderation &act) override;
+
+signals:
+    // A line of the chat view as it was drawn, with the message ids and nick classes
+    // moderation may name it by, for the stream's copy of the chat.
+    void chatShown(const QString &html, const QStringList &keys);
+    void moderated(const Moderation &act);
 
 private:
     // One line to one page and its log.

@@ -38,6 +38,12 @@ class SettingsForm : public QObject {
     Q_PROPERTY(QString goodgamePremSound MEMBER goodgamePremSound NOTIFY changed)
     Q_PROPERTY(QString goodgameDonatSound MEMBER goodgameDonatSound NOTIFY changed)
     Q_PROPERTY(int voiceIndex MEMBER voiceIndex NOTIFY changed)
+    Q_PROPERTY(QString overlayPort MEMBER overlayPort NOTIFY changed)
+    Q_PROPERTY(int overlayDelay MEMBER overlayDelay NOTIFY changed)
+    Q_PROPERTY(int overlayLines MEMBER overlayLines NOTIFY changed)
+    Q_PROPERTY(int overlayFade MEMBER overlayFade NOTIFY changed)
+    Q_PROPERTY(bool overlayLan MEMBER overlayLan NOTIFY changed)
+    Q_PROPERTY(QString overlayToken MEMBER overlayToken NOTIFY changed)
 public:
     using QObject::QObject;
 
@@ -57,6 +63,12 @@ public:
     QString twitchSubGiftSound, twitchBitsSound, twitchRaidSound, twitchHostSound;
     QString twitchFollowSound, goodgamePremSound, goodgameDonatSound;
     int voiceIndex = 0;
+    QString overlayPort = QStringLiteral("8090");
+    int overlayDelay = 0; // seconds a line waits before the stream shows it
+    int overlayLines = 50;
+    int overlayFade = 0; // seconds a line stays on stream; 0 keeps it
+    bool overlayLan = false;
+    QString overlayToken;
 
 signals:
     // Any field; C++ emits it once after filling several.

@@ -27,6 +27,12 @@ const std::vector<SettingRow> &settingRows() {
         for (const SoundSlot &slot : soundSlots())
             table.push_back({soundPointer(slot), QByteArray(slot.prefix) + "Sound", K::Text, ""});
         table.push_back({key::alertVoice, "voiceIndex", K::Voice, ""});
+        table.push_back({key::overlayPort, "overlayPort", K::Text, "8090"});
+        table.push_back({key::overlayDelay, "overlayDelay", K::Whole, 0});
+        table.push_back({key::overlayLines, "overlayLines", K::Whole, 50});
+        table.push_back({key::overlayFade, "overlayFade", K::Whole, 0});
+        table.push_back({key::overlayLan, "overlayLan", K::Switch, false});
+        table.push_back({key::overlayToken, "overlayToken", K::Text, ""});
         return table;
     }();
     return rows;

@@ -16,6 +16,8 @@ enum class SettingKind {
     Size,      // the size list's index; stored as the size in pixels
     Animation, // the animation list's index; stored by the entry's name
     Voice,     // the voice list's index; stored by the entry's name
+    Whole,     // a whole number, stored as one
+    Switch,    // on or off
 };
 
 // One setting, written once: where it is stored, which form property its control edits, what
@@ -47,6 +49,12 @@ inline constexpr const char *addressedForeground = "/view/addressed/color/fg";
 inline constexpr const char *addressedWords = "/view/addressed/words";
 inline constexpr const char *alertVolume = "/alerts/volume";
 inline constexpr const char *alertVoice = "/alerts/voice";
+inline constexpr const char *overlayPort = "/overlay/port";
+inline constexpr const char *overlayDelay = "/overlay/delay";
+inline constexpr const char *overlayLines = "/overlay/lines";
+inline constexpr const char *overlayFade = "/overlay/fade";
+inline constexpr const char *overlayLan = "/overlay/lan";
+inline constexpr const char *overlayToken = "/overlay/token";
 } // namespace key
 
 // Every setting in the order of the stored text, the sound slots' files among them.

@@ -186,6 +186,10 @@ Json storedValue(const SettingRow &row, const QVariant &state) {
     }
     case SettingKind::Animation:
         return stdstr(nameOf(animationList(), state.toInt()));
+    case SettingKind::Whole:
+        return state.toInt();
+    case SettingKind::Switch:
+        return state.toBool();
     case SettingKind::Voice:
         break;
     }
@@ -210,6 +214,10 @@ QVariant controlState(const SettingRow &row, const Json &settings) {
         return findSizeIndex(value);
     case SettingKind::Animation:
         return findAnimationIndex(value);
+    case SettingKind::Whole:
+        return int(qBound<double>(INT_MIN, jsNumber(value).value_or(0), INT_MAX));
+    case SettingKind::Switch:
+        return value.is_boolean() && value.get<bool>();
     case SettingKind::Voice:
         break;
     }

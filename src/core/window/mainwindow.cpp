@@ -5,6 +5,7 @@
 #include "chat/chatinput.h"
 #include "connection/serviceconnection.h"
 #include "goodgame/goodgame.h"
+#include "overlay/overlay.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 #include "twitch/followersrelay.h"
@@ -69,6 +70,8 @@ ChatInput *MainWindow::chatInput() const {
 void MainWindow::start() {
     m_deps.utils.loadConfig();
     m_deps.utils.initServices();
+    connect(&m_deps.overlay, &Overlay::status, this, &MainWindow::setOutput);
+    m_deps.overlay.start();
     m_serverTimer.start();
     m_deps.alerts.start();
 }

@@ -13,6 +13,7 @@ class ChatInput;
 class Clock;
 class FollowersRelay;
 class Goodgame;
+class Overlay;
 class Page;
 class ServiceConnection;
 class Tests;
@@ -33,6 +34,7 @@ struct MainWindowDeps {
     ChatInput &chatInput;
     BotLogger &logger;
     Page &chatView;
+    Overlay &overlay;
     const Clock &clock;
 };
 

@@ -1,0 +1,157 @@
+#include "overlay.h"
+
+#include "common/js.h"
+#include "model/chatsink.h"
+#include "settings/settingstable.h"
+#include "settings/utils.h"
+
+#include <QRandomGenerator>
+
+namespace {
+// The pages ask their images of the overlay, not of the program's resources.
+QString forPages(QString html, const OverlayServer::Options &options) {
+    const QString query = options.lan ? QStringLiteral("?token=") + options.token : QString();
+    static const QStringList images{QStringLiteral("Twitch.badge.png"),
+                                    QStringLiteral("Goodgame.badge.png")};
+    for (const QString &image : images)
+        html.replace(QStringLiteral("qrc:/images/") + image,
+                     QStringLiteral("/overlay/images/") + image + query);
+    return html;
+}
+
+QString newToken() {
+    QString token;
+    for (int i = 0; i < 4; ++i)
+        token +=
+            QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
+    return token;
+}
+} // namespace
+
+Overlay::Overlay(Utils &utils, const Clock &clock)
+    : m_utils(utils)
+    , m_feed(clock) {
+    m_release.setInterval(100);
+    connect(&m_release, &QTimer::timeout, this, [this] {
+        m_feed.tick();
+        if (!m_feed.waiting())
+            m_release.stop();
+    });
+    connect(&m_feed, &OverlayFeed::lineShown, this, [this](const OverlayFeed::Line &line) {
+        m_server.broadcast({{"type", "line"},
+                            {"id", line.id},
+                            {"html", stdstr(forPages(line.html, m_server.options()))}});
+    });
+    connect(&m_feed, &OverlayFeed::lineRemoved, this, [this](qint64 id) {
+        m_server.broadcast({{"type", "remove"}, {"id", id}});
+    });
+    m_server.setWelcome([this] { return welcome(); });
+    connect(&m_utils.form(), &SettingsForm::changed, this, &Overlay::settingsChanged);
+}
+
+OverlayServer::Options Overlay::serverOptions() const {
+    OverlayServer::Options options;
+    options.port = quint16(parseInt(m_utils.text(key::overlayPort)).value_or(0));
+    options.lan = m_utils.form().overlayLan;
+    options.token = m_utils.form().overlayToken;
+    return options;
+}
+
+// A token is made once, the first time the overlay starts, and kept in the settings.
+void Overlay::start() {
+    SettingsForm &form = m_utils.form();
+    if (form.overlayToken.isEmpty()) {
+        form.overlayToken = newToken();
+        emit form.changed();
+        m_utils.saveConfig();
+    }
+    QString error;
+    if (!m_server.listen(serverOptions(), &error))
+        emit status(error);
+    m_feed.setDelaySeconds(form.overlayDelay);
+    m_feed.setMaxLines(form.overlayLines);
+    m_lastConfig = config();
+    emit changed();
+}
+
+QString Overlay::chatUrl() const {
+    return m_server.pageUrl(QStringLiteral("chat"));
+}
+
+QString Overlay::alertsUrl() const {
+    return m_server.pageUrl(QStringLiteral("alerts"));
+}
+
+void Overlay::chatLine(const QString &html, const QStringList &keys) {
+    m_feed.addLine(html, keys);
+    if (m_feed.waiting() && !m_release.isActive())
+        m_release.start();
+}
+
+void Overlay::moderate(const Moderation &act) {
+    m_feed.remove(act.target);
+}
+
+void Overlay::alertStarted(const QString &html) {
+    m_alert = forPages(html, m_server.options());
+    if (!m_alert.isEmpty())
+        m_server.broadcast({{"type", "alert"}, {"html", stdstr(m_alert)}});
+}
+
+void Overlay::alertEnded() {
+    if (m_alert.isEmpty())
+        return;
+    m_alert.clear();
+    m_server.broadcast({{"type", "alertEnd"}});
+}
+
+// How the pages draw: the window's chat font, size, colours and animation, the highlight
+// colours, and how many lines stay for how long.
+Json Overlay::config() const {
+    const SettingsForm &form = m_utils.form();
+    Json font = Json::object();
+    const Json &stored = m_utils.currentSettings();
+    const Json::json_pointer fontPath(key::chatFont);
+    if (stored.contains(fontPath))
+        font = stored.at(fontPath);
+    return {{"type", "config"},
+            {"lines", qMax(1, form.overlayLines)},
+            {"fade", qMax(0, form.overlayFade)},
+            {"font", font},
+            {"size", stdstr(m_utils.text(key::chatSize))},
+            {"color", stdstr(m_utils.text(key::chatForeground))},
+            {"animation", stdstr(m_utils.text(key::chatAnimation))},
+            {"css", stdstr(m_utils.buildCustomCSS())}};
+}
+
+QList<Json> Overlay::welcome() const {
+    QList<Json> events{Json{{"type", "welcome"}}, config()};
+    for (const OverlayFeed::Line &line : m_feed.shown())
+        events << Json{{"type", "line"},
+                       {"id", line.id},
+                       {"html", stdstr(forPages(line.html, m_server.options()))}};
+    if (!m_alert.isEmpty())
+        events << Json{{"type", "alert"}, {"html", stdstr(m_alert)}};
+    return events;
+}
+
+// A new port or network access means listening anew; the rest reaches the pages at once.
+void Overlay::settingsChanged() {
+    if (!m_server.listening() && m_lastConfig.is_null())
+        return; // not started yet
+    const OverlayServer::Options wanted = serverOptions();
+    const OverlayServer::Options &now = m_server.options();
+    if (wanted.port != now.port || wanted.lan != now.lan || wanted.token != now.token) {
+        QString error;
+        if (!m_server.listen(wanted, &error))
+            emit status(error);
+        emit changed();
+    }
+    m_feed.setDelaySeconds(m_utils.form().overlayDelay);
+    m_feed.setMaxLines(m_utils.form().overlayLines);
+    const Json current = config();
+    if (current != m_lastConfig) {
+        m_lastConfig = current;
+        m_server.broadcast(current);
+    }
+}

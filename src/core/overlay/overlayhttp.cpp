@@ -1,0 +1,97 @@
+#include "overlayhttp.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <httplib.h>
+
+namespace {
+struct Source {
+    const char *path;
+    const char *resource;
+    const char *type;
+};
+
+const Source kSources[] = {
+    {"/overlay/chat", ":/web/overlay/chat.html", "text/html; charset=utf-8"},
+    {"/overlay/alerts", ":/web/overlay/alerts.html", "text/html; charset=utf-8"},
+    {"/overlay/overlay.js", ":/web/overlay/overlay.js", "application/javascript; charset=utf-8"},
+    {"/overlay/overlay.css", ":/web/overlay/overlay.css", "text/css; charset=utf-8"},
+    {"/overlay/messages.css", ":/web/css/messages.css", "text/css; charset=utf-8"},
+    {"/overlay/animations.css", ":/web/css/animations.css", "text/css; charset=utf-8"},
+    {"/overlay/images/Twitch.badge.png", ":/images/Twitch.badge.png", "image/png"},
+    {"/overlay/images/Goodgame.badge.png", ":/images/Goodgame.badge.png", "image/png"},
+};
+
+std::string readResource(const char *name) {
+    QFile file(QString::fromLatin1(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// The host the page was asked by, for its content policy; anything odd stands for loopback.
+std::string pageHost(const httplib::Request &request) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9.-]+$"));
+    QString host = QString::fromStdString(request.get_header_value("Host"));
+    host = host.section(QLatin1Char(':'), 0, 0);
+    return plain.match(host).hasMatch() ? host.toStdString() : std::string("127.0.0.1");
+}
+} // namespace
+
+OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pushPort)
+    : m_server(std::make_unique<httplib::Server>())
+    , m_token(token.toStdString())
+    , m_pushPort(pushPort) {
+    for (const Source &source : kSources) {
+        std::string body = readResource(source.resource);
+        // The pages' own links carry the token, when one is asked.
+        const std::string mark = "%QUERY%";
+        for (auto at = body.find(mark); at != std::string::npos; at = body.find(mark, at))
+            body.replace(at, mark.size(), query.toStdString());
+        m_assets[source.path] = {source.type, std::move(body)};
+    }
+    route();
+}
+
+OverlayHttp::~OverlayHttp() {
+    m_server->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool OverlayHttp::bind(const QString &host, quint16 port) {
+    return m_server->bind_to_port(host.toStdString().c_str(), port);
+}
+
+void OverlayHttp::start() {
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+}
+
+// Only GET (and HEAD) of a known path is answered: anything else is 404, a missing or wrong
+// token where one is asked is 403, and no path reaches a file of the disk.
+void OverlayHttp::route() {
+    m_server->set_pre_routing_handler(
+        [this](const httplib::Request &request, httplib::Response &response) {
+            const bool known = m_assets.count(request.path) != 0;
+            if ((request.method != "GET" && request.method != "HEAD") || !known) {
+                response.status = 404;
+                response.set_content("not found", "text/plain");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            if (!m_token.empty() && request.get_param_value("token") != m_token) {
+                response.status = 403;
+                response.set_content("forbidden", "text/plain");
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            const Asset &asset = m_assets.at(request.path);
+            response.set_header("Cache-Control", "no-store");
+            response.set_header("X-Content-Type-Options", "nosniff");
+            response.set_header("Content-Security-Policy",
+                                "default-src 'none'; script-src 'self'; style-src 'self' "
+                                "'unsafe-inline' https://fonts.googleapis.com "
+                                "https://static.goodgame.ru; font-src https://fonts.gstatic.com "
+                                "https://static.goodgame.ru; img-src 'self' https:; "
+                                "connect-src ws://" +
+                                    pageHost(request) + ":" + std::to_string(m_pushPort));
+            response.set_content(asset.body, asset.type.c_str());
+            return httplib::Server::HandlerResponse::Handled;
+        });
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+// The HTTP side of the overlay, on a thread of its own: GET of the known paths only, from
+// files read out of the program's resources before it starts.
+class OverlayHttp {
+public:
+    struct Asset {
+        std::string type;
+        std::string body;
+    };
+
+    // `query` is appended to the pages' own links ("?token=…" or nothing); `pushPort` is where
+    // their script finds the events.
+    OverlayHttp(const QString &token, const QString &query, quint16 pushPort);
+    ~OverlayHttp();
+
+    bool bind(const QString &host, quint16 port);
+    void start();
+
+private:
+    void route();
+
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    std::map<std::string, Asset> m_assets; // by request path
+    std::string m_token;
+    quint16 m_pushPort;
+};
