@@ -14,9 +14,9 @@ packages=(
   qml-module-qt-labs-settings qml-module-qtqml-models2
   qml-module-qtwebengine qml-module-qtmultimedia qml-module-qtwebsockets
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  nlohmann-json3-dev
+  nlohmann-json3-dev libcpp-httplib-dev
   libespeak-ng-dev espeak-ng-data libopusenc-dev libopusfile-dev
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth imagemagick fonts-dejavu-core chromium
 )
 
 missing=()

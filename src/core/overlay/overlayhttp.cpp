@@ -51,18 +51,25 @@ OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pus
     route();
 }
 
+// A stop that comes before the loop runs would be lost: wait until it runs or gave up.
 OverlayHttp::~OverlayHttp() {
+    if (!m_thread.joinable())
+        return;
+    while (!m_server->is_running() && !m_finished)
+        std::this_thread::yield();
     m_server->stop();
-    if (m_thread.joinable())
-        m_thread.join();
+    m_thread.join();
 }
 
-bool OverlayHttp::bind(const QString &host, quint16 port) {
-    return m_server->bind_to_port(host.toStdString().c_str(), port);
-}
-
-void OverlayHttp::start() {
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+// The socket is served from the moment it is bound, so that closing always releases it.
+bool OverlayHttp::listen(const QString &host, quint16 port) {
+    if (!m_server->bind_to_port(host.toStdString().c_str(), port))
+        return false;
+    m_thread = std::thread([this] {
+        m_server->listen_after_bind();
+        m_finished = true;
+    });
+    return true;
 }
 
 // Only GET (and HEAD) of a known path is answered: anything else is 404, a missing or wrong

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,14 +25,14 @@ public:
     OverlayHttp(const QString &token, const QString &query, quint16 pushPort);
     ~OverlayHttp();
 
-    bool bind(const QString &host, quint16 port);
-    void start();
+    bool listen(const QString &host, quint16 port);
 
 private:
     void route();
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
+    std::atomic<bool> m_finished{false};
     std::map<std::string, Asset> m_assets; // by request path
     std::string m_token;
     quint16 m_pushPort;

@@ -30,11 +30,10 @@ bool OverlayServer::listen(const Options &options, QString *error) {
         qCWarning(lcOverlay).noquote() << QStringLiteral("port %1 is busy").arg(port);
         return false;
     };
-    if (options.port == 0 || options.port == 65535 || !http->bind(host, options.port))
+    if (options.port == 0 || options.port == 65535 || !http->listen(host, options.port))
         return busy(options.port);
     if (!push->listen(lan ? QHostAddress::Any : QHostAddress::LocalHost, pushPort))
         return busy(pushPort);
-    http->start();
     m_http = std::move(http);
     m_push = std::move(push);
     connect(m_push.get(), &QWebSocketServer::newConnection, this, &OverlayServer::accept);
