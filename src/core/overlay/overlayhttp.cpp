@@ -75,6 +75,9 @@ bool OverlayHttp::listen(const QString &host, quint16 port) {
 // Only GET (and HEAD) of a known path is answered: anything else is 404, a missing or wrong
 // token where one is asked is 403, and no path reaches a file of the disk.
 void OverlayHttp::route() {
+    // One request a connection: a kept-alive browser connection would hold the stop for
+    // seconds, and a page asks only a handful of files once.
+    m_server->set_keep_alive_max_count(1);
     m_server->set_pre_routing_handler(
         [this](const httplib::Request &request, httplib::Response &response) {
             const bool known = m_assets.count(request.path) != 0;
