@@ -3,8 +3,10 @@ import QtQuick.Controls 2.14
 import QtQuick.Dialogs 1.3
 import Kestro 1.0
 
-// The look of the chat: colours, font, size, highlight words, animation, bubbles, debug.
+// The look of the chat: colours, font, size, highlight words, animation, bubbles, debug;
+// and the overlay for OBS: its two addresses, the delay, the lines and network access.
 Page {
+    implicitHeight: 700
     property alias bgChatColor: bgChatColor
     property alias fgChatColor: fgChatColor
     property alias fontChatList: fontChatList
@@ -15,6 +17,13 @@ Page {
     property alias animationList: animationList
     property alias bubbleSwitch: bubbleSwitch
     property alias debugSwitch: debugSwitch
+    property alias overlayChatCopy: overlayChatCopy
+    property alias overlayAlertsCopy: overlayAlertsCopy
+    property alias overlayPort: overlayPort
+    property alias overlayDelay: overlayDelay
+    property alias overlayLines: overlayLines
+    property alias overlayFade: overlayFade
+    property alias overlayLanSwitch: overlayLanSwitch
     property alias bgChatButton: bgChatButton
     property alias fgChatButton: fgChatButton
     property alias bgHLButton: bgHLButton
@@ -154,5 +163,94 @@ Page {
         font.pixelSize: 12
         checked: MainWindow.viewTab.debug
         text: MainWindow.viewTab.debug ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
+    }
+
+    GroupBox {
+        id: overlayGroup
+        title: qsTr("Оверлей для OBS")
+        anchors.left: parent.left
+        anchors.right: parent.right
+        y: 484
+        height: 210
+    }
+    ViewLabel { x: 20; y: 522; width: 50; text: qsTr("Чат:") }
+    Label {
+        objectName: "overlayChatUrl"
+        x: 75; y: 522; width: 235
+        font.pixelSize: 12
+        elide: Text.ElideMiddle
+        text: StreamOverlay.chatUrl
+    }
+    SlotButton {
+        id: overlayChatCopy
+        objectName: "overlayChatCopy"
+        x: 315; y: 518; width: 95
+        text: qsTr("Копировать")
+    }
+    ViewLabel { x: 20; y: 552; width: 50; text: qsTr("Алерты:") }
+    Label {
+        objectName: "overlayAlertsUrl"
+        x: 75; y: 552; width: 235
+        font.pixelSize: 12
+        elide: Text.ElideMiddle
+        text: StreamOverlay.alertsUrl
+    }
+    SlotButton {
+        id: overlayAlertsCopy
+        objectName: "overlayAlertsCopy"
+        x: 315; y: 548; width: 95
+        text: qsTr("Копировать")
+    }
+    ViewLabel { x: 20; y: 584; width: 50; text: qsTr("Порт:") }
+    Rectangle {
+        x: 73; y: 581; width: 64; height: 20
+        color: "#777777"
+        border.color: "#ffffff"
+    }
+    TextInput {
+        id: overlayPort
+        objectName: "overlayPort"
+        x: 75; y: 581; width: 60; height: 20
+        color: "#ffffff"
+        font.pixelSize: 13
+        clip: true
+        validator: IntValidator { bottom: 1; top: 65534 }
+        text: Utils.form.overlayPort
+    }
+    ViewLabel { x: 160; y: 584; width: 110; text: qsTr("Задержка, с:") }
+    SpinBox {
+        id: overlayDelay
+        objectName: "overlayDelay"
+        x: 280; y: 574; width: 130; height: 34
+        font.pixelSize: 12
+        from: 0; to: 15
+        value: Utils.form.overlayDelay
+    }
+    ViewLabel { x: 20; y: 619; width: 50; text: qsTr("Строк:") }
+    SpinBox {
+        id: overlayLines
+        objectName: "overlayLines"
+        x: 70; y: 609; width: 130; height: 34
+        font.pixelSize: 12
+        from: 1; to: 200
+        value: Utils.form.overlayLines
+    }
+    ViewLabel { x: 210; y: 619; width: 70; text: qsTr("Гаснут, с:") }
+    SpinBox {
+        id: overlayFade
+        objectName: "overlayFade"
+        x: 280; y: 609; width: 130; height: 34
+        font.pixelSize: 12
+        from: 0; to: 600
+        value: Utils.form.overlayFade
+    }
+    ViewLabel { x: 20; y: 656; width: 170; text: qsTr("Доступ из локальной сети:") }
+    Switch {
+        id: overlayLanSwitch
+        objectName: "overlayLanSwitch"
+        x: 190; y: 650
+        font.pixelSize: 12
+        checked: Utils.form.overlayLan
+        text: Utils.form.overlayLan ? qsTr("ВКЛ") : qsTr("ВЫКЛ")
     }
 }

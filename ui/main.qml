@@ -116,27 +116,59 @@ ApplicationWindow {
             soundFileDialog.onAccepted: MainWindow.alertsTab.soundFileChosen(soundFileDialog.fileUrl.toString())
             voiceList.onActivated: MainWindow.alertsTab.voiceChosen(index)
         }
-        ViewForm {
-            id: viewTab
+        // The View tab is taller than the window: it scrolls.
+        ScrollView {
+            id: viewScroll
             objectName: "viewTab"
-            bgChatButton.onClicked: bgChatColor.open()
-            fgChatButton.onClicked: fgChatColor.open()
-            bgHLButton.onClicked: bgHLColor.open()
-            fgHLButton.onClicked: fgHLColor.open()
-            hlWords.onTextChanged: Utils.form.hlWords = hlWords.text
-            bgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("bgChatColor", bgChatColor.color.r,
-                                                             bgChatColor.color.g, bgChatColor.color.b)
-            fgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("fgChatColor", fgChatColor.color.r,
-                                                             fgChatColor.color.g, fgChatColor.color.b)
-            bgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("bgHLColor", bgHLColor.color.r,
-                                                           bgHLColor.color.g, bgHLColor.color.b)
-            fgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("fgHLColor", fgHLColor.color.r,
-                                                           fgHLColor.color.g, fgHLColor.color.b)
-            fontChatList.onActivated: MainWindow.viewTab.fontChosen(index)
-            sizeChatList.onActivated: MainWindow.viewTab.sizeChosen(index)
-            animationList.onActivated: MainWindow.viewTab.animationChosen(index)
-            bubbleSwitch.onReleased: MainWindow.viewTab.bubbleReleased(bubbleSwitch.checked)
-            debugSwitch.onReleased: MainWindow.viewTab.debugReleased(debugSwitch.checked)
+            contentWidth: availableWidth
+            contentHeight: viewTab.implicitHeight
+            clip: true
+
+            ViewForm {
+                id: viewTab
+                objectName: "viewForm"
+                width: viewScroll.availableWidth
+                bgChatButton.onClicked: bgChatColor.open()
+                fgChatButton.onClicked: fgChatColor.open()
+                bgHLButton.onClicked: bgHLColor.open()
+                fgHLButton.onClicked: fgHLColor.open()
+                hlWords.onTextChanged: Utils.form.hlWords = hlWords.text
+                bgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("bgChatColor", bgChatColor.color.r,
+                                                                 bgChatColor.color.g, bgChatColor.color.b)
+                fgChatColor.onAccepted: MainWindow.viewTab.colorAccepted("fgChatColor", fgChatColor.color.r,
+                                                                 fgChatColor.color.g, fgChatColor.color.b)
+                bgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("bgHLColor", bgHLColor.color.r,
+                                                               bgHLColor.color.g, bgHLColor.color.b)
+                fgHLColor.onAccepted: MainWindow.viewTab.colorAccepted("fgHLColor", fgHLColor.color.r,
+                                                               fgHLColor.color.g, fgHLColor.color.b)
+                fontChatList.onActivated: MainWindow.viewTab.fontChosen(index)
+                sizeChatList.onActivated: MainWindow.viewTab.sizeChosen(index)
+                animationList.onActivated: MainWindow.viewTab.animationChosen(index)
+                bubbleSwitch.onReleased: MainWindow.viewTab.bubbleReleased(bubbleSwitch.checked)
+                debugSwitch.onReleased: MainWindow.viewTab.debugReleased(debugSwitch.checked)
+                overlayChatCopy.onClicked: copyText(StreamOverlay.chatUrl)
+                overlayAlertsCopy.onClicked: copyText(StreamOverlay.alertsUrl)
+                overlayPort.onEditingFinished: {
+                    Utils.form.overlayPort = overlayPort.text
+                    MainWindow.viewTab.storeOverlay()
+                }
+                overlayDelay.onValueModified: {
+                    Utils.form.overlayDelay = overlayDelay.value
+                    MainWindow.viewTab.storeOverlay()
+                }
+                overlayLines.onValueModified: {
+                    Utils.form.overlayLines = overlayLines.value
+                    MainWindow.viewTab.storeOverlay()
+                }
+                overlayFade.onValueModified: {
+                    Utils.form.overlayFade = overlayFade.value
+                    MainWindow.viewTab.storeOverlay()
+                }
+                overlayLanSwitch.onReleased: {
+                    Utils.form.overlayLan = overlayLanSwitch.checked
+                    MainWindow.viewTab.storeOverlay()
+                }
+            }
         }
     }
 
@@ -147,6 +179,17 @@ ApplicationWindow {
     Connections {
         target: MainWindow.alertsTab
         function onSoundDialogRequested() { alertsTab.soundFileDialog.open() }
+    }
+
+    // The clipboard is reached through a text field the user never sees.
+    TextEdit {
+        id: clipboardHelper
+        visible: false
+    }
+    function copyText(text) {
+        clipboardHelper.text = text
+        clipboardHelper.selectAll()
+        clipboardHelper.copy()
     }
 
     Shortcut {

@@ -68,5 +68,5 @@ void Composition::registerForQml() {
     registerModule("BTTV", m_bttv);
     registerModule("FFZ", m_ffz);
     registerModule("MainWindow", m_mainWindow);
-    registerModule("Overlay", m_overlay);
+    registerModule("StreamOverlay", m_overlay);
 }

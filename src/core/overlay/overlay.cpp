@@ -51,7 +51,8 @@ Overlay::Overlay(Utils &utils, const Clock &clock)
 
 OverlayServer::Options Overlay::serverOptions() const {
     OverlayServer::Options options;
-    options.port = quint16(parseInt(m_utils.text(key::overlayPort)).value_or(0));
+    const qint64 port = parseInt(m_utils.form().overlayPort).value_or(0);
+    options.port = quint16(port > 0 && port < 65535 ? port : 0);
     options.lan = m_utils.form().overlayLan;
     options.token = m_utils.form().overlayToken;
     return options;

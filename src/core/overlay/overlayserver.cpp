@@ -4,6 +4,7 @@
 #include "common/logging.h"
 #include "overlay/overlayhttp.h"
 
+#include <QNetworkInterface>
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -58,8 +59,21 @@ bool OverlayServer::listening() const {
     return m_push != nullptr;
 }
 
+namespace {
+// Where OBS on another computer finds this one: its first network address that is not loopback.
+QString lanHost() {
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+            return address.toString();
+    }
+    return QStringLiteral("127.0.0.1");
+}
+} // namespace
+
 QString OverlayServer::pageUrl(const QString &page) const {
-    QString url = QStringLiteral("http://127.0.0.1:%1/overlay/%2").arg(m_options.port).arg(page);
+    const QString host = m_options.lan ? lanHost() : QStringLiteral("127.0.0.1");
+    QString url =
+        QStringLiteral("http://%1:%2/overlay/%3").arg(host).arg(m_options.port).arg(page);
     if (m_options.lan)
         url += QStringLiteral("?token=") + m_options.token;
     return url;

@@ -109,3 +109,7 @@ void ViewTab::debugReleased(bool on) {
     m_alerts.alertsInDebugMode = on;
     emit switchesChanged();
 }
+
+void ViewTab::storeOverlay() {
+    m_utils.saveConfig();
+}

@@ -26,6 +26,8 @@ public:
     Q_INVOKABLE void animationChosen(int index);
     Q_INVOKABLE void bubbleReleased(bool on);
     Q_INVOKABLE void debugReleased(bool on);
+    // An overlay control changed its settings field: stored at once.
+    Q_INVOKABLE void storeOverlay();
 
 signals:
     void switchesChanged();
