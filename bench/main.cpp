@@ -1,5 +1,6 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
 #include "goodgamebench.h"
+#include "overlaybench.h"
 #include "pagebench.h"
 #include "relaybench.h"
 #include "startupbench.h"
@@ -16,7 +17,8 @@ int usage() {
                "       kestro-bench goodgame [--frames FILE] [--print]\n"
                "       kestro-bench page [--lines N] [--batch K]\n"
                "       kestro-bench idle [--seconds N]\n"
-               "       kestro-bench relay [--rounds N]\n",
+               "       kestro-bench relay [--rounds N]\n"
+               "       kestro-bench overlay [--seconds N] [--rate R]\n",
                stderr);
     return 2;
 }
@@ -35,6 +37,8 @@ int main(int argc, char *argv[]) {
         return runRelayBench(argc, argv);
     if (std::strcmp(argv[1], "idle") == 0)
         return runIdleBench(argc, argv);
+    if (std::strcmp(argv[1], "overlay") == 0)
+        return runOverlayBench(argc, argv);
     if (std::strcmp(argv[1], "page") == 0)
         return runPageBench(argc, argv);
     if (std::strcmp(argv[1], kStartupChild) == 0)

@@ -16,6 +16,7 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   "$bench" twitch --parse-only
   "$bench" goodgame
   "$bench" relay
+  "$bench" overlay
   display "$bench" page "$@"
   display "$bench" startup --runs 5
   display "$bench" idle

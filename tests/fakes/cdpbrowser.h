@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
@@ -81,6 +82,19 @@ public:
             .value(QStringLiteral("result"))
             .toObject()
             .value(QStringLiteral("value"));
+    }
+
+    // The page as drawn, saved as a PNG file.
+    bool screenshot(const QString &path) {
+        const QJsonObject answer =
+            call(QStringLiteral("Page.captureScreenshot"), {{QStringLiteral("format"), "png"}});
+        const QByteArray png = QByteArray::fromBase64(answer.value(QStringLiteral("result"))
+                                                          .toObject()
+                                                          .value(QStringLiteral("data"))
+                                                          .toString()
+                                                          .toLatin1());
+        QFile file(path);
+        return !png.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(png) == png.size();
     }
 
 private:
