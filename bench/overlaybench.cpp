@@ -2,6 +2,7 @@
 
 #include "fakes/cdpbrowser.h"
 #include "fakes/chatrig.h"
+#include "fakes/freeport.h"
 #include "overlay/overlay.h"
 #include "processstats.h"
 #include "replay.h"
@@ -15,17 +16,6 @@
 #include <vector>
 
 namespace {
-quint16 freePortPair() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        QTcpServer first;
-        QTcpServer second;
-        if (first.listen(QHostAddress::LocalHost, 0) &&
-            second.listen(QHostAddress::LocalHost, quint16(first.serverPort() + 1)))
-            return first.serverPort();
-    }
-    return 0;
-}
-
 // Each line carries the wall time it left the presenter; the page writes down how late each
 // one reached its DOM.
 const char kWatch[] = R"(

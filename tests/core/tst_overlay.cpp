@@ -1,3 +1,4 @@
+#include "fakes/freeport.h"
 #include "fakes/manualclock.h"
 #include "overlay/overlayfeed.h"
 #include "overlay/overlayserver.h"
@@ -10,18 +11,6 @@
 #include <QtTest>
 
 namespace {
-// A free loopback port whose next port is free too.
-quint16 freePortPair() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        QTcpServer first;
-        QTcpServer second;
-        if (first.listen(QHostAddress::LocalHost, 0) &&
-            second.listen(QHostAddress::LocalHost, quint16(first.serverPort() + 1)))
-            return first.serverPort();
-    }
-    return 0;
-}
-
 struct FeedRig {
     ManualClock clock{QDateTime::fromMSecsSinceEpoch(1700000000000)};
     OverlayFeed feed{clock};

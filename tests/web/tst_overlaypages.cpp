@@ -1,5 +1,6 @@
 #include "fakes/cdpbrowser.h"
 #include "fakes/chatrig.h"
+#include "fakes/freeport.h"
 #include "model/chatsink.h"
 #include "overlay/overlay.h"
 
@@ -7,17 +8,6 @@
 #include <QtTest>
 
 namespace {
-quint16 freePortPair() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        QTcpServer first;
-        QTcpServer second;
-        if (first.listen(QHostAddress::LocalHost, 0) &&
-            second.listen(QHostAddress::LocalHost, quint16(first.serverPort() + 1)))
-            return first.serverPort();
-    }
-    return 0;
-}
-
 // The presenter, the alert queue and the overlay as Kestro wires them, on a free port.
 struct OverlayRig : ChatRig {
     OverlayRig() {
@@ -205,7 +195,7 @@ private slots:
         alert.type = QStringLiteral("follow");
         rig.chat.showInAlerts(alert);
         const QString shown =
-            QStringLiteral("document.getElementById('alertList').textContent.trim()");
+            QStringLiteral("document.getElementById('alertsList').textContent.trim()");
         QCOMPARE(m_browser->eval(shown).toString(), QString());
         rig.alerts.processQueue();
         QCOMPARE(rig.player.played.size(), 1);

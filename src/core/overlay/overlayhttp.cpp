@@ -11,9 +11,19 @@ struct Source {
     const char *type;
 };
 
+// The two pages are one template: its kind and title filled in.
+struct PageKind {
+    const char *path;
+    const char *kind;
+    const char *title;
+};
+
+const PageKind kPages[] = {
+    {"/overlay/chat", "chat", "чат"},
+    {"/overlay/alerts", "alerts", "алерты"},
+};
+
 const Source kSources[] = {
-    {"/overlay/chat", ":/web/overlay/chat.html", "text/html; charset=utf-8"},
-    {"/overlay/alerts", ":/web/overlay/alerts.html", "text/html; charset=utf-8"},
     {"/overlay/overlay.js", ":/web/overlay/overlay.js", "application/javascript; charset=utf-8"},
     {"/overlay/overlay.css", ":/web/overlay/overlay.css", "text/css; charset=utf-8"},
     {"/overlay/messages.css", ":/web/css/messages.css", "text/css; charset=utf-8"},
@@ -25,6 +35,12 @@ const Source kSources[] = {
 std::string readResource(const char *name) {
     QFile file(QString::fromLatin1(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+void fill(std::string &text, const std::string &mark, const std::string &value) {
+    for (auto at = text.find(mark); at != std::string::npos;
+         at = text.find(mark, at + value.size()))
+        text.replace(at, mark.size(), value);
 }
 
 // The host the page was asked by, for its content policy; anything odd stands for loopback.
@@ -40,14 +56,17 @@ OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pus
     : m_server(std::make_unique<httplib::Server>())
     , m_token(token.toStdString())
     , m_pushPort(pushPort) {
-    for (const Source &source : kSources) {
-        std::string body = readResource(source.resource);
-        // The pages' own links carry the token, when one is asked.
-        const std::string mark = "%QUERY%";
-        for (auto at = body.find(mark); at != std::string::npos; at = body.find(mark, at))
-            body.replace(at, mark.size(), query.toStdString());
-        m_assets[source.path] = {source.type, std::move(body)};
+    const std::string page = readResource(":/web/overlay/page.html");
+    for (const PageKind &kind : kPages) {
+        std::string body = page;
+        fill(body, "%KIND%", kind.kind);
+        fill(body, "%TITLE%", kind.title);
+        // The page's own links carry the token, when one is asked.
+        fill(body, "%QUERY%", query.toStdString());
+        m_assets[kind.path] = {"text/html; charset=utf-8", std::move(body)};
     }
+    for (const Source &source : kSources)
+        m_assets[source.path] = {source.type, readResource(source.resource)};
     route();
 }
 

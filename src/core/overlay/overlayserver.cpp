@@ -72,8 +72,7 @@ QString lanHost() {
 
 QString OverlayServer::pageUrl(const QString &page) const {
     const QString host = m_options.lan ? lanHost() : QStringLiteral("127.0.0.1");
-    QString url =
-        QStringLiteral("http://%1:%2/overlay/%3").arg(host).arg(m_options.port).arg(page);
+    QString url = QStringLiteral("http://%1:%2/overlay/%3").arg(host).arg(m_options.port).arg(page);
     if (m_options.lan)
         url += QStringLiteral("?token=") + m_options.token;
     return url;
