@@ -35,10 +35,10 @@ int runGoodgameBench(int argc, char *argv[]) {
         std::fputs("goodgame: the smile catalogue did not load\n", stderr);
         return 1;
     }
-    rig.goodgame.state = QStringLiteral("chat");
+    rig.goodgame.readFramesAt(Goodgame::Step::Chat);
     const auto feed = [&rig](const QString &frame) {
         // A hostile frame may not leave the chat state behind for the rest of the replay.
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         rig.goodgame.processMessage(frame);
     };
     if (flag(argc, argv, "--print")) {

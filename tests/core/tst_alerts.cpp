@@ -356,11 +356,11 @@ private slots:
         tests.testTwitchFollow();
         QCOMPARE(rig.log("event"), QStringList{"[Twitch] У нас новый фолловер - TesterTesterov!"});
 
-        goodgameRig.goodgame.state = QStringLiteral("auth");
+        goodgameRig.goodgame.readFramesAt(Goodgame::Step::Auth);
         tests.testGoodgamePrem(3);
         random.values = {0.0};
         tests.testGoodgameDonat();
-        QCOMPARE(goodgameRig.goodgame.state, QStringLiteral("auth"));
+        QCOMPARE(goodgameRig.goodgame.step(), Goodgame::Step::Auth);
         const QStringList raw{
             R"(Goodgame >> {"type":"premium","data":{"userName":"TesterTesterov","resub":3}})",
             R"(Goodgame >> {"type":"payment","data":{"userName":"TesterTesterov","amount":0,)"

@@ -52,7 +52,7 @@ struct Session {
     void join() {
         authorize(QStringLiteral("5"));
         socket.send(QString::fromUtf8(kJoined));
-        QTRY_COMPARE(rig.goodgame.state, QStringLiteral("chat"));
+        QTRY_COMPARE(rig.goodgame.step(), Goodgame::Step::Chat);
     }
 
     // One second of the window's watchdog.
@@ -86,7 +86,7 @@ private slots:
         QFETCH(ChatCase, expected);
         GoodgameRig rig;
         rig.loadSmiles(fixture("goodgame-global.json"));
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         for (const QString &frame : expected.input)
             rig.goodgame.processMessage(frame);
         verifyChatCase(rig, expected, QStringLiteral("Goodgame >> "));
@@ -99,7 +99,7 @@ private slots:
         session.authorize(QStringLiteral("5"));
         QVERIFY(goodgame.active());
         QCOMPARE(session.socket.frames.at(1), kJoinFive);
-        QCOMPARE(goodgame.state, QStringLiteral("login"));
+        QCOMPARE(goodgame.step(), Goodgame::Step::Login);
 
         const QByteArray login = session.rig.server.fullRequests.at(
             session.rig.server.requests.indexOf("/ajax/chatlogin"));
@@ -109,7 +109,7 @@ private slots:
 
         session.socket.send(QStringLiteral(
             R"({"type":"success_join","data":{"channel_id":5,"channel_name":"Мой\r\nканал\nX"}})"));
-        QTRY_COMPARE(goodgame.state, QStringLiteral("chat"));
+        QTRY_COMPARE(goodgame.step(), Goodgame::Step::Chat);
         QCOMPARE(goodgame.channelName(), QStringLiteral("Мой канал X"));
         session.socket.send(QString::fromUtf8(kChatFrame));
         QTRY_COMPARE(session.rig.log("chat").size(), 2);
@@ -153,12 +153,12 @@ private slots:
         session.socket.send(list);
         if (join.isEmpty()) {
             QTRY_COMPARE(session.rig.log("raw").size(), 3);
-            QCOMPARE(session.rig.goodgame.state, QStringLiteral("channel"));
+            QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Channel);
             QCOMPARE(session.socket.frames.size(), 2);
         } else {
             QTRY_COMPARE(session.socket.frames.size(), 3);
             QCOMPARE(session.socket.frames.at(2), join);
-            QCOMPARE(session.rig.goodgame.state, QStringLiteral("login"));
+            QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Login);
         }
     }
 
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(session.socket.waitForClient());
         session.socket.send(QString::fromUtf8(kWelcome));
         QTRY_COMPARE(handled.size(), 2); // the smile catalogue and the chat login
-        QCOMPARE(session.rig.goodgame.state, QStringLiteral("auth"));
+        QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Auth);
         QVERIFY(session.socket.frames.isEmpty());
     }
 
@@ -204,7 +204,7 @@ private slots:
                  QStringLiteral(R"({"type":"get_channel_counters","data":{"channel_id":5}})"));
         QCOMPARE(session.socket.connections, 1);
         QCOMPARE(session.rig.log("chat").size(), 1);
-        QCOMPARE(session.rig.goodgame.state, QStringLiteral("chat"));
+        QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Chat);
     }
 
     // A close or a half-open link: a whole new session (login, auth, join) on a new socket.
@@ -275,7 +275,7 @@ private slots:
     // A frame nested past the limit costs one error line, and only itself.
     void deepFrameIsDroppedWithOneLine() {
         GoodgameRig rig;
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         const QString deep = R"({"type":"message","data":{"x":)" +
                              QString(100000, QLatin1Char('[')) + QString(100000, QLatin1Char(']')) +
                              "}}";
@@ -312,21 +312,21 @@ private slots:
         QTRY_COMPARE(rig.goodgame.connection().stateName(), QStringLiteral("reconnecting"));
         QVERIFY(heard.isEmpty());
         QVERIFY(!rig.server.requests.contains("/ajax/chatlogin"));
-        QCOMPARE(rig.goodgame.state, QStringLiteral("connect"));
+        QCOMPARE(rig.goodgame.step(), Goodgame::Step::Connect);
     }
 
     // Test frames are shown in any state of the session, which they leave as it was.
     void testFramesDoNotMoveTheWatch() {
         GoodgameRig rig;
-        rig.goodgame.state = QStringLiteral("login");
+        rig.goodgame.readFramesAt(Goodgame::Step::Login);
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame), true);
         QCOMPARE(rig.log("chat").size(), 1);
-        QCOMPARE(rig.goodgame.state, QStringLiteral("login"));
+        QCOMPARE(rig.goodgame.step(), Goodgame::Step::Login);
     }
 
     void paymentCarriesItsVoiceMessage() {
         GoodgameRig rig;
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         rig.goodgame.processMessage(R"({"type":"payment","data":{"userName":"D","amount":5}})");
         rig.goodgame.processMessage(
             R"({"type":"payment","data":{"userName":"D","amount":5,"voice":false}})");
@@ -378,7 +378,8 @@ private slots:
         frames << "{\"type\":\"message\",\"data\":{\"text\":\"" + QString(200000, ':') + "\"}}"
                << "{\"type\":\"message\",\"data\":{\"text\":\":" + QString(10000, 'a') + ":\"}}"
                << R"({"type":"message","data":{"premiums":5,"resubs":null,"payments":"x"}})";
-        const QStringList states{"connect", "auth", "channel", "login", "chat"};
+        using Step = Goodgame::Step;
+        const QList<Step> steps{Step::Connect, Step::Auth, Step::Channel, Step::Login, Step::Chat};
         const QString noise = QStringLiteral("{}[]\":,0123456789.-eE truefalsnul\\");
         QRandomGenerator random(7);
         QElapsedTimer timer;
@@ -392,11 +393,11 @@ private slots:
                 else
                     frame.remove(at, random.bounded(8));
             }
-            rig.goodgame.state = states.at(random.bounded(states.size()));
+            rig.goodgame.readFramesAt(steps.at(random.bounded(steps.size())));
             rig.goodgame.processMessage(frame);
         }
         rig.chatView.scripts.clear();
-        rig.goodgame.state = QStringLiteral("chat");
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
         QCOMPARE(rig.chatHtml().size(), 1);
     }

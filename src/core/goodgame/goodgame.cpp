@@ -180,7 +180,7 @@ void Goodgame::openSession(bool again) {
         m_reconnecting = true;
         emit status(QStringLiteral("GoodGame: переподключаемся к серверу"));
     }
-    state = QStringLiteral("connect");
+    m_step = Step::Connect;
     m_socket = std::make_unique<QWebSocket>();
     QWebSocket *socket = m_socket.get();
     connect(socket, &QWebSocket::connected, this, [] {
@@ -246,7 +246,7 @@ void Goodgame::loginToGoodgame() {
             return;
         m_user = member(answer, "user_id");
         m_token = textOf(answer, "token");
-        state = QStringLiteral("auth");
+        m_step = Step::Auth;
         authorizeOnGoodgame();
     });
 }
@@ -290,7 +290,7 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
 
 // A test frame is a chat frame whatever the session's state, and moves no watch.
 void Goodgame::advance(Json &frame, bool in_test) {
-    if (in_test || state == QLatin1String("chat")) {
+    if (in_test || m_step == Step::Chat) {
         // The frame is done with: its data moves on whole, never copied.
         const QString type = textOf(frame, "type");
         handleChatFrame(type, frame.is_object() && frame.contains("data") ? std::move(frame["data"])
@@ -298,25 +298,25 @@ void Goodgame::advance(Json &frame, bool in_test) {
         return;
     }
     const Json &data = member(frame, "data");
-    if (state == QLatin1String("connect")) {
-        state = QStringLiteral("auth");
+    if (m_step == Step::Connect) {
+        m_step = Step::Auth;
         loginToGoodgame();
-    } else if (state == QLatin1String("auth")) {
+    } else if (m_step == Step::Auth) {
         if (!m_channelID || *m_channelID == 0) {
-            state = QStringLiteral("channel");
+            m_step = Step::Channel;
             getAllChannels();
         } else {
-            state = QStringLiteral("login");
+            m_step = Step::Login;
             loginToChannel();
         }
-    } else if (state == QLatin1String("channel")) {
+    } else if (m_step == Step::Channel) {
         if (chooseChannel(data)) {
-            state = QStringLiteral("login");
+            m_step = Step::Login;
             loginToChannel();
         }
-    } else if (state == QLatin1String("login")) {
+    } else if (m_step == Step::Login) {
         if (joinAnswered(data))
-            state = QStringLiteral("chat");
+            m_step = Step::Chat;
     }
 }
 

@@ -55,9 +55,12 @@ public:
     explicit Goodgame(const GoodgameDeps &deps);
     ~Goodgame() override;
 
-    // The session's step: "connect", "auth", "channel", "login", "chat". Frame tests put the
-    // parser in a step of their choice.
-    QString state;
+    // The session's steps: a fresh socket, the chat login, the channel's id looked up, the
+    // join, the chat.
+    enum class Step { None, Connect, Auth, Channel, Login, Chat };
+    Step step() const { return m_step; }
+    // Frames from now on are read as at this step: for replaying recorded frames.
+    void readFramesAt(Step step) { m_step = step; }
 
     // The channel's name as the server gave it at the join.
     QString channelName() const { return m_channelName; }
@@ -108,6 +111,7 @@ private:
     MessagePart kingText(const QString &text) const;
     QString quotedChannel() const;
 
+    Step m_step = Step::None;
     QString m_login;
     QString m_password;
     QString m_channel;
