@@ -179,6 +179,8 @@ private slots:
         squatter.close();
         QVERIFY(server.listen({port, false, {}}, &error));
         QVERIFY(server.listening());
+        QVERIFY(!server.listen({0, false, {}}, &error));
+        QCOMPARE(error, QStringLiteral("Оверлей: порт не задан, оверлей не запущен"));
     }
 
     // The events socket: the right path and token only, at most eight pages, each told the

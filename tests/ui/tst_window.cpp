@@ -183,6 +183,17 @@ private slots:
         QCOMPARE(headings, (QList<int>{0, 48, 82, 92}));
     }
 
+    // The View tab shows the overlay's two addresses as the overlay gives them.
+    void overlayAddressesAreShown() {
+        const QString chat = m_modules.overlay().chatUrl();
+        QVERIFY2(chat.startsWith(QStringLiteral("http://127.0.0.1:")) &&
+                     chat.endsWith(QStringLiteral("/overlay/chat")),
+                 qPrintable(chat));
+        QCOMPARE(item("overlayChatUrl")->property("text").toString(), chat);
+        QCOMPARE(item("overlayAlertsUrl")->property("text").toString(),
+                 m_modules.overlay().alertsUrl());
+    }
+
     void switchesStartOff() {
         for (const char *name : {"bubbleSwitch", "debugSwitch"}) {
             QCOMPARE(item(name)->property("text").toString(), QStringLiteral("ВЫКЛ"));

@@ -31,7 +31,12 @@ bool OverlayServer::listen(const Options &options, QString *error) {
         qCWarning(lcOverlay).noquote() << QStringLiteral("port %1 is busy").arg(port);
         return false;
     };
-    if (options.port == 0 || options.port == 65535 || !http->listen(host, options.port))
+    if (options.port == 0 || options.port == 65535) {
+        if (error)
+            *error = QStringLiteral("Оверлей: порт не задан, оверлей не запущен");
+        return false;
+    }
+    if (!http->listen(host, options.port))
         return busy(options.port);
     if (!push->listen(lan ? QHostAddress::Any : QHostAddress::LocalHost, pushPort))
         return busy(pushPort);
