@@ -172,6 +172,11 @@ void finishLine(LineState &line) {
         qCDebug(lcChat).noquote() << "BUILDED: " + line.result.html;
 }
 
+// An alert's copy in the chat, framed apart from the chat lines.
+QString inAlertFrame(const QString &inner) {
+    return QStringLiteral("<div class=\"alert\">") + inner + QStringLiteral("</div>");
+}
+
 // The chat page's script for each act.
 QString moderationMethod(Moderation::Act act) {
     switch (act) {
@@ -232,7 +237,7 @@ QString Chat::addMessageCall(const QString &html, bool alertFrame) {
     QString encoded =
         encodeURIComponent(html).replace(QLatin1Char('\''), QStringLiteral("#apostrophe#"));
     if (alertFrame)
-        encoded = QStringLiteral("<div class=\"alert\">") + encoded + QStringLiteral("</div>");
+        encoded = inAlertFrame(encoded);
     return Page::call(QStringLiteral("addMessage"),
                       QLatin1Char('\'') + encoded + QLatin1Char('\'')) +
            QLatin1Char(';');
@@ -272,8 +277,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
         return;
     deliver(m_alertView, built, false, QStringLiteral("event"));
     deliver(m_chatView, built, true, QStringLiteral("chat"));
-    emit chatShown(QStringLiteral("<div class=\"alert\">") + built.html + QStringLiteral("</div>"),
-                   moderationKeys(message.items));
+    emit chatShown(inAlertFrame(built.html), moderationKeys(message.items));
 
     if (!message.service || !message.type)
         return;

@@ -500,10 +500,8 @@ void Twitch::subGift(const Line &line) {
         return;
     }
     const QString color = userColor(tags);
-    QString what = QStringLiteral(" подарил подписку ");
-    if (hasTag(tags, "msg-param-sub-plan"))
-        what += giftTier(tags).mid(1) + QLatin1Char(' ');
-    what += tag(tags, "msg-param-recipient-display-name");
+    const QString what = QStringLiteral(" подарил подписку") + giftTier(tags) + QLatin1Char(' ') +
+                         tag(tags, "msg-param-recipient-display-name");
     MessageParts parts = linePrefix(line);
     parts << MessagePart::textPart(line.kind() == QLatin1String("subgift")
                                        ? tag(tags, "display-name")
