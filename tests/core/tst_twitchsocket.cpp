@@ -153,6 +153,25 @@ private slots:
         QVERIFY(!tls.readAll().contains("oauth:secret"));
     }
 
+    // Sends never wait on the server: one that reads nothing gets the link dropped instead.
+    void stalledServerBreaksTheLink() {
+        DescriptorServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        TwitchSocket socket;
+        QSignalSpy connected(&socket, &TwitchSocket::connected);
+        QSignalSpy broken(&socket, &TwitchSocket::broken);
+        QSignalSpy failure(&socket, &TwitchSocket::failure);
+        socket.start(QStringLiteral("127.0.0.1"), silent.serverPort(), "bot", "t", "chan");
+        QVERIFY(connected.wait(5000));
+        const QString text(1000, QLatin1Char('x'));
+        for (int i = 0; i < 50000 && broken.isEmpty(); ++i) {
+            socket.chat(text);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(broken.size(), 1);
+        QCOMPARE(failure.size(), 1);
+    }
+
     void socketErrorIsReceivedAsLine() {
         SocketRig rig;
         const quint16 port = rig.server.port();

@@ -1,7 +1,5 @@
 #include "twitchsocket.h"
 
-#include "common/logging.h"
-
 #include <QSslSocket>
 
 TwitchSocket::TwitchSocket(QObject *parent)
@@ -70,8 +68,13 @@ void TwitchSocket::command(const QString &command, const QString &message) {
 
 void TwitchSocket::send(const QString &command, const QString &parameters) {
     m_socket->write((command + QLatin1Char(' ') + parameters + QStringLiteral("\r\n")).toUtf8());
-    if (!m_socket->waitForBytesWritten(30000))
-        qCDebug(lcTwitch).noquote() << QStringLiteral("ОШИБКА: ") + m_socket->errorString();
+    // The event loop drains the write; a server that takes nothing while this much piles up
+    // is a stalled link, which the supervisor replaces instead of the window waiting on it.
+    if (m_socket->bytesToWrite() > kMaxPending) {
+        emit failure(QStringLiteral("ОШИБКА: сервер Twitch не принимает данные, соединение сброшено"));
+        m_socket->abort();
+        emit broken();
+    }
 }
 
 void TwitchSocket::twitchConnected() {

@@ -13,6 +13,8 @@ public:
     static constexpr quint16 kTlsPort = 6697;
     // A server line longer than this is dropped rather than buffered without end.
     static constexpr int kMaxLine = 64 * 1024;
+    // Bytes queued for a server that reads nothing before the link counts as stalled.
+    static constexpr qint64 kMaxPending = 1024 * 1024;
 
     explicit TwitchSocket(QObject *parent = nullptr);
 
