@@ -33,6 +33,9 @@ public:
 
     void registerForQml();
 
+    // Settings edited moments before the window closed still reach the disk.
+    void savePendingSettings() { m_utils.savePending(); }
+
     // Connects the pages to the window's two web views, found by object name.
     void attachViews(QObject &window);
     MainWindow &mainWindow() { return m_mainWindow; }

@@ -37,6 +37,8 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
                         Endpoints::fromFile(Endpoints::overridePath(defaultDataDir())),
                         defaultDataDir());
     modules.registerForQml();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app,
+                     [&modules] { modules.savePendingSettings(); });
 
     QQmlApplicationEngine engine;
     QObject::connect(

@@ -258,24 +258,18 @@ private slots:
         QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: отключаемся от сервера"));
     }
 
-    // The volume reaches the player at once, the file only once the controls hold the settings.
-    void volumeIsStoredOnceLoaded() {
+    // The volume reaches the player at once, before and after the controls are filled.
+    void volumeReachesThePlayerAtOnce() {
         WindowRig rig;
         SettingsForm &f = rig.utils.form();
         f.alertVolume = 0.3;
         emit f.changed();
         QCOMPARE(rig.player.volume(), 0.3);
-        QCOMPARE(rig.config.get(), QString());
-
         rig.utils.initServices();
         QCOMPARE(rig.player.volume(), 0.75);
-        QCOMPARE(rig.config.get(), QString());
         f.alertVolume = 0.5;
         emit f.changed();
-        QCOMPARE(rig.stored("/alerts/volume"), QStringLiteral("0.5"));
-        f.hlWords = QStringLiteral("Nick");
-        emit f.changed();
-        QCOMPARE(rig.stored("/view/addressed/words"), QStringLiteral("[\"nick\"]"));
+        QCOMPARE(rig.player.volume(), 0.5);
     }
 
     void tabGestures_data() {

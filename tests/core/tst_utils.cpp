@@ -109,6 +109,54 @@ private slots:
                      QLatin1String(slot.name));
     }
 
+    // A field is stored shortly after it is edited (not at each key), never before
+    // the controls hold the settings; at quit a waiting edit is stored at once.
+    void editsAreStoredAsTyped_data() {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("channel") << QByteArray("twitchChannel") << QVariant("kestrotest")
+                                 << "/services/twitch/channel" << "\"kestrotest\"";
+        QTest::newRow("password") << QByteArray("goodgamePassword") << QVariant("p")
+                                  << "/services/goodgame/password" << "\"p\"";
+        QTest::newRow("volume") << QByteArray("alertVolume") << QVariant(0.5) << "/alerts/volume"
+                                << "0.5";
+        QTest::newRow("words") << QByteArray("hlWords") << QVariant("Nick")
+                               << "/view/addressed/words" << "[\"nick\"]";
+    }
+
+    void editsAreStoredAsTyped() {
+        QFETCH(QByteArray, property);
+        QFETCH(QVariant, value);
+        QFETCH(QString, path);
+        QFETCH(QString, stored);
+        SettingsRig rig;
+        SettingsForm &f = rig.utils.form();
+        f.setProperty(property, value);
+        emit f.changed();
+        rig.utils.savePending();
+        QCOMPARE(rig.config.get(), QString());
+
+        rig.utils.initServices();
+        QCOMPARE(rig.config.get(), QString());
+        for (int i = 0; i < 3; ++i) {
+            f.setProperty(property, value);
+            emit f.changed();
+        }
+        QCOMPARE(rig.config.get(), QString());
+        QTRY_VERIFY(!rig.config.get().isEmpty());
+        const auto valueAt = [&] {
+            return qstr(parseJson(rig.config.get()).at(Json::json_pointer(stdstr(path))).dump());
+        };
+        QCOMPARE(valueAt(), stored);
+
+        f.setProperty(property, QVariant());
+        emit f.changed();
+        rig.utils.savePending();
+        QVERIFY(valueAt() != stored);
+    }
+
     // A save that cannot reach the disk is said once, and again after a later success fails.
     void failedSaveIsReportedOnce() {
         SettingsRig rig;

@@ -12,7 +12,22 @@
 Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
     : m_config(config)
     , m_logger(logger)
-    , m_twitchDefaultHost(endpoints.twitchChatHost) {}
+    , m_twitchDefaultHost(endpoints.twitchChatHost) {
+    // A field is stored shortly after it is edited: typing a channel writes the file once,
+    // not once a key, and nothing typed waits for a start button.
+    m_pendingSave.setSingleShot(true);
+    m_pendingSave.setInterval(kSaveDelayMs);
+    connect(&m_pendingSave, &QTimer::timeout, this, &Utils::saveConfig);
+    connect(&m_form, &SettingsForm::changed, this, [this] {
+        if (m_loaded.services)
+            m_pendingSave.start();
+    });
+}
+
+void Utils::savePending() {
+    if (m_pendingSave.isActive())
+        saveConfig();
+}
 
 // The Twitch host's default is the endpoint's, which a test or a user's override may move.
 Json Utils::defaultSettings() const {
@@ -227,6 +242,7 @@ QVariant controlState(const SettingRow &row, const Json &settings) {
 
 // Keys are written in the order of the stored text: each pointer creates its records in turn.
 void Utils::saveConfig() {
+    m_pendingSave.stop();
     Json record = Json::object();
     for (const SettingRow &row : settingRows())
         record[Json::json_pointer(row.path)] = storedValue(row, m_form.property(row.property));

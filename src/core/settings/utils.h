@@ -4,6 +4,7 @@
 #include "settings/settingsform.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QVariantList>
 #include <optional>
 
@@ -28,6 +29,8 @@ class Utils : public QObject {
     Q_PROPERTY(QVariantList animationList READ animationModel CONSTANT)
     Q_PROPERTY(QVariantList voiceList READ voiceModel CONSTANT)
 public:
+    static constexpr int kSaveDelayMs = 500;
+
     Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints);
 
     Json defaultSettings() const;
@@ -56,6 +59,8 @@ public:
     void loadConfig();
     // Rebuilds the record from the controls' state and stores it.
     Q_INVOKABLE void saveConfig();
+    // Stores an edit still waiting for its delay: at quit.
+    void savePending();
     // Fills the controls' state from the record, once, without saving.
     Q_INVOKABLE void initServices();
     // Sends the view settings to the chat page, once.
@@ -82,4 +87,5 @@ private:
     SettingsForm m_form;
     Loaded m_loaded;
     bool m_saveFailing = false;
+    QTimer m_pendingSave;
 };

@@ -167,17 +167,11 @@ void MainWindow::sendMessage() {
         m_deps.chatInput.setText(QString());
 }
 
-// The volume goes to the player whenever it changes; it is stored, like the words, only once
-// the controls hold the settings, so a half-filled form never reaches the file.
+// The volume goes to the player whenever it changes; storing it is the settings' own business.
 void MainWindow::formChanged() {
-    const SettingsForm &f = m_deps.utils.form();
-    const bool volumeMoved = f.alertVolume != m_appliedVolume;
-    if (volumeMoved) {
-        m_appliedVolume = f.alertVolume;
-        m_deps.alerts.setPlayerVolume(f.alertVolume);
+    const double volume = m_deps.utils.form().alertVolume;
+    if (volume != m_appliedVolume) {
+        m_appliedVolume = volume;
+        m_deps.alerts.setPlayerVolume(volume);
     }
-    const bool wordsEdited = f.hlWords != m_savedWords;
-    m_savedWords = f.hlWords;
-    if ((volumeMoved || wordsEdited) && m_deps.utils.LOADED().services)
-        m_deps.utils.saveConfig();
 }

@@ -95,5 +95,4 @@ private:
     QTimer m_serverTimer;
     QString m_output;
     double m_appliedVolume = -1;
-    QString m_savedWords;
 };
