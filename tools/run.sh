@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Kestro beside its relay. Without a display it
+# Installs what is missing, builds and starts Kestro (which starts its own speech relay). Without a display it
 # runs under a virtual one for a few seconds and saves a screenshot to
 # build/kestro-screenshot.png.
 set -euo pipefail
@@ -9,13 +9,7 @@ bash "$root/tools/build.sh"
 
 # The web engine's sandbox refuses to run as root.
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
-kestro="$root/build/src/app/kestro"
-
-# The relay gives speech and follower alerts; it lives as long as Kestro. One already running
-# (on another terminal, or as a service) keeps the ports and this one steps aside.
-"$root/build/src/relay/kestro-relay" &
-relay=$!
-trap 'kill "$relay" 2>/dev/null || true' EXIT
+kestro="$root/build/bin/kestro"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$kestro"

@@ -8,7 +8,8 @@
 
 Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech,
                          Endpoints endpoints, const QString &dataDir)
-    : m_endpoints(std::move(endpoints))
+    : m_logger(logger)
+    , m_endpoints(std::move(endpoints))
     , m_utils(config, logger, m_endpoints)
     , m_speechRelay(m_endpoints.relaySpeech)
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
@@ -40,6 +41,18 @@ void Composition::connectOverlay() {
     QObject::connect(&m_chat, &Chat::moderated, &m_overlay, &Overlay::moderate);
     QObject::connect(&m_alerts, &Alerts::playing, &m_overlay, &Overlay::alertStarted);
     QObject::connect(&m_alerts, &Alerts::played, &m_overlay, &Overlay::alertEnded);
+}
+
+void Composition::startRelay() {
+    const auto options = RelayLauncher::besideProgram(
+        m_endpoints.relaySpeech, m_endpoints.relayFollowers, QCoreApplication::applicationDirPath());
+    if (!options)
+        return;
+    m_relay = std::make_unique<RelayLauncher>(*options);
+    QObject::connect(m_relay.get(), &RelayLauncher::status, &m_mainWindow, &MainWindow::setOutput);
+    QObject::connect(m_relay.get(), &RelayLauncher::failure, &m_logger,
+                     [this](const QString &text) { m_logger.log(text, QStringLiteral("error")); });
+    m_relay->start();
 }
 
 void Composition::attachViews(QObject &window) {

@@ -13,6 +13,7 @@
 #include "net/http.h"
 #include "overlay/overlay.h"
 #include "settings/utils.h"
+#include "shell/relaylauncher.h"
 #include "testevents/tests.h"
 #include "twitch/followersrelay.h"
 #include "twitch/twitch.h"
@@ -33,6 +34,9 @@ public:
 
     void registerForQml();
 
+    // The speech relay on this machine: found, or started beside this program.
+    void startRelay();
+
     // Settings edited moments before the window closed still reach the disk.
     void savePendingSettings() { m_utils.savePending(); }
 
@@ -46,6 +50,7 @@ public:
 private:
     void connectOverlay();
 
+    BotLogger &m_logger;
     Endpoints m_endpoints;
     WebViewPage m_chatView;
     WebViewPage m_alertView;
@@ -66,4 +71,5 @@ private:
     Goodgame m_goodgame;
     Tests m_tests;
     MainWindow m_mainWindow;
+    std::unique_ptr<RelayLauncher> m_relay;
 };

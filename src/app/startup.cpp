@@ -4,12 +4,14 @@
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
+#include "buildconfig.h"
 #include "uihost.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 #include <QtWebEngine/qtwebengineglobal.h>
+#include <cstdio>
 
 void prepareProcess() {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
@@ -20,10 +22,25 @@ void prepareProcess() {
 // file dialog keeps its last folder under it.
 void nameApplication() {
     QCoreApplication::setOrganizationDomain(QStringLiteral("kestro.app"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTRO_VERSION));
+    // The desktop ties the window to its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.kestro.Kestro"));
 }
+
+namespace {
+// Answered before any display is needed, so it works on a terminal without one.
+bool printedVersion(int argc, char **argv) {
+    if (argc < 2 || qstrcmp(argv[1], "--version") != 0)
+        return false;
+    std::printf("kestro %s\n", KESTRO_VERSION);
+    return true;
+}
+} // namespace
 
 int runKestro(int &argc, char **argv, const QUrl &mainUrl,
               const std::function<void(QQmlApplicationEngine &)> &loaded) {
+    if (printedVersion(argc, argv))
+        return 0;
     prepareProcess();
     QGuiApplication app(argc, argv);
     nameApplication();
@@ -52,6 +69,7 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
     engine.load(mainUrl);
     if (!engine.rootObjects().isEmpty())
         modules.attachViews(*engine.rootObjects().first());
+    modules.startRelay();
     if (loaded)
         loaded(engine);
     return app.exec();

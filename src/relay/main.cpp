@@ -1,4 +1,5 @@
 // kestro-relay: the followers and speech relay that Kestro talks to.
+#include "buildconfig.h"
 #include "common/datadir.h"
 #include "common/json.h"
 #include "espeaksynth.h"
@@ -48,12 +49,12 @@ quint16 portFrom(const QCommandLineParser &parser, const QString &name) {
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    // The same per-user directory as Kestro's, where the shared token lives.
-    QCoreApplication::setApplicationName(QStringLiteral("kestro"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTRO_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kestro's followers and speech relay."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {QStringLiteral("listen"), QStringLiteral("Address to listen on."),
          QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1")},
@@ -75,6 +76,8 @@ int main(int argc, char *argv[]) {
          QStringLiteral("https://api.twitch.tv/helix")},
     });
     parser.process(app);
+    // The same per-user directory as Kestro's, where the shared token lives.
+    QCoreApplication::setApplicationName(QStringLiteral("kestro"));
 
     const bool ownFile = parser.isSet(QStringLiteral("token-file"));
     const QString tokenFile =

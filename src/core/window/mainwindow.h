@@ -74,6 +74,8 @@ public:
     Q_INVOKABLE void togglePause();
 
     Q_INVOKABLE void sendMessage();
+    // The Services tab status line.
+    void setOutput(const QString &text);
 
 signals:
     void outputChanged();
@@ -81,7 +83,6 @@ signals:
     void goodgameRunningChanged();
 
 private:
-    void setOutput(const QString &text);
     void serviceLine(const QString &text);
     void superviseTwitch();
     void twitchConnected();
