@@ -17,6 +17,7 @@ packages=(
   nlohmann-json3-dev libcpp-httplib-dev
   libespeak-ng-dev espeak-ng-data libopusenc-dev libopusfile-dev
   xvfb xauth imagemagick fonts-dejavu-core chromium
+  dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 )
 
 missing=()

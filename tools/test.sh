@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test (unit, web and ui labels).
+# Installs what is missing, builds and runs every test (unit, web, ui and package labels).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/deps.sh"
