@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
 # Every include from one room of src/core to another points down this order: a room never
-# includes a room above it or on its own level, so no two rooms depend on each other.
+# includes a room above it or on its own level, so no two rooms depend on each other. Each
+# chat service is a room of its own under services/: none includes another, nor the presenter.
 set -euo pipefail
 core=${1:-$(cd "$(dirname "$0")/.." && pwd)/src/core}
 
 declare -A level=(
   [common]=0 [model]=0
   [shell]=1 [net]=1 [connection]=1
-  [settings]=2 [emotes]=2
-  [chat]=3 [alerts]=3 [overlay]=3
-  [twitch]=4 [goodgame]=4
+  [settings]=2 [services]=2
+  [services/twitch]=3 [services/goodgame]=3
+  [chat]=4 [alerts]=4 [overlay]=4
   [testevents]=5
   [window]=6
 )
 
 status=0
-for dir in "$core"/*/; do
-  room=$(basename "$dir")
+for dir in "$core"/*/ "$core"/services/*/; do
+  room=${dir#"$core"/}
+  room=${room%/}
   if [ -z "${level[$room]+x}" ]; then
     echo "room $room has no level in $0"; status=1; continue
   fi
@@ -26,7 +28,7 @@ for dir in "$core"/*/; do
       echo "$file:$line: $room (level ${level[$room]}) includes $target (level ${level[$target]:-?})"
       status=1
     fi
-  done < <(grep -Hno '#include "[a-z]*/' "$dir"*.h "$dir"*.cpp 2>/dev/null |
+  done < <(grep -Hno '#include "[a-z/]*/' "$dir"*.h "$dir"*.cpp 2>/dev/null |
            sed 's|#include "||; s|/$||')
 done
 [ $status -eq 0 ] && echo "every include points down the rooms"

@@ -137,7 +137,7 @@ Page {
         StartButton {
             id: twitchStartButton
             objectName: "twitchStartButton"
-            running: MainWindow.twitchRunning
+            running: MainWindow.services.twitch.running
         }
     }
     Column {
@@ -179,7 +179,7 @@ Page {
         StartButton {
             id: goodgameStartButton
             objectName: "goodgameStartButton"
-            running: MainWindow.goodgameRunning
+            running: MainWindow.services.goodgame.running
         }
     }
 
@@ -187,12 +187,12 @@ Page {
         objectName: "twitchMark"
         x: 80
         y: 2
-        link: MainWindow.twitchConnection
+        link: MainWindow.services.twitch.link
     }
     ConnectionMark {
         objectName: "goodgameMark"
         x: 110
         y: 232
-        link: MainWindow.goodgameConnection
+        link: MainWindow.services.goodgame.link
     }
 }

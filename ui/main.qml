@@ -87,8 +87,8 @@ ApplicationWindow {
         ServicesForm {
             id: servicesTab
             objectName: "servicesTab"
-            twitchStartButton.onClicked: MainWindow.controlChatList()
-            goodgameStartButton.onClicked: MainWindow.controlGoodgameChat()
+            twitchStartButton.onClicked: MainWindow.toggleService("twitch")
+            goodgameStartButton.onClicked: MainWindow.toggleService("goodgame")
             twitchHostRow.onEdited: Utils.form.twitchHost = text
             twitchPortRow.onEdited: Utils.form.twitchPort = text
             twitchNickRow.onEdited: Utils.form.twitchNick = text

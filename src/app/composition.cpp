@@ -20,18 +20,14 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_ffz(m_http, logger, m_endpoints)
     , m_sevenTv(m_http, logger, m_endpoints)
     , m_followers(m_endpoints.relayFollowers, Clock::system(), Random::system())
-    , m_twitch(TwitchDeps{m_twitchSocket, m_chat, m_utils, logger, m_bttv, m_ffz, m_sevenTv, m_http,
-                          m_endpoints, Clock::system(), Random::system()})
+    , m_twitch(TwitchDeps{m_twitchSocket, m_followers, m_chat, m_utils, logger, m_bttv, m_ffz,
+                          m_sevenTv, m_http, m_endpoints, Clock::system(), Random::system()})
     , m_goodgame(GoodgameDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
                               Random::system()})
+    , m_services{&m_twitch, &m_goodgame}
     , m_tests(m_twitch, m_goodgame, Random::system())
-    , m_mainWindow(MainWindowDeps{m_utils, m_twitch, m_twitchSocket, m_followers, m_goodgame,
-                                  m_alerts, m_tests, m_chat, m_chatInput, logger, m_chatView,
-                                  m_overlay, Clock::system()}) {
-    QObject::connect(
-        &m_twitchSocket, &TwitchSocket::failure, &logger,
-        [&logger](const QString &message) { logger.log(message, QStringLiteral("error")); });
-    QObject::connect(&m_followers, &FollowersRelay::notification, &m_twitch, &Twitch::newFollower);
+    , m_mainWindow(MainWindowDeps{m_utils, m_services, m_alerts, m_tests, m_chatInput, m_chatView,
+                                  m_overlay}) {
     connectOverlay();
 }
 
@@ -44,8 +40,9 @@ void Composition::connectOverlay() {
 }
 
 void Composition::startRelay() {
-    const auto options = RelayLauncher::besideProgram(
-        m_endpoints.relaySpeech, m_endpoints.relayFollowers, QCoreApplication::applicationDirPath());
+    const auto options =
+        RelayLauncher::besideProgram(m_endpoints.relaySpeech, m_endpoints.relayFollowers,
+                                     QCoreApplication::applicationDirPath());
     if (!options)
         return;
     m_relay = std::make_unique<RelayLauncher>(*options);
@@ -70,6 +67,7 @@ void Composition::registerForQml() {
     qmlRegisterAnonymousType<SettingsForm>("Kestro", 1);
     qmlRegisterAnonymousType<ChatInput>("Kestro", 1);
     qmlRegisterAnonymousType<ServiceConnection>("Kestro", 1);
+    qmlRegisterAnonymousType<ChatService>("Kestro", 1);
     qmlRegisterAnonymousType<AlertsTab>("Kestro", 1);
     qmlRegisterAnonymousType<ViewTab>("Kestro", 1);
     registerModule("Utils", m_utils);

@@ -4,20 +4,21 @@
 #include "alerts/speechrelay.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
-#include "emotes/bttv.h"
-#include "emotes/ffz.h"
-#include "emotes/seventv.h"
-#include "goodgame/goodgame.h"
 #include "mediaalertplayer.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "overlay/overlay.h"
+#include "services/goodgame/goodgame.h"
+#include "services/serviceregistry.h"
+#include "services/twitch/bttv.h"
+#include "services/twitch/ffz.h"
+#include "services/twitch/followersrelay.h"
+#include "services/twitch/seventv.h"
+#include "services/twitch/twitch.h"
+#include "services/twitch/twitchsocket.h"
 #include "settings/utils.h"
 #include "shell/relaylauncher.h"
 #include "testevents/tests.h"
-#include "twitch/followersrelay.h"
-#include "twitch/twitch.h"
-#include "twitch/twitchsocket.h"
 #include "webviewpage.h"
 #include "window/mainwindow.h"
 
@@ -69,6 +70,7 @@ private:
     ChatInput m_chatInput;
     Twitch m_twitch;
     Goodgame m_goodgame;
+    ServiceRegistry m_services;
     Tests m_tests;
     MainWindow m_mainWindow;
     std::unique_ptr<RelayLauncher> m_relay;

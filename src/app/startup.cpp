@@ -1,10 +1,10 @@
 #include "startup.h"
 
+#include "buildconfig.h"
 #include "composition.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
-#include "buildconfig.h"
 #include "uihost.h"
 
 #include <QGuiApplication>

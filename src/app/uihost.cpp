@@ -1,9 +1,9 @@
 #include "uihost.h"
 
+#include "services/twitch/twitchsocket.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
-#include "twitch/twitchsocket.h"
 
 #include <QQmlContext>
 #include <QtQml>

@@ -4,7 +4,7 @@
 #include "fakes/goodgamerig.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
-#include "goodgame/goodgame.h"
+#include "services/goodgame/goodgame.h"
 #include "testevents/tests.h"
 
 #include <QFile>

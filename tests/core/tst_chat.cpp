@@ -1,5 +1,6 @@
 #include "alerts/alerts.h"
 #include "chat/chat.h"
+#include "common/plural.h"
 #include "fakes/chatrig.h"
 #include "fakes/recordingpage.h"
 
@@ -164,7 +165,7 @@ private slots:
     void plural() {
         QFETCH(int, number);
         QFETCH(QString, result);
-        QCOMPARE(Chat::plural(number, "секунду", "секунды", "секунд"), result);
+        QCOMPARE(::plural(number, "секунду", "секунды", "секунд"), result);
     }
 
     void pageCallEncoding_data() {

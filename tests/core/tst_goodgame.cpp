@@ -97,7 +97,7 @@ private slots:
         Goodgame &goodgame = session.rig.goodgame;
         QSignalSpy status(&goodgame, &Goodgame::status);
         session.authorize(QStringLiteral("5"));
-        QVERIFY(goodgame.active());
+        QVERIFY(goodgame.running());
         QCOMPARE(session.socket.frames.at(1), kJoinFive);
         QCOMPARE(goodgame.step(), Goodgame::Step::Login);
 
@@ -119,7 +119,7 @@ private slots:
                               "[GoodGame] A: hi"}));
 
         goodgame.disconnectFromGoodgame();
-        QCOMPARE(goodgame.active(), false);
+        QCOMPARE(goodgame.running(), false);
         QCOMPARE(status.last().at(0).toString(),
                  QStringLiteral("GoodGame: отключаемся от сервера"));
         QCOMPARE(session.rig.log("chat").last(),
@@ -228,7 +228,7 @@ private slots:
             session.tick();
         QCOMPARE(session.socket.connections, 1);
         session.tick();
-        QVERIFY(session.rig.goodgame.active());
+        QVERIFY(session.rig.goodgame.running());
         QTRY_COMPARE(session.socket.connections, 2);
         session.socket.frames.clear();
         session.socket.send(QString::fromUtf8(kWelcome));
@@ -262,9 +262,9 @@ private slots:
         session.join();
         session.socket.closeClient();
         QTRY_COMPARE(session.rig.goodgame.connection().retrySeconds(), 1);
-        QVERIFY(session.rig.goodgame.active());
+        QVERIFY(session.rig.goodgame.running());
         session.rig.goodgame.disconnectFromGoodgame();
-        QVERIFY(!session.rig.goodgame.active());
+        QVERIFY(!session.rig.goodgame.running());
         for (int second = 0; second < 120; ++second)
             session.tick();
         // Nothing was opened: a stopped supervisor never asks for a session.

@@ -2,9 +2,10 @@
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
-#include "goodgame/goodgame.h"
-#include "testevents/tests.h"
 #include "overlay/overlay.h"
+#include "services/goodgame/goodgame.h"
+#include "services/serviceregistry.h"
+#include "testevents/tests.h"
 #include "window/mainwindow.h"
 
 #include <QtTest>
@@ -31,11 +32,11 @@ struct WindowRig : TwitchRig {
     // Starts Twitch on the server and completes its join.
     void joinTwitch(IrcServer &server) {
         fillTwitch(server.port());
-        window.controlChatList();
+        window.toggleService("twitch");
         QVERIFY(server.accept());
         QVERIFY(server.receivedAtLeast(80).contains("JOIN #mychan\r\n"));
         server.send(":tmi.twitch.tv ROOMSTATE #mychan\r\n");
-        QTRY_COMPARE(window.twitchConnection()->state(), ServiceConnection::State::Connected);
+        QTRY_COMPARE(twitch.connection().state(), ServiceConnection::State::Connected);
     }
     void tick() {
         clock.advance(ServiceConnection::TICK_MS);
@@ -62,8 +63,8 @@ struct WindowRig : TwitchRig {
     Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
     Tests tests{twitch, goodgame, random};
     Overlay overlay{utils, clock};
-    MainWindow window{MainWindowDeps{utils, twitch, socket, followers, goodgame, alerts, tests,
-                                     chat, chatInput, logger, chatView, overlay, clock}};
+    ServiceRegistry services{&twitch, &goodgame};
+    MainWindow window{MainWindowDeps{utils, services, alerts, tests, chatInput, chatView, overlay}};
 };
 
 using Gesture = std::function<void(MainWindow &)>;
@@ -90,14 +91,14 @@ private slots:
         SettingsForm &f = rig.utils.form();
         f.goodgameLogin = f.goodgamePassword = f.goodgameChannel = QStringLiteral("x");
         f.setProperty(field.toLatin1(), QString());
-        twitch ? rig.window.controlChatList() : rig.window.controlGoodgameChat();
+        twitch ? rig.window.toggleService("twitch") : rig.window.toggleService("goodgame");
         QCOMPARE(rig.window.output(),
                  twitch ? QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите "
                                          "кнопку.")
                         : QStringLiteral("Не заполнены поля формы GoodGame. Заполните и "
                                          "нажмите кнопку."));
-        QVERIFY(!rig.window.twitchRunning());
-        QVERIFY(!rig.window.goodgameRunning());
+        QVERIFY(!rig.twitch.running());
+        QVERIFY(!rig.goodgame.running());
         QCOMPARE(rig.config.get(), QString());
     }
 
@@ -106,9 +107,9 @@ private slots:
         IrcServer server;
         WindowRig rig;
         rig.fillTwitch(server.port());
-        rig.window.controlChatList();
+        rig.window.toggleService("twitch");
         QCOMPARE(rig.window.output(), QStringLiteral("Twitch: соединяемся с сервером"));
-        QVERIFY(rig.window.twitchRunning());
+        QVERIFY(rig.twitch.running());
         QCOMPARE(rig.stored("/services/twitch/channel"), QStringLiteral("\"MyChan\""));
         QVERIFY(server.accept());
         const QByteArray login = server.receivedAtLeast(80);
@@ -116,9 +117,9 @@ private slots:
         QVERIFY2(login.contains("JOIN #mychan\r\n"), login);
         QCOMPARE(rig.chatLines(), QStringList{"- Twitch: заходим на канал #MyChan"});
 
-        rig.window.controlChatList();
+        rig.window.toggleService("twitch");
         QCOMPARE(rig.window.output(), QStringLiteral("Twitch: отключаемся от сервера"));
-        QVERIFY(!rig.window.twitchRunning());
+        QVERIFY(!rig.twitch.running());
         QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
     }
 
@@ -184,8 +185,7 @@ private slots:
         else if (failure == QLatin1String("reconnect"))
             server.send(":tmi.twitch.tv RECONNECT\r\n");
         if (failure != QLatin1String("silence"))
-            QTRY_VERIFY(rig.window.twitchConnection()->state() ==
-                            ServiceConnection::State::Waiting ||
+            QTRY_VERIFY(rig.twitch.connection().state() == ServiceConnection::State::Waiting ||
                         server.server.hasPendingConnections());
         if (seconds > 0) {
             for (int second = 0; second < seconds - 1; ++second)
@@ -195,7 +195,7 @@ private slots:
         }
         QVERIFY(server.accept());
         QCOMPARE(server.connections, 2);
-        QVERIFY(rig.window.twitchRunning());
+        QVERIFY(rig.twitch.running());
         QVERIFY(server.receivedAtLeast(80).contains("JOIN #mychan\r\n"));
         server.send(":tmi.twitch.tv ROOMSTATE #mychan\r\n"
                     "@display-name=A;id=1 :a!a@a.tmi.twitch.tv PRIVMSG #mychan :back again\r\n");
@@ -213,10 +213,10 @@ private slots:
         WindowRig rig;
         rig.joinTwitch(server);
         server.client->disconnectFromHost();
-        QTRY_VERIFY(rig.window.twitchConnection()->state() == ServiceConnection::State::Waiting);
-        QCOMPARE(rig.window.twitchConnection()->stateName(), QStringLiteral("reconnecting"));
-        rig.window.controlChatList();
-        QVERIFY(!rig.window.twitchRunning());
+        QTRY_VERIFY(rig.twitch.connection().state() == ServiceConnection::State::Waiting);
+        QCOMPARE(rig.twitch.connection().stateName(), QStringLiteral("reconnecting"));
+        rig.window.toggleService("twitch");
+        QVERIFY(!rig.twitch.running());
         QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
         for (int second = 0; second < 120; ++second)
             rig.tick();
@@ -240,9 +240,9 @@ private slots:
         f.goodgameLogin = QStringLiteral("bot");
         f.goodgamePassword = QStringLiteral("pw");
         f.goodgameChannel = QStringLiteral("5");
-        rig.window.controlGoodgameChat();
+        rig.window.toggleService("goodgame");
         QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: соединяемся с сервером"));
-        QVERIFY(rig.window.goodgameRunning());
+        QVERIFY(rig.goodgame.running());
         QCOMPARE(rig.stored("/services/goodgame/channel"), QStringLiteral("\"5\""));
         QVERIFY(server.waitForClient());
 
@@ -250,11 +250,11 @@ private slots:
         server.send(QStringLiteral(R"({"type":"success_auth","data":{}})"));
         server.send(QStringLiteral(R"({"type":"success_join","data":{"channel_name":"Chan"}})"));
         QTRY_COMPARE(rig.goodgame.channelName(), QStringLiteral("Chan"));
-        rig.window.controlGoodgameChat();
+        rig.window.toggleService("goodgame");
         QCOMPARE(rig.chatHtml().last(),
                  QStringLiteral("<span style=\"color:#888;font-style:italic;\">- GoodGame: "
                                 "уходим с канала &laquo;Chan&raquo;</span>"));
-        QTRY_VERIFY(!rig.window.goodgameRunning());
+        QTRY_VERIFY(!rig.goodgame.running());
         QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: отключаемся от сервера"));
     }
 

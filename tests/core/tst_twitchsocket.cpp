@@ -1,5 +1,5 @@
 #include "fakes/ircserver.h"
-#include "twitch/twitchsocket.h"
+#include "services/twitch/twitchsocket.h"
 
 #include <QSslKey>
 #include <QSslSocket>

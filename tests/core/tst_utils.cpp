@@ -117,13 +117,16 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("stored");
         QTest::newRow("channel") << QByteArray("twitchChannel") << QVariant("kestrotest")
-                                 << "/services/twitch/channel" << "\"kestrotest\"";
+                                 << "/services/twitch/channel"
+                                 << "\"kestrotest\"";
         QTest::newRow("password") << QByteArray("goodgamePassword") << QVariant("p")
-                                  << "/services/goodgame/password" << "\"p\"";
+                                  << "/services/goodgame/password"
+                                  << "\"p\"";
         QTest::newRow("volume") << QByteArray("alertVolume") << QVariant(0.5) << "/alerts/volume"
                                 << "0.5";
         QTest::newRow("words") << QByteArray("hlWords") << QVariant("Nick")
-                               << "/view/addressed/words" << "[\"nick\"]";
+                               << "/view/addressed/words"
+                               << "[\"nick\"]";
     }
 
     void editsAreStoredAsTyped() {

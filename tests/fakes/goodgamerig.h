@@ -3,8 +3,8 @@
 #include "fakes/chatrig.h"
 #include "fakes/fixedrandom.h"
 #include "fakes/httpserver.h"
-#include "goodgame/goodgame.h"
 #include "net/endpoints.h"
+#include "services/goodgame/goodgame.h"
 
 #include <QtTest>
 

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "chat/chatinput.h"
-#include "emotes/bttv.h"
-#include "emotes/ffz.h"
-#include "emotes/seventv.h"
 #include "fakes/chatrig.h"
 #include "fakes/fixedrandom.h"
 #include "net/endpoints.h"
-#include "twitch/followersrelay.h"
-#include "twitch/twitch.h"
-#include "twitch/twitchsocket.h"
+#include "services/twitch/bttv.h"
+#include "services/twitch/ffz.h"
+#include "services/twitch/followersrelay.h"
+#include "services/twitch/seventv.h"
+#include "services/twitch/twitch.h"
+#include "services/twitch/twitchsocket.h"
 
 #include <QUrl>
 
@@ -42,6 +42,6 @@ struct TwitchRig : ChatRig {
     FixedRandom random;
     FollowersRelay followers{endpoints.relayFollowers, clock, random};
     ChatInput chatInput;
-    Twitch twitch{TwitchDeps{socket, sink, utils, logger, bttv, ffz, sevenTv, http, endpoints,
-                             clock, random}};
+    Twitch twitch{TwitchDeps{socket, followers, sink, utils, logger, bttv, ffz, sevenTv, http,
+                             endpoints, clock, random}};
 };

@@ -62,8 +62,8 @@ private:
 
 private slots:
     void initTestCase() {
-        const Ran packed = run("cpack", {"-G", "DEB", "--config", BUILD_DIR "/CPackConfig.cmake",
-                                         "-B", m_out.path()});
+        const Ran packed = run(
+            "cpack", {"-G", "DEB", "--config", BUILD_DIR "/CPackConfig.cmake", "-B", m_out.path()});
         QVERIFY2(packed.code == 0, packed.output.constData());
         m_deb = m_out.filePath("kestro_" KESTRO_VERSION "_amd64.deb");
         QVERIFY2(QFile::exists(m_deb), packed.output.constData());
@@ -72,16 +72,16 @@ private slots:
 
     void filesAreInPlace_data() {
         QTest::addColumn<QString>("path");
-        for (const char *path : {"usr/bin/kestro", "usr/bin/kestro-relay",
-                                 "usr/share/man/man1/kestro.1.gz",
-                                 "usr/share/man/man1/kestro-relay.1.gz",
-                                 "usr/share/doc/kestro/copyright", "usr/share/doc/kestro/changelog.gz",
-                                 "usr/share/icons/hicolor/48x48/apps/app.kestro.Kestro.png",
-                                 "usr/share/icons/hicolor/128x128/apps/app.kestro.Kestro.png",
-                                 "usr/share/icons/hicolor/256x256/apps/app.kestro.Kestro.png",
-                                 "usr/share/icons/hicolor/scalable/apps/app.kestro.Kestro.svg",
-                                 "usr/share/applications/app.kestro.Kestro.desktop",
-                                 "usr/share/metainfo/app.kestro.Kestro.metainfo.xml"})
+        for (const char *path :
+             {"usr/bin/kestro", "usr/bin/kestro-relay", "usr/share/man/man1/kestro.1.gz",
+              "usr/share/man/man1/kestro-relay.1.gz", "usr/share/doc/kestro/copyright",
+              "usr/share/doc/kestro/changelog.gz",
+              "usr/share/icons/hicolor/48x48/apps/app.kestro.Kestro.png",
+              "usr/share/icons/hicolor/128x128/apps/app.kestro.Kestro.png",
+              "usr/share/icons/hicolor/256x256/apps/app.kestro.Kestro.png",
+              "usr/share/icons/hicolor/scalable/apps/app.kestro.Kestro.svg",
+              "usr/share/applications/app.kestro.Kestro.desktop",
+              "usr/share/metainfo/app.kestro.Kestro.metainfo.xml"})
             QTest::newRow(path) << QString::fromLatin1(path);
     }
 
@@ -93,9 +93,9 @@ private slots:
     // Linked libraries come from dpkg-shlibdeps; what is loaded at run time is named by hand.
     void dependsNamesWhatKestroLoads() {
         const Ran depends = run("dpkg-deb", {"-f", m_deb, "Depends"});
-        for (const char *package : {"libqt5core5a", "libqt5webengine5", "libespeak-ng1",
-                                    "qml-module-qtwebengine", "qml-module-qtquick-controls2",
-                                    "gstreamer1.0-plugins-good", "espeak-ng-data"})
+        for (const char *package :
+             {"libqt5core5a", "libqt5webengine5", "libespeak-ng1", "qml-module-qtwebengine",
+              "qml-module-qtquick-controls2", "gstreamer1.0-plugins-good", "espeak-ng-data"})
             QVERIFY2(depends.output.contains(package), package);
     }
 
@@ -103,10 +103,12 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("desktop entry")
-            << "desktop-file-validate" << QStringList{root("usr/share/applications/" + kId + ".desktop")};
-        QTest::newRow("appstream") << "appstreamcli"
-                                   << QStringList{"validate", "--no-net",
-                                                  root("usr/share/metainfo/" + kId + ".metainfo.xml")};
+            << "desktop-file-validate"
+            << QStringList{root("usr/share/applications/" + kId + ".desktop")};
+        QTest::newRow("appstream")
+            << "appstreamcli"
+            << QStringList{"validate", "--no-net",
+                           root("usr/share/metainfo/" + kId + ".metainfo.xml")};
         QTest::newRow("lintian") << "lintian" << QStringList{"--fail-on", "error", m_deb};
     }
 

@@ -35,8 +35,8 @@ private slots:
         QTest::addColumn<QString>("speech");
         QTest::addColumn<QStringList>("arguments"); // empty: nothing to start
         QTest::newRow("loopback") << "ws://127.0.0.1:8082/tts"
-                                  << QStringList{"--speech-port", "8082", "--followers-port",
-                                                 "8081", "--listen", "127.0.0.1"};
+                                  << QStringList{"--speech-port", "8082",     "--followers-port",
+                                                 "8081",          "--listen", "127.0.0.1"};
         QTest::newRow("localhost")
             << "ws://localhost:9000/tts"
             << QStringList{"--speech-port", "9000", "--followers-port", "8081"};
@@ -79,8 +79,8 @@ private slots:
         QTcpServer running;
         QVERIFY(running.listen(QHostAddress::LocalHost));
         TempDataDir empty;
-        auto options = RelayLauncher::besideProgram(speechAt(running.serverPort()), QUrl(),
-                                                    empty.path());
+        auto options =
+            RelayLauncher::besideProgram(speechAt(running.serverPort()), QUrl(), empty.path());
         RelayLauncher launcher(*options);
         QSignalSpy ready(&launcher, &RelayLauncher::ready);
         QSignalSpy status(&launcher, &RelayLauncher::status);
@@ -93,15 +93,15 @@ private slots:
     // A relay that keeps dying is started again after each pause, and said once.
     void aDeadRelayIsRestartedAndSaidOnce() {
         TempDataDir dir;
-        auto options = RelayLauncher::besideProgram(speechAt(freePortPair()), QUrl(),
-                                                    dyingRelay(dir));
+        auto options =
+            RelayLauncher::besideProgram(speechAt(freePortPair()), QUrl(), dyingRelay(dir));
         options->firstBackoffMs = 10;
         RelayLauncher launcher(*options);
         QSignalSpy status(&launcher, &RelayLauncher::status);
         QSignalSpy failure(&launcher, &RelayLauncher::failure);
         launcher.start();
-        QTRY_VERIFY_WITH_TIMEOUT(dir.read(QStringLiteral("kestro-relay.starts")).count("start") >= 3,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            dir.read(QStringLiteral("kestro-relay.starts")).count("start") >= 3, 10000);
         QCOMPARE(status.size(), 1);
         QCOMPARE(status.at(0).at(0).toString(),
                  QStringLiteral("Речь: kestro-relay остановился, перезапускаем"));

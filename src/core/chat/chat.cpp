@@ -1,8 +1,8 @@
 #include "chat.h"
 
-#include "chat/markup.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "common/markup.h"
 #include "model/alertqueue.h"
 #include "model/page.h"
 #include "settings/settingstable.h"
@@ -219,18 +219,6 @@ BuiltMessage Chat::buildHTML(MessageParts message) {
     }
     finishLine(line);
     return line.result;
-}
-
-QString Chat::plural(double number, const QString &one, const QString &few, const QString &lot) {
-    const QString digits = numberString(number);
-    const QChar last = digits.back();
-    const bool teen = number > 10 && number < 20;
-    QString form = lot;
-    if (!teen && last == QLatin1Char('1'))
-        form = one;
-    else if (!teen && QStringLiteral("234").contains(last))
-        form = few;
-    return digits + QLatin1Char(' ') + form;
 }
 
 QString Chat::addMessageCall(const QString &html, bool alertFrame) {

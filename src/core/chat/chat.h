@@ -22,8 +22,6 @@ public:
 
     // The parts are taken by value: removing the wrapper markers never touches the caller's.
     static BuiltMessage buildHTML(MessageParts message);
-    static QString plural(double number, const QString &one, const QString &few,
-                          const QString &lot);
     // The script that hands HTML to a page's addMessage, framed as an alert or not.
     static QString addMessageCall(const QString &html, bool alertFrame);
     static QStringList moderationKeys(const MessageParts &parts);

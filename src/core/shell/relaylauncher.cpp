@@ -47,9 +47,11 @@ RelayLauncher::besideProgram(const QUrl &speech, const QUrl &followers, const QS
     options.program = programDir + QStringLiteral("/kestro-relay");
     options.host = host;
     options.port = quint16(speech.port());
-    options.arguments = QStringList{QStringLiteral("--speech-port"), QString::number(speech.port())};
+    options.arguments =
+        QStringList{QStringLiteral("--speech-port"), QString::number(speech.port())};
     if (followers.port() > 0)
-        options.arguments << QStringLiteral("--followers-port") << QString::number(followers.port());
+        options.arguments << QStringLiteral("--followers-port")
+                          << QString::number(followers.port());
     if (host != QLatin1String("localhost"))
         options.arguments << QStringLiteral("--listen") << host;
     return options;

@@ -1,9 +1,9 @@
 #include "tests.h"
 
 #include "common/random.h"
-#include "goodgame/goodgame.h"
+#include "services/goodgame/goodgame.h"
+#include "services/twitch/twitch.h"
 #include "settings/soundslots.h"
-#include "twitch/twitch.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/json.h"
-#include "connection/serviceconnection.h"
 #include "model/messagepart.h"
+#include "services/chatservice.h"
 
 #include <QHash>
 #include <QObject>
@@ -47,10 +47,9 @@ struct SmilePermissions {
     QString channel;
 };
 
-// The chat of one GoodGame channel: login, the JSON protocol, smiles and nick colours.
-class Goodgame : public QObject {
+// The GoodGame chat service for one channel: login, the JSON protocol, smiles and nick colours.
+class Goodgame : public ChatService {
     Q_OBJECT
-    Q_PROPERTY(bool active READ active NOTIFY activeChanged)
 public:
     explicit Goodgame(const GoodgameDeps &deps);
     ~Goodgame() override;
@@ -67,10 +66,14 @@ public:
     // The smile catalogue by code.
     const QHash<QString, Smile> &smiles() const { return m_emotes; }
 
-    // Whether the chat is wanted: the start button's state.
-    bool active() const { return m_connection.wanted(); }
+    QString id() const override { return QStringLiteral("goodgame"); }
+    QString title() const override { return QStringLiteral("GoodGame"); }
+    QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
+    // From the typed login, password and channel, which are stored at once.
+    void start() override;
+    void stop() override { disconnectFromGoodgame(); }
     // The chat link's supervisor: keep-alive and reconnection.
-    ServiceConnection &connection() { return m_connection; }
+    ServiceConnection &connection() override { return m_connection; }
 
     Q_INVOKABLE void connectToGoodgame(const QString &loginValue, const QString &passwordValue,
                                        const QString &channelValue);
@@ -86,11 +89,6 @@ public:
     MessageParts placeEmotes(const QString &text, const SmilePermissions &permissions) const;
     static MessageParts placeBadges();
     QString whichColor(Json &data) const;
-
-signals:
-    // The Services tab status line.
-    void status(const QString &text);
-    void activeChanged(bool active);
 
 private:
     // A whole new session: fresh socket, then chat login, auth and join as frames arrive.
@@ -125,5 +123,4 @@ private:
     GoodgameDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;
     ServiceConnection m_connection;
-    bool m_wasActive = false;
 };

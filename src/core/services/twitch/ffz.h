@@ -1,7 +1,7 @@
 #pragma once
 
-#include "emotes/emoteset.h"
 #include "model/messagepart.h"
+#include "services/twitch/emoteset.h"
 
 #include <optional>
 

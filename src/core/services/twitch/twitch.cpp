@@ -1,19 +1,20 @@
 #include "twitch.h"
 
-#include "chat/chat.h"
-#include "chat/markup.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/logging.h"
-#include "emotes/bttv.h"
-#include "emotes/ffz.h"
-#include "emotes/seventv.h"
+#include "common/markup.h"
+#include "common/plural.h"
 #include "model/chatsink.h"
 #include "net/endpoints.h"
+#include "services/twitch/bttv.h"
+#include "services/twitch/ffz.h"
+#include "services/twitch/followersrelay.h"
+#include "services/twitch/seventv.h"
+#include "services/twitch/twitchsocket.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
-#include "twitch/twitchsocket.h"
 
 #include <algorithm>
 
@@ -97,6 +98,79 @@ Twitch::Twitch(const TwitchDeps &deps)
                    deps.clock, deps.random)
     , m_badges(deps.http, deps.utils, deps.logger, deps.endpoints) {
     connect(&m_badges, &TwitchBadges::status, this, &Twitch::status);
+    connect(&m_deps.followers, &FollowersRelay::notification, this, &Twitch::newFollower);
+    connectSocket();
+    superviseLink();
+    followRunning();
+}
+
+void Twitch::connectSocket() {
+    TwitchSocket &socket = m_deps.twitch;
+    connect(&socket, &TwitchSocket::connected, this, &Twitch::socketConnected);
+    connect(&socket, &TwitchSocket::disconnected, this, &Twitch::socketDisconnected);
+    connect(&socket, &TwitchSocket::received, this,
+            [this](const QString &line) { processMessage(line); });
+    connect(&socket, &TwitchSocket::logging, this,
+            [this](const QString &text) { m_deps.logger.log(text, QStringLiteral("raw")); });
+    connect(&socket, &TwitchSocket::failure, this,
+            [this](const QString &text) { m_deps.logger.log(text, QStringLiteral("error")); });
+    connect(&socket, &TwitchSocket::broken, &m_connection, &ServiceConnection::lost);
+}
+
+void Twitch::superviseLink() {
+    connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
+        emit status(QStringLiteral("Twitch: связь потеряна, переподключаемся"));
+        m_deps.sink.serviceLine(QStringLiteral("- Twitch: связь потеряна, переподключаемся"));
+    });
+    connect(&m_connection, &ServiceConnection::restored, this, [this] {
+        m_deps.sink.serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") + m_channelName);
+    });
+}
+
+// The link opens from the stored settings, so the fields are stored first.
+void Twitch::start() {
+    if (running())
+        return;
+    const SettingsForm &f = m_deps.utils.form();
+    if (f.twitchHost.isEmpty() || f.twitchPort.isEmpty() || f.twitchNick.isEmpty() ||
+        f.twitchToken.isEmpty() || f.twitchChannel.isEmpty()) {
+        emit status(QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите кнопку."));
+        return;
+    }
+    emit status(QStringLiteral("Twitch: соединяемся с сервером"));
+    m_deps.utils.saveConfig();
+    m_connection.start();
+}
+
+// Also when stopped during a wait between attempts, when no socket is left to report it.
+void Twitch::stop() {
+    if (!running())
+        return;
+    emit status(QStringLiteral("Twitch: отключаемся от сервера"));
+    m_connection.stop();
+    leaveChannel();
+}
+
+// A reconnection keeps the channel it had and says so once joined (the supervisor's restored).
+void Twitch::socketConnected() {
+    if (m_reconnecting)
+        return;
+    enterChannel(m_deps.utils.form().twitchChannel);
+    m_deps.sink.serviceLine(QStringLiteral("- Twitch: заходим на канал #") + m_channelName);
+}
+
+// An unexpected close is a loss to recover from; only the user's stop leaves the channel.
+void Twitch::socketDisconnected() {
+    if (m_connection.wanted())
+        m_connection.lost();
+    else
+        emit status(QStringLiteral("Twitch: отключаемся от сервера"));
+}
+
+void Twitch::leaveChannel() {
+    m_deps.sink.serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_channelName);
+    m_deps.followers.close();
+    m_reconnecting = false;
 }
 
 // From the stored settings, not the fields, which may have been edited since. Nick and channel
@@ -278,9 +352,9 @@ void Twitch::hostNotice(const Line &line) {
           << MessagePart::textPart(QStringLiteral(" захостил ваш канал "), color);
     if (viewers != 0)
         parts << MessagePart::textPart(QStringLiteral(" и привёл ") +
-                                           Chat::plural(viewers, QStringLiteral("зрителя"),
-                                                        QStringLiteral("зрителя"),
-                                                        QStringLiteral("зрителей")),
+                                           plural(viewers, QStringLiteral("зрителя"),
+                                                  QStringLiteral("зрителя"),
+                                                  QStringLiteral("зрителей")),
                                        color);
     showAlert(QStringLiteral("host"), parts);
 }
@@ -308,8 +382,8 @@ void Twitch::privateMessage(const Line &line) {
         }
         parts << nickPart(line,
                           nick + QStringLiteral(" прислал ") +
-                              Chat::plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
-                                           QStringLiteral("битсов")),
+                              plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
+                                     QStringLiteral("битсов")),
                           QString());
         if (!text.isEmpty()) {
             parts << MessagePart::textPart(QStringLiteral(" и написал: "));
@@ -357,7 +431,7 @@ void Twitch::roomState(const Line &line) {
     }
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         m_channelID = *roomId;
-        emit channelJoined(m_channelID);
+        m_deps.followers.open(m_channelID);
         m_badges.validateToken(m_channelID);
         m_deps.bttv.loadGlobalEmotes();
         m_deps.bttv.loadChannelEmotes(m_channelID);
@@ -393,16 +467,16 @@ void Twitch::roomState(const Line &line) {
                        QString::fromUtf8(mode.text);
         const bool addition = value && *value > 0;
         if (addition && qstrcmp(mode.tag, "slow") == 0)
-            text += QStringLiteral(" с паузой в ") + Chat::plural(*value, QStringLiteral("секунду"),
-                                                                  QStringLiteral("секунды"),
-                                                                  QStringLiteral("секунд"));
+            text += QStringLiteral(" с паузой в ") + plural(*value, QStringLiteral("секунду"),
+                                                            QStringLiteral("секунды"),
+                                                            QStringLiteral("секунд"));
         MessageParts parts{MessagePart::textPart(text, color, italic)};
         parts.first().markup = true;
         if (addition && followers)
             parts << MessagePart::textPart(QStringLiteral(" \"возрастом\" от ") +
-                                               Chat::plural(*value, QStringLiteral("минуты"),
-                                                            QStringLiteral("минут"),
-                                                            QStringLiteral("минут")),
+                                               plural(*value, QStringLiteral("минуты"),
+                                                      QStringLiteral("минут"),
+                                                      QStringLiteral("минут")),
                                            color, italic);
         m_deps.sink.chatLine(parts);
     }
@@ -441,9 +515,9 @@ void Twitch::raid(const Line &line) {
                                    color);
     if (const auto viewers = numberTag(tags, "msg-param-viewerCount"))
         parts << MessagePart::textPart(QStringLiteral(" привёл ") +
-                                           Chat::plural(*viewers, QStringLiteral("зрителя"),
-                                                        QStringLiteral("зрителя"),
-                                                        QStringLiteral("зрителей")),
+                                           plural(*viewers, QStringLiteral("зрителя"),
+                                                  QStringLiteral("зрителя"),
+                                                  QStringLiteral("зрителей")),
                                        color);
     channelEvent(line, QStringLiteral("raid"), parts << viewerText(line));
 }
@@ -454,8 +528,8 @@ void Twitch::subscription(const Line &line) {
     QString what = line.kind() == QLatin1String("resub") ? QStringLiteral(" переподписан ")
                                                          : QStringLiteral(" подписан ");
     if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
-        what += Chat::plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
-                             QStringLiteral("месяцев"));
+        what += plural(*months, QStringLiteral("месяц"), QStringLiteral("месяца"),
+                       QStringLiteral("месяцев"));
     if (hasTag(tags, "msg-param-streak-months"))
         what += QStringLiteral(", стрик - ") + tag(tags, "msg-param-streak-months");
     if (hasTag(tags, "msg-param-sub-plan"))
@@ -518,10 +592,9 @@ void Twitch::giftBomb(const Line &line) {
     const QString gifter =
         anonymousGift(tags) ? QStringLiteral("Неизвестный") : tag(tags, "display-name");
     const std::optional<qint64> count = countOf(tag(tags, "msg-param-mass-gift-count"));
-    const QString gifts = count
-                              ? Chat::plural(*count, QStringLiteral("подписку"),
-                                             QStringLiteral("подписки"), QStringLiteral("подписок"))
-                              : QStringLiteral("подписки");
+    const QString gifts = count ? plural(*count, QStringLiteral("подписку"),
+                                         QStringLiteral("подписки"), QStringLiteral("подписок"))
+                                : QStringLiteral("подписки");
     MessageParts parts = linePrefix(line);
     parts << MessagePart::textPart(gifter, color)
           << MessagePart::textPart(
@@ -579,6 +652,7 @@ void Twitch::closeExpiredFolds() {
 void Twitch::tick() {
     closeExpiredFolds();
     m_connection.tick();
+    m_deps.followers.connection().tick();
 }
 
 // A coloured frame around the line, "Объявление:" first; no alert.
@@ -647,9 +721,9 @@ void Twitch::clearChat(const Line &line) {
     if (tagged && hasTag(line.tags, "ban-duration")) {
         QString text = QStringLiteral("- пользователь ") + target + QStringLiteral(" отстранён");
         if (const auto seconds = countOf(tag(line.tags, "ban-duration")))
-            text += QStringLiteral(" на ") + Chat::plural(*seconds, QStringLiteral("секунду"),
-                                                          QStringLiteral("секунды"),
-                                                          QStringLiteral("секунд"));
+            text += QStringLiteral(" на ") + plural(*seconds, QStringLiteral("секунду"),
+                                                    QStringLiteral("секунды"),
+                                                    QStringLiteral("секунд"));
         m_deps.sink.serviceLine(text);
         m_deps.sink.moderate({Moderation::Act::StrikeUser, userClass});
     } else {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "connection/serviceconnection.h"
 #include "model/messagepart.h"
-#include "twitch/tagmap.h"
-#include "twitch/twitchbadges.h"
+#include "services/chatservice.h"
+#include "services/twitch/tagmap.h"
+#include "services/twitch/twitchbadges.h"
 
 #include <QHash>
 #include <QObject>
@@ -15,6 +15,7 @@ class BTTV;
 class ChatSink;
 class Clock;
 class FFZ;
+class FollowersRelay;
 class Http;
 class Random;
 class SevenTV;
@@ -39,6 +40,7 @@ struct WordOptions {
 // Everything Kestro needs to talk to a Twitch module's collaborators.
 struct TwitchDeps {
     TwitchSocket &twitch;
+    FollowersRelay &followers;
     ChatSink &sink;
     Utils &utils;
     BotLogger &logger;
@@ -51,8 +53,9 @@ struct TwitchDeps {
     Random &random;
 };
 
-// Interprets every Twitch line: chat lines, alerts, room modes, moderation, protocol replies.
-class Twitch : public QObject {
+// The Twitch chat service: its IRC link and follower relay, and every line interpreted (chat
+// lines, alerts, room modes, moderation, protocol replies).
+class Twitch : public ChatService {
     Q_OBJECT
 public:
     inline static const QString HOSTING_TAIL = QStringLiteral(" is now hosting you.");
@@ -70,17 +73,22 @@ public:
     // The badge sets the lines are drawn with.
     TwitchBadges &badges() { return m_badges; }
 
+    QString id() const override { return QStringLiteral("twitch"); }
+    QString title() const override { return QStringLiteral("Twitch"); }
+    QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
+    void start() override;
+    void stop() override;
+    bool send(const QString &text) override { return sendMessageToChat(text); }
+    // Each second: gift folds past their time close, the links are watched.
+    void tick() override;
     // The chat link's supervisor: the start button, keep-alive and reconnection.
-    ServiceConnection &connection() { return m_connection; }
+    ServiceConnection &connection() override { return m_connection; }
 
-    // The user's start reached the server: the channel as the user typed it, for the lines.
+    // The channel as the user typed it, for the lines: set when the user's start reaches the
+    // server, or by a replay.
     void enterChannel(const QString &asTyped) { m_channelName = asTyped; }
-    // The user's stop: nothing is rejoined any more.
-    void leaveChannel() { m_reconnecting = false; }
 
     void processMessage(const QString &message, bool in_test = false);
-    // Each second: gift folds past their time close, the link is watched.
-    void tick();
     void newFollower(const QString &message);
     // Writes the streamer's text to the chat and shows it; false when there was nothing to send.
     bool sendMessageToChat(const QString &text);
@@ -95,12 +103,6 @@ public:
     MessageParts twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
                                const WordOptions &options = {}) const;
     MessageParts getExternalEmotes(const QString &text, const WordOptions &options = {}) const;
-
-signals:
-    // The Services tab status line.
-    void status(const QString &text);
-    // The channel was joined at the user's start (not on a reconnection): its numeric id.
-    void channelJoined(qint64 channelId);
 
 private:
     struct Line;
@@ -149,6 +151,11 @@ private:
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
     void openSocket(bool again);
     void sendPing();
+    void connectSocket();
+    void superviseLink();
+    void socketConnected();
+    void socketDisconnected();
+    void leaveChannel();
 
     TwitchDeps m_deps;
     ServiceConnection m_connection;

@@ -3,10 +3,10 @@
 #include "common/js.h"
 #include "net/endpoints.h"
 #include "net/http.h"
+#include "services/twitch/tagmap.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
-#include "twitch/tagmap.h"
 
 #include <QRegularExpression>
 

@@ -1,10 +1,10 @@
 #include "goodgame.h"
 
-#include "chat/chat.h"
-#include "chat/markup.h"
 #include "common/clock.h"
 #include "common/js.h"
 #include "common/logging.h"
+#include "common/markup.h"
+#include "common/plural.h"
 #include "connection/droppedsocket.h"
 #include "model/chatsink.h"
 #include "net/endpoints.h"
@@ -160,10 +160,7 @@ Goodgame::Goodgame(const GoodgameDeps &deps)
                         sendProbe();
                     }},
                    deps.clock, deps.random) {
-    connect(&m_connection, &ServiceConnection::changed, this, [this] {
-        if (active() != m_wasActive)
-            emit activeChanged(m_wasActive = active());
-    });
+    followRunning();
     connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
         emit status(QStringLiteral("GoodGame: связь потеряна, переподключаемся"));
         serviceLine(QStringLiteral("- GoodGame: связь потеряна, переподключаемся"),
@@ -206,6 +203,20 @@ void Goodgame::sendProbe() {
     Json data = Json::object();
     data["channel_id"] = m_channelID ? Json(*m_channelID) : Json(nullptr);
     send(Json{{"type", "get_channel_counters"}, {"data", data}});
+}
+
+void Goodgame::start() {
+    if (running())
+        return;
+    const SettingsForm &f = m_deps.utils.form();
+    if (f.goodgameLogin.isEmpty() || f.goodgamePassword.isEmpty() || f.goodgameChannel.isEmpty()) {
+        emit status(
+            QStringLiteral("Не заполнены поля формы GoodGame. Заполните и нажмите кнопку."));
+        return;
+    }
+    emit status(QStringLiteral("GoodGame: соединяемся с сервером"));
+    connectToGoodgame(f.goodgameLogin, f.goodgamePassword, f.goodgameChannel);
+    m_deps.utils.saveConfig();
 }
 
 void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,
@@ -443,9 +454,9 @@ void Goodgame::moderation(const Json &data, const QString &action, bool withDura
     const std::optional<double> duration =
         withDuration ? countOf(member(data, "duration")) : std::nullopt;
     if (duration)
-        text += QStringLiteral(" на ") + Chat::plural(*duration, QStringLiteral("секунду"),
-                                                      QStringLiteral("секунды"),
-                                                      QStringLiteral("секунд"));
+        text +=
+            QStringLiteral(" на ") + plural(*duration, QStringLiteral("секунду"),
+                                            QStringLiteral("секунды"), QStringLiteral("секунд"));
     parts << MessagePart::textPart(text, color);
     const QString reason = textOf(data, "reason");
     if (!reason.isEmpty())

@@ -71,7 +71,8 @@ void TwitchSocket::send(const QString &command, const QString &parameters) {
     // The event loop drains the write; a server that takes nothing while this much piles up
     // is a stalled link, which the supervisor replaces instead of the window waiting on it.
     if (m_socket->bytesToWrite() > kMaxPending) {
-        emit failure(QStringLiteral("ОШИБКА: сервер Twitch не принимает данные, соединение сброшено"));
+        emit failure(
+            QStringLiteral("ОШИБКА: сервер Twitch не принимает данные, соединение сброшено"));
         m_socket->abort();
         emit broken();
     }

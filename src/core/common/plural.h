@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The number, a space and the Russian form for it: for one (21, 101), for two to four (22), or
+// for many (5, 11–19, 25).
+QString plural(double number, const QString &one, const QString &few, const QString &lot);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "connection/serviceconnection.h"
+
+#include <QObject>
+
+// One chat service as the window sees it: its name, the user's start and stop, what it sends,
+// the link it supervises itself, and the status line it writes. The protocol behind it is
+// the service's own.
+class ChatService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString id READ id CONSTANT)
+    Q_PROPERTY(QString title READ title CONSTANT)
+    Q_PROPERTY(bool running READ running NOTIFY runningChanged)
+    Q_PROPERTY(ServiceConnection *link READ link CONSTANT)
+public:
+    using QObject::QObject;
+
+    // Its settings group, CSS prefix and log label ("twitch").
+    virtual QString id() const = 0;
+    // As the window names it ("Twitch").
+    virtual QString title() const = 0;
+    // The 18×18 badge of its lines, a resource path.
+    virtual QString badge() const = 0;
+
+    // The user's start, from the stored settings: says what is missing instead of starting.
+    virtual void start() = 0;
+    // The user's stop: the channel is left and nothing reconnects.
+    virtual void stop() = 0;
+    // Writes the streamer's text to the chat; false where nothing was sent.
+    virtual bool send(const QString &text) {
+        Q_UNUSED(text)
+        return false;
+    }
+    // Each second: the link's supervisor looks at the link.
+    virtual void tick() { connection().tick(); }
+
+    virtual ServiceConnection &connection() = 0;
+    ServiceConnection *link() { return &connection(); }
+    // Whether the user wants it: the start button's state.
+    bool running() const { return m_running; }
+
+signals:
+    // The Services tab status line.
+    void status(const QString &text);
+    void runningChanged();
+
+protected:
+    // Once the connection exists: running follows whether it is wanted.
+    void followRunning();
+
+private:
+    bool m_running = false;
+};
