@@ -87,16 +87,6 @@ ApplicationWindow {
         ServicesForm {
             id: servicesTab
             objectName: "servicesTab"
-            twitchStartButton.onClicked: MainWindow.toggleService("twitch")
-            goodgameStartButton.onClicked: MainWindow.toggleService("goodgame")
-            twitchHostRow.onEdited: Utils.form.twitchHost = text
-            twitchPortRow.onEdited: Utils.form.twitchPort = text
-            twitchNickRow.onEdited: Utils.form.twitchNick = text
-            twitchTokenRow.onEdited: Utils.form.twitchToken = text
-            twitchChannelRow.onEdited: Utils.form.twitchChannel = text
-            goodgameLoginRow.onEdited: Utils.form.goodgameLogin = text
-            goodgamePasswordRow.onEdited: Utils.form.goodgamePassword = text
-            goodgameChannelRow.onEdited: Utils.form.goodgameChannel = text
         }
         ChatList {
             id: chatTab

@@ -72,12 +72,6 @@ void Composition::registerForQml() {
     qmlRegisterAnonymousType<ViewTab>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
-    registerModule("Chat", m_chat);
-    registerModule("Twitch", m_twitch);
-    registerModule("Goodgame", m_goodgame);
-    registerModule("Tests", m_tests);
-    registerModule("BTTV", m_bttv);
-    registerModule("FFZ", m_ffz);
     registerModule("MainWindow", m_mainWindow);
     registerModule("StreamOverlay", m_overlay);
 }

@@ -26,8 +26,8 @@ class BotConfig;
 class BotLogger;
 class SpeechFile;
 
-// The composition root: builds the module graph once, in start-up order, and offers each
-// module to QML as a singleton of "Kestro 1.0" under its own name.
+// The composition root: builds the module graph once, in start-up order, and offers the view
+// the few modules it binds to as singletons of "Kestro 1.0" under their own names.
 class Composition {
 public:
     Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech, Endpoints endpoints,

@@ -5,7 +5,6 @@
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
-#include "uihost.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -48,7 +47,6 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
     BotLogger logger;
     BotConfig config;
     SpeechFile speech;
-    registerNativeTypes();
 
     Composition modules(logger, config, speech,
                         Endpoints::fromFile(Endpoints::overridePath(defaultDataDir())),
@@ -65,7 +63,6 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
                 QCoreApplication::exit(-1);
         },
         Qt::QueuedConnection);
-    exposeShell(*engine.rootContext(), logger, config, speech);
     engine.load(mainUrl);
     if (!engine.rootObjects().isEmpty())
         modules.attachViews(*engine.rootObjects().first());

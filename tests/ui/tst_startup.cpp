@@ -46,12 +46,9 @@ private slots:
         const QString dayDir = data + "/logs/" + today.toString("yyyy/yyyy-MM/yyyy-MM-dd/");
         QVERIFY(QFileInfo(data + "/config").isDir());
         QVERIFY(QFileInfo(dayDir).isDir());
-        // The document's own creation already saw the three objects and could use them.
-        QCOMPARE(home.read("kestro-probe/config/settings.json"),
-                 QByteArray("object object object"));
-        QVERIFY(home.read("kestro-probe/logs/" +
-                          today.toString("yyyy/yyyy-MM/yyyy-MM-dd/yyyy-MM-dd") + ".chat.log")
-                    .endsWith("] object object object\n"));
+        // The document's own creation already saw the modules and could use them.
+        QVERIFY(home.read("kestro-probe/config/settings.json")
+                    .contains(R"("channel":"object object object")"));
     }
 };
 

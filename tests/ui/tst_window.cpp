@@ -4,7 +4,6 @@
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
 #include "startup.h"
-#include "uihost.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -105,9 +104,7 @@ private:
 private slots:
     void initTestCase() {
         m_config.set(QString::fromUtf8(kStored));
-        registerNativeTypes();
         m_modules.registerForQml();
-        exposeShell(*m_engine.rootContext(), m_logger, m_config, m_speech);
         m_engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
         QCOMPARE(m_engine.rootObjects().size(), 1);
         m_window = qobject_cast<QQuickWindow *>(m_engine.rootObjects().first());

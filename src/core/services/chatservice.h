@@ -3,6 +3,15 @@
 #include "connection/serviceconnection.h"
 
 #include <QObject>
+#include <QVariantList>
+
+// One field the user types for a service: the settings form property it edits, its caption
+// (translated in the view's "ServicesForm" context), and whether it is hidden while typed.
+struct CredentialField {
+    const char *property;
+    const char *label;
+    bool secret = false;
+};
 
 // One chat service as the window sees it: its name, the user's start and stop, what it sends,
 // the link it supervises itself, and the status line it writes. The protocol behind it is
@@ -13,6 +22,7 @@ class ChatService : public QObject {
     Q_PROPERTY(QString title READ title CONSTANT)
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
     Q_PROPERTY(ServiceConnection *link READ link CONSTANT)
+    Q_PROPERTY(QVariantList fields READ fieldModel CONSTANT)
 public:
     using QObject::QObject;
 
@@ -22,6 +32,10 @@ public:
     virtual QString title() const = 0;
     // The 18×18 badge of its lines, a resource path.
     virtual QString badge() const = 0;
+    // What the user types for it, in the order of its box on the Services tab.
+    virtual QList<CredentialField> fields() const = 0;
+    // The fields for the view: property, label and secret of each.
+    QVariantList fieldModel() const;
 
     // The user's start, from the stored settings: says what is missing instead of starting.
     virtual void start() = 0;

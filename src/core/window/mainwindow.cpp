@@ -19,11 +19,11 @@ MainWindow::MainWindow(const MainWindowDeps &deps)
     connect(&m_deps.utils, &Utils::saveFailed, this, &MainWindow::setOutput);
 }
 
-QVariantMap MainWindow::services() const {
-    QVariantMap byId;
+QList<QObject *> MainWindow::services() const {
+    QList<QObject *> list;
     for (ChatService *service : m_deps.services.all())
-        byId.insert(service->id(), QVariant::fromValue<QObject *>(service));
-    return byId;
+        list << service;
+    return list;
 }
 
 ChatInput *MainWindow::chatInput() const {

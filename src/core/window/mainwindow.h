@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QTimer>
-#include <QVariantMap>
 
 #include "window/alertstab.h"
 #include "window/viewtab.h"
@@ -33,7 +32,7 @@ class MainWindow : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString output READ output NOTIFY outputChanged)
     Q_PROPERTY(ChatInput *chatInput READ chatInput CONSTANT)
-    Q_PROPERTY(QVariantMap services READ services CONSTANT)
+    Q_PROPERTY(QList<QObject *> services READ services CONSTANT)
     Q_PROPERTY(AlertsTab *alertsTab READ alertsTab CONSTANT)
     Q_PROPERTY(ViewTab *viewTab READ viewTab CONSTANT)
 public:
@@ -44,8 +43,9 @@ public:
 
     QString output() const { return m_output; }
     ChatInput *chatInput() const;
-    // Every service by its id, for the Services tab (a property: the view never owns them).
-    QVariantMap services() const;
+    // Every service in the registry's order, for the Services and Alerts tabs (a property: the
+    // view never owns them).
+    QList<QObject *> services() const;
     AlertsTab *alertsTab() { return &m_alertsTab; }
     ViewTab *viewTab() { return &m_viewTab; }
     const QTimer &serverTimer() const { return m_serverTimer; }

@@ -1,12 +1,13 @@
 import QtQuick 2.14
+import Kestro 1.0
 
-// Reads the shell objects during its own creation and leaves a trace of what it saw.
+// Uses the modules during its own creation and leaves a trace of what it saw.
 Item {
-    readonly property string seen: [typeof logger, typeof config, typeof speech].join(" ")
+    readonly property string seen: [typeof Utils, typeof MainWindow, typeof StreamOverlay].join(" ")
 
     Component.onCompleted: {
-        config.set(seen)
-        logger.log(seen, "chat")
+        Utils.form.twitchChannel = seen
+        Utils.saveConfig()
         Qt.callLater(Qt.quit)
     }
 }

@@ -205,6 +205,12 @@ void Goodgame::sendProbe() {
     send(Json{{"type", "get_channel_counters"}, {"data", data}});
 }
 
+QList<CredentialField> Goodgame::fields() const {
+    return {{"goodgameLogin", QT_TRANSLATE_NOOP("ServicesForm", "Логин:")},
+            {"goodgamePassword", QT_TRANSLATE_NOOP("ServicesForm", "Пароль:"), true},
+            {"goodgameChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
+}
+
 void Goodgame::start() {
     if (running())
         return;

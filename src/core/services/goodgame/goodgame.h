@@ -69,6 +69,7 @@ public:
     QString id() const override { return QStringLiteral("goodgame"); }
     QString title() const override { return QStringLiteral("GoodGame"); }
     QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
+    QList<CredentialField> fields() const override;
     // From the typed login, password and channel, which are stored at once.
     void start() override;
     void stop() override { disconnectFromGoodgame(); }

@@ -127,6 +127,14 @@ void Twitch::superviseLink() {
     });
 }
 
+QList<CredentialField> Twitch::fields() const {
+    return {{"twitchHost", QT_TRANSLATE_NOOP("ServicesForm", "Имя сервера:")},
+            {"twitchPort", QT_TRANSLATE_NOOP("ServicesForm", "Порт сервера:")},
+            {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:")},
+            {"twitchToken", QT_TRANSLATE_NOOP("ServicesForm", "OAuth2 токен:"), true},
+            {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
+}
+
 // The link opens from the stored settings, so the fields are stored first.
 void Twitch::start() {
     if (running())

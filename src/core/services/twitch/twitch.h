@@ -76,6 +76,7 @@ public:
     QString id() const override { return QStringLiteral("twitch"); }
     QString title() const override { return QStringLiteral("Twitch"); }
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
+    QList<CredentialField> fields() const override;
     void start() override;
     void stop() override;
     bool send(const QString &text) override { return sendMessageToChat(text); }
