@@ -5,7 +5,7 @@
 
 // The state of every control whose value goes into the settings. The controls show these
 // properties and write them when the user changes them; saveConfig reads them, initServices
-// sets them. Each field starts as its control does.
+// sets them.
 class SettingsForm : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString twitchHost MEMBER twitchHost NOTIFY changed)
@@ -47,25 +47,24 @@ class SettingsForm : public QObject {
 public:
     using QObject::QObject;
 
+    // Blank until the settings fill them: their defaults are the settings table's.
     QString twitchHost, twitchPort, twitchNick, twitchToken, twitchChannel;
     QString goodgameLogin, goodgamePassword, goodgameChannel;
-    QString bgChatColor = QStringLiteral("#303030");
-    QString fgChatColor = QStringLiteral("#f0f0f0");
-    int fontIndex = 20; // Marmelad
-    int sizeIndex = 4;  // 16 px
-    int chatFontSize = 16;
-    QString bgHLColor = QStringLiteral("#f0f0f0");
-    QString fgHLColor = QStringLiteral("#303030");
+    QString bgChatColor, fgChatColor;
+    int fontIndex = 0;
+    int sizeIndex = 0;
+    int chatFontSize = 0;
+    QString bgHLColor, fgHLColor;
     QString hlWords;
     int animationIndex = 0;
-    double alertVolume = 0.75;
+    double alertVolume = 0;
     QString twitchSubOneSound, twitchSubTwoSound, twitchSubThreeSound, twitchSubPrimeSound;
     QString twitchSubGiftSound, twitchBitsSound, twitchRaidSound, twitchHostSound;
     QString twitchFollowSound, goodgamePremSound, goodgameDonatSound;
     int voiceIndex = 0;
-    QString overlayPort = QStringLiteral("8090");
+    QString overlayPort;
     int overlayDelay = 0; // seconds a line waits before the stream shows it
-    int overlayLines = 50;
+    int overlayLines = 0;
     int overlayFade = 0; // seconds a line stays on stream; 0 keeps it
     bool overlayLan = false;
     QString overlayToken;

@@ -22,6 +22,8 @@ Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
         if (m_loaded.services)
             m_pendingSave.start();
     });
+    // The controls start at the defaults, which only the settings table knows.
+    fillForm(defaultSettings());
 }
 
 void Utils::savePending() {
@@ -261,11 +263,15 @@ void Utils::saveConfig() {
 void Utils::initServices() {
     if (m_loaded.services)
         return;
-    for (const SettingRow &row : settingRows())
-        m_form.setProperty(row.property, controlState(row, m_currentSettings));
-    m_form.chatFontSize = int(parseInt(text(key::chatSize)).value_or(16));
+    fillForm(m_currentSettings);
     emit m_form.changed();
     m_loaded.services = true;
+}
+
+void Utils::fillForm(const Json &settings) {
+    for (const SettingRow &row : settingRows())
+        m_form.setProperty(row.property, controlState(row, settings));
+    m_form.chatFontSize = int(parseInt(textAt(settings, key::chatSize)).value_or(16));
 }
 
 void Utils::initChat(Page &chatView) {

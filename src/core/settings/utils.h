@@ -80,6 +80,9 @@ signals:
     void saveFailed(const QString &status);
 
 private:
+    // The controls' state from a settings record, without saving.
+    void fillForm(const Json &settings);
+
     BotConfig &m_config;
     BotLogger &m_logger;
     QString m_twitchDefaultHost;
