@@ -8,11 +8,12 @@ core=${1:-$(cd "$(dirname "$0")/.." && pwd)/src/core}
 declare -A level=(
   [common]=0 [model]=0
   [shell]=1 [net]=1 [connection]=1
-  [settings]=2 [services]=2
-  [services/twitch]=3 [services/goodgame]=3
-  [chat]=4 [alerts]=4 [overlay]=4
-  [testevents]=5
-  [window]=6
+  [settings]=2
+  [services]=3
+  [services/twitch]=4 [services/goodgame]=4
+  [chat]=5 [alerts]=5 [overlay]=5
+  [testevents]=6
+  [window]=7
 )
 
 status=0

@@ -201,10 +201,6 @@ void Alerts::playSound(const QString &name) {
     playSlot(soundSlot(name));
 }
 
-QVariantList Alerts::soundSlots() const {
-    return soundSlotModel();
-}
-
 // The end of one file: a test sound of the tab ends here too and moves no record on.
 void Alerts::onStopped() {
     if (!m_fileActive)

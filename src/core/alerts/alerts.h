@@ -35,7 +35,6 @@ class Alerts : public QObject, public AlertQueue {
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
     // The sound slots as rows for the Alerts tab's repeater.
-    Q_PROPERTY(QVariantList soundSlots READ soundSlots CONSTANT)
 public:
     static constexpr int StoppedState = 0;
     static constexpr int PlayingState = 1;
@@ -69,7 +68,6 @@ public:
     Q_INVOKABLE void twitchSubAlert(int level);
     // The sound of one slot of the Alerts tab, by its name ("sub1", "prem", …).
     Q_INVOKABLE void playSound(const QString &name);
-    QVariantList soundSlots() const;
     static QString prepareText(QString text);
     Q_INVOKABLE static QString getPlaybackStateString(int state);
 

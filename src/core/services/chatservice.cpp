@@ -1,5 +1,7 @@
 #include "chatservice.h"
 
+#include "settings/soundslots.h"
+
 #include <QVariantMap>
 
 void ChatService::followRunning() {
@@ -18,4 +20,8 @@ QVariantList ChatService::fieldModel() const {
                             {QStringLiteral("label"), QString::fromUtf8(field.label)},
                             {QStringLiteral("secret"), field.secret}};
     return rows;
+}
+
+QVariantList ChatService::soundSlotRows() const {
+    return soundSlotModel(id());
 }

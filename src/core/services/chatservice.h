@@ -23,6 +23,7 @@ class ChatService : public QObject {
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
     Q_PROPERTY(ServiceConnection *link READ link CONSTANT)
     Q_PROPERTY(QVariantList fields READ fieldModel CONSTANT)
+    Q_PROPERTY(QVariantList soundSlots READ soundSlotRows CONSTANT)
 public:
     using QObject::QObject;
 
@@ -36,6 +37,8 @@ public:
     virtual QList<CredentialField> fields() const = 0;
     // The fields for the view: property, label and secret of each.
     QVariantList fieldModel() const;
+    // Its alerts' sound slots for the Alerts tab, in their order.
+    QVariantList soundSlotRows() const;
 
     // The user's start, from the stored settings: says what is missing instead of starting.
     virtual void start() = 0;

@@ -73,16 +73,13 @@ const SoundSlot *soundSlotFor(const QString &service, const QString &type,
     return nullptr;
 }
 
-QVariantList soundSlotModel() {
+QVariantList soundSlotModel(const QString &group) {
     QVariantList rows;
-    QHash<QString, int> places;
     for (const SoundSlot &slot : soundSlots()) {
-        const QString group = QLatin1String(slot.group);
-        rows << QVariantMap{{QStringLiteral("name"), QLatin1String(slot.name)},
-                            {QStringLiteral("label"), QString::fromUtf8(slot.label)},
-                            {QStringLiteral("prefix"), QLatin1String(slot.prefix)},
-                            {QStringLiteral("group"), group},
-                            {QStringLiteral("place"), places[group]++}};
+        if (group == QLatin1String(slot.group))
+            rows << QVariantMap{{QStringLiteral("name"), QLatin1String(slot.name)},
+                                {QStringLiteral("label"), QString::fromUtf8(slot.label)},
+                                {QStringLiteral("prefix"), QLatin1String(slot.prefix)}};
     }
     return rows;
 }

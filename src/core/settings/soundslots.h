@@ -32,5 +32,5 @@ const SoundSlot *soundSlot(const QString &name);
 // The slot that sounds for an alert record, if any.
 const SoundSlot *soundSlotFor(const QString &service, const QString &type,
                               std::optional<int> level);
-// The rows for the view: name, label, prefix, group and the row's place in its group.
-QVariantList soundSlotModel();
+// The rows of one service's group for the view: name, label and prefix.
+QVariantList soundSlotModel(const QString &group);
