@@ -5,6 +5,7 @@
 #include "services/twitch/twitch.h"
 #include "settings/soundslots.h"
 
+#include <QHash>
 #include <cmath>
 
 Tests::Tests(Twitch &twitch, Goodgame &goodgame, Random &random)
@@ -149,25 +150,44 @@ void Tests::testGoodgameDonat() {
 }
 
 // Each alert kind has its own test event; a subscription's level picks Prime or a tier.
+// The test event each kind of alert rehearses, by the slot's alert type.
 void Tests::testSound(const QString &slotName) {
+    using Rehearsal = void (*)(Tests &, const SoundSlot &);
+    static const QHash<QString, Rehearsal> rehearsals{
+        {QStringLiteral("subscription"),
+         [](Tests &t, const SoundSlot &s) {
+             t.testTwitchSub(s.level);
+         }},
+        {QStringLiteral("gift"),
+         [](Tests &t, const SoundSlot &) {
+             t.testTwitchSubGift();
+         }},
+        {QStringLiteral("bits"),
+         [](Tests &t, const SoundSlot &) {
+             t.testTwitchBits();
+         }},
+        {QStringLiteral("raid"),
+         [](Tests &t, const SoundSlot &) {
+             t.testTwitchRaid();
+         }},
+        {QStringLiteral("host"),
+         [](Tests &t, const SoundSlot &) {
+             t.testTwitchHost();
+         }},
+        {QStringLiteral("follow"),
+         [](Tests &t, const SoundSlot &) {
+             t.testTwitchFollow();
+         }},
+        {QStringLiteral("premium"),
+         [](Tests &t, const SoundSlot &) {
+             t.testGoodgamePrem();
+         }},
+        {QStringLiteral("donation"),
+         [](Tests &t, const SoundSlot &) {
+             t.testGoodgameDonat();
+         }},
+    };
     const SoundSlot *slot = soundSlot(slotName);
-    if (!slot)
-        return;
-    const QLatin1String type(slot->type);
-    if (type == QLatin1String("subscription"))
-        testTwitchSub(slot->level);
-    else if (type == QLatin1String("gift"))
-        testTwitchSubGift();
-    else if (type == QLatin1String("bits"))
-        testTwitchBits();
-    else if (type == QLatin1String("raid"))
-        testTwitchRaid();
-    else if (type == QLatin1String("host"))
-        testTwitchHost();
-    else if (type == QLatin1String("follow"))
-        testTwitchFollow();
-    else if (type == QLatin1String("premium"))
-        testGoodgamePrem();
-    else if (type == QLatin1String("donation"))
-        testGoodgameDonat();
+    if (const Rehearsal rehearse = slot ? rehearsals.value(QLatin1String(slot->type)) : nullptr)
+        rehearse(*this, *slot);
 }
