@@ -1,8 +1,28 @@
 #include "chatservice.h"
 
 #include "settings/soundslots.h"
+#include "settings/utils.h"
 
 #include <QVariantMap>
+
+ChatService::ChatService(Utils &settings, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings) {}
+
+void ChatService::start() {
+    if (running())
+        return;
+    for (const CredentialField &field : fields()) {
+        if (m_settings.form().property(field.property).toString().isEmpty()) {
+            emit status(QStringLiteral("Не заполнены поля формы ") + title() +
+                        QStringLiteral(". Заполните и нажмите кнопку."));
+            return;
+        }
+    }
+    emit status(title() + QStringLiteral(": соединяемся с сервером"));
+    m_settings.saveConfig();
+    open();
+}
 
 void ChatService::followRunning() {
     connect(&connection(), &ServiceConnection::changed, this, [this] {

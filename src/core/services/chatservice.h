@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QVariantList>
 
+class Utils;
+
 // One field the user types for a service: the settings form property it edits, its caption
 // (translated in the view's "ServicesForm" context), and whether it is hidden while typed.
 struct CredentialField {
@@ -25,7 +27,7 @@ class ChatService : public QObject {
     Q_PROPERTY(QVariantList fields READ fieldModel CONSTANT)
     Q_PROPERTY(QVariantList soundSlots READ soundSlotRows CONSTANT)
 public:
-    using QObject::QObject;
+    explicit ChatService(Utils &settings, QObject *parent = nullptr);
 
     // Its settings group, CSS prefix and log label ("twitch").
     virtual QString id() const = 0;
@@ -40,8 +42,9 @@ public:
     // Its alerts' sound slots for the Alerts tab, in their order.
     QVariantList soundSlotRows() const;
 
-    // The user's start, from the stored settings: says what is missing instead of starting.
-    virtual void start() = 0;
+    // The user's start: says which fields are missing instead of starting, or else stores them
+    // and opens the service from the stored settings.
+    void start();
     // The user's stop: the channel is left and nothing reconnects.
     virtual void stop() = 0;
     // Writes the streamer's text to the chat; false where nothing was sent.
@@ -65,6 +68,10 @@ signals:
 protected:
     // Once the connection exists: running follows whether it is wanted.
     void followRunning();
+    // The start, once the fields are filled and stored.
+    virtual void open() = 0;
+
+    Utils &m_settings;
 
 private:
     bool m_running = false;

@@ -140,7 +140,8 @@ void storeSmiles(const Json &collection, QHash<QString, Smile> &table) {
 } // namespace
 
 Goodgame::Goodgame(const GoodgameDeps &deps)
-    : m_chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
+    : ChatService(deps.utils)
+    , m_chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
                    {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
                    {QStringLiteral("gold"), QStringLiteral("#eefc08")},
                    {QStringLiteral("king"), QStringLiteral("#30d5c8")},
@@ -211,18 +212,9 @@ QList<CredentialField> Goodgame::fields() const {
             {"goodgameChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
 }
 
-void Goodgame::start() {
-    if (running())
-        return;
+void Goodgame::open() {
     const SettingsForm &f = m_deps.utils.form();
-    if (f.goodgameLogin.isEmpty() || f.goodgamePassword.isEmpty() || f.goodgameChannel.isEmpty()) {
-        emit status(
-            QStringLiteral("Не заполнены поля формы GoodGame. Заполните и нажмите кнопку."));
-        return;
-    }
-    emit status(QStringLiteral("GoodGame: соединяемся с сервером"));
     connectToGoodgame(f.goodgameLogin, f.goodgamePassword, f.goodgameChannel);
-    m_deps.utils.saveConfig();
 }
 
 void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,

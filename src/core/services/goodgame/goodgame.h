@@ -70,8 +70,6 @@ public:
     QString title() const override { return QStringLiteral("GoodGame"); }
     QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
     QList<CredentialField> fields() const override;
-    // From the typed login, password and channel, which are stored at once.
-    void start() override;
     void stop() override { disconnectFromGoodgame(); }
     // The chat link's supervisor: keep-alive and reconnection.
     ServiceConnection &connection() override { return m_connection; }
@@ -90,6 +88,10 @@ public:
     MessageParts placeEmotes(const QString &text, const SmilePermissions &permissions) const;
     static MessageParts placeBadges();
     QString whichColor(Json &data) const;
+
+protected:
+    // From the login, password and channel as typed.
+    void open() override;
 
 private:
     // A whole new session: fresh socket, then chat login, auth and join as frames arrive.

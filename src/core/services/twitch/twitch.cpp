@@ -90,7 +90,8 @@ struct Twitch::Line {
 };
 
 Twitch::Twitch(const TwitchDeps &deps)
-    : m_deps(deps)
+    : ChatService(deps.utils)
+    , m_deps(deps)
     , m_connection({[this](bool again) { openSocket(again); }, [this] { m_deps.twitch.stop(); },
                     [this] {
                         sendPing();
@@ -133,21 +134,6 @@ QList<CredentialField> Twitch::fields() const {
             {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:")},
             {"twitchToken", QT_TRANSLATE_NOOP("ServicesForm", "OAuth2 токен:"), true},
             {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
-}
-
-// The link opens from the stored settings, so the fields are stored first.
-void Twitch::start() {
-    if (running())
-        return;
-    const SettingsForm &f = m_deps.utils.form();
-    if (f.twitchHost.isEmpty() || f.twitchPort.isEmpty() || f.twitchNick.isEmpty() ||
-        f.twitchToken.isEmpty() || f.twitchChannel.isEmpty()) {
-        emit status(QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите кнопку."));
-        return;
-    }
-    emit status(QStringLiteral("Twitch: соединяемся с сервером"));
-    m_deps.utils.saveConfig();
-    m_connection.start();
 }
 
 // Also when stopped during a wait between attempts, when no socket is left to report it.

@@ -77,7 +77,6 @@ public:
     QString title() const override { return QStringLiteral("Twitch"); }
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
-    void start() override;
     void stop() override;
     bool send(const QString &text) override { return sendMessageToChat(text); }
     // Each second: gift folds past their time close, the links are watched.
@@ -104,6 +103,9 @@ public:
     MessageParts twitchMessage(const QString &text, const QList<EmoteRange> &emotes,
                                const WordOptions &options = {}) const;
     MessageParts getExternalEmotes(const QString &text, const WordOptions &options = {}) const;
+
+protected:
+    void open() override { m_connection.start(); }
 
 private:
     struct Line;
