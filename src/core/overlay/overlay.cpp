@@ -6,17 +6,14 @@
 #include "settings/utils.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 namespace {
 // The pages ask their images of the overlay, not of the program's resources.
 QString forPages(QString html, const OverlayServer::Options &options) {
+    static const QRegularExpression image(QStringLiteral("qrc:/images/([A-Za-z0-9_.-]+\\.png)"));
     const QString query = options.lan ? QStringLiteral("?token=") + options.token : QString();
-    static const QStringList images{QStringLiteral("Twitch.badge.png"),
-                                    QStringLiteral("Goodgame.badge.png")};
-    for (const QString &image : images)
-        html.replace(QStringLiteral("qrc:/images/") + image,
-                     QStringLiteral("/overlay/images/") + image + query);
-    return html;
+    return html.replace(image, QStringLiteral("/overlay/images/\\1") + query);
 }
 
 QString newToken() {

@@ -1,5 +1,6 @@
 #include "overlayhttp.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <httplib.h>
@@ -28,8 +29,6 @@ const Source kSources[] = {
     {"/overlay/overlay.css", ":/web/overlay/overlay.css", "text/css; charset=utf-8"},
     {"/overlay/messages.css", ":/web/css/messages.css", "text/css; charset=utf-8"},
     {"/overlay/animations.css", ":/web/css/animations.css", "text/css; charset=utf-8"},
-    {"/overlay/images/Twitch.badge.png", ":/images/Twitch.badge.png", "image/png"},
-    {"/overlay/images/Goodgame.badge.png", ":/images/Goodgame.badge.png", "image/png"},
 };
 
 std::string readResource(const char *name) {
@@ -67,6 +66,10 @@ OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pus
     }
     for (const Source &source : kSources)
         m_assets[source.path] = {source.type, readResource(source.resource)};
+    // Every service's badge, whichever services there are.
+    for (const QString &name : QDir(QStringLiteral(":/images")).entryList({"*.png"}, QDir::Files))
+        m_assets["/overlay/images/" + name.toStdString()] = {
+            "image/png", readResource(qPrintable(QStringLiteral(":/images/") + name))};
     route();
 }
 
