@@ -248,15 +248,6 @@ private slots:
                          "- GoodGame: не спим на канале &laquo;Five&raquo;", "[GoodGame] A: hi"}));
     }
 
-    void wakingUpProbesAtOnce() {
-        Session session;
-        session.join();
-        session.tick();
-        session.rig.clock.advance(40000);
-        session.tick();
-        QTRY_COMPARE(session.probes(), 1);
-    }
-
     void stopDuringTheWaitEndsIt() {
         Session session;
         session.join();

@@ -223,16 +223,6 @@ private slots:
         QVERIFY(!server.server.waitForNewConnection(100));
     }
 
-    void wakingUpProbesAtOnce() {
-        IrcServer server;
-        WindowRig rig;
-        rig.joinTwitch(server);
-        rig.tick();
-        rig.clock.advance(40000);
-        rig.tick();
-        QVERIFY(server.receivedTimes("PING :tmi.twitch.tv\r\n", 1));
-    }
-
     void goodgameStartAndStop() {
         WsServer server;
         WindowRig rig(server.url(QStringLiteral("/chat/websocket")));
