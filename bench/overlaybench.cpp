@@ -67,13 +67,16 @@ int runOverlayBench(int argc, char *argv[]) {
     QObject::connect(&pace, &QTimer::timeout, [&] {
         const qint64 due = elapsed.elapsed() * rate / 1000;
         for (int i = 0; i < perTick * 4 && sent < due; ++i, ++sent) {
-            MessagePart nick = MessagePart::textPart(QStringLiteral("viewer%1").arg(sent % 97),
-                                                     QStringLiteral("#1E90FF"));
-            nick.msg_id = QStringLiteral("twitch-%1").arg(sent);
-            nick.classes = QStringList{QStringLiteral("user_nick")};
+            MessagePart nick =
+                MessagePart::textPart(QStringLiteral("viewer%1").arg(sent % 97),
+                                      MessagePart::Tone::Author, QStringLiteral("#1E90FF"));
+            Author author;
+            author.service = QStringLiteral("twitch");
+            author.messageIds << QString::number(sent);
+            nick.author = author;
             rig.chat.showInChat(
-                {MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                    {QStringLiteral("badge")}, QStringLiteral("Twitch")),
+                {MessagePart::badge(QStringLiteral("qrc:/images/Twitch.badge.png"),
+                                    QStringLiteral("Twitch")),
                  nick,
                  MessagePart::textPart(QStringLiteral(": hello chat sent=%1")
                                            .arg(QDateTime::currentMSecsSinceEpoch()))});

@@ -15,9 +15,9 @@ public:
         events << QStringLiteral("line %1 parts").arg(parts.size());
         m_next.chatLine(parts);
     }
-    void serviceLine(const QString &text, const QString &color, bool markup) override {
+    void serviceLine(const QString &text, bool markup) override {
         events << QStringLiteral("service ") + text;
-        m_next.serviceLine(text, color, markup);
+        m_next.serviceLine(text, markup);
     }
     void alert(const AlertMessage &alert) override {
         events << QStringLiteral("alert ") + alert.type.value_or(QStringLiteral("-"));
@@ -25,7 +25,8 @@ public:
     }
     void moderate(const Moderation &act) override {
         static const char *const names[] = {"strike message", "strike user", "remove user"};
-        events << QLatin1String(names[int(act.act)]) + QLatin1Char(' ') + act.target;
+        events << QLatin1String(names[int(act.act)]) + QLatin1Char(' ') + act.service +
+                      QLatin1Char(' ') + act.target;
         m_next.moderate(act);
     }
 

@@ -1,6 +1,7 @@
 #include "fakes/cdpbrowser.h"
 #include "fakes/chatrig.h"
 #include "fakes/freeport.h"
+#include "fakes/lineparts.h"
 #include "model/chatsink.h"
 #include "overlay/overlay.h"
 
@@ -22,26 +23,20 @@ struct OverlayRig : ChatRig {
     }
 
     MessageParts twitchLine(const QString &id, const QString &nick, const QString &text) const {
-        MessagePart name = MessagePart::textPart(nick, QStringLiteral("#1E90FF"));
-        name.msg_id = QStringLiteral("twitch-") + id;
-        name.classes = QStringList{QStringLiteral("user_nick"),
-                                   QStringLiteral("twitch-nick-") + nick.toLower()};
-        return {MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                   {QStringLiteral("badge")}, QStringLiteral("Twitch")),
-                name, MessagePart::textPart(QStringLiteral(": ") + text),
-                MessagePart::image(QStringLiteral("https://static-cdn.jtvnw.net/emoticons/v2/25/"
+        return {lineparts::badge(QStringLiteral("Twitch")),
+                lineparts::nick(nick, QStringLiteral("#1E90FF"), QStringLiteral("twitch"), id,
+                                nick.toLower()),
+                MessagePart::textPart(QStringLiteral(": ") + text),
+                MessagePart::emote(QStringLiteral("https://static-cdn.jtvnw.net/emoticons/v2/25/"
                                                   "default/dark/1.0"),
-                                   {QStringLiteral("emote"), QStringLiteral("twitch")},
-                                   QStringLiteral("Twitch: Kappa"), QStringLiteral("Kappa"))};
+                                   QStringLiteral("Kappa"), QStringLiteral("Twitch: Kappa"),
+                                   QStringLiteral("twitch"))};
     }
 
     MessageParts goodgameLine(const QString &id, const QString &nick, const QString &text) const {
-        MessagePart name = MessagePart::textPart(nick, QStringLiteral("#73adff"));
-        name.msg_id = QStringLiteral("goodgame-") + id;
-        name.classes = QStringList{QStringLiteral("user_nick")};
-        return {MessagePart::image(QStringLiteral("qrc:/images/Goodgame.badge.png"),
-                                   {QStringLiteral("badge")}, QStringLiteral("Goodgame")),
-                name, MessagePart::textPart(QStringLiteral(": ") + text)};
+        return {lineparts::badge(QStringLiteral("Goodgame")),
+                lineparts::nick(nick, QStringLiteral("#73adff"), QStringLiteral("goodgame"), id),
+                MessagePart::textPart(QStringLiteral(": ") + text)};
     }
 
     Overlay overlay{utils, clock};
@@ -93,9 +88,9 @@ private slots:
         rig.chat.showInChat(rig.twitchLine("2", "Vasya", "ok"));
         rig.chat.showInChat(rig.twitchLine("3", "Troll", "more"));
         QTRY_COMPARE(lines(), QStringLiteral("Troll: spam|Vasya: ok|Troll: more"));
-        rig.chat.moderate({Moderation::Act::StrikeMessage, QStringLiteral("twitch-2")});
+        rig.chat.moderate({Moderation::Act::StrikeMessage, "twitch", "2"});
         QTRY_COMPARE(lines(), QStringLiteral("Troll: spam|Troll: more"));
-        rig.chat.moderate({Moderation::Act::RemoveUser, QStringLiteral("twitch-nick-troll")});
+        rig.chat.moderate({Moderation::Act::RemoveUser, "twitch", "troll"});
         QTRY_COMPARE(lines(), QString());
     }
 
@@ -112,7 +107,7 @@ private slots:
         rig.chat.showInChat(rig.twitchLine("1", "Troll", "bad words"));
         rig.chat.showInChat(rig.twitchLine("2", "Vasya", "fine"));
         rig.clock.advance(1000);
-        rig.chat.moderate({Moderation::Act::StrikeMessage, QStringLiteral("twitch-1")});
+        rig.chat.moderate({Moderation::Act::StrikeMessage, "twitch", "1"});
         rig.clock.advance(2000);
         QTRY_COMPARE(lines(), QStringLiteral("Vasya: fine"));
         // Everything the page was ever given, in order: the removed line is not among it.
@@ -164,10 +159,9 @@ private slots:
         rig.chat.showInChat(rig.twitchLine("1", "Vasya", "привет, чат!"));
         rig.chat.showInChat(rig.goodgameLine("2", "Masha", "всем привет с GoodGame"));
         AlertMessage alert;
-        alert.items = {MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                          {QStringLiteral("badge")}, QStringLiteral("Twitch")),
+        alert.items = {lineparts::badge(QStringLiteral("Twitch")),
                        MessagePart::textPart(QStringLiteral("Vasya подписан 3 месяца"),
-                                             QStringLiteral("#1E90FF"))};
+                                             MessagePart::Tone::Author, QStringLiteral("#1E90FF"))};
         rig.chat.showInAlerts(alert);
         rig.chat.showInChat(rig.twitchLine("3", "Petya", "<b>не жирный</b> текст"));
         QTRY_COMPARE(m_browser->eval("document.querySelectorAll('#chatList li').length").toInt(),
@@ -188,8 +182,7 @@ private slots:
         rig.utils.saveConfig();
         QVERIFY(m_browser->open(rig.overlay.alertsUrl()));
         AlertMessage alert;
-        alert.items = {MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                          {QStringLiteral("badge")}, QStringLiteral("Twitch")),
+        alert.items = {lineparts::badge(QStringLiteral("Twitch")),
                        MessagePart::textPart(QStringLiteral("У нас новый фолловер - Ann!"))};
         alert.service = QStringLiteral("Twitch");
         alert.type = QStringLiteral("follow");

@@ -1,5 +1,6 @@
 #include "chat/chat.h"
 #include "fakes/chatrig.h"
+#include "fakes/lineparts.h"
 #include "fakes/recordingpage.h"
 #include "fakes/webpagehost.h"
 
@@ -317,15 +318,15 @@ private slots:
     void hostileInputIsOnlyShown() {
         WebPageHost page(kChat);
         page.eval("window.pwned = 0;");
-        MessagePart nick = MessagePart::textPart("<img src=x onerror=\"window.pwned=1\">", "#f00");
-        nick.msg_id = QStringLiteral("twitch-1");
-        MessagePart emote =
-            MessagePart::image("https://evil.example/a.png\" onerror=\"window.pwned=2", {"emote"},
+        const MessagePart nick =
+            lineparts::nick("<img src=x onerror=\"window.pwned=1\">", "#f00", "twitch", "1");
+        const MessagePart emote =
+            MessagePart::emote("https://evil.example/a.png\" onerror=\"window.pwned=2", {},
                                "\"><img src=\"http://evil.example/b.png\">");
         RecordingPage events;
         Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
         chat.showInChat(
-            {MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch"), nick,
+            {lineparts::badge("Twitch"), nick,
              MessagePart::textPart(
                  ": <script>window.pwned=3</script><img src=\"http://evil.example/c.png\">"),
              emote});
@@ -389,17 +390,14 @@ private slots:
         WebPageHost page(kChat);
         RecordingPage events;
         Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
-        MessagePart context = MessagePart::textPart("↪ Parent: hi ", "#888");
-        context.classes = QStringList{"reply-context"};
-        MessagePart nick = MessagePart::textPart("Newbie", "#f0f");
-        nick.msg_id = QStringLiteral("twitch-1");
-        nick.classes = QStringList{"user_nick", "first-message"};
-        chat.showInChat({context,
-                         MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "Twitch"),
-                         nick});
-        MessagePart label = MessagePart::textPart("Объявление: ");
-        label.classes = QStringList{"announcement", "announcement-green"};
-        chat.showInChat({label});
+        MessagePart context;
+        context.kind = MessagePart::Kind::ReplyContext;
+        context.name = "Parent";
+        context.text = "hi";
+        MessagePart nick = lineparts::nick("Newbie", "#f0f", "twitch", "1", "newbie");
+        nick.frames = MessagePart::FirstMessage;
+        chat.showInChat({context, lineparts::badge("Twitch"), nick});
+        chat.showInChat({lineparts::framed("Объявление: ", MessagePart::Announcement, "green")});
         QTRY_COMPARE(count(page, "#chatList li"), 2);
         const auto style = [&page](const char *selector, const char *property) {
             return page
@@ -420,33 +418,32 @@ private slots:
         WebPageHost page(kChat, QSize(440, 300));
         RecordingPage events;
         Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
-        const MessagePart twitch =
-            MessagePart::image("qrc:/images/Twitch.badge.png", {"badge"}, "twitch");
-        const MessagePart gg =
-            MessagePart::image("qrc:/images/Goodgame.badge.png", {"badge"}, "goodgame");
+        const MessagePart twitch = lineparts::badge("Twitch");
+        const MessagePart gg = lineparts::badge("Goodgame");
         const MessagePart emote =
-            MessagePart::image("qrc:/images/Twitch.badge.png", {"emote"}, "Kappa", "Kappa");
+            MessagePart::emote("qrc:/images/Twitch.badge.png", "Kappa", "Kappa");
         auto nick = [](const QString &name, const QString &color, const QString &id) {
-            MessagePart part = MessagePart::textPart(name, color, "bold");
-            part.msg_id = id;
+            MessagePart part =
+                lineparts::nick(name, color, id.section('-', 0, 0), id.section('-', 1));
+            part.manner = MessagePart::Manner::Emphatic;
             return part;
         };
         chat.showInChat({twitch, nick("Vasya", "#1e90ff", "twitch-1"),
                          MessagePart::textPart(": привет, чат! "), emote});
-        MessagePart highlighted = MessagePart::textPart(": выделенное сообщение");
-        highlighted.classes = QStringList{"highlighted"};
-        chat.showInChat({twitch, nick("Petya", "#ff7f50", "twitch-2"), highlighted});
+        chat.showInChat({twitch, nick("Petya", "#ff7f50", "twitch-2"),
+                         lineparts::framed(": выделенное сообщение", MessagePart::Highlighted)});
         m_shell.load(
             "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
         Utils::runInWeb(page, "setCustomCSS", "'" + m_shell.utils.buildCustomCSS() + "'");
-        MessagePart addressed = MessagePart::textPart(": @streamer, это тебе");
-        addressed.classes = QStringList{"addressed"};
-        chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"), addressed});
+        chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"),
+                         lineparts::framed(": @streamer, это тебе", MessagePart::Addressed)});
         chat.showInChat({twitch, nick("Troll", "#9acd32", "twitch-4"),
                          MessagePart::textPart(": удалённое модератором")});
         page.run(call("strikeMessage", "'twitch-4'"));
         AlertMessage alert;
-        alert.items = {twitch, MessagePart::textPart("Vasya", "#1e90ff", "bold"),
+        alert.items = {twitch,
+                       MessagePart::textPart("Vasya", MessagePart::Tone::Author, "#1e90ff",
+                                             MessagePart::Manner::Emphatic),
                        MessagePart::textPart(" подписался на 3 месяца!")};
         chat.showInAlerts(alert);
         QTRY_VERIFY(page.eval("document.getAnimations().length === 0 && "

@@ -30,12 +30,26 @@ struct LineState {
     bool premiumOpen = false;
 };
 
+// The classes of an image: a badge, or an emote of its source and stacking.
+QStringList imageClasses(const MessagePart &part) {
+    if (part.kind == MessagePart::Kind::Badge)
+        return {QStringLiteral("badge")};
+    QStringList classes{QStringLiteral("emote")};
+    if (!part.emoteSource.isEmpty())
+        classes << part.emoteSource;
+    if (part.overlay == MessagePart::Overlay::Offset)
+        classes << QStringLiteral("with-offset") << part.text.toLower();
+    else if (part.overlay == MessagePart::Overlay::ZeroWidth)
+        classes << QStringLiteral("with-offset") << QStringLiteral("zero-width");
+    return classes;
+}
+
 void appendImage(LineState &line, const MessagePart &part) {
-    const bool badge = part.classes.contains(QStringLiteral("badge"));
-    line.result.html += QStringLiteral("<img src=\"") + attr(part.url) +
-                        QStringLiteral("\" class=\"") + attr(part.classes.join(QLatin1Char(' '))) +
-                        QStringLiteral("\" title=\"") + attr(part.title.value_or(QString())) +
-                        QStringLiteral("\">");
+    const bool badge = part.kind == MessagePart::Kind::Badge;
+    line.result.html +=
+        QStringLiteral("<img src=\"") + attr(part.url) + QStringLiteral("\" class=\"") +
+        attr(imageClasses(part).join(QLatin1Char(' '))) + QStringLiteral("\" title=\"") +
+        attr(part.title.value_or(QString())) + QStringLiteral("\">");
     if (badge) {
         line.result.html += QLatin1Char(' ');
         if (line.firstBadge) {
@@ -44,102 +58,189 @@ void appendImage(LineState &line, const MessagePart &part) {
                                 QStringLiteral("] ");
         }
     } else {
-        line.result.text += part.original;
+        line.result.text += part.text;
     }
     line.seenImage = true;
 }
 
-// Classes that mark a run of parts as a whole (a highlighted message, an announcement's
+// The classes that mark a run of parts as a whole (a highlighted message, an announcement's
 // frame, a first message): the run goes into one <div> with them instead of each part.
-bool isWrapperClass(const QString &name) {
-    static const QStringList wrappers{QStringLiteral("highlighted"), QStringLiteral("addressed"),
-                                      QStringLiteral("first-message"),
-                                      QStringLiteral("announcement")};
-    return wrappers.contains(name) || name.startsWith(QLatin1String("announcement-"));
+QString frameClasses(const MessagePart &part) {
+    QStringList classes;
+    if (part.frames & MessagePart::Highlighted)
+        classes << QStringLiteral("highlighted");
+    if (part.frames & MessagePart::Addressed)
+        classes << QStringLiteral("addressed");
+    if (part.frames & MessagePart::FirstMessage)
+        classes << QStringLiteral("first-message");
+    if (part.frames & MessagePart::Announcement)
+        classes << QStringLiteral("announcement")
+                << QStringLiteral("announcement-") + part.frameColor;
+    return classes.join(QLatin1Char(' '));
 }
 
-QString wrapperOpening(const QString &classes) {
+QString wrapperOpening(const MessagePart &part, const QString &classes) {
     QString opening = QStringLiteral("<div class=\"") + attr(classes) + QLatin1Char('"');
-    if (classes.split(QLatin1Char(' ')).contains(QStringLiteral("first-message")))
+    if (part.frames & MessagePart::FirstMessage)
         opening += QStringLiteral(" title=\"Первое сообщение в чате\"");
     return opening + QLatin1Char('>');
 }
 
-// Opens, changes or closes the wrapper for this part and returns its other classes.
-QStringList applyWrapperMarkers(LineState &line, QStringList classes) {
-    QStringList wrapper;
-    for (const QString &name : classes) {
-        if (isWrapperClass(name))
-            wrapper << name;
-    }
-    for (const QString &name : wrapper)
-        classes.removeOne(name);
-    const QString wanted = wrapper.join(QLatin1Char(' '));
-    if (wanted != line.wrapper) {
-        if (!line.wrapper.isEmpty())
-            line.result.html += QStringLiteral("</div>");
-        if (!wanted.isEmpty())
-            line.result.html += wrapperOpening(wanted);
-        line.wrapper = wanted;
-        line.wrapperOutside = !wanted.isEmpty() && !line.nickOpen;
-    }
+// Opens, changes or closes the wrapper for this part.
+void applyFrames(LineState &line, const MessagePart &part) {
+    const QString wanted = frameClasses(part);
+    if (wanted == line.wrapper)
+        return;
+    if (!line.wrapper.isEmpty())
+        line.result.html += QStringLiteral("</div>");
+    if (!wanted.isEmpty())
+        line.result.html += wrapperOpening(part, wanted);
+    line.wrapper = wanted;
+    line.wrapperOutside = !wanted.isEmpty() && !line.nickOpen;
+}
+
+// A part's own classes: the nick's marks by its author, or the context it stands for.
+QStringList ownClasses(const MessagePart &part) {
+    if (part.kind == MessagePart::Kind::ReplyContext)
+        return {QStringLiteral("reply-context")};
+    if (part.kind == MessagePart::Kind::SourceMark)
+        return {QStringLiteral("source-mark")};
+    if (!part.author)
+        return {};
+    const Author &author = *part.author;
+    QStringList classes{QStringLiteral("user_nick")};
+    if (!author.login.isEmpty())
+        classes << author.service + QStringLiteral("-nick-") + author.login;
+    if (!author.icon.isEmpty())
+        classes << QStringLiteral("with-icon") << QStringLiteral("icon-") + author.icon;
+    if (!author.tier.isEmpty())
+        classes << QStringLiteral("type-") + author.tier;
     return classes;
+}
+
+// GoodGame's colours of its ranks, as its own chat shows them.
+QString rankColor(const QString &rank) {
+    static const QHash<QString, QString> colors{
+        {QStringLiteral("bronze"), QStringLiteral("#e7820a")},
+        {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
+        {QStringLiteral("gold"), QStringLiteral("#eefc08")},
+        {QStringLiteral("king"), QStringLiteral("#30d5c8")},
+        {QStringLiteral("moderator"), QStringLiteral("#ec4058")},
+        {QStringLiteral("premium"), QStringLiteral("#bd70d7")},
+        {QStringLiteral("premium-personal"), QStringLiteral("#31a93a")},
+        {QStringLiteral("silver"), QStringLiteral("#b4b4b4")},
+        {QStringLiteral("simple"), QStringLiteral("#73adff")},
+        {QStringLiteral("streamer"), QStringLiteral("#e8bb00")},
+        {QStringLiteral("top-one"), QStringLiteral("#3bcbff")},
+        {QStringLiteral("undead"), QStringLiteral("#ab4873")},
+        {QStringLiteral("system"), QStringLiteral("#888888")}};
+    return colors.value(rank, QStringLiteral("#aaaaaa"));
+}
+
+QString colorOf(const MessagePart &part) {
+    if (part.kind == MessagePart::Kind::ReplyContext || part.kind == MessagePart::Kind::SourceMark)
+        return QStringLiteral("#888");
+    switch (part.tone) {
+    case MessagePart::Tone::Plain:
+        break;
+    case MessagePart::Tone::Author:
+        return part.color.isEmpty() ? QStringLiteral("#aaaaaa") : part.color;
+    case MessagePart::Tone::Rank:
+        return rankColor(part.color);
+    case MessagePart::Tone::Muted:
+        return QStringLiteral("#888");
+    case MessagePart::Tone::ModeOn:
+        return QStringLiteral("#844");
+    case MessagePart::Tone::ModeOff:
+        return QStringLiteral("#484");
+    }
+    return {};
 }
 
 QString styleAttribute(const MessagePart &part) {
     QString declarations;
-    if (!part.color.isEmpty())
-        declarations += QStringLiteral("color:") + cssValue(part.color) + QLatin1Char(';');
-    if (!part.style.isEmpty()) {
-        const bool italic = part.style == QLatin1String("italic");
-        declarations += QStringLiteral("font-") +
-                        (italic ? QStringLiteral("style") : QStringLiteral("weight")) +
-                        QLatin1Char(':') + cssValue(part.style) + QLatin1Char(';');
-    }
+    const QString color = colorOf(part);
+    if (!color.isEmpty())
+        declarations += QStringLiteral("color:") + cssValue(color) + QLatin1Char(';');
+    if (part.manner == MessagePart::Manner::Action || part.manner == MessagePart::Manner::Note)
+        declarations += QStringLiteral("font-style:italic;");
+    else if (part.manner == MessagePart::Manner::Emphatic)
+        declarations += QStringLiteral("font-weight:bold;");
     return declarations.isEmpty()
                ? QString()
                : QStringLiteral(" style=\"") + attr(declarations) + QLatin1Char('"');
 }
 
-QString titleAttribute(LineState &line, const MessagePart &part) {
+QString shownText(const MessagePart &part) {
+    if (part.kind == MessagePart::Kind::ReplyContext)
+        return QStringLiteral("↪ ") + part.name + QStringLiteral(": ") + part.text +
+               QLatin1Char(' ');
+    if (part.kind == MessagePart::Kind::SourceMark)
+        return QStringLiteral(" ⇄ ") + part.text;
+    return part.text;
+}
+
+// The part's own tooltip: a partner's channel, a nick that is not its login, or the one given.
+QString ownTitle(const MessagePart &part) {
+    if (part.kind == MessagePart::Kind::SourceMark)
+        return QStringLiteral("Общий чат: канал ") + part.text;
+    if (part.author && !part.author->login.isEmpty())
+        return part.author->name.toLower() != part.author->login
+                   ? QStringLiteral("User: ") + part.author->login
+                   : QString();
+    return part.title.value_or(QString());
+}
+
+QString titleAttribute(LineState &line, const MessagePart &part, const QString &text) {
     if (!line.seenImage)
         return {};
     QString title;
-    const QString own = part.title.value_or(QString());
+    const QString own = ownTitle(part);
     if (!own.isEmpty())
         title = QStringLiteral(" title=\"") + attr(own) + QLatin1Char('"');
     else if (line.firstText)
-        title = QStringLiteral(" title=\"Ник: ") + attr(part.text) + QLatin1Char('"');
+        title = QStringLiteral(" title=\"Ник: ") + attr(text) + QLatin1Char('"');
     line.firstText = false;
     return title;
 }
 
-void appendText(LineState &line, const MessagePart &part) {
-    if (part.msg_id) {
-        line.result.html +=
-            QStringLiteral("<span class=\"nick ") + attr(*part.msg_id) + QStringLiteral("\">");
-        line.nickOpen = true;
-    }
-    if (!part.premium.isEmpty()) {
-        line.result.html += QStringLiteral("<span class=\"premium-icon-") + attr(part.premium) +
-                            QStringLiteral("\">");
+// Where moderation finds the line: each of the author's message ids under its service.
+QString messageMarks(const Author &author) {
+    QStringList marks;
+    for (const QString &id : author.messageIds)
+        marks << author.service + QLatin1Char('-') + id;
+    return marks.join(QLatin1Char(' '));
+}
+
+void openNick(LineState &line, const Author &author) {
+    line.result.html +=
+        QStringLiteral("<span class=\"nick ") + attr(messageMarks(author)) + QStringLiteral("\">");
+    line.nickOpen = true;
+    if (!author.premiumChannel.isEmpty()) {
+        line.result.html += QStringLiteral("<span class=\"premium-icon-") +
+                            attr(author.premiumChannel) + QStringLiteral("\">");
         line.premiumOpen = true;
     }
-    // A part without classes leaves the wrapper as it is.
-    QString classAttribute;
-    if (!part.classes.isEmpty()) {
-        const QStringList classes = applyWrapperMarkers(line, part.classes);
-        if (!classes.isEmpty())
-            classAttribute = QStringLiteral(" class=\"") + attr(classes.join(QLatin1Char(' '))) +
-                             QLatin1Char('"');
-    }
+}
+
+void appendText(LineState &line, const MessagePart &part) {
+    if (part.author)
+        openNick(line, *part.author);
+    const QStringList classes = ownClasses(part);
+    if (!classes.isEmpty() || part.frames != 0)
+        applyFrames(line, part);
+    const QString classAttribute =
+        classes.isEmpty()
+            ? QString()
+            : QStringLiteral(" class=\"") + attr(classes.join(QLatin1Char(' '))) + QLatin1Char('"');
+    const QString text = shownText(part);
     const QString styles = styleAttribute(part);
-    const QString title = titleAttribute(line, part);
+    const QString title = titleAttribute(line, part, text);
     line.result.html +=
         QStringLiteral("<span") + classAttribute + styles + title + QLatin1Char('>') +
-        escapeMarkup(part.text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
+        escapeMarkup(text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
         QStringLiteral("</span>");
-    line.result.text += part.text;
+    line.result.text += text;
 }
 
 // Every run of two or more spaces becomes one space.
@@ -212,9 +313,9 @@ BuiltMessage Chat::buildHTML(MessageParts message) {
     line.result.html.reserve(160 * message.size());
     line.result.text.reserve(32 * message.size());
     for (const MessagePart &part : message) {
-        if (part.type == QLatin1String("image"))
+        if (part.kind == MessagePart::Kind::Badge || part.kind == MessagePart::Kind::Emote)
             appendImage(line, part);
-        else if (part.type == QLatin1String("text"))
+        else if (part.kind != MessagePart::Kind::None)
             appendText(line, part);
     }
     finishLine(line);
@@ -242,10 +343,10 @@ void Chat::deliver(Page &page, const BuiltMessage &built, bool alertFrame, const
 QStringList Chat::moderationKeys(const MessageParts &parts) {
     QStringList keys;
     for (const MessagePart &part : parts) {
-        if (part.msg_id)
-            keys << part.msg_id->split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (part.classes.contains(QStringLiteral("user_nick")))
-            keys << part.classes;
+        if (!part.author)
+            continue;
+        keys << messageMarks(*part.author).split(QLatin1Char(' '), Qt::SkipEmptyParts)
+             << ownClasses(part);
     }
     keys.removeAll(QStringLiteral("user_nick"));
     return keys;
@@ -276,14 +377,22 @@ void Chat::showInAlerts(const AlertMessage &message) {
     m_alerts.enqueue(record);
 }
 
-void Chat::serviceLine(const QString &text, const QString &color, bool markup) {
-    MessagePart part = MessagePart::textPart(text, color.isEmpty() ? QStringLiteral("#888") : color,
-                                             QStringLiteral("italic"));
+void Chat::serviceLine(const QString &text, bool markup) {
+    MessagePart part =
+        MessagePart::textPart(text, MessagePart::Tone::Muted, {}, MessagePart::Manner::Note);
     part.markup = markup;
     showInChat({part});
 }
 
+// The mark the lines carry: a message's id, or the user's nick class, under the service.
+QString Chat::moderationKey(const Moderation &act) {
+    const QString infix =
+        act.act == Moderation::Act::StrikeMessage ? QStringLiteral("-") : QStringLiteral("-nick-");
+    return act.service + infix + act.target;
+}
+
 void Chat::moderate(const Moderation &act) {
-    m_chatView.run(Page::call(moderationMethod(act.act), jsQuote(act.target)));
-    emit moderated(act);
+    const QString key = moderationKey(act);
+    m_chatView.run(Page::call(moderationMethod(act.act), jsQuote(key)));
+    emit moderated(key);
 }

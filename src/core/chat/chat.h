@@ -10,8 +10,8 @@ class BotLogger;
 class Page;
 class Utils;
 
-// The presenter: renders the chats' events to HTML and plain text and delivers them to the
-// pages, the logs and the alert queue.
+// The presenter: renders the chats' events to HTML and plain text (choosing every colour,
+// class and tooltip) and delivers them to the pages, the logs and the alert queue.
 class Chat : public QObject, public ChatSink {
     Q_OBJECT
 public:
@@ -25,12 +25,13 @@ public:
     // The script that hands HTML to a page's addMessage, framed as an alert or not.
     static QString addMessageCall(const QString &html, bool alertFrame);
     static QStringList moderationKeys(const MessageParts &parts);
+    static QString moderationKey(const Moderation &act);
 
     void showInChat(const MessageParts &message);
     void showInAlerts(const AlertMessage &message);
 
     void chatLine(const MessageParts &parts) override { showInChat(parts); }
-    void serviceLine(const QString &text, const QString &color = {}, bool markup = false) override;
+    void serviceLine(const QString &text, bool markup = false) override;
     void alert(const AlertMessage &alert) override { showInAlerts(alert); }
     void moderate(const Moderation &act) override;
 
@@ -38,7 +39,7 @@ signals:
     // A line of the chat view as it was drawn, with the message ids and nick classes
     // moderation may name it by, for the stream's copy of the chat.
     void chatShown(const QString &html, const QStringList &keys);
-    void moderated(const Moderation &act);
+    void moderated(const QString &key);
 
 private:
     // One line to one page and its log.

@@ -2,14 +2,15 @@
 
 #include "model/messagepart.h"
 
-// A moderator's act on lines already shown, addressed as the lines mark them.
+// A moderator's act on lines already shown.
 struct Moderation {
     enum class Act {
-        StrikeMessage, // one message, by its id ("twitch-…", "goodgame-…")
-        StrikeUser,    // every line of a user, by the nick class ("twitch-nick-…")
+        StrikeMessage, // one message, by its id
+        StrikeUser,    // every line of a user, by the login
         RemoveUser,
     };
     Act act;
+    QString service; // the id of the service the lines came from
     QString target;
 };
 
@@ -19,10 +20,9 @@ class ChatSink {
 public:
     virtual ~ChatSink() = default;
     virtual void chatLine(const MessageParts &parts) = 0;
-    // Kestro's own italic line, grey unless a colour is given; with markup its entities render
-    // (any outside text in it escaped already).
-    virtual void serviceLine(const QString &text, const QString &color = {},
-                             bool markup = false) = 0;
+    // Kestro's own note in the chat; with markup its entities render (any outside text in it
+    // escaped already).
+    virtual void serviceLine(const QString &text, bool markup = false) = 0;
     virtual void alert(const AlertMessage &alert) = 0;
     virtual void moderate(const Moderation &act) = 0;
 };

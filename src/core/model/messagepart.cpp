@@ -1,21 +1,31 @@
 #include "messagepart.h"
 
-MessagePart MessagePart::image(const QString &url, const QStringList &classes, const QString &title,
-                               const QString &original) {
+MessagePart MessagePart::badge(const QString &url, const QString &title) {
     MessagePart part;
-    part.type = QStringLiteral("image");
+    part.kind = Kind::Badge;
     part.url = url;
-    part.classes = classes;
     part.title = title;
-    part.original = original;
     return part;
 }
 
-MessagePart MessagePart::textPart(const QString &text, const QString &color, const QString &style) {
+MessagePart MessagePart::emote(const QString &url, const QString &word, const QString &title,
+                               const QString &source) {
     MessagePart part;
-    part.type = QStringLiteral("text");
+    part.kind = Kind::Emote;
+    part.url = url;
+    part.text = word;
+    part.title = title;
+    part.emoteSource = source;
+    return part;
+}
+
+MessagePart MessagePart::textPart(const QString &text, Tone tone, const QString &color,
+                                  Manner manner) {
+    MessagePart part;
+    part.kind = Kind::Text;
     part.text = text;
+    part.tone = tone;
     part.color = color;
-    part.style = style;
+    part.manner = manner;
     return part;
 }

@@ -4,26 +4,69 @@
 #include <QStringList>
 #include <optional>
 
-// One piece of a displayed line: an image (badge, emote) or a run of text.
+// Who wrote a line, as far as the lines' styling and a moderator's act need to know.
+struct Author {
+    QString service;        // the service's id: the prefix of every mark it leaves on a line
+    QString login;          // moderation finds a user's lines by it; empty when there is none
+    QString name;           // the name shown, when it is the login spelled otherwise
+    QStringList messageIds; // the ids moderation may strike the line by
+    QString icon;           // GoodGame: the icon beside the nick
+    QString tier;           // GoodGame: the premium's tier ("3", "gg-2")
+    QString premiumChannel; // GoodGame: the channel whose premium the author holds here
+};
+
+// One piece of a chat line as the service told it. What it looks like, the presenter decides.
 struct MessagePart {
-    QString type; // "image" or "text"; anything else is skipped
+    enum class Kind {
+        None,         // skipped
+        Text,         // a run of the line's text
+        Badge,        // an image before the nick
+        Emote,        // an image standing for a word of the text
+        ReplyContext, // the message answered: `name` and the start of its text
+        SourceMark,   // the partner channel a shared line comes from
+    };
+    // Where a text's colour comes from.
+    enum class Tone {
+        Plain,   // the page's own
+        Author,  // the author's colour as the service gives it (`color`, may be empty)
+        Rank,    // the colour of a GoodGame rank (`color` names it)
+        Muted,   // Kestro's notes and the context around a line
+        ModeOn,  // a room mode switched on
+        ModeOff, // and off
+    };
+    enum class Manner { Said, Action, Note, Emphatic };
+    // Frames around a run of the line; a part without any leaves the run open.
+    enum Frame : unsigned {
+        Highlighted = 1,
+        Addressed = 2,
+        FirstMessage = 4,
+        Announcement = 8, // in `frameColor`
+    };
+    // How an emote stacks on the one before.
+    enum class Overlay { None, Offset, ZeroWidth };
+
+    Kind kind = Kind::None;
+    QString text; // the text, an emote's word, the answered text, the partner's channel
     QString url;
-    QStringList classes; // the "class" array
-    std::optional<QString> title;
-    QString original;
-    QString text;
+    std::optional<QString> title; // the tooltip; a nick without one gets the presenter's
+    QString name;                 // the answered author of a reply context
+    Tone tone = Tone::Plain;
     QString color;
-    QString style;
-    std::optional<QString> msg_id; // present (even empty) on the author's nick part
-    QString premium;
+    Manner manner = Manner::Said;
+    unsigned frames = 0;
+    QString frameColor;
+    QString emoteSource; // the chat service an emote is native to; empty for the emote sets
+    Overlay overlay = Overlay::None;
+    std::optional<Author> author; // on the author's nick
     // The text is Kestro's own and carries entities (&laquo;) meant to render; any outside
     // text inside it was escaped by whoever built it.
     bool markup = false;
 
-    static MessagePart image(const QString &url, const QStringList &classes, const QString &title,
-                             const QString &original = {});
-    static MessagePart textPart(const QString &text, const QString &color = {},
-                                const QString &style = {});
+    static MessagePart badge(const QString &url, const QString &title);
+    static MessagePart emote(const QString &url, const QString &word, const QString &title,
+                             const QString &source = {});
+    static MessagePart textPart(const QString &text, Tone tone = Tone::Plain,
+                                const QString &color = {}, Manner manner = Manner::Said);
 };
 
 using MessageParts = QList<MessagePart>;

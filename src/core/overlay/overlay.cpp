@@ -86,8 +86,8 @@ void Overlay::chatLine(const QString &html, const QStringList &keys) {
         m_release.start();
 }
 
-void Overlay::moderate(const Moderation &act) {
-    m_feed.remove(act.target);
+void Overlay::moderate(const QString &key) {
+    m_feed.remove(key);
 }
 
 void Overlay::alertStarted(const QString &html) {

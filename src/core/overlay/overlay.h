@@ -9,7 +9,6 @@
 
 class Clock;
 class Utils;
-struct Moderation;
 
 // The chat and the alerts on stream: the presenter's lines go to the overlay pages after the
 // moderation delay, removed lines leave them, the alert playing now is shown while it plays.
@@ -28,7 +27,7 @@ public:
     OverlayServer &server() { return m_server; }
 
     void chatLine(const QString &html, const QStringList &keys);
-    void moderate(const Moderation &act);
+    void moderate(const QString &key);
     void alertStarted(const QString &html);
     void alertEnded();
 

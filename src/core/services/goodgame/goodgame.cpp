@@ -141,20 +141,6 @@ void storeSmiles(const Json &collection, QHash<QString, Smile> &table) {
 
 Goodgame::Goodgame(const GoodgameDeps &deps)
     : ChatService(deps.utils)
-    , m_chatColors{{QStringLiteral("bronze"), QStringLiteral("#e7820a")},
-                   {QStringLiteral("diamond"), QStringLiteral("#8781bd")},
-                   {QStringLiteral("gold"), QStringLiteral("#eefc08")},
-                   {QStringLiteral("king"), QStringLiteral("#30d5c8")},
-                   {QStringLiteral("moderator"), QStringLiteral("#ec4058")},
-                   {QStringLiteral("premium"), QStringLiteral("#bd70d7")},
-                   {QStringLiteral("premium-personal"), QStringLiteral("#31a93a")},
-                   {QStringLiteral("silver"), QStringLiteral("#b4b4b4")},
-                   {QStringLiteral("simple"), QStringLiteral("#73adff")},
-                   {QStringLiteral("streamer"), QStringLiteral("#e8bb00")},
-                   {QStringLiteral("top-one"), QStringLiteral("#3bcbff")},
-                   {QStringLiteral("undead"), QStringLiteral("#ab4873")},
-                   {QStringLiteral("system"), QStringLiteral("#888888")},
-                   {QStringLiteral("unknown"), QStringLiteral("#aaaaaa")}}
     , m_deps(deps)
     , m_connection({[this](bool again) { openSession(again); }, [this] { dropSocket(m_socket); },
                     [this] {
@@ -164,8 +150,7 @@ Goodgame::Goodgame(const GoodgameDeps &deps)
     followRunning();
     connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
         emit status(QStringLiteral("GoodGame: связь потеряна, переподключаемся"));
-        serviceLine(QStringLiteral("- GoodGame: связь потеряна, переподключаемся"),
-                    QStringLiteral("#888"));
+        serviceLine(QStringLiteral("- GoodGame: связь потеряна, переподключаемся"));
     });
 }
 
@@ -229,9 +214,7 @@ void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passw
 }
 
 void Goodgame::disconnectFromGoodgame() {
-    // The window's own service line, in the window's grey.
-    serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + quotedChannel(),
-                QStringLiteral("#888"));
+    serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + quotedChannel());
     m_connection.stop();
     emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
 }
@@ -369,9 +352,8 @@ QString Goodgame::quotedChannel() const {
     return kLeftQuote + escapeMarkup(m_channelName, MarkupContext::Text) + kRightQuote;
 }
 
-void Goodgame::serviceLine(const QString &text, const QString &color) {
-    m_deps.sink.serviceLine(
-        text, color.isEmpty() ? m_chatColors.value(QStringLiteral("system")) : color, true);
+void Goodgame::serviceLine(const QString &text) {
+    m_deps.sink.serviceLine(text, true);
 }
 
 void Goodgame::handleChatFrame(const QString &type, Json &&data) {
@@ -380,8 +362,7 @@ void Goodgame::handleChatFrame(const QString &type, Json &&data) {
     if (type == QLatin1String("message"))
         chatMessage(std::move(data));
     else if (type == QLatin1String("remove_message"))
-        m_deps.sink.moderate({Moderation::Act::StrikeMessage,
-                              QStringLiteral("goodgame-") + textOf(data, "message_id")});
+        m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), textOf(data, "message_id")});
     else if (type == QLatin1String("user_ban"))
         moderation(data, QStringLiteral(" заблокировал пользователя "), true);
     else if (type == QLatin1String("user_warn"))
@@ -394,38 +375,36 @@ void Goodgame::handleChatFrame(const QString &type, Json &&data) {
 
 void Goodgame::chatMessage(Json &&data) {
     MessageParts parts = placeBadges();
-    const QString key = whichColor(data);
+    const QString key = rankOf(data);
     const QString channelId = textOf(data, "channel_id");
     const QString icon = textOf(data, "icon");
     const Json &premiums = member(data, "premiums");
     const Json &resubs = member(data, "resubs");
     const Json &payments = member(data, "payments");
-    bool premiumHere = false;
 
-    QStringList classes{QStringLiteral("user_nick")};
+    Author author;
+    author.service = id();
+    author.messageIds << textOf(data, "message_id");
     if (!icon.isEmpty() && icon != QLatin1String("none")) {
-        classes << QStringLiteral("with-icon") << QStringLiteral("icon-") + icon;
+        author.icon = icon;
         if (jsTruthy(member(data, "premium"))) {
             const Json &paymentsAll = member(data, "paymentsAll");
             if (listHas(premiums, channelId) && (hasOwn(resubs, channelId) || jsTruthy(payments))) {
-                premiumHere = true;
-                classes << QStringLiteral("type-") + (hasOwn(resubs, channelId)
-                                                          ? jsString(entryOf(resubs, channelId))
-                                                          : jsString(payments));
+                author.premiumChannel = channelId;
+                author.tier = hasOwn(resubs, channelId) ? jsString(entryOf(resubs, channelId))
+                                                        : jsString(payments);
             } else if (listHas(premiums, QStringLiteral("0")) &&
                        (hasOwn(resubs, QStringLiteral("0")) ||
                         hasOwn(paymentsAll, QStringLiteral("0")))) {
                 const Json &source = hasOwn(resubs, QStringLiteral("0")) ? resubs : paymentsAll;
-                classes << QStringLiteral("type-gg-") +
-                               jsString(entryOf(source, QStringLiteral("0")));
+                author.tier =
+                    QStringLiteral("gg-") + jsString(entryOf(source, QStringLiteral("0")));
             }
         }
     }
 
-    MessagePart nick = MessagePart::textPart(textOf(data, "user_name"), m_chatColors.value(key));
-    nick.classes = classes;
-    nick.premium = premiumHere ? channelId : QString();
-    nick.msg_id = QStringLiteral("goodgame-") + textOf(data, "message_id");
+    MessagePart nick = rankText(key, textOf(data, "user_name"));
+    nick.author = author;
     parts << nick << MessagePart::textPart(QStringLiteral(": "));
 
     SmilePermissions permissions;
@@ -441,12 +420,14 @@ void Goodgame::chatMessage(Json &&data) {
 }
 
 void Goodgame::moderation(const Json &data, const QString &action, bool withDuration) {
-    const QString color = m_chatColors.value(QStringLiteral("moderator"));
+    const QString rank = QStringLiteral("moderator");
     MessageParts parts = placeBadges();
-    MessagePart moderator = MessagePart::textPart(textOf(data, "moder_name"), color);
-    moderator.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("with-icon"),
-                                    QStringLiteral("icon-moderator")};
-    moderator.msg_id = QStringLiteral("goodgame-system");
+    MessagePart moderator = rankText(rank, textOf(data, "moder_name"));
+    Author author;
+    author.service = id();
+    author.messageIds << QStringLiteral("system");
+    author.icon = rank;
+    moderator.author = author;
     parts << moderator;
     QString text = action + textOf(data, "user_name");
     const std::optional<double> duration =
@@ -455,17 +436,21 @@ void Goodgame::moderation(const Json &data, const QString &action, bool withDura
         text +=
             QStringLiteral(" на ") + plural(*duration, QStringLiteral("секунду"),
                                             QStringLiteral("секунды"), QStringLiteral("секунд"));
-    parts << MessagePart::textPart(text, color);
+    parts << rankText(rank, text);
     const QString reason = textOf(data, "reason");
     if (!reason.isEmpty())
-        parts << MessagePart::textPart(QStringLiteral(" по причине: ") + reason, color);
+        parts << rankText(rank, QStringLiteral(" по причине: ") + reason);
     AlertMessage message;
     message.items = parts;
     m_deps.sink.alert(message);
 }
 
-MessagePart Goodgame::kingText(const QString &text) const {
-    return MessagePart::textPart(text, m_chatColors.value(QStringLiteral("king")));
+MessagePart Goodgame::rankText(const QString &rank, const QString &text) {
+    return MessagePart::textPart(text, MessagePart::Tone::Rank, rank);
+}
+
+MessagePart Goodgame::kingText(const QString &text) {
+    return rankText(QStringLiteral("king"), text);
 }
 
 void Goodgame::premium(const Json &data) {
@@ -536,11 +521,9 @@ void Goodgame::storeEmotes(const QByteArray &json) {
 MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &permissions) const {
     const bool addressed = m_deps.utils.isAddressedText(text);
     const qint64 now = m_deps.clock.now();
-    const QStringList textClasses =
-        addressed ? QStringList{QStringLiteral("addressed")} : QStringList();
-    const auto textPart = [&textClasses](const QString &value) {
+    const auto textPart = [addressed](const QString &value) {
         MessagePart part = MessagePart::textPart(value);
-        part.classes = textClasses;
+        part.frames = addressed ? MessagePart::Addressed : 0u;
         return part;
     };
 
@@ -574,8 +557,8 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
             QLatin1Char('?') + QString::number(now);
         if (start > placed)
             parts << textPart(text.mid(placed, start - placed));
-        parts << MessagePart::image(url, {QStringLiteral("emote"), QStringLiteral("goodgame")},
-                                    QStringLiteral("GoodGame: ") + name, text.mid(start, length));
+        parts << MessagePart::emote(url, text.mid(start, length),
+                                    QStringLiteral("GoodGame: ") + name, id());
         placed = start + length;
     }
     if (placed < text.size())
@@ -584,11 +567,11 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
 }
 
 MessageParts Goodgame::placeBadges() {
-    return {MessagePart::image(QStringLiteral("qrc:/images/Goodgame.badge.png"),
-                               {QStringLiteral("badge")}, QStringLiteral("GoodGame"))};
+    return {MessagePart::badge(QStringLiteral("qrc:/images/Goodgame.badge.png"),
+                               QStringLiteral("GoodGame"))};
 }
 
-QString Goodgame::whichColor(Json &data) const {
+QString Goodgame::rankOf(Json &data) {
     QString key = textOf(data, "color");
     QString icon = textOf(data, "icon");
     bool keepIcon = true;
@@ -648,7 +631,5 @@ QString Goodgame::whichColor(Json &data) const {
     }
     if (data.is_object())
         data["icon"] = stdstr(icon);
-    if (!m_chatColors.contains(key))
-        key = QStringLiteral("unknown");
     return key;
 }

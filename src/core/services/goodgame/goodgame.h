@@ -87,7 +87,8 @@ public:
     void loadEmotes();
     MessageParts placeEmotes(const QString &text, const SmilePermissions &permissions) const;
     static MessageParts placeBadges();
-    QString whichColor(Json &data) const;
+    // The author's rank, which colours the nick; the icon it earns is written into the data.
+    static QString rankOf(Json &data);
 
 protected:
     // From the login, password and channel as typed.
@@ -107,9 +108,9 @@ private:
     void premium(const Json &data);
     void payment(const Json &data);
     void storeEmotes(const QByteArray &json);
-    // In the catalogue's system colour unless another is given.
-    void serviceLine(const QString &text, const QString &color = {});
-    MessagePart kingText(const QString &text) const;
+    void serviceLine(const QString &text);
+    static MessagePart rankText(const QString &rank, const QString &text);
+    static MessagePart kingText(const QString &text);
     QString quotedChannel() const;
 
     Step m_step = Step::None;
@@ -121,7 +122,6 @@ private:
     Json m_user;
     QString m_token;
     QHash<QString, Smile> m_emotes;
-    QHash<QString, QString> m_chatColors;
     bool m_reconnecting = false;
     GoodgameDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;

@@ -34,11 +34,11 @@ std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const {
     const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;
-    QStringList classes{QStringLiteral("emote")};
+    MessagePart emote =
+        MessagePart::emote(buildBTTVEmote(*found, word), word, QStringLiteral("BTTV: ") + word);
     if (offsetEmotes.contains(word))
-        classes << QStringLiteral("with-offset") << word.toLower();
-    return MessagePart::image(buildBTTVEmote(*found, word), classes,
-                              QStringLiteral("BTTV: ") + word, word);
+        emote.overlay = MessagePart::Overlay::Offset;
+    return emote;
 }
 
 QString BTTV::buildBTTVEmote(const QString &id, const QString &) const {

@@ -40,6 +40,6 @@ std::optional<MessagePart> FFZ::placeEmotes(const QString &word) const {
     const QString *found = findEmote(word);
     if (!found)
         return std::nullopt;
-    return MessagePart::image(QStringLiteral("https:") + *found, {QStringLiteral("emote")},
-                              QStringLiteral("FFZ: ") + word, word);
+    return MessagePart::emote(QStringLiteral("https:") + *found, word,
+                              QStringLiteral("FFZ: ") + word);
 }

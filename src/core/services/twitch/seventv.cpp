@@ -88,8 +88,8 @@ std::optional<MessagePart> SevenTV::placeEmotes(const QString &word) const {
         return std::nullopt;
     const bool zeroWidth = m_channelEmotes.contains(word) ? m_channelZeroWidth.contains(word)
                                                           : m_globalZeroWidth.contains(word);
-    QStringList classes{QStringLiteral("emote")};
+    MessagePart emote = MessagePart::emote(*found, word, QStringLiteral("7TV: ") + word);
     if (zeroWidth)
-        classes << QStringLiteral("with-offset") << QStringLiteral("zero-width");
-    return MessagePart::image(*found, classes, QStringLiteral("7TV: ") + word, word);
+        emote.overlay = MessagePart::Overlay::ZeroWidth;
+    return emote;
 }

@@ -19,8 +19,6 @@
 #include <algorithm>
 
 namespace {
-const QString kDefaultColor = QStringLiteral("#aaaaaa");
-
 QString tag(const TagMap &tags, const char *name) {
     return tags.value(QLatin1String(name));
 }
@@ -29,9 +27,10 @@ bool hasTag(const TagMap &tags, const char *name) {
     return tags.contains(QLatin1String(name));
 }
 
-QString userColor(const TagMap &tags) {
-    const QString color = tag(tags, "color");
-    return color.isEmpty() ? kDefaultColor : color;
+// A text in the colour the author chose on Twitch.
+MessagePart authorText(const TagMap &tags, const QString &text,
+                       MessagePart::Manner manner = MessagePart::Manner::Said) {
+    return MessagePart::textPart(text, MessagePart::Tone::Author, tag(tags, "color"), manner);
 }
 
 std::optional<qint64> numberTag(const TagMap &tags, const char *name) {
@@ -288,11 +287,9 @@ void Twitch::channelEvent(const Line &line, const QString &type, const MessagePa
 // A line of the chat; one from a partner channel ends with a small mark of its room.
 void Twitch::chatLine(const Line &line, MessageParts parts) {
     if (line.shared()) {
-        const QString room = line.tags.text(QStringLiteral("source-room-id"));
-        MessagePart mark =
-            MessagePart::textPart(QStringLiteral(" ⇄ ") + room, QStringLiteral("#888"));
-        mark.classes = QStringList{QStringLiteral("source-mark")};
-        mark.title = QStringLiteral("Общий чат: канал ") + room;
+        MessagePart mark;
+        mark.kind = MessagePart::Kind::SourceMark;
+        mark.text = line.tags.text(QStringLiteral("source-room-id"));
         parts << mark;
     }
     m_deps.sink.chatLine(parts);
@@ -303,30 +300,31 @@ MessageParts Twitch::linePrefix(const Line &line) const {
     MessageParts parts;
     const QString parentNick = line.tags.text(QStringLiteral("reply-parent-display-name"));
     if (!parentNick.isEmpty()) {
-        MessagePart context = MessagePart::textPart(
-            QStringLiteral("↪ ") + parentNick + QStringLiteral(": ") +
-                cutText(line.tags.text(QStringLiteral("reply-parent-msg-body")), kReplyLength) +
-                QLatin1Char(' '),
-            QStringLiteral("#888"));
-        context.classes = QStringList{QStringLiteral("reply-context")};
+        MessagePart context;
+        context.kind = MessagePart::Kind::ReplyContext;
+        context.name = parentNick;
+        context.text =
+            cutText(line.tags.text(QStringLiteral("reply-parent-msg-body")), kReplyLength);
         parts << context;
     }
     return parts << m_badges.placeBadges(line.tags);
 }
 
-MessagePart Twitch::nickPart(const Line &line, const QString &text, const QString &style) const {
-    MessagePart part = MessagePart::textPart(text, userColor(line.tags), style);
-    const QString nick = tag(line.tags, "display-name");
+MessagePart Twitch::nickPart(const Line &line, const QString &text,
+                             MessagePart::Manner manner) const {
+    MessagePart part = authorText(line.tags, text, manner);
+    Author author;
+    author.service = id();
     // A notice comes from the server; its viewer is named in the tags.
-    const QString user =
+    author.login =
         line.command == QLatin1String("USERNOTICE") ? tag(line.tags, "login") : line.user;
-    part.title = nick.toLower() != user ? QStringLiteral("User: ") + user : QString();
-    part.classes = QStringList{QStringLiteral("user_nick"), QStringLiteral("twitch-nick-") + user};
-    part.msg_id = QStringLiteral("twitch-") + tag(line.tags, "id");
+    author.name = tag(line.tags, "display-name");
+    author.messageIds << tag(line.tags, "id");
     // A moderator of the source channel removes the line by its id there.
     const QString sourceId = tag(line.tags, "source-id");
     if (!sourceId.isEmpty() && sourceId != tag(line.tags, "id"))
-        *part.msg_id += QStringLiteral(" twitch-") + sourceId;
+        author.messageIds << sourceId;
+    part.author = author;
     return part;
 }
 
@@ -340,16 +338,14 @@ void Twitch::hostNotice(const Line &line) {
     if (msgId != QLatin1String("host_success") && msgId != QLatin1String("host_success_viewers"))
         return;
     const qint64 viewers = numberTag(line.tags, "number").value_or(0);
-    const QString color = userColor(line.tags);
     MessageParts parts = m_badges.placeBadges(line.tags);
-    parts << MessagePart::textPart(tag(line.tags, "user"), color)
-          << MessagePart::textPart(QStringLiteral(" захостил ваш канал "), color);
+    parts << authorText(line.tags, tag(line.tags, "user"))
+          << authorText(line.tags, QStringLiteral(" захостил ваш канал "));
     if (viewers != 0)
-        parts << MessagePart::textPart(QStringLiteral(" и привёл ") +
-                                           plural(viewers, QStringLiteral("зрителя"),
-                                                  QStringLiteral("зрителя"),
-                                                  QStringLiteral("зрителей")),
-                                       color);
+        parts << authorText(line.tags,
+                            QStringLiteral(" и привёл ") +
+                                plural(viewers, QStringLiteral("зрителя"),
+                                       QStringLiteral("зрителя"), QStringLiteral("зрителей")));
     showAlert(QStringLiteral("host"), parts);
 }
 
@@ -359,10 +355,10 @@ void Twitch::privateMessage(const Line &line) {
     MessageParts parts = linePrefix(line);
 
     if (text.size() > HOSTING_TAIL.size() && text.endsWith(HOSTING_TAIL)) {
-        parts << MessagePart::textPart(QStringLiteral("- ") +
-                                           text.left(text.size() - HOSTING_TAIL.size()) +
-                                           QStringLiteral(" вас захостил!"),
-                                       kDefaultColor, QStringLiteral("bold"));
+        parts << MessagePart::textPart(
+            QStringLiteral("- ") + text.left(text.size() - HOSTING_TAIL.size()) +
+                QStringLiteral(" вас захостил!"),
+            MessagePart::Tone::Author, {}, MessagePart::Manner::Emphatic);
         channelEvent(line, QStringLiteral("host"), parts);
         return;
     }
@@ -374,11 +370,9 @@ void Twitch::privateMessage(const Line &line) {
             if (piece <= kMaxSafeInteger - amount)
                 amount += piece;
         }
-        parts << nickPart(line,
-                          nick + QStringLiteral(" прислал ") +
-                              plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
-                                     QStringLiteral("битсов")),
-                          QString());
+        parts << nickPart(line, nick + QStringLiteral(" прислал ") +
+                                    plural(amount, QStringLiteral("битс"), QStringLiteral("битса"),
+                                           QStringLiteral("битсов")));
         if (!text.isEmpty()) {
             parts << MessagePart::textPart(QStringLiteral(" и написал: "));
             parts << twitchMessage(text, emotesOf(line.tags));
@@ -387,33 +381,29 @@ void Twitch::privateMessage(const Line &line) {
         return;
     }
 
-    QString style;
-    if (text.startsWith(QStringLiteral("\u0001ACTION"))) {
+    const bool action = text.startsWith(QStringLiteral("\u0001ACTION"));
+    if (action)
         text = text.size() > 8 ? text.mid(8, text.size() - 9) : QString();
-        style = QStringLiteral("italic");
-    }
-    const bool addressed = m_deps.utils.isAddressedText(text);
-    const bool highlighted = tag(line.tags, "msg-id") == QLatin1String("highlighted-message");
-    const QString color = userColor(line.tags);
-    const QStringList lineClasses = tag(line.tags, "first-msg") == QLatin1String("1")
-                                        ? QStringList{QStringLiteral("first-message")}
-                                        : QStringList{};
-    MessagePart nickName = nickPart(line, nick, style);
-    nickName.classes << lineClasses;
-    MessagePart separator =
-        MessagePart::textPart(style.isEmpty() ? QStringLiteral(": ") : QStringLiteral(" "),
-                              style.isEmpty() ? QString() : color, style);
-    separator.classes = lineClasses;
-    parts << nickName << separator;
+    const unsigned lineFrames =
+        tag(line.tags, "first-msg") == QLatin1String("1") ? MessagePart::FirstMessage : 0u;
     WordOptions options;
-    if (highlighted)
-        options.classes = QStringList{QStringLiteral("highlighted")};
-    else if (addressed)
-        options.classes = QStringList{QStringLiteral("addressed")};
-    options.classes << lineClasses;
-    options.color = style.isEmpty() ? QString() : color;
-    options.style = style;
-    parts << twitchMessage(text, emotesOf(line.tags), options);
+    if (tag(line.tags, "msg-id") == QLatin1String("highlighted-message"))
+        options.frames = MessagePart::Highlighted;
+    else if (m_deps.utils.isAddressedText(text))
+        options.frames = MessagePart::Addressed;
+    options.frames |= lineFrames;
+    if (action) {
+        options.tone = MessagePart::Tone::Author;
+        options.color = tag(line.tags, "color");
+        options.manner = MessagePart::Manner::Action;
+    }
+    MessagePart nickName = nickPart(line, nick, options.manner);
+    nickName.frames = lineFrames;
+    MessagePart separator =
+        MessagePart::textPart(action ? QStringLiteral(" ") : QStringLiteral(": "), options.tone,
+                              options.color, options.manner);
+    separator.frames = lineFrames;
+    parts << nickName << separator << twitchMessage(text, emotesOf(line.tags), options);
     chatLine(line, parts);
 }
 
@@ -452,8 +442,8 @@ void Twitch::roomState(const Line &line) {
         const std::optional<qint64> value = numberTag(line.tags, mode.tag);
         const bool followers = qstrcmp(mode.tag, "followers-only") == 0;
         const bool on = value && (followers ? *value >= 0 : *value != 0);
-        const QString color = on ? QStringLiteral("#844") : QStringLiteral("#484");
-        const QString italic = QStringLiteral("italic");
+        const MessagePart::Tone tone = on ? MessagePart::Tone::ModeOn : MessagePart::Tone::ModeOff;
+        const MessagePart::Manner note = MessagePart::Manner::Note;
         // The mode's name is quoted with entities: the line is markup, the channel escaped.
         QString text = QStringLiteral("- Twitch: в чате #") +
                        escapeMarkup(m_channelName, MarkupContext::Text) + QLatin1Char(' ') +
@@ -464,14 +454,14 @@ void Twitch::roomState(const Line &line) {
             text += QStringLiteral(" с паузой в ") + plural(*value, QStringLiteral("секунду"),
                                                             QStringLiteral("секунды"),
                                                             QStringLiteral("секунд"));
-        MessageParts parts{MessagePart::textPart(text, color, italic)};
+        MessageParts parts{MessagePart::textPart(text, tone, {}, note)};
         parts.first().markup = true;
         if (addition && followers)
             parts << MessagePart::textPart(QStringLiteral(" \"возрастом\" от ") +
                                                plural(*value, QStringLiteral("минуты"),
                                                       QStringLiteral("минут"),
                                                       QStringLiteral("минут")),
-                                           color, italic);
+                                           tone, {}, note);
         m_deps.sink.chatLine(parts);
     }
 }
@@ -501,24 +491,24 @@ MessageParts Twitch::viewerText(const Line &line) const {
 
 void Twitch::raid(const Line &line) {
     const TagMap &tags = line.tags;
-    const QString color = userColor(tags);
+    const QString color = tag(tags, "color");
     MessageParts parts = linePrefix(line);
     parts << MessagePart::textPart(hasTag(tags, "msg-param-displayName")
                                        ? tag(tags, "msg-param-displayName")
                                        : tag(tags, "display-name"),
-                                   color);
+                                   MessagePart::Tone::Author, color);
     if (const auto viewers = numberTag(tags, "msg-param-viewerCount"))
         parts << MessagePart::textPart(QStringLiteral(" привёл ") +
                                            plural(*viewers, QStringLiteral("зрителя"),
                                                   QStringLiteral("зрителя"),
                                                   QStringLiteral("зрителей")),
-                                       color);
+                                       MessagePart::Tone::Author, color);
     channelEvent(line, QStringLiteral("raid"), parts << viewerText(line));
 }
 
 void Twitch::subscription(const Line &line) {
     const TagMap &tags = line.tags;
-    const QString color = userColor(tags);
+    const QString color = tag(tags, "color");
     QString what = line.kind() == QLatin1String("resub") ? QStringLiteral(" переподписан ")
                                                          : QStringLiteral(" подписан ");
     if (const auto months = numberTag(tags, "msg-param-cumulative-months"))
@@ -529,8 +519,8 @@ void Twitch::subscription(const Line &line) {
     if (hasTag(tags, "msg-param-sub-plan"))
         what += QStringLiteral(", уровень ") + subTier(tag(tags, "msg-param-sub-plan"));
     MessageParts parts = linePrefix(line);
-    parts << MessagePart::textPart(tag(tags, "display-name"), color)
-          << MessagePart::textPart(what, color);
+    parts << MessagePart::textPart(tag(tags, "display-name"), MessagePart::Tone::Author, color)
+          << MessagePart::textPart(what, MessagePart::Tone::Author, color);
     if (!line.trailing().isEmpty())
         parts << MessagePart::textPart(QStringLiteral(": ")) << viewerText(line);
     const int level = hasTag(tags, "msg-param-sub-plan")
@@ -567,22 +557,22 @@ void Twitch::subGift(const Line &line) {
         }
         return;
     }
-    const QString color = userColor(tags);
+    const QString color = tag(tags, "color");
     const QString what = QStringLiteral(" подарил подписку") + giftTier(tags) + QLatin1Char(' ') +
                          tag(tags, "msg-param-recipient-display-name");
     MessageParts parts = linePrefix(line);
     parts << MessagePart::textPart(line.kind() == QLatin1String("subgift")
                                        ? tag(tags, "display-name")
                                        : QStringLiteral("Неизвестный"),
-                                   color)
-          << MessagePart::textPart(what, color) << viewerText(line);
+                                   MessagePart::Tone::Author, color)
+          << MessagePart::textPart(what, MessagePart::Tone::Author, color) << viewerText(line);
     channelEvent(line, QStringLiteral("gift"), parts);
 }
 
 // One alert for the whole bomb; its gifts, as they come, fold into one line of names.
 void Twitch::giftBomb(const Line &line) {
     const TagMap &tags = line.tags;
-    const QString color = userColor(tags);
+    const QString color = tag(tags, "color");
     const QString gifter =
         anonymousGift(tags) ? QStringLiteral("Неизвестный") : tag(tags, "display-name");
     const std::optional<qint64> count = countOf(tag(tags, "msg-param-mass-gift-count"));
@@ -590,9 +580,10 @@ void Twitch::giftBomb(const Line &line) {
                                          QStringLiteral("подписки"), QStringLiteral("подписок"))
                                 : QStringLiteral("подписки");
     MessageParts parts = linePrefix(line);
-    parts << MessagePart::textPart(gifter, color)
-          << MessagePart::textPart(
-                 QStringLiteral(" дарит ") + gifts + giftTier(tags) + QLatin1Char('!'), color);
+    parts << MessagePart::textPart(gifter, MessagePart::Tone::Author, color)
+          << MessagePart::textPart(QStringLiteral(" дарит ") + gifts + giftTier(tags) +
+                                       QLatin1Char('!'),
+                                   MessagePart::Tone::Author, color);
     channelEvent(line, QStringLiteral("gift"), parts);
 
     const QString id = tag(tags, "msg-param-community-gift-id");
@@ -617,8 +608,9 @@ void Twitch::closeFold(GiftBomb &bomb) {
     if (bomb.recipients.size() > kFoldNames)
         names += QStringLiteral(" и ещё ") + QString::number(bomb.recipients.size() - kFoldNames);
     MessageParts parts = bomb.prefix;
-    parts << MessagePart::textPart(
-        QStringLiteral("Подарки от ") + bomb.gifter + QStringLiteral(": ") + names, bomb.color);
+    parts << MessagePart::textPart(QStringLiteral("Подарки от ") + bomb.gifter +
+                                       QStringLiteral(": ") + names,
+                                   MessagePart::Tone::Author, bomb.color);
     if (bomb.shared) {
         m_deps.sink.chatLine(parts);
         return;
@@ -657,28 +649,28 @@ void Twitch::announcement(const Line &line) {
     QString color = tag(line.tags, "msg-param-color").toLower();
     if (!colors.contains(color))
         color = colors.first();
-    const QStringList frame{QStringLiteral("announcement"),
-                            QStringLiteral("announcement-") + color};
+    const auto framed = [&color](MessagePart part) {
+        part.frames = MessagePart::Announcement;
+        part.frameColor = color;
+        return part;
+    };
     // The label goes first, before the badges, so the nick keeps its own tooltip.
-    MessagePart label = MessagePart::textPart(QStringLiteral("Объявление: "));
-    label.classes = frame;
-    MessageParts parts{label};
-    parts << linePrefix(line);
-    MessagePart nick = nickPart(line, tag(line.tags, "display-name"), QString());
-    nick.classes << frame;
-    MessagePart separator = MessagePart::textPart(QStringLiteral(": "));
-    separator.classes = frame;
+    MessageParts parts{framed(MessagePart::textPart(QStringLiteral("Объявление: ")))};
+    parts << linePrefix(line) << framed(nickPart(line, tag(line.tags, "display-name")))
+          << framed(MessagePart::textPart(QStringLiteral(": ")));
     WordOptions options;
-    options.classes = frame;
-    parts << nick << separator << twitchMessage(line.trailing(), emotesOf(line.tags), options);
+    options.frames = MessagePart::Announcement;
+    options.frameColor = color;
+    parts << twitchMessage(line.trailing(), emotesOf(line.tags), options);
     chatLine(line, parts);
 }
 
 // A notice shown as "<nick> <what>", then the viewer's text when there is one.
 void Twitch::noticeLine(const Line &line, const QString &what) {
-    const QString color = userColor(line.tags);
+    const QString color = tag(line.tags, "color");
     MessageParts parts = linePrefix(line);
-    parts << MessagePart::textPart(tag(line.tags, "display-name") + what, color);
+    parts << MessagePart::textPart(tag(line.tags, "display-name") + what, MessagePart::Tone::Author,
+                                   color);
     const MessageParts text = viewerText(line);
     if (!text.isEmpty())
         parts << MessagePart::textPart(QStringLiteral(": ")) << text;
@@ -699,8 +691,7 @@ void Twitch::bitsBadgeTier(const Line &line) {
 }
 
 void Twitch::clearMessage(const Line &line) {
-    m_deps.sink.moderate({Moderation::Act::StrikeMessage,
-                          QStringLiteral("twitch-") + tag(line.tags, "target-msg-id")});
+    m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), tag(line.tags, "target-msg-id")});
 }
 
 void Twitch::clearChat(const Line &line) {
@@ -711,7 +702,6 @@ void Twitch::clearChat(const Line &line) {
     }
     const bool tagged = line.parts.first().startsWith(QLatin1Char('@'));
     const QString target = line.parts.last().mid(1);
-    const QString userClass = QStringLiteral("twitch-nick-") + target;
     if (tagged && hasTag(line.tags, "ban-duration")) {
         QString text = QStringLiteral("- пользователь ") + target + QStringLiteral(" отстранён");
         if (const auto seconds = countOf(tag(line.tags, "ban-duration")))
@@ -719,11 +709,11 @@ void Twitch::clearChat(const Line &line) {
                                                     QStringLiteral("секунды"),
                                                     QStringLiteral("секунд"));
         m_deps.sink.serviceLine(text);
-        m_deps.sink.moderate({Moderation::Act::StrikeUser, userClass});
+        m_deps.sink.moderate({Moderation::Act::StrikeUser, id(), target});
     } else {
         m_deps.sink.serviceLine(QStringLiteral("- пользователь ") + target +
                                 QStringLiteral(" забанен на канале"));
-        m_deps.sink.moderate({Moderation::Act::RemoveUser, userClass});
+        m_deps.sink.moderate({Moderation::Act::RemoveUser, id(), target});
     }
 }
 
@@ -739,7 +729,8 @@ void Twitch::newFollower(const QString &message) {
         MessageParts parts = m_badges.placeBadges({});
         parts << MessagePart::textPart(QStringLiteral("У нас новый фолловер - ") +
                                            qstr(name.get<std::string>()) + QLatin1Char('!'),
-                                       kDefaultColor, QStringLiteral("bold"));
+                                       MessagePart::Tone::Author, {},
+                                       MessagePart::Manner::Emphatic);
         showAlert(QStringLiteral("follow"), parts);
     }
 }
@@ -753,7 +744,7 @@ bool Twitch::sendMessageToChat(const QString &typed) {
                           text,
                       QStringLiteral("raw"));
     MessageParts parts = m_badges.placeBadges(m_botUserInfo);
-    parts << MessagePart::textPart(tag(m_botUserInfo, "display-name"), userColor(m_botUserInfo))
+    parts << authorText(m_botUserInfo, tag(m_botUserInfo, "display-name"))
           << MessagePart::textPart(QStringLiteral(": ") + text);
     m_deps.sink.chatLine(parts);
     return true;
@@ -808,9 +799,8 @@ MessageParts Twitch::twitchMessage(const QString &text, const QList<EmoteRange> 
         const QString emoteText = text.mid(begin, end - begin);
         parts << getExternalEmotes(text.mid(offsets.at(cursor), begin - offsets.at(cursor)),
                                    options);
-        parts << MessagePart::image(buildTwitchEmoteURL(range.id),
-                                    {QStringLiteral("emote"), QStringLiteral("twitch")},
-                                    QStringLiteral("Twitch: ") + emoteText, emoteText);
+        parts << MessagePart::emote(buildTwitchEmoteURL(range.id), emoteText,
+                                    QStringLiteral("Twitch: ") + emoteText, id());
         cursor = range.epos + 1;
     }
     parts << getExternalEmotes(text.mid(offsets.at(cursor)), options);
@@ -826,16 +816,17 @@ MessageParts Twitch::getExternalEmotes(const QString &text, const WordOptions &o
         if (!emote)
             emote = m_deps.sevenTv.placeEmotes(word);
         if (emote) {
-            if (emote->classes.size() > 1 && !parts.isEmpty() &&
-                parts.last().type == QLatin1String("text") &&
+            if (emote->overlay != MessagePart::Overlay::None && !parts.isEmpty() &&
+                parts.last().kind == MessagePart::Kind::Text &&
                 parts.last().text == QLatin1String(" "))
                 parts.removeLast();
             parts << *emote;
             continue;
         }
-        MessagePart part =
-            MessagePart::textPart(word + QLatin1Char(' '), options.color, options.style);
-        part.classes = options.classes;
+        MessagePart part = MessagePart::textPart(word + QLatin1Char(' '), options.tone,
+                                                 options.color, options.manner);
+        part.frames = options.frames;
+        part.frameColor = options.frameColor;
         parts << part;
     }
     return parts;

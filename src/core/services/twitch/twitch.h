@@ -30,11 +30,13 @@ struct EmoteRange {
     QString id;
 };
 
-// Options copied into every word part of a text.
+// How every word part of a text is told: its frames, and an action's colour and manner.
 struct WordOptions {
-    QStringList classes;
+    unsigned frames = 0;
+    QString frameColor;
+    MessagePart::Tone tone = MessagePart::Tone::Plain;
     QString color;
-    QString style;
+    MessagePart::Manner manner = MessagePart::Manner::Said;
 };
 
 // Everything Kestro needs to talk to a Twitch module's collaborators.
@@ -150,7 +152,8 @@ private:
                       std::optional<int> level = {});
     void chatLine(const Line &line, MessageParts parts);
     MessageParts linePrefix(const Line &line) const;
-    MessagePart nickPart(const Line &line, const QString &text, const QString &style) const;
+    MessagePart nickPart(const Line &line, const QString &text,
+                         MessagePart::Manner manner = MessagePart::Manner::Said) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
     void openSocket(bool again);
     void sendPing();

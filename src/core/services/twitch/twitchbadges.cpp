@@ -107,8 +107,8 @@ void TwitchBadges::store(BadgeScope scope, const Json &reply) {
 }
 
 MessageParts TwitchBadges::placeBadges(const TagMap &info) const {
-    MessageParts parts{MessagePart::image(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                          {QStringLiteral("badge")}, QStringLiteral("Twitch"))};
+    MessageParts parts{MessagePart::badge(QStringLiteral("qrc:/images/Twitch.badge.png"),
+                                          QStringLiteral("Twitch"))};
     const QString badges = info.value(QStringLiteral("badges"));
     if (badges.isEmpty())
         return parts;
@@ -128,7 +128,7 @@ MessageParts TwitchBadges::placeBadges(const TagMap &info) const {
         QString title = QStringLiteral("Badge: ") + name;
         if (details.contains(name))
             title += QStringLiteral(" - ") + details.value(name);
-        parts << MessagePart::image(url, {QStringLiteral("badge")}, title);
+        parts << MessagePart::badge(url, title);
     }
     return parts;
 }
