@@ -7,12 +7,13 @@
 
 // One case of a fixture of wire input and what Kestro must make of it.
 struct ChatCase {
-    QStringList input, html, chat, event, calls, alerts;
+    QStringList input, sink, chat, event, calls, alerts;
 };
 Q_DECLARE_METATYPE(ChatCase)
 
 // Reads a fixture, one case per "==" heading: "<<" feeds an input line, the other keys list
-// the expected chat-view HTML, chat and event log lines, other page calls and queued alerts.
+// the expected events of the protocol, chat and event log lines, other page calls and queued
+// alerts.
 inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -29,7 +30,7 @@ inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
         const QString key = line.section(QLatin1Char(' '), 0, 0);
         const QString value = line.mid(key.size() + 1);
         QStringList *target = key == "<<"      ? &current.input
-                              : key == "html"  ? &current.html
+                              : key == "sink"  ? &current.sink
                               : key == "chat"  ? &current.chat
                               : key == "event" ? &current.event
                               : key == "call"  ? &current.calls
@@ -55,8 +56,7 @@ inline QString describeAlert(const AlertRecord &record) {
 // Compares what the rig's pages, logs and queue received with the case; every input line
 // must also be in the raw log behind the prefix.
 inline void verifyChatCase(const ChatRig &rig, const ChatCase &expected, const QString &rawPrefix) {
-    if (!expected.html.isEmpty())
-        QCOMPARE(rig.chatHtml(), expected.html);
+    QCOMPARE(rig.sink.events, expected.sink);
     QCOMPARE(rig.log("chat"), expected.chat);
     QCOMPARE(rig.log("event"), expected.event);
     QCOMPARE(rig.chatCalls(), expected.calls);
