@@ -30,14 +30,14 @@ Item {
             model: box.service.fields
 
             InputRow {
-                inputName: modelData.property + "Input"
+                inputName: modelData.name + "Input"
                 label.text: qsTranslate("ServicesForm", modelData.label)
-                input.text: Utils.form[modelData.property]
+                input.text: Utils.form.fields[modelData.name] || ""
                 input.echoMode: modelData.secret ? TextInput.Password : TextInput.Normal
                 next: fields.count ? fields.itemAt((index + 1) % fields.count).input : null
                 previous: fields.count ? fields.itemAt((index + fields.count - 1) % fields.count).input : null
                 button: startButton
-                onEdited: Utils.form[modelData.property] = text
+                onEdited: Utils.form.setField(modelData.name, text)
             }
         }
         StartButton {

@@ -10,7 +10,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
                          Endpoints endpoints, const QString &dataDir)
     : m_logger(logger)
     , m_endpoints(std::move(endpoints))
-    , m_utils(config, logger, m_endpoints)
+    , m_utils(config, logger)
     , m_speechRelay(m_endpoints.relaySpeech)
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
                           Secrets::ttsToken(dataDir)})

@@ -18,6 +18,7 @@ struct AlertsRig : ChatRig {
     explicit AlertsRig(const QUrl &relayUrl = QUrl(QStringLiteral("ws://127.0.0.1:9/tts")),
                        const QString &voice = QStringLiteral("random"))
         : ChatRig(QString(), relayUrl) {
+        utils.addService({}, twitchSoundSlots() + goodgameSoundSlots());
         Json alerts = {{"volume", 0.5}, {"voice", stdstr(voice)}};
         for (const char *key :
              {"prime", "sub1", "sub2", "sub3", "gift", "bits", "raid", "host", "follow"})

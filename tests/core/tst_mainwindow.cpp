@@ -23,11 +23,11 @@ struct WindowRig : TwitchRig {
     }
     void fillTwitch(quint16 port) {
         SettingsForm &f = utils.form();
-        f.twitchHost = QStringLiteral("127.0.0.1");
-        f.twitchPort = QString::number(port);
-        f.twitchNick = QStringLiteral("BotNick");
-        f.twitchToken = QStringLiteral("oauth:secret");
-        f.twitchChannel = QStringLiteral("MyChan");
+        f.fields.insert("twitchHost", QStringLiteral("127.0.0.1"));
+        f.fields.insert("twitchPort", QString::number(port));
+        f.fields.insert("twitchNick", QStringLiteral("BotNick"));
+        f.fields.insert("twitchToken", QStringLiteral("oauth:secret"));
+        f.fields.insert("twitchChannel", QStringLiteral("MyChan"));
     }
     // Starts Twitch on the server and completes its join.
     void joinTwitch(IrcServer &server) {
@@ -89,8 +89,9 @@ private slots:
         WindowRig rig;
         rig.fillTwitch(6667);
         SettingsForm &f = rig.utils.form();
-        f.goodgameLogin = f.goodgamePassword = f.goodgameChannel = QStringLiteral("x");
-        f.setProperty(field.toLatin1(), QString());
+        for (const char *name : {"goodgameLogin", "goodgamePassword", "goodgameChannel"})
+            f.fields.insert(name, "x");
+        f.fields.insert(field, QString());
         twitch ? rig.window.toggleService("twitch") : rig.window.toggleService("goodgame");
         QCOMPARE(rig.window.output(),
                  twitch ? QStringLiteral("Не заполнены поля формы Twitch. Заполните и нажмите "
@@ -178,7 +179,7 @@ private slots:
         IrcServer server;
         WindowRig rig;
         rig.joinTwitch(server);
-        rig.utils.form().twitchHost = QStringLiteral("bogus.invalid");
+        rig.utils.form().setField("twitchHost", "bogus.invalid");
         QTcpSocket *old = server.client;
         if (failure == QLatin1String("close"))
             old->disconnectFromHost();
@@ -227,9 +228,9 @@ private slots:
         WsServer server;
         WindowRig rig(server.url(QStringLiteral("/chat/websocket")));
         SettingsForm &f = rig.utils.form();
-        f.goodgameLogin = QStringLiteral("bot");
-        f.goodgamePassword = QStringLiteral("pw");
-        f.goodgameChannel = QStringLiteral("5");
+        f.fields.insert("goodgameLogin", QStringLiteral("bot"));
+        f.fields.insert("goodgamePassword", QStringLiteral("pw"));
+        f.fields.insert("goodgameChannel", QStringLiteral("5"));
         rig.window.toggleService("goodgame");
         QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: соединяемся с сервером"));
         QVERIFY(rig.goodgame.running());

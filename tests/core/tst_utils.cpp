@@ -1,7 +1,8 @@
 #include "common/js.h"
 #include "fakes/recordingpage.h"
-#include "fakes/settingsrig.h"
+#include "fakes/twitchrig.h"
 #include "model/page.h"
+#include "services/goodgame/goodgame.h"
 #include "settings/lists.h"
 #include "settings/settingsform.h"
 #include "settings/settingstable.h"
@@ -24,9 +25,12 @@ Rgb rgb(const QColor &color) {
 }
 } // namespace
 
-struct UtilsRig : SettingsRig {
-    using SettingsRig::SettingsRig;
+// The settings with both services' fields and slots in them.
+struct UtilsRig : TwitchRig {
+    explicit UtilsRig(const QString &stored = {})
+        : TwitchRig(QUrl(QStringLiteral("http://127.0.0.1:9")), stored) {}
     QString settings() const { return qstr(utils.currentSettings().dump()); }
+    Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
 };
 
 class TestUtils : public QObject {
@@ -88,23 +92,21 @@ private slots:
                  fixtureValue("/services"));
     }
 
-    // Each slot's row finds its field by the row's control prefix, an alert record of its kind
-    // finds the slot, and the file is stored under the slot's key.
+    // An alert record of each slot's kind finds the slot, and its file is stored under the
+    // slot's key.
     void soundSlotsAgreeEverywhere() {
-        SettingsRig rig;
-        for (const SoundSlot &slot : soundSlots()) {
-            SettingsForm &f = rig.utils.form();
-            f.*slot.field = QLatin1String(slot.name);
-            const QByteArray property = QByteArray(slot.prefix) + "Sound";
-            QCOMPARE(f.property(property).toString(), QLatin1String(slot.name));
+        UtilsRig rig;
+        QCOMPARE(rig.utils.soundSlots().size(), 11);
+        for (const SoundSlot &slot : rig.utils.soundSlots()) {
+            rig.utils.form().sounds.insert(QLatin1String(slot.name), QLatin1String(slot.name));
             const std::optional<int> level =
                 slot.level < 0 ? std::nullopt : std::optional<int>(slot.level);
-            QCOMPARE(soundSlotFor(slot.service, slot.type, level), &slot);
-            QCOMPARE(soundSlot(slot.name), &slot);
+            QCOMPARE(rig.utils.soundSlotFor(slot.service, slot.type, level), &slot);
+            QCOMPARE(rig.utils.soundSlot(slot.name), &slot);
         }
         rig.utils.saveConfig();
         const Json stored = parseJson(rig.config.get());
-        for (const SoundSlot &slot : soundSlots())
+        for (const SoundSlot &slot : rig.utils.soundSlots())
             QCOMPARE(jsString(stored.at(Json::json_pointer(soundPointer(slot)))),
                      QLatin1String(slot.name));
     }
@@ -116,10 +118,12 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("channel") << QByteArray("twitchChannel") << QVariant("kestrotest")
+        QTest::newRow("channel") << QByteArray("fields")
+                                 << QVariant(QVariantMap{{"twitchChannel", "kestrotest"}})
                                  << "/services/twitch/channel"
                                  << "\"kestrotest\"";
-        QTest::newRow("password") << QByteArray("goodgamePassword") << QVariant("p")
+        QTest::newRow("password") << QByteArray("fields")
+                                  << QVariant(QVariantMap{{"goodgamePassword", "p"}})
                                   << "/services/goodgame/password"
                                   << "\"p\"";
         QTest::newRow("volume") << QByteArray("alertVolume") << QVariant(0.5) << "/alerts/volume"
@@ -134,7 +138,7 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, path);
         QFETCH(QString, stored);
-        SettingsRig rig;
+        UtilsRig rig;
         SettingsForm &f = rig.utils.form();
         f.setProperty(property, value);
         emit f.changed();
@@ -224,19 +228,23 @@ private slots:
                  fixture("default-settings.json").replace("\"words\":[]", "\"words\":[\"\"]"));
         QCOMPARE(beforeLoad, rig.config.get());
         // Filled once: a second call leaves what the user typed since.
-        rig.utils.form().twitchNick = QStringLiteral("typed");
+        rig.utils.form().setField("twitchNick", "typed");
         rig.utils.initServices();
-        QCOMPARE(rig.utils.form().twitchNick, QStringLiteral("typed"));
+        QCOMPARE(rig.utils.form().field("twitchNick"), QStringLiteral("typed"));
     }
 
     // A misspelt property would be set as a dynamic one and never stored: every row names a
     // control's property, and every control but the derived preview size has a row.
     void everyControlHasOneRow() {
-        SettingsForm form;
+        UtilsRig rig;
+        const SettingsForm &form = rig.utils.form();
         QSet<QByteArray> named;
-        for (const SettingRow &row : settingRows()) {
+        QSet<QString> entries;
+        for (const SettingRow &row : rig.utils.rows()) {
             QVERIFY2(form.metaObject()->indexOfProperty(row.property) >= 0, row.property);
-            QVERIFY2(!named.contains(row.property), row.property);
+            const QString name = row.property + '.' + row.entry;
+            QVERIFY2(!entries.contains(name), qPrintable(name));
+            entries << name;
             named << row.property;
         }
         const QMetaObject *meta = form.metaObject();
@@ -256,8 +264,8 @@ private slots:
         rig.utils.initServices();
         QCOMPARE(rig.config.get(), stored);
         const SettingsForm &form = rig.utils.form();
-        QCOMPARE(form.twitchPort, QStringLiteral("6697"));
-        QCOMPARE(form.twitchChannel, QStringLiteral("Chan"));
+        QCOMPARE(form.field("twitchPort"), QStringLiteral("6697"));
+        QCOMPARE(form.field("twitchChannel"), QStringLiteral("Chan"));
         QCOMPARE(form.chatFontSize, 20);
         QCOMPARE(form.sizeIndex, 8);
         QCOMPARE(fontList().at(form.fontIndex).text, QStringLiteral("Lora"));
@@ -265,7 +273,7 @@ private slots:
         QCOMPARE(form.hlWords, QStringLiteral("a,b\nc"));
         QCOMPARE(form.alertVolume, 0.3);
         QCOMPARE(form.voiceIndex, 6);
-        QCOMPARE(form.twitchRaidSound, QStringLiteral("sounds/r.ogg"));
+        QCOMPARE(form.sounds.value("raid").toString(), QStringLiteral("sounds/r.ogg"));
         rig.utils.saveConfig();
         QCOMPARE(rig.utils.currentSettings(), parseJson(rig.config.get()));
         QCOMPARE(jsonAt(rig.utils.currentSettings(), {"view", "addressed", "words"}),

@@ -2,7 +2,6 @@
 
 #include "fakes/manualclock.h"
 #include "fakes/tempdatadir.h"
-#include "net/endpoints.h"
 #include "settings/utils.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
@@ -35,5 +34,5 @@ struct SettingsRig {
     ManualClock clock{QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC)};
     BotLogger logger{dir.path(), clock};
     BotConfig config{dir.path()};
-    Utils utils{config, logger, Endpoints()};
+    Utils utils{config, logger};
 };

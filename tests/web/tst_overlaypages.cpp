@@ -4,6 +4,7 @@
 #include "fakes/lineparts.h"
 #include "model/chatsink.h"
 #include "overlay/overlay.h"
+#include "services/twitch/twitch.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -12,6 +13,7 @@ namespace {
 // The presenter, the alert queue and the overlay as Kestro wires them, on a free port.
 struct OverlayRig : ChatRig {
     OverlayRig() {
+        utils.addService({}, twitchSoundSlots());
         QObject::connect(&chat, &Chat::chatShown, &overlay, &Overlay::chatLine);
         QObject::connect(&chat, &Chat::moderated, &overlay, &Overlay::moderate);
         QObject::connect(&alerts, &Alerts::playing, &overlay, &Overlay::alertStarted);
@@ -178,7 +180,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("sound");
         file.close();
-        rig.utils.form().twitchFollowSound = QUrl::fromLocalFile(sound).toString();
+        rig.utils.form().sounds.insert("follow", QUrl::fromLocalFile(sound).toString());
         rig.utils.saveConfig();
         QVERIFY(m_browser->open(rig.overlay.alertsUrl()));
         AlertMessage alert;

@@ -131,7 +131,7 @@ void Alerts::startSound() {
     if (m_current.speech)
         debug(QStringLiteral(
             "Для медиа плеера установлен обработчик-ждун фйала с голосом от Яндекса"));
-    if (!playSlot(soundSlotFor(m_current.service, m_current.type, m_current.level)))
+    if (!playSlot(m_deps.utils.soundSlotFor(m_current.service, m_current.type, m_current.level)))
         advance();
 }
 
@@ -194,11 +194,12 @@ void Alerts::playFile(const QString &source, std::optional<double> volume) {
 }
 
 void Alerts::twitchSubAlert(int level) {
-    playSlot(soundSlotFor(QStringLiteral("Twitch"), QStringLiteral("subscription"), level));
+    playSlot(
+        m_deps.utils.soundSlotFor(QStringLiteral("Twitch"), QStringLiteral("subscription"), level));
 }
 
 void Alerts::playSound(const QString &name) {
-    playSlot(soundSlot(name));
+    playSlot(m_deps.utils.soundSlot(name));
 }
 
 // The end of one file: a test sound of the tab ends here too and moves no record on.

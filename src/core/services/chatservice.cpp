@@ -1,6 +1,5 @@
 #include "chatservice.h"
 
-#include "settings/soundslots.h"
 #include "settings/utils.h"
 
 #include <QVariantMap>
@@ -13,7 +12,7 @@ void ChatService::start() {
     if (running())
         return;
     for (const CredentialField &field : fields()) {
-        if (m_settings.form().property(field.property).toString().isEmpty()) {
+        if (m_settings.form().field(QLatin1String(field.name)).isEmpty()) {
             emit status(QStringLiteral("Не заполнены поля формы ") + title() +
                         QStringLiteral(". Заполните и нажмите кнопку."));
             return;
@@ -22,6 +21,14 @@ void ChatService::start() {
     emit status(title() + QStringLiteral(": соединяемся с сервером"));
     m_settings.saveConfig();
     open();
+}
+
+void ChatService::declareSettings() {
+    std::vector<SettingRow> rows;
+    for (const CredentialField &field : fields())
+        rows.push_back({field.path, "fields", SettingKind::Text, stdstr(field.fallback),
+                        QLatin1String(field.name)});
+    m_settings.addService(rows, soundSlots());
 }
 
 void ChatService::followRunning() {
@@ -36,12 +43,12 @@ void ChatService::followRunning() {
 QVariantList ChatService::fieldModel() const {
     QVariantList rows;
     for (const CredentialField &field : fields())
-        rows << QVariantMap{{QStringLiteral("property"), QLatin1String(field.property)},
+        rows << QVariantMap{{QStringLiteral("name"), QLatin1String(field.name)},
                             {QStringLiteral("label"), QString::fromUtf8(field.label)},
                             {QStringLiteral("secret"), field.secret}};
     return rows;
 }
 
 QVariantList ChatService::soundSlotRows() const {
-    return soundSlotModel(id());
+    return soundSlotModel(soundSlots());
 }

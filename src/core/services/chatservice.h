@@ -1,18 +1,22 @@
 #pragma once
 
 #include "connection/serviceconnection.h"
+#include "settings/soundslots.h"
 
 #include <QObject>
 #include <QVariantList>
 
 class Utils;
 
-// One field the user types for a service: the settings form property it edits, its caption
-// (translated in the view's "ServicesForm" context), and whether it is hidden while typed.
+// One field the user types for a service: its entry in the form's fields, its caption
+// (translated in the view's "ServicesForm" context), whether it is hidden while typed, and
+// where it is stored with what it is before anything is.
 struct CredentialField {
-    const char *property;
+    const char *name;
     const char *label;
-    bool secret = false;
+    bool secret;
+    const char *path;
+    QString fallback = {};
 };
 
 // One chat service as the window sees it: its name, the user's start and stop, what it sends,
@@ -37,9 +41,11 @@ public:
     virtual QString badge() const = 0;
     // What the user types for it, in the order of its box on the Services tab.
     virtual QList<CredentialField> fields() const = 0;
-    // The fields for the view: property, label and secret of each.
+    // Its alerts' sound slotList, in the order of its group on the Alerts tab.
+    virtual QList<SoundSlot> soundSlots() const { return {}; }
+    // The fields for the view: name, label and secret of each.
     QVariantList fieldModel() const;
-    // Its alerts' sound slots for the Alerts tab, in their order.
+    // Its alerts' sound slotList for the Alerts tab, in their order.
     QVariantList soundSlotRows() const;
 
     // The user's start: says which fields are missing instead of starting, or else stores them
@@ -66,6 +72,8 @@ signals:
     void runningChanged();
 
 protected:
+    // Its fields and sound slotList join the settings: once, when it is built.
+    void declareSettings();
     // Once the connection exists: running follows whether it is wanted.
     void followRunning();
     // The start, once the fields are filled and stored.

@@ -27,18 +27,11 @@ struct SettingRow {
     QByteArray property;
     SettingKind kind;
     Json fallback;
+    QString entry = {}; // set: the row is this entry of the property's map
 };
 
 // The paths the program reads, named so a typo fails to build.
 namespace key {
-inline constexpr const char *twitchHost = "/services/twitch/host";
-inline constexpr const char *twitchPort = "/services/twitch/port";
-inline constexpr const char *twitchLogin = "/services/twitch/login";
-inline constexpr const char *twitchPassword = "/services/twitch/password";
-inline constexpr const char *twitchChannel = "/services/twitch/channel";
-inline constexpr const char *goodgameLogin = "/services/goodgame/login";
-inline constexpr const char *goodgamePassword = "/services/goodgame/password";
-inline constexpr const char *goodgameChannel = "/services/goodgame/channel";
 inline constexpr const char *chatBackground = "/view/chat/color/bg";
 inline constexpr const char *chatForeground = "/view/chat/color/fg";
 inline constexpr const char *chatFont = "/view/chat/font";
@@ -57,5 +50,7 @@ inline constexpr const char *overlayLan = "/overlay/lan";
 inline constexpr const char *overlayToken = "/overlay/token";
 } // namespace key
 
-// Every setting in the order of the stored text, the sound slots' files among them.
-const std::vector<SettingRow> &settingRows();
+// The settings of the program itself, before and after the services' sound slots in the
+// stored text; each service's fields come first and its slots in between.
+const std::vector<SettingRow> &viewSettingRows();
+const std::vector<SettingRow> &programSettingRows();

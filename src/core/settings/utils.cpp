@@ -3,16 +3,15 @@
 #include "common/js.h"
 #include "common/logging.h"
 #include "model/page.h"
-#include "net/endpoints.h"
 #include "settings/lists.h"
 #include "settings/settingstable.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 
-Utils::Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints)
+Utils::Utils(BotConfig &config, BotLogger &logger)
     : m_config(config)
-    , m_logger(logger)
-    , m_twitchDefaultHost(endpoints.twitchChatHost) {
+    , m_logger(logger) {
+    rebuildRows();
     // A field is stored shortly after it is edited: typing a channel writes the file once,
     // not once a key, and nothing typed waits for a start button.
     m_pendingSave.setSingleShot(true);
@@ -31,12 +30,33 @@ void Utils::savePending() {
         saveConfig();
 }
 
-// The Twitch host's default is the endpoint's, which a test or a user's override may move.
+// The services' fields, the view's settings, the sound slotList, then the program's own.
+void Utils::rebuildRows() {
+    m_rows = m_fieldRows;
+    m_rows.insert(m_rows.end(), viewSettingRows().begin(), viewSettingRows().end());
+    for (const SoundSlot &slot : m_slots)
+        m_rows.push_back(soundRow(slot));
+    m_rows.insert(m_rows.end(), programSettingRows().begin(), programSettingRows().end());
+}
+
+void Utils::addService(const std::vector<SettingRow> &fields, const QList<SoundSlot> &slotList) {
+    m_fieldRows.insert(m_fieldRows.end(), fields.begin(), fields.end());
+    m_slots << slotList;
+    rebuildRows();
+    // A service built after the settings were read finds its own values in them too.
+    if (m_read)
+        loadConfig();
+    const Json settings = m_read ? m_currentSettings : defaultSettings();
+    for (const SettingRow &row : fields)
+        fillRow(row, settings);
+    for (const SoundSlot &slot : slotList)
+        fillRow(soundRow(slot), settings);
+}
+
 Json Utils::defaultSettings() const {
     Json record = Json::object();
-    for (const SettingRow &row : settingRows())
+    for (const SettingRow &row : m_rows)
         record[Json::json_pointer(row.path)] = row.fallback;
-    record[Json::json_pointer(key::twitchHost)] = stdstr(m_twitchDefaultHost);
     return record;
 }
 
@@ -64,6 +84,7 @@ void Utils::loadConfig() {
     }
     defineValues(defaultSettings(), settings);
     m_currentSettings = std::move(settings);
+    m_read = true;
 }
 
 namespace {
@@ -246,8 +267,11 @@ QVariant controlState(const SettingRow &row, const Json &settings) {
 void Utils::saveConfig() {
     m_pendingSave.stop();
     Json record = Json::object();
-    for (const SettingRow &row : settingRows())
-        record[Json::json_pointer(row.path)] = storedValue(row, m_form.property(row.property));
+    for (const SettingRow &row : m_rows) {
+        const QVariant state = m_form.property(row.property);
+        record[Json::json_pointer(row.path)] =
+            storedValue(row, row.entry.isEmpty() ? state : state.toMap().value(row.entry));
+    }
     m_currentSettings = std::move(record);
     const bool saved = m_config.set(qstr(m_currentSettings.dump()));
     if (!saved && !m_saveFailing) {
@@ -268,9 +292,20 @@ void Utils::initServices() {
     m_loaded.services = true;
 }
 
+void Utils::fillRow(const SettingRow &row, const Json &settings) {
+    const QVariant state = controlState(row, settings);
+    if (row.entry.isEmpty()) {
+        m_form.setProperty(row.property, state);
+        return;
+    }
+    QVariantMap map = m_form.property(row.property).toMap();
+    map.insert(row.entry, state);
+    m_form.setProperty(row.property, map);
+}
+
 void Utils::fillForm(const Json &settings) {
-    for (const SettingRow &row : settingRows())
-        m_form.setProperty(row.property, controlState(row, settings));
+    for (const SettingRow &row : m_rows)
+        fillRow(row, settings);
     m_form.chatFontSize = int(parseInt(textAt(settings, key::chatSize)).value_or(16));
 }
 

@@ -2,6 +2,8 @@
 
 #include "common/json.h"
 #include "settings/settingsform.h"
+#include "settings/settingstable.h"
+#include "settings/soundslots.h"
 
 #include <QObject>
 #include <QTimer>
@@ -11,7 +13,6 @@
 class BotConfig;
 class BotLogger;
 class Page;
-struct Endpoints;
 
 // A colour as the colour dialogs give it: components from 0 to 1.
 struct Rgb {
@@ -31,7 +32,19 @@ class Utils : public QObject {
 public:
     static constexpr int kSaveDelayMs = 500;
 
-    Utils(BotConfig &config, BotLogger &logger, const Endpoints &endpoints);
+    Utils(BotConfig &config, BotLogger &logger);
+
+    // A service's fields and sound slots join the table, their controls at their defaults.
+    void addService(const std::vector<SettingRow> &fields, const QList<SoundSlot> &slotList);
+    // Every setting in the order of the stored text.
+    const std::vector<SettingRow> &rows() const { return m_rows; }
+    // Every sound slot, in the order of the Alerts tab.
+    const QList<SoundSlot> &soundSlots() const { return m_slots; }
+    const SoundSlot *soundSlot(const QString &name) const { return ::soundSlot(m_slots, name); }
+    const SoundSlot *soundSlotFor(const QString &service, const QString &type,
+                                  std::optional<int> level) const {
+        return ::soundSlotFor(m_slots, service, type, level);
+    }
 
     Json defaultSettings() const;
     const Json &currentSettings() const { return m_currentSettings; }
@@ -82,13 +95,18 @@ signals:
 private:
     // The controls' state from a settings record, without saving.
     void fillForm(const Json &settings);
+    void fillRow(const SettingRow &row, const Json &settings);
+    void rebuildRows();
 
     BotConfig &m_config;
     BotLogger &m_logger;
-    QString m_twitchDefaultHost;
+    std::vector<SettingRow> m_fieldRows;
+    QList<SoundSlot> m_slots;
+    std::vector<SettingRow> m_rows;
     Json m_currentSettings = Json::object();
     SettingsForm m_form;
     Loaded m_loaded;
     bool m_saveFailing = false;
+    bool m_read = false; // loadConfig has run
     QTimer m_pendingSave;
 };

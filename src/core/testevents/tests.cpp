@@ -187,7 +187,8 @@ void Tests::testSound(const QString &slotName) {
              t.testGoodgameDonat();
          }},
     };
-    const SoundSlot *slot = soundSlot(slotName);
+    const QList<SoundSlot> slotList = m_twitch.soundSlots() + m_goodgame.soundSlots();
+    const SoundSlot *slot = soundSlot(slotList, slotName);
     if (const Rehearsal rehearse = slot ? rehearsals.value(QLatin1String(slot->type)) : nullptr)
         rehearse(*this, *slot);
 }

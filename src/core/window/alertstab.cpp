@@ -2,7 +2,6 @@
 
 #include "alerts/alerts.h"
 #include "settings/lists.h"
-#include "settings/soundslots.h"
 #include "settings/utils.h"
 #include "testevents/tests.h"
 
@@ -14,14 +13,11 @@ AlertsTab::AlertsTab(Utils &utils, Alerts &alerts, Tests &tests)
 }
 
 QVariantMap AlertsTab::soundFiles() const {
-    QVariantMap files;
-    for (const SoundSlot &slot : soundSlots())
-        files.insert(QLatin1String(slot.name), m_utils.form().*slot.field);
-    return files;
+    return m_utils.form().sounds;
 }
 
 void AlertsTab::openSoundFileDialog(const QString &type) {
-    if (const SoundSlot *slot = soundSlot(type)) {
+    if (const SoundSlot *slot = m_utils.soundSlot(type)) {
         m_soundDialogType = type;
         m_soundDialogTitle = QString::fromUtf8(slot->dialogTitle);
     }
@@ -29,21 +25,18 @@ void AlertsTab::openSoundFileDialog(const QString &type) {
 }
 
 void AlertsTab::soundFileChosen(const QString &url) {
-    const SoundSlot *slot = soundSlot(m_soundDialogType);
-    if (!slot)
-        return;
-    SettingsForm &f = m_utils.form();
-    f.*slot->field = url;
-    emit f.changed();
-    m_utils.saveConfig();
+    setSoundFile(m_soundDialogType, url);
 }
 
 void AlertsTab::removeSound(const QString &type) {
-    const SoundSlot *slot = soundSlot(type);
-    if (!slot)
+    setSoundFile(type, QString());
+}
+
+void AlertsTab::setSoundFile(const QString &type, const QString &url) {
+    if (!m_utils.soundSlot(type))
         return;
     SettingsForm &f = m_utils.form();
-    (f.*slot->field).clear();
+    f.sounds.insert(type, url);
     emit f.changed();
     m_utils.saveConfig();
 }

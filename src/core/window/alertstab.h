@@ -33,6 +33,8 @@ signals:
     void soundFilesChanged();
 
 private:
+    void setSoundFile(const QString &type, const QString &url);
+
     Utils &m_utils;
     Alerts &m_alerts;
     Tests &m_tests;

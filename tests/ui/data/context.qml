@@ -6,7 +6,7 @@ Item {
     readonly property string seen: [typeof Utils, typeof MainWindow, typeof StreamOverlay].join(" ")
 
     Component.onCompleted: {
-        Utils.form.twitchChannel = seen
+        Utils.form.setField("twitchChannel", seen)
         Utils.saveConfig()
         Qt.callLater(Qt.quit)
     }

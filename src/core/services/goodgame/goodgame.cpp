@@ -148,6 +148,7 @@ Goodgame::Goodgame(const GoodgameDeps &deps)
                     }},
                    deps.clock, deps.random) {
     followRunning();
+    declareSettings();
     connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
         emit status(QStringLiteral("GoodGame: связь потеряна, переподключаемся"));
         serviceLine(QStringLiteral("- GoodGame: связь потеряна, переподключаемся"));
@@ -191,15 +192,10 @@ void Goodgame::sendProbe() {
     send(Json{{"type", "get_channel_counters"}, {"data", data}});
 }
 
-QList<CredentialField> Goodgame::fields() const {
-    return {{"goodgameLogin", QT_TRANSLATE_NOOP("ServicesForm", "Логин:")},
-            {"goodgamePassword", QT_TRANSLATE_NOOP("ServicesForm", "Пароль:"), true},
-            {"goodgameChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
-}
-
 void Goodgame::open() {
-    const SettingsForm &f = m_deps.utils.form();
-    connectToGoodgame(f.goodgameLogin, f.goodgamePassword, f.goodgameChannel);
+    const Utils &settings = m_deps.utils;
+    connectToGoodgame(settings.text(key::goodgameLogin), settings.text(key::goodgamePassword),
+                      settings.text(key::goodgameChannel));
 }
 
 void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passwordValue,

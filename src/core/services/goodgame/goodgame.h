@@ -10,6 +10,13 @@
 #include <memory>
 #include <optional>
 
+// Where GoodGame's fields are stored in settings.json.
+namespace key {
+inline constexpr const char *goodgameLogin = "/services/goodgame/login";
+inline constexpr const char *goodgamePassword = "/services/goodgame/password";
+inline constexpr const char *goodgameChannel = "/services/goodgame/channel";
+} // namespace key
+
 class BotLogger;
 class ChatSink;
 class Clock;
@@ -19,6 +26,9 @@ class Utils;
 struct Endpoints;
 
 // Everything the GoodGame client needs of the rest of Kestro.
+// GoodGame's alert kinds, each with its sound.
+QList<SoundSlot> goodgameSoundSlots();
+
 struct GoodgameDeps {
     ChatSink &sink;
     Utils &utils;
@@ -70,6 +80,7 @@ public:
     QString title() const override { return QStringLiteral("GoodGame"); }
     QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
     QList<CredentialField> fields() const override;
+    QList<SoundSlot> soundSlots() const override;
     void stop() override { disconnectFromGoodgame(); }
     // The chat link's supervisor: keep-alive and reconnection.
     ServiceConnection &connection() override { return m_connection; }

@@ -11,8 +11,8 @@
 #include "services/twitch/ffz.h"
 #include "services/twitch/followersrelay.h"
 #include "services/twitch/seventv.h"
+#include "services/twitch/twitchkeys.h"
 #include "services/twitch/twitchsocket.h"
-#include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -102,6 +102,7 @@ Twitch::Twitch(const TwitchDeps &deps)
     connectSocket();
     superviseLink();
     followRunning();
+    declareSettings();
 }
 
 void Twitch::connectSocket() {
@@ -127,14 +128,6 @@ void Twitch::superviseLink() {
     });
 }
 
-QList<CredentialField> Twitch::fields() const {
-    return {{"twitchHost", QT_TRANSLATE_NOOP("ServicesForm", "Имя сервера:")},
-            {"twitchPort", QT_TRANSLATE_NOOP("ServicesForm", "Порт сервера:")},
-            {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:")},
-            {"twitchToken", QT_TRANSLATE_NOOP("ServicesForm", "OAuth2 токен:"), true},
-            {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:")}};
-}
-
 // Also when stopped during a wait between attempts, when no socket is left to report it.
 void Twitch::stop() {
     if (!running())
@@ -148,7 +141,7 @@ void Twitch::stop() {
 void Twitch::socketConnected() {
     if (m_reconnecting)
         return;
-    enterChannel(m_deps.utils.form().twitchChannel);
+    enterChannel(m_deps.utils.text(key::twitchChannel));
     m_deps.sink.serviceLine(QStringLiteral("- Twitch: заходим на канал #") + m_channelName);
 }
 

@@ -39,6 +39,9 @@ struct WordOptions {
     MessagePart::Manner manner = MessagePart::Manner::Said;
 };
 
+// Twitch's alert kinds, each with its sound.
+QList<SoundSlot> twitchSoundSlots();
+
 // Everything Kestro needs to talk to a Twitch module's collaborators.
 struct TwitchDeps {
     TwitchSocket &twitch;
@@ -79,6 +82,7 @@ public:
     QString title() const override { return QStringLiteral("Twitch"); }
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
+    QList<SoundSlot> soundSlots() const override;
     void stop() override;
     bool send(const QString &text) override { return sendMessageToChat(text); }
     // Each second: gift folds past their time close, the links are watched.

@@ -4,7 +4,7 @@
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "services/twitch/tagmap.h"
-#include "settings/settingstable.h"
+#include "services/twitch/twitchkeys.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 

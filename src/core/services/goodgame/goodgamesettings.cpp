@@ -1,0 +1,28 @@
+#include "services/goodgame/goodgame.h"
+
+#include <QCoreApplication>
+
+QList<CredentialField> Goodgame::fields() const {
+    return {
+        {"goodgameLogin", QT_TRANSLATE_NOOP("ServicesForm", "Логин:"), false, key::goodgameLogin},
+        {"goodgamePassword", QT_TRANSLATE_NOOP("ServicesForm", "Пароль:"), true,
+         key::goodgamePassword},
+        {"goodgameChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:"), false,
+         key::goodgameChannel}};
+}
+
+QList<SoundSlot> goodgameSoundSlots() {
+    return {
+        {"prem", "Goodgame", "premium", -1, "goodgame", "premium",
+         QT_TRANSLATE_NOOP("AlertsForm", "Premium"), "goodgamePrem",
+         "Звук для премиумов на Goodgame",
+         "Проигрываем звуковое уведомление на подписку на GoodGame"},
+        {"donat", "Goodgame", "donation", -1, "goodgame", "donation",
+         QT_TRANSLATE_NOOP("AlertsForm", "Донат"), "goodgameDonat", "Звук для донатов на Goodgame",
+         "Проигрываем звуковое уведомление на донат на GoodGame"},
+    };
+}
+
+QList<SoundSlot> Goodgame::soundSlots() const {
+    return goodgameSoundSlots();
+}
