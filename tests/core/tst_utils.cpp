@@ -3,6 +3,7 @@
 #include "fakes/twitchrig.h"
 #include "model/page.h"
 #include "services/goodgame/goodgame.h"
+#include "settings/chatstyle.h"
 #include "settings/lists.h"
 #include "settings/settingsform.h"
 #include "settings/settingstable.h"
@@ -371,19 +372,19 @@ private slots:
 
     // A colour from the dialogs becomes the same #rrggbb; a half is cut down, not rounded up.
     void convertToCSSRoundTripsEveryByte() {
-        QCOMPARE(Utils::convertToCSS({0.5, 0.5, 0.5}), QStringLiteral("#7f7f7f"));
+        QCOMPARE(convertToCSS({0.5, 0.5, 0.5}), QStringLiteral("#7f7f7f"));
         for (int value = 0; value < 256; ++value) {
             const QString text = QStringLiteral("#%1%2%3")
                                      .arg(value, 2, 16, QLatin1Char('0'))
                                      .arg(255 - value, 2, 16, QLatin1Char('0'))
                                      .arg(value / 2, 2, 16, QLatin1Char('0'));
-            QCOMPARE(Utils::convertToCSS(rgb(QColor(text))), text);
+            QCOMPARE(convertToCSS(rgb(QColor(text))), text);
         }
     }
 
     void buildCustomCSS() {
         UtilsRig rig("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#112233\"}}}}");
-        const QString css = rig.utils.buildCustomCSS();
+        const QString css = ::buildCustomCSS(rig.utils);
         QCOMPARE(QUrl::fromPercentEncoding(css.toUtf8()),
                  QStringLiteral("li div.addressed { background-color: #112233; color: #303030; "
                                 "display: inline; padding: 1px 3px 3px; }"));
@@ -418,7 +419,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, addressed);
         UtilsRig rig("{\"view\":{\"addressed\":{\"words\":" + words + "}}}");
-        QCOMPARE(rig.utils.isAddressedText(text), addressed);
+        QCOMPARE(::isAddressedText(rig.utils, text), addressed);
     }
 
     void jsStringOfSettingsValues_data() {

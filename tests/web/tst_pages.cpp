@@ -3,6 +3,7 @@
 #include "fakes/lineparts.h"
 #include "fakes/recordingpage.h"
 #include "fakes/webpagehost.h"
+#include "settings/chatstyle.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -203,7 +204,7 @@ private slots:
         WebPageHost page(kChat);
         m_shell.load(
             "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#010203\",\"fg\":\"#040506\"}}}}");
-        Utils::runInWeb(page, "setCustomCSS", "'" + m_shell.utils.buildCustomCSS() + "'");
+        page.run(Page::call("setCustomCSS", "'" + buildCustomCSS(m_shell.utils) + "'"));
         add(page, "<div class=\"addressed\"><span>hi</span></div>");
         QCOMPARE(
             page.eval(
@@ -434,7 +435,7 @@ private slots:
                          lineparts::framed(": выделенное сообщение", MessagePart::Highlighted)});
         m_shell.load(
             "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
-        Utils::runInWeb(page, "setCustomCSS", "'" + m_shell.utils.buildCustomCSS() + "'");
+        page.run(Page::call("setCustomCSS", "'" + buildCustomCSS(m_shell.utils) + "'"));
         chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"),
                          lineparts::framed(": @streamer, это тебе", MessagePart::Addressed)});
         chat.showInChat({twitch, nick("Troll", "#9acd32", "twitch-4"),

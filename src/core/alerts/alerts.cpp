@@ -260,8 +260,9 @@ QString Alerts::getPlaybackStateString(int state) {
 void Alerts::togglePause() {
     m_alertsPause = !m_alertsPause;
     emit alertsPauseChanged(m_alertsPause);
-    Utils::runInWeb(m_deps.chatView, QStringLiteral("turnPause"),
-                    m_alertsPause ? QStringLiteral("true") : QStringLiteral("false"));
+    m_deps.chatView.run(Page::call(QStringLiteral("turnPause"), m_alertsPause
+                                                                    ? QStringLiteral("true")
+                                                                    : QStringLiteral("false")));
 }
 
 void Alerts::stopPlayer() {

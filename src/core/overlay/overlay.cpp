@@ -2,6 +2,7 @@
 
 #include "common/js.h"
 #include "model/chatsink.h"
+#include "settings/chatstyle.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 
@@ -119,7 +120,7 @@ Json Overlay::config() const {
             {"size", stdstr(m_utils.text(key::chatSize))},
             {"color", stdstr(m_utils.text(key::chatForeground))},
             {"animation", stdstr(m_utils.text(key::chatAnimation))},
-            {"css", stdstr(m_utils.buildCustomCSS())}};
+            {"css", stdstr(buildCustomCSS(m_utils))}};
 }
 
 QList<Json> Overlay::welcome() const {

@@ -3,6 +3,7 @@
 #include "common/js.h"
 #include "common/logging.h"
 #include "model/page.h"
+#include "settings/chatstyle.h"
 #include "settings/lists.h"
 #include "settings/settingstable.h"
 #include "shell/botconfig.h"
@@ -104,61 +105,6 @@ void Utils::defineValues(const Json &source, Json &target) {
         else if (value.is_object())
             defineValues(value, *it);
     }
-}
-
-QString Utils::convertToCSS(const Rgb &clr) {
-    static const char digits[] = "0123456789abcdef";
-    QString result = QStringLiteral("#");
-    for (const qreal component : {clr.red, clr.green, clr.blue}) {
-        // The epsilon keeps 8-bit colours exact through 16-bit colour storage.
-        const int v = qBound(0, static_cast<int>(component * 255 + 1e-7), 255);
-        result += QLatin1Char(digits[v / 16]);
-        result += QLatin1Char(digits[v % 16]);
-    }
-    return result;
-}
-
-QString Utils::buildCustomCSS() const {
-    const QStringList rules{QStringLiteral("li div.addressed { background-color: ") +
-                            text(key::addressedBackground) + QStringLiteral("; color: ") +
-                            text(key::addressedForeground) +
-                            QStringLiteral("; display: inline; padding: 1px 3px 3px; }")};
-    return encodeURIComponent(rules.join(QLatin1Char('\n')));
-}
-
-namespace {
-// The token without any of the marks "@:,.!?-" (a hand loop: this runs for every word of chat).
-QString withoutMarks(const QString &token) {
-    static const QString marks = QStringLiteral("@:,.!?-");
-    QString result;
-    result.reserve(token.size());
-    for (const QChar c : token) {
-        if (!marks.contains(c))
-            result += c;
-    }
-    return result;
-}
-} // namespace
-
-bool Utils::isAddressedText(const QString &text) const {
-    const Json::json_pointer path(key::addressedWords);
-    if (!m_currentSettings.contains(path) || !m_currentSettings.at(path).is_array())
-        return false;
-    const Json &words = m_currentSettings.at(path);
-    for (QString token : text.split(QLatin1Char(' '))) {
-        token = withoutMarks(token.trimmed().toLower());
-        if (token.isEmpty())
-            continue;
-        for (const Json &word : words) {
-            if (word.is_string() && qstr(word.get<std::string>()) == token)
-                return true;
-        }
-    }
-    return false;
-}
-
-void Utils::runInWeb(Page &webView, const QString &methodName, const QString &methodData) {
-    webView.run(Page::call(methodName, methodData));
 }
 
 namespace {
@@ -312,13 +258,13 @@ void Utils::fillForm(const Json &settings) {
 void Utils::initChat(Page &chatView) {
     if (m_loaded.chat)
         return;
-    runInWeb(chatView, QStringLiteral("setBGColor"), jsQuote(text(key::chatBackground)));
-    runInWeb(chatView, QStringLiteral("setColor"), jsQuote(text(key::chatForeground)));
-    runInWeb(chatView, QStringLiteral("setFontFamily"),
-             qstr(jsonAt(m_currentSettings, {"view", "chat", "font"}).dump()));
-    runInWeb(chatView, QStringLiteral("setFontSize"), jsQuote(text(key::chatSize)));
-    runInWeb(chatView, QStringLiteral("setAnimation"), jsQuote(text(key::chatAnimation)));
-    runInWeb(chatView, QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS()));
+    chatView.run(Page::call(QStringLiteral("setBGColor"), jsQuote(text(key::chatBackground))));
+    chatView.run(Page::call(QStringLiteral("setColor"), jsQuote(text(key::chatForeground))));
+    chatView.run(Page::call(QStringLiteral("setFontFamily"),
+                            qstr(jsonAt(m_currentSettings, {"view", "chat", "font"}).dump())));
+    chatView.run(Page::call(QStringLiteral("setFontSize"), jsQuote(text(key::chatSize))));
+    chatView.run(Page::call(QStringLiteral("setAnimation"), jsQuote(text(key::chatAnimation))));
+    chatView.run(Page::call(QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS(*this))));
     m_loaded.chat = true;
 }
 

@@ -14,14 +14,8 @@ class BotConfig;
 class BotLogger;
 class Page;
 
-// A colour as the colour dialogs give it: components from 0 to 1.
-struct Rgb {
-    qreal red = 0;
-    qreal green = 0;
-    qreal blue = 0;
-};
-
-// The user's settings record, its persistence, and the small helpers other modules share.
+// The user's settings: the table of every setting, the stored record and its persistence,
+// and the form the controls edit.
 class Utils : public QObject {
     Q_OBJECT
     Q_PROPERTY(SettingsForm *form READ formObject CONSTANT)
@@ -81,11 +75,6 @@ public:
     Q_INVOKABLE void initEvents() { m_loaded.events = true; }
     Q_INVOKABLE void initAlerts() { m_loaded.alerts = true; }
     static void defineValues(const Json &source, Json &target);
-
-    static QString convertToCSS(const Rgb &clr);
-    QString buildCustomCSS() const;
-    bool isAddressedText(const QString &text) const;
-    static void runInWeb(Page &webView, const QString &methodName, const QString &methodData);
 
 signals:
     // The settings did not reach the disk: the text for the status line. Said once until a

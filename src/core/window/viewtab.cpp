@@ -4,6 +4,7 @@
 #include "common/js.h"
 #include "common/json.h"
 #include "model/page.h"
+#include "settings/chatstyle.h"
 #include "settings/lists.h"
 #include "settings/utils.h"
 
@@ -33,7 +34,7 @@ bool ViewTab::debug() const {
 }
 
 void ViewTab::pageCall(const QString &method, const QString &data) {
-    Utils::runInWeb(m_chatView, method, data);
+    m_chatView.run(Page::call(method, data));
 }
 
 void ViewTab::applyFontSize(int value) {
@@ -66,13 +67,13 @@ void ViewTab::colorAccepted(const QString &dialog, qreal red, qreal green, qreal
         if (dialog != QLatin1String(d.name))
             continue;
         SettingsForm &f = m_utils.form();
-        f.*d.field = Utils::convertToCSS(Rgb{red, green, blue});
+        f.*d.field = convertToCSS(Rgb{red, green, blue});
         emit f.changed();
         m_utils.saveConfig();
         if (d.method)
             pageCall(QLatin1String(d.method), jsQuote(f.*d.field));
         else
-            pageCall(QStringLiteral("setCustomCSS"), jsQuote(m_utils.buildCustomCSS()));
+            pageCall(QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS(m_utils)));
         return;
     }
 }

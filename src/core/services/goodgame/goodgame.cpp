@@ -9,6 +9,7 @@
 #include "model/chatsink.h"
 #include "net/endpoints.h"
 #include "net/http.h"
+#include "settings/chatstyle.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -515,7 +516,7 @@ void Goodgame::storeEmotes(const QByteArray &json) {
 }
 
 MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &permissions) const {
-    const bool addressed = m_deps.utils.isAddressedText(text);
+    const bool addressed = isAddressedText(m_deps.utils, text);
     const qint64 now = m_deps.clock.now();
     const auto textPart = [addressed](const QString &value) {
         MessagePart part = MessagePart::textPart(value);

@@ -13,6 +13,7 @@
 #include "services/twitch/seventv.h"
 #include "services/twitch/twitchkeys.h"
 #include "services/twitch/twitchsocket.h"
+#include "settings/chatstyle.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -382,7 +383,7 @@ void Twitch::privateMessage(const Line &line) {
     WordOptions options;
     if (tag(line.tags, "msg-id") == QLatin1String("highlighted-message"))
         options.frames = MessagePart::Highlighted;
-    else if (m_deps.utils.isAddressedText(text))
+    else if (isAddressedText(m_deps.utils, text))
         options.frames = MessagePart::Addressed;
     options.frames |= lineFrames;
     if (action) {
