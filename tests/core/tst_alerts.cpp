@@ -5,6 +5,8 @@
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 #include "services/goodgame/goodgame.h"
+#include "services/rehearsal.h"
+#include "services/serviceregistry.h"
 #include "testevents/tests.h"
 
 #include <QFile>
@@ -269,15 +271,13 @@ private slots:
     }
 
     void randomPicks() {
-        TwitchRig twitchRig;
-        GoodgameRig goodgameRig;
         ScriptedRandom random;
-        Tests tests(twitchRig.twitch, goodgameRig.goodgame, random);
-        QCOMPARE(tests.getRandomFrom({"only"}).value_or(""), QStringLiteral("only"));
-        QVERIFY(!tests.getRandomFrom({}));
+        Rehearsal draw(random);
+        QCOMPARE(draw.pickFrom({"only"}).value_or(""), QStringLiteral("only"));
+        QVERIFY(!draw.pickFrom({}));
         random.values = {0.2, 0.25};
-        QCOMPARE(tests.getRandomFrom({"a", "b", "c"}).value_or(""), QStringLiteral("a"));
-        QCOMPARE(tests.getRandomFrom({"a", "b", "c"}).value_or(""), QStringLiteral("b"));
+        QCOMPARE(draw.pickFrom({"a", "b", "c"}).value_or(""), QStringLiteral("a"));
+        QCOMPARE(draw.pickFrom({"a", "b", "c"}).value_or(""), QStringLiteral("b"));
     }
 
     // Each test event, as written on the wire and as the processing queues it.
@@ -295,7 +295,7 @@ private slots:
                ":testertesterov!testertesterov@testertesterov.tmi.twitch.tv USERNOTICE #chan "
                ":Тестируем уведомления с сообщением."
             << "Twitch subscription 2";
-        QTest::newRow("prime") << "sub0"
+        QTest::newRow("prime") << "prime"
                                << ""
                                << ""
                                << "Twitch subscription 0";
@@ -331,17 +331,8 @@ private slots:
         GoodgameRig goodgameRig;
         ScriptedRandom random;
         random.values = {0.5, 0.5};
-        Tests tests(rig.twitch, goodgameRig.goodgame, random);
-        if (event.startsWith("sub"))
-            tests.testTwitchSub(event.mid(3).toInt());
-        else if (event == "gift")
-            tests.testTwitchSubGift();
-        else if (event == "bits")
-            tests.testTwitchBits();
-        else if (event == "raid")
-            tests.testTwitchRaid();
-        else
-            tests.testTwitchHost();
+        ServiceRegistry services{&rig.twitch, &goodgameRig.goodgame};
+        Tests(services, random).testSound(event);
         if (!wire.isEmpty())
             QCOMPARE(rig.log("raw"), QStringList{"Twitch >> " + wire});
         QCOMPARE(rig.alerts.QUEUE().size(), 1);
@@ -353,14 +344,15 @@ private slots:
         TwitchRig rig;
         GoodgameRig goodgameRig;
         ScriptedRandom random;
-        Tests tests(rig.twitch, goodgameRig.goodgame, random);
-        tests.testTwitchFollow();
+        ServiceRegistry services{&rig.twitch, &goodgameRig.goodgame};
+        Tests tests(services, random);
+        tests.testSound("follow");
         QCOMPARE(rig.log("event"), QStringList{"[Twitch] У нас новый фолловер - TesterTesterov!"});
 
         goodgameRig.goodgame.readFramesAt(Goodgame::Step::Auth);
-        tests.testGoodgamePrem(3);
-        random.values = {0.0};
-        tests.testGoodgameDonat();
+        random.values = {0.1, 0.0};
+        tests.testSound("prem");
+        tests.testSound("donat");
         QCOMPARE(goodgameRig.goodgame.step(), Goodgame::Step::Auth);
         const QStringList raw{
             R"(Goodgame >> {"type":"premium","data":{"userName":"TesterTesterov","resub":3}})",
@@ -368,8 +360,6 @@ private slots:
             R"("message":"Тестируем уведомления с сообщением."}})"};
         QCOMPARE(goodgameRig.log("raw"), raw);
         QCOMPARE(goodgameRig.alerts.QUEUE().size(), 2);
-        const QString message = R"({"type":"message","data":{"user_name":"u","text":"t"}})";
-        QCOMPARE(Tests::buildGoodgameMessage("message", "u", Json{{"text", "t"}}), message);
     }
 };
 

@@ -61,9 +61,9 @@ struct WindowRig : TwitchRig {
     }
 
     Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
-    Tests tests{twitch, goodgame, random};
     Overlay overlay{utils, clock};
     ServiceRegistry services{&twitch, &goodgame};
+    Tests tests{services, random};
     MainWindow window{MainWindowDeps{utils, services, alerts, tests, chatInput, chatView, overlay}};
 };
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QVariantList>
 
+class Rehearsal;
 class Utils;
 
 // One field the user types for a service: its entry in the form's fields, its caption
@@ -41,11 +42,16 @@ public:
     virtual QString badge() const = 0;
     // What the user types for it, in the order of its box on the Services tab.
     virtual QList<CredentialField> fields() const = 0;
-    // Its alerts' sound slotList, in the order of its group on the Alerts tab.
+    // Its alerts' sound slots, in the order of its group on the Alerts tab.
     virtual QList<SoundSlot> soundSlots() const { return {}; }
+    // The test of one of its slots: the event the service would deliver for that alert.
+    virtual void rehearse(const SoundSlot &slot, Rehearsal &draw) {
+        Q_UNUSED(slot)
+        Q_UNUSED(draw)
+    }
     // The fields for the view: name, label and secret of each.
     QVariantList fieldModel() const;
-    // Its alerts' sound slotList for the Alerts tab, in their order.
+    // Its alerts' sound slots for the Alerts tab, in their order.
     QVariantList soundSlotRows() const;
 
     // The user's start: says which fields are missing instead of starting, or else stores them
@@ -72,7 +78,7 @@ signals:
     void runningChanged();
 
 protected:
-    // Its fields and sound slotList join the settings: once, when it is built.
+    // Its fields and sound slots join the settings: once, when it is built.
     void declareSettings();
     // Once the connection exists: running follows whether it is wanted.
     void followRunning();

@@ -25,10 +25,10 @@ class Random;
 class Utils;
 struct Endpoints;
 
-// Everything the GoodGame client needs of the rest of Kestro.
 // GoodGame's alert kinds, each with its sound.
 QList<SoundSlot> goodgameSoundSlots();
 
+// Everything the GoodGame client needs of the rest of Kestro.
 struct GoodgameDeps {
     ChatSink &sink;
     Utils &utils;
@@ -81,6 +81,7 @@ public:
     QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
     QList<CredentialField> fields() const override;
     QList<SoundSlot> soundSlots() const override;
+    void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override { disconnectFromGoodgame(); }
     // The chat link's supervisor: keep-alive and reconnection.
     ServiceConnection &connection() override { return m_connection; }

@@ -83,6 +83,7 @@ public:
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
     QList<SoundSlot> soundSlots() const override;
+    void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override;
     bool send(const QString &text) override { return sendMessageToChat(text); }
     // Each second: gift folds past their time close, the links are watched.
