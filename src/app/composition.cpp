@@ -11,7 +11,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     : m_logger(logger)
     , m_endpoints(std::move(endpoints))
     , m_utils(config, logger)
-    , m_speechRelay(m_endpoints.relaySpeech)
+    , m_speechRelay(m_endpoints.url(endpoint::relaySpeech))
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
                           Secrets::ttsToken(dataDir)})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
@@ -19,7 +19,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_bttv(m_http, logger, m_endpoints)
     , m_ffz(m_http, logger, m_endpoints)
     , m_sevenTv(m_http, logger, m_endpoints)
-    , m_followers(m_endpoints.relayFollowers, Clock::system(), Random::system())
+    , m_followers(m_endpoints.url(endpoint::relayFollowers), Clock::system(), Random::system())
     , m_twitch(TwitchDeps{m_twitchSocket, m_followers, m_chat, m_utils, logger, m_bttv, m_ffz,
                           m_sevenTv, m_http, m_endpoints, Clock::system(), Random::system()})
     , m_goodgame(GoodgameDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
@@ -29,6 +29,15 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_mainWindow(MainWindowDeps{m_utils, m_services, m_alerts, m_tests, m_chatInput, m_chatView,
                                   m_overlay}) {
     connectOverlay();
+    reportUnknownEndpoints();
+}
+
+// Once every module is built: an override of endpoints.json that none reads is a typo.
+void Composition::reportUnknownEndpoints() const {
+    QList<EndpointKey> known{endpoint::relaySpeech};
+    for (const ChatService *service : m_services.all())
+        known += service->endpointKeys();
+    m_endpoints.reportUnknown(known);
 }
 
 // The stream's copy of the chat and of the alert playing now.
@@ -40,9 +49,9 @@ void Composition::connectOverlay() {
 }
 
 void Composition::startRelay() {
-    const auto options =
-        RelayLauncher::besideProgram(m_endpoints.relaySpeech, m_endpoints.relayFollowers,
-                                     QCoreApplication::applicationDirPath());
+    const auto options = RelayLauncher::besideProgram(m_endpoints.url(endpoint::relaySpeech),
+                                                      m_endpoints.url(endpoint::relayFollowers),
+                                                      QCoreApplication::applicationDirPath());
     if (!options)
         return;
     m_relay = std::make_unique<RelayLauncher>(*options);

@@ -50,6 +50,7 @@ public:
 
 private:
     void connectOverlay();
+    void reportUnknownEndpoints() const;
 
     BotLogger &m_logger;
     Endpoints m_endpoints;

@@ -1,8 +1,16 @@
 #include "buildconfig.h"
 #include "fakes/tempdatadir.h"
 #include "net/endpoints.h"
+#include "services/goodgame/goodgame.h"
+#include "services/twitch/twitchkeys.h"
 
 #include <QtTest>
+
+namespace {
+// The keys a file is checked against here: the chat host, a relay and an API.
+const QList<EndpointKey> kKnown{endpoint::twitchChatHost, endpoint::relaySpeech,
+                                endpoint::twitchApi, endpoint::twitchIdApi, endpoint::sevenTvApi};
+} // namespace
 
 class TestEndpoints : public QObject {
     Q_OBJECT
@@ -10,14 +18,13 @@ private slots:
     void defaultsWithoutFile() {
         TempDataDir dir;
         const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
-        QCOMPARE(endpoints.twitchChatHost, QStringLiteral("irc.chat.twitch.tv"));
+        QCOMPARE(endpoints.host(endpoint::twitchChatHost), QStringLiteral("irc.chat.twitch.tv"));
         // The live chat address is TLS only; the old ws://…:8081 no longer answers.
-        QCOMPARE(endpoints.goodgameChat,
+        QCOMPARE(endpoints.url(endpoint::goodgameChat),
                  QUrl(QStringLiteral("wss://chat.goodgame.ru/chat/websocket")));
-        QCOMPARE(endpoints.bttvApi.scheme(), QStringLiteral("https"));
-        QCOMPARE(endpoints.relayFollowers,
+        QCOMPARE(endpoints.url(endpoint::relayFollowers),
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
-        QCOMPARE(endpoints.relaySpeech,
+        QCOMPARE(endpoints.url(endpoint::relaySpeech),
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")));
     }
 
@@ -49,7 +56,7 @@ private slots:
                                  << "\"relaySpeech\" is not an address" << host << speech;
         QTest::newRow("empty host") << QByteArray("{\"twitchChatHost\":\"  \"}")
                                     << "\"twitchChatHost\" is not a host name" << host << speech;
-        QTest::newRow("every service key")
+        QTest::newRow("several service keys")
             << QByteArray(
                    "{\"twitchApi\":\"http://127.0.0.1:1\",\"twitchIdApi\":\"http://127.0.0.1:2\","
                    "\"sevenTvApi\":\"http://127.0.0.1:3\",\"relaySpeech\":\"ws://127.0.0.1:9/"
@@ -74,9 +81,13 @@ private slots:
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
 
         const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
-        QCOMPARE(endpoints.twitchChatHost, chatHost);
-        QCOMPARE(endpoints.relaySpeech, speech);
-        QCOMPARE(endpoints.ffzApi, Endpoints().ffzApi);
+        endpoints.reportUnknown(kKnown);
+        QCOMPARE(endpoints.host(endpoint::twitchChatHost), chatHost);
+        QCOMPARE(endpoints.url(endpoint::relaySpeech), speech);
+        // A bad value is reported once, however often it is read.
+        QCOMPARE(endpoints.url(endpoint::relaySpeech), speech);
+        QCOMPARE(endpoints.url(endpoint::ffzApi),
+                 QUrl(QStringLiteral("https://api.frankerfacez.com")));
     }
 };
 

@@ -16,9 +16,9 @@ namespace {
 struct WindowRig : TwitchRig {
     explicit WindowRig(const QUrl &goodgameChat = QUrl(QStringLiteral("ws://127.0.0.1:9/chat")))
         : TwitchRig(QUrl(QStringLiteral("http://127.0.0.1:9")), QString()) {
-        endpoints.goodgameChat = goodgameChat;
-        endpoints.goodgameSite = QUrl(QStringLiteral("http://127.0.0.1:9"));
-        endpoints.goodgameStatic = endpoints.goodgameSite;
+        endpoints.set(endpoint::goodgameChat, goodgameChat);
+        endpoints.set(endpoint::goodgameSite, QUrl(QStringLiteral("http://127.0.0.1:9")));
+        endpoints.set(endpoint::goodgameStatic, QUrl(QStringLiteral("http://127.0.0.1:9")));
         twitch.enterChannel(QString());
     }
     void fillTwitch(quint16 port) {

@@ -13,9 +13,9 @@
 struct GoodgameRig : ChatRig {
     static Endpoints loopback(const QUrl &http, const QUrl &chat) {
         Endpoints endpoints;
-        endpoints.goodgameSite = http;
-        endpoints.goodgameStatic = http;
-        endpoints.goodgameChat = chat;
+        endpoints.set(endpoint::goodgameSite, http);
+        endpoints.set(endpoint::goodgameStatic, http);
+        endpoints.set(endpoint::goodgameChat, chat);
         return endpoints;
     }
 

@@ -9,6 +9,7 @@
 #include "services/twitch/followersrelay.h"
 #include "services/twitch/seventv.h"
 #include "services/twitch/twitch.h"
+#include "services/twitch/twitchkeys.h"
 #include "services/twitch/twitchsocket.h"
 
 #include <QUrl>
@@ -17,12 +18,10 @@
 struct TwitchRig : ChatRig {
     static Endpoints loopback(const QUrl &http) {
         Endpoints endpoints;
-        endpoints.twitchApi = http;
-        endpoints.twitchIdApi = http;
-        endpoints.sevenTvApi = http;
-        endpoints.bttvApi = http;
-        endpoints.ffzApi = http;
-        endpoints.relayFollowers = QUrl(QStringLiteral("ws://127.0.0.1:9/follows"));
+        for (const EndpointKey &key : {endpoint::twitchApi, endpoint::twitchIdApi,
+                                       endpoint::sevenTvApi, endpoint::bttvApi, endpoint::ffzApi})
+            endpoints.set(key, http);
+        endpoints.set(endpoint::relayFollowers, QUrl(QStringLiteral("ws://127.0.0.1:9/follows")));
         return endpoints;
     }
 
@@ -40,7 +39,7 @@ struct TwitchRig : ChatRig {
     FFZ ffz{http, logger, endpoints};
     SevenTV sevenTv{http, logger, endpoints};
     FixedRandom random;
-    FollowersRelay followers{endpoints.relayFollowers, clock, random};
+    FollowersRelay followers{endpoints.url(endpoint::relayFollowers), clock, random};
     ChatInput chatInput;
     Twitch twitch{TwitchDeps{socket, followers, sink, utils, logger, bttv, ffz, sevenTv, http,
                              endpoints, clock, random}};

@@ -1,5 +1,7 @@
 #include "composition.h"
 #include "fakes/tempdatadir.h"
+#include "services/goodgame/goodgame.h"
+#include "services/twitch/twitchkeys.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
@@ -15,16 +17,16 @@
 namespace {
 // Every outside service on a port where nothing listens.
 Endpoints nowhere() {
-    const QUrl closed(QStringLiteral("http://127.0.0.1:9"));
     Endpoints endpoints;
-    endpoints.twitchChatHost = QStringLiteral("127.0.0.1");
-    endpoints.twitchApi = endpoints.twitchIdApi = endpoints.twitchStaticCdn = closed;
-    endpoints.bttvApi = endpoints.sevenTvApi = closed;
-    endpoints.bttvCdn = endpoints.ffzApi = endpoints.goodgameSite = closed;
-    endpoints.goodgameStatic = closed;
-    endpoints.goodgameChat = QUrl(QStringLiteral("ws://127.0.0.1:9/chat"));
-    endpoints.relayFollowers = QUrl(QStringLiteral("ws://127.0.0.1:9/follows"));
-    endpoints.relaySpeech = QUrl(QStringLiteral("ws://127.0.0.1:9/tts"));
+    endpoints.set(endpoint::twitchChatHost, QStringLiteral("127.0.0.1"));
+    for (const EndpointKey &key :
+         {endpoint::twitchApi, endpoint::twitchIdApi, endpoint::twitchStaticCdn, endpoint::bttvApi,
+          endpoint::sevenTvApi, endpoint::bttvCdn, endpoint::ffzApi, endpoint::goodgameSite,
+          endpoint::goodgameStatic})
+        endpoints.set(key, QStringLiteral("http://127.0.0.1:9"));
+    endpoints.set(endpoint::goodgameChat, QStringLiteral("ws://127.0.0.1:9/chat"));
+    endpoints.set(endpoint::relayFollowers, QStringLiteral("ws://127.0.0.1:9/follows"));
+    endpoints.set(endpoint::relaySpeech, QStringLiteral("ws://127.0.0.1:9/tts"));
     return endpoints;
 }
 

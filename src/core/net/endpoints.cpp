@@ -8,62 +8,63 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace endpoint {
+const EndpointKey relayFollowers{"relayFollowers", "ws://" KESTRO_RELAY_HOST ":8081/follows"};
+const EndpointKey relaySpeech{"relaySpeech", "ws://" KESTRO_RELAY_HOST ":8082/tts"};
+} // namespace endpoint
+
 namespace {
-struct UrlKey {
-    const char *name;
-    QUrl Endpoints::*member;
-};
-
-const UrlKey kUrlKeys[] = {
-    {"twitchApi", &Endpoints::twitchApi},
-    {"twitchIdApi", &Endpoints::twitchIdApi},
-    {"twitchStaticCdn", &Endpoints::twitchStaticCdn},
-    {"bttvApi", &Endpoints::bttvApi},
-    {"bttvCdn", &Endpoints::bttvCdn},
-    {"ffzApi", &Endpoints::ffzApi},
-    {"sevenTvApi", &Endpoints::sevenTvApi},
-    {"goodgameChat", &Endpoints::goodgameChat},
-    {"goodgameSite", &Endpoints::goodgameSite},
-    {"goodgameStatic", &Endpoints::goodgameStatic},
-    {"relayFollowers", &Endpoints::relayFollowers},
-    {"relaySpeech", &Endpoints::relaySpeech},
-};
-
 void reject(const QString &path, const QString &reason) {
     qCWarning(lcNet).noquote() << "Endpoints: " + path + ": " + reason + ", ignored";
 }
 
-bool isServiceUrl(const QUrl &url) {
+bool isServiceUrl(const QString &text) {
+    const QUrl url(text, QUrl::StrictMode);
     return url.isValid() && !url.scheme().isEmpty() && !url.host().isEmpty();
 }
 
-void applyUrl(Endpoints &endpoints, const UrlKey &key, const QJsonValue &value,
-              const QString &path) {
-    const QUrl url(value.toString(), QUrl::StrictMode);
-    if (!value.isString() || !isServiceUrl(url))
-        return reject(path, QStringLiteral("\"%1\" is not an address").arg(key.name));
-    endpoints.*key.member = url;
-}
-
-void applyKey(Endpoints &endpoints, const QString &key, const QJsonValue &value,
-              const QString &path) {
-    if (key == QLatin1String("twitchChatHost")) {
-        if (!value.isString() || value.toString().trimmed().isEmpty())
-            return reject(path, QStringLiteral("\"twitchChatHost\" is not a host name"));
-        endpoints.twitchChatHost = value.toString().trimmed();
-        return;
-    }
-    for (const UrlKey &urlKey : kUrlKeys) {
-        if (key == QLatin1String(urlKey.name))
-            return applyUrl(endpoints, urlKey, value, path);
-    }
-    reject(path, QStringLiteral("unknown key \"%1\"").arg(key));
+bool isHostName(const QString &text) {
+    return !text.trimmed().isEmpty();
 }
 } // namespace
 
-Endpoints::Endpoints()
-    : relayFollowers(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows"))
-    , relaySpeech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")) {}
+QString Endpoints::overrideOf(const EndpointKey &key, bool (*accepts)(const QString &),
+                              const char *what) const {
+    const QJsonValue value = m_overrides.value(QLatin1String(key.name));
+    if (value.isUndefined())
+        return {};
+    if (value.isString() && accepts(value.toString()))
+        return value.toString().trimmed();
+    if (!m_reported.contains(QLatin1String(key.name))) {
+        m_reported.insert(QLatin1String(key.name));
+        reject(m_path, QStringLiteral("\"%1\" is not %2").arg(key.name, what));
+    }
+    return {};
+}
+
+QUrl Endpoints::url(const EndpointKey &key) const {
+    const QString moved = overrideOf(key, isServiceUrl, "an address");
+    return QUrl(moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved);
+}
+
+QString Endpoints::host(const EndpointKey &key) const {
+    const QString moved = overrideOf(key, isHostName, "a host name");
+    return moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved;
+}
+
+void Endpoints::set(const EndpointKey &key, const QString &value) {
+    m_overrides.insert(QLatin1String(key.name), value);
+}
+
+void Endpoints::reportUnknown(const QList<EndpointKey> &known) const {
+    QSet<QString> names;
+    for (const EndpointKey &key : known)
+        names.insert(QLatin1String(key.name));
+    for (auto it = m_overrides.cbegin(); it != m_overrides.cend(); ++it) {
+        if (!names.contains(it.key()))
+            reject(m_path, QStringLiteral("unknown key \"%1\"").arg(it.key()));
+    }
+}
 
 QString Endpoints::overridePath(const QString &dataDir) {
     return dataDir + QStringLiteral("/config/endpoints.json");
@@ -71,6 +72,7 @@ QString Endpoints::overridePath(const QString &dataDir) {
 
 Endpoints Endpoints::fromFile(const QString &path) {
     Endpoints endpoints;
+    endpoints.m_path = path;
     QFile file(path);
     if (!file.exists())
         return endpoints;
@@ -92,6 +94,6 @@ Endpoints Endpoints::fromFile(const QString &path) {
     }
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it)
-        applyKey(endpoints, it.key(), it.value(), path);
+        endpoints.m_overrides.insert(it.key(), it.value());
     return endpoints;
 }

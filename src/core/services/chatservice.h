@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection/serviceconnection.h"
+#include "net/endpoints.h"
 #include "settings/soundslots.h"
 
 #include <QObject>
@@ -42,6 +43,8 @@ public:
     virtual QString badge() const = 0;
     // What the user types for it, in the order of its box on the Services tab.
     virtual QList<CredentialField> fields() const = 0;
+    // The outside addresses it talks to, each movable in endpoints.json.
+    virtual QList<EndpointKey> endpointKeys() const = 0;
     // Its alerts' sound slots, in the order of its group on the Alerts tab.
     virtual QList<SoundSlot> soundSlots() const { return {}; }
     // The test of one of its slots: the event the service would deliver for that alert.

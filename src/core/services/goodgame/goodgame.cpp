@@ -7,7 +7,6 @@
 #include "common/plural.h"
 #include "connection/droppedsocket.h"
 #include "model/chatsink.h"
-#include "net/endpoints.h"
 #include "net/http.h"
 #include "settings/chatstyle.h"
 #include "settings/utils.h"
@@ -183,7 +182,7 @@ void Goodgame::openSession(bool again) {
     });
     connect(socket, &QWebSocket::textMessageReceived, this,
             [this](const QString &text) { processMessage(text); });
-    socket->open(m_deps.endpoints.goodgameChat);
+    socket->open(m_deps.endpoints.url(endpoint::goodgameChat));
 }
 
 // Any answer is traffic; the counters themselves are not shown.
@@ -222,7 +221,7 @@ void Goodgame::send(const Json &frame) {
 }
 
 void Goodgame::loginToGoodgame() {
-    QUrl url = m_deps.endpoints.goodgameSite;
+    QUrl url = m_deps.endpoints.url(endpoint::goodgameSite);
     url.setPath(QStringLiteral("/ajax/chatlogin"));
     // The password travels only in this body, over https, and is never logged.
     const QByteArray body = "login=" + QUrl::toPercentEncoding(m_login) +
@@ -486,7 +485,7 @@ void Goodgame::payment(const Json &data) {
 }
 
 void Goodgame::loadEmotes() {
-    QUrl url = m_deps.endpoints.goodgameStatic;
+    QUrl url = m_deps.endpoints.url(endpoint::goodgameStatic);
     url.setPath(QStringLiteral("/js/minified/global.json"));
     url.setQuery(QString::number(m_deps.clock.now()));
     m_deps.http.get(url, [this](const HttpReply &reply) {

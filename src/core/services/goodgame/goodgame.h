@@ -17,13 +17,19 @@ inline constexpr const char *goodgamePassword = "/services/goodgame/password";
 inline constexpr const char *goodgameChannel = "/services/goodgame/channel";
 } // namespace key
 
+// The outside addresses of GoodGame's chat, its site's API and its smiles.
+namespace endpoint {
+inline constexpr EndpointKey goodgameChat{"goodgameChat", "wss://chat.goodgame.ru/chat/websocket"};
+inline constexpr EndpointKey goodgameSite{"goodgameSite", "https://goodgame.ru"};
+inline constexpr EndpointKey goodgameStatic{"goodgameStatic", "https://static.goodgame.ru"};
+} // namespace endpoint
+
 class BotLogger;
 class ChatSink;
 class Clock;
 class Http;
 class Random;
 class Utils;
-struct Endpoints;
 
 // GoodGame's alert kinds, each with its sound.
 QList<SoundSlot> goodgameSoundSlots();
@@ -80,6 +86,7 @@ public:
     QString title() const override { return QStringLiteral("GoodGame"); }
     QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
     QList<CredentialField> fields() const override;
+    QList<EndpointKey> endpointKeys() const override;
     QList<SoundSlot> soundSlots() const override;
     void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override { disconnectFromGoodgame(); }

@@ -11,6 +11,10 @@ QList<CredentialField> Goodgame::fields() const {
          key::goodgameChannel}};
 }
 
+QList<EndpointKey> Goodgame::endpointKeys() const {
+    return {endpoint::goodgameChat, endpoint::goodgameSite, endpoint::goodgameStatic};
+}
+
 QList<SoundSlot> goodgameSoundSlots() {
     return {
         {"prem", "Goodgame", "premium", -1, "goodgame", "premium",

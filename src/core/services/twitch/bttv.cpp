@@ -1,6 +1,6 @@
 #include "bttv.h"
 
-#include "net/endpoints.h"
+#include "services/twitch/twitchkeys.h"
 
 namespace {
 // Every record of a list that has a string code and id.
@@ -19,7 +19,7 @@ void storeRecords(const Json &records, EmoteTable &table) {
 BTTV::BTTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
     : EmoteService(
           http, logger, endpoints,
-          {"BTTV", &Endpoints::bttvApi, "/3/cached/emotes/global", "/3/cached/users/twitch/"}) {}
+          {"BTTV", endpoint::bttvApi, "/3/cached/emotes/global", "/3/cached/users/twitch/"}) {}
 
 void BTTV::storeGlobalEmotes(const Json &body) {
     storeRecords(body, m_globalEmotes);
@@ -42,6 +42,6 @@ std::optional<MessagePart> BTTV::placeEmotes(const QString &word) const {
 }
 
 QString BTTV::buildBTTVEmote(const QString &id, const QString &) const {
-    return m_endpoints.bttvCdn.toString(QUrl::StripTrailingSlash) + QStringLiteral("/emote/") + id +
-           QStringLiteral("/1x");
+    return m_endpoints.url(endpoint::bttvCdn).toString(QUrl::StripTrailingSlash) +
+           QStringLiteral("/emote/") + id + QStringLiteral("/1x");
 }

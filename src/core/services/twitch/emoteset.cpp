@@ -39,7 +39,7 @@ void EmoteService::fetch(const QString &path, EmoteScope scope,
     const QString label = QStringLiteral("Ошибка %1 (%2)")
                               .arg(QLatin1String(m_api.name),
                                    channel ? QStringLiteral("channel") : QStringLiteral("global"));
-    const QUrl url = (m_endpoints.*m_api.base).resolved(QUrl(path));
+    const QUrl url = m_endpoints.url(m_api.base).resolved(QUrl(path));
     m_http.get(url, [this, label, channel, apply = std::move(apply)](const HttpReply &reply) {
         if (reply.status != 200) {
             const QString message =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/json.h"
+#include "net/endpoints.h"
 
 #include <QHash>
 #include <QObject>
@@ -10,7 +11,6 @@
 
 class BotLogger;
 class Http;
-struct Endpoints;
 
 // Word → emote lookup tables of one outside emote service, filled from its web API.
 using EmoteTable = QHash<QString, QString>;
@@ -18,7 +18,7 @@ using EmoteTable = QHash<QString, QString>;
 // Where one service's sets are: its name in the error lines, its API and the two paths.
 struct EmoteApi {
     const char *name;
-    QUrl Endpoints::*base;
+    EndpointKey base;
     const char *globalPath;
     const char *channelPath; // the channel's id follows
 };

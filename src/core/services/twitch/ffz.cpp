@@ -1,6 +1,6 @@
 #include "ffz.h"
 
-#include "net/endpoints.h"
+#include "services/twitch/twitchkeys.h"
 
 namespace {
 // Every emoticon of every set, in the answer's order; one without a name or 1× address
@@ -26,7 +26,7 @@ void storeSets(const Json &body, EmoteTable &table) {
 
 FFZ::FFZ(Http &http, BotLogger &logger, const Endpoints &endpoints)
     : EmoteService(http, logger, endpoints,
-                   {"FFZ", &Endpoints::ffzApi, "/v1/set/global", "/v1/room/id/"}) {}
+                   {"FFZ", endpoint::ffzApi, "/v1/set/global", "/v1/room/id/"}) {}
 
 void FFZ::storeGlobalEmotes(const Json &body) {
     storeSets(body, m_globalEmotes);

@@ -1,6 +1,6 @@
 #include "seventv.h"
 
-#include "net/endpoints.h"
+#include "services/twitch/twitchkeys.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ void storeSet(const Json &set, EmoteTable &table, QSet<QString> &zeroWidth) {
 
 SevenTV::SevenTV(Http &http, BotLogger &logger, const Endpoints &endpoints)
     : EmoteService(http, logger, endpoints,
-                   {"7TV", &Endpoints::sevenTvApi, "/v3/emote-sets/global", "/v3/users/twitch/"}) {}
+                   {"7TV", endpoint::sevenTvApi, "/v3/emote-sets/global", "/v3/users/twitch/"}) {}
 
 // The user's answer carries its active set, with its emotes inline or only its id.
 void SevenTV::loadChannelEmotes(qint64 channelID) {

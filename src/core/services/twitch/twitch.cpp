@@ -6,7 +6,6 @@
 #include "common/markup.h"
 #include "common/plural.h"
 #include "model/chatsink.h"
-#include "net/endpoints.h"
 #include "services/twitch/bttv.h"
 #include "services/twitch/ffz.h"
 #include "services/twitch/followersrelay.h"
@@ -745,7 +744,7 @@ bool Twitch::sendMessageToChat(const QString &typed) {
 }
 
 QString Twitch::buildTwitchEmoteURL(const QString &id) const {
-    return m_deps.endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
+    return m_deps.endpoints.url(endpoint::twitchStaticCdn).toString(QUrl::StripTrailingSlash) +
            QStringLiteral("/emoticons/v2/") + id + QStringLiteral("/default/dark/1.0");
 }
 

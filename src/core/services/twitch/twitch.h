@@ -21,7 +21,7 @@ class Random;
 class SevenTV;
 class TwitchSocket;
 class Utils;
-struct Endpoints;
+class Endpoints;
 
 // One Twitch emote in a message: first and last character, and the emote id.
 struct EmoteRange {
@@ -82,6 +82,7 @@ public:
     QString title() const override { return QStringLiteral("Twitch"); }
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
+    QList<EndpointKey> endpointKeys() const override;
     QList<SoundSlot> soundSlots() const override;
     void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override;

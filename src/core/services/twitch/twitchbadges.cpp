@@ -1,7 +1,6 @@
 #include "twitchbadges.h"
 
 #include "common/js.h"
-#include "net/endpoints.h"
 #include "net/http.h"
 #include "services/twitch/tagmap.h"
 #include "services/twitch/twitchkeys.h"
@@ -37,7 +36,8 @@ QString TwitchBadges::helixToken() const {
 
 // Helix wants the client id the token was issued to: validation tells it, once per join.
 void TwitchBadges::validateToken(qint64 roomId) {
-    const QUrl url = m_endpoints.twitchIdApi.resolved(QUrl(QStringLiteral("/oauth2/validate")));
+    const QUrl url =
+        m_endpoints.url(endpoint::twitchIdApi).resolved(QUrl(QStringLiteral("/oauth2/validate")));
     const Http::Headers headers{{"Authorization", "OAuth " + helixToken().toUtf8()}};
     m_http.get(
         url,
@@ -72,7 +72,7 @@ void TwitchBadges::loadBadges(const QString &path, BadgeScope scope) {
     const Http::Headers headers{{"Client-Id", m_clientId.toUtf8()},
                                 {"Authorization", "Bearer " + helixToken().toUtf8()}};
     m_http.get(
-        m_endpoints.twitchApi.resolved(QUrl(path)),
+        m_endpoints.url(endpoint::twitchApi).resolved(QUrl(path)),
         [this, scope](const HttpReply &reply) {
             if (reply.status == 200)
                 store(scope, parseJson(reply.body));
@@ -82,7 +82,8 @@ void TwitchBadges::loadBadges(const QString &path, BadgeScope scope) {
 
 void TwitchBadges::store(BadgeScope scope, const Json &reply) {
     const QRegularExpression image(
-        QRegularExpression::escape(m_endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash)) +
+        QRegularExpression::escape(
+            m_endpoints.url(endpoint::twitchStaticCdn).toString(QUrl::StripTrailingSlash)) +
         QStringLiteral("/badges/v1/([a-z0-9-]+)/1"));
     BadgeSets &table = scope == BadgeScope::Global ? m_globalBadges : m_channelBadges;
     const Json &sets = jsonAt(reply, {"data"});
@@ -139,6 +140,6 @@ QString TwitchBadges::buildTwitchBadgeURL(const QString &key, const QString &ver
         id = m_globalBadges.value(key).value(version);
     if (id.isEmpty())
         return {};
-    return m_endpoints.twitchStaticCdn.toString(QUrl::StripTrailingSlash) +
+    return m_endpoints.url(endpoint::twitchStaticCdn).toString(QUrl::StripTrailingSlash) +
            QStringLiteral("/badges/v1/") + id + QStringLiteral("/1");
 }

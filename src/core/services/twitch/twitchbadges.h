@@ -10,7 +10,7 @@ class BotLogger;
 class Http;
 class TagMap;
 class Utils;
-struct Endpoints;
+class Endpoints;
 
 // Badge image ids by set and version.
 using BadgeSets = QHash<QString, QHash<QString, QString>>;

@@ -1,21 +1,25 @@
 #include "services/twitch/twitch.h"
 #include "services/twitch/twitchkeys.h"
 
-#include "net/endpoints.h"
-
 #include <QCoreApplication>
 
 // The server's default is the endpoint's, which a test or a user's override may move.
 QList<CredentialField> Twitch::fields() const {
     return {
         {"twitchHost", QT_TRANSLATE_NOOP("ServicesForm", "Имя сервера:"), false, key::twitchHost,
-         m_deps.endpoints.twitchChatHost},
+         m_deps.endpoints.host(endpoint::twitchChatHost)},
         {"twitchPort", QT_TRANSLATE_NOOP("ServicesForm", "Порт сервера:"), false, key::twitchPort,
          QStringLiteral("6667")},
         {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:"), false, key::twitchLogin},
         {"twitchToken", QT_TRANSLATE_NOOP("ServicesForm", "OAuth2 токен:"), true,
          key::twitchPassword},
         {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:"), false, key::twitchChannel}};
+}
+
+QList<EndpointKey> Twitch::endpointKeys() const {
+    return {endpoint::twitchChatHost,  endpoint::twitchApi,  endpoint::twitchIdApi,
+            endpoint::twitchStaticCdn, endpoint::bttvApi,    endpoint::bttvCdn,
+            endpoint::ffzApi,          endpoint::sevenTvApi, endpoint::relayFollowers};
 }
 
 QList<SoundSlot> twitchSoundSlots() {
