@@ -1,6 +1,7 @@
 #include "chatstyle.h"
 
 #include "common/js.h"
+#include "model/page.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 
@@ -54,4 +55,17 @@ bool isAddressedText(const Utils &settings, const QString &text) {
         }
     }
     return false;
+}
+
+void sendChatStyle(const Utils &settings, Page &chatView) {
+    const auto call = [&chatView](const char *function, const QString &argument) {
+        chatView.run(Page::call(QLatin1String(function), argument));
+    };
+    call("setBGColor", jsQuote(settings.text(key::chatBackground)));
+    call("setColor", jsQuote(settings.text(key::chatForeground)));
+    call("setFontFamily",
+         qstr(jsonAt(settings.currentSettings(), {"view", "chat", "font"}).dump()));
+    call("setFontSize", jsQuote(settings.text(key::chatSize)));
+    call("setAnimation", jsQuote(settings.text(key::chatAnimation)));
+    call("setCustomCSS", jsQuote(buildCustomCSS(settings)));
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class Page;
 class Utils;
 
 // A colour as the colour dialogs give it: components from 0 to 1.
@@ -16,3 +17,5 @@ struct Rgb {
 QString convertToCSS(const Rgb &clr);
 QString buildCustomCSS(const Utils &settings);
 bool isAddressedText(const Utils &settings, const QString &text);
+// The chat page takes the view settings: colours, font, size, animation and the custom CSS.
+void sendChatStyle(const Utils &settings, Page &chatView);

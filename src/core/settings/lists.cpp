@@ -224,3 +224,20 @@ int findVoiceIndex(const Json &voiceValue) {
 const ListEntry *entryAt(const ListModel &list, int index) {
     return index >= 0 && index < list.size() ? &list.at(index) : nullptr;
 }
+
+// Only the fields an entry has, so the view can tell a heading by a missing one.
+QVariantList listModel(const ListModel &list) {
+    QVariantList model;
+    for (const ListEntry &entry : list) {
+        QVariantMap map{{QStringLiteral("text"), entry.text},
+                        {QStringLiteral("enabled"), entry.enabled}};
+        if (entry.type)
+            map.insert(QStringLiteral("type"), *entry.type);
+        if (entry.name)
+            map.insert(QStringLiteral("name"), *entry.name);
+        if (entry.value)
+            map.insert(QStringLiteral("value"), *entry.value);
+        model << map;
+    }
+    return model;
+}

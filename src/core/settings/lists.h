@@ -3,6 +3,7 @@
 #include "common/json.h"
 
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 #include <optional>
 
@@ -23,6 +24,8 @@ const ListModel &fontList();
 const ListModel &sizeList();
 const ListModel &animationList();
 const ListModel &voiceList();
+// A list as the views' model: one map of the entry's fields each.
+QVariantList listModel(const ListModel &list);
 
 // The index of the first entry whose field equals the value loosely (16 equals "16"), or 0.
 int findFontIndex(const Json &fontName);

@@ -2,7 +2,6 @@
 
 #include "common/js.h"
 #include "common/logging.h"
-#include "model/page.h"
 #include "settings/chatstyle.h"
 #include "settings/lists.h"
 #include "settings/settingstable.h"
@@ -258,47 +257,22 @@ void Utils::fillForm(const Json &settings) {
 void Utils::initChat(Page &chatView) {
     if (m_loaded.chat)
         return;
-    chatView.run(Page::call(QStringLiteral("setBGColor"), jsQuote(text(key::chatBackground))));
-    chatView.run(Page::call(QStringLiteral("setColor"), jsQuote(text(key::chatForeground))));
-    chatView.run(Page::call(QStringLiteral("setFontFamily"),
-                            qstr(jsonAt(m_currentSettings, {"view", "chat", "font"}).dump())));
-    chatView.run(Page::call(QStringLiteral("setFontSize"), jsQuote(text(key::chatSize))));
-    chatView.run(Page::call(QStringLiteral("setAnimation"), jsQuote(text(key::chatAnimation))));
-    chatView.run(Page::call(QStringLiteral("setCustomCSS"), jsQuote(buildCustomCSS(*this))));
+    sendChatStyle(*this, chatView);
     m_loaded.chat = true;
 }
 
-namespace {
-// Only the fields an entry has, so the view can tell a heading by a missing one.
-QVariantList modelOf(const ListModel &list) {
-    QVariantList model;
-    for (const ListEntry &entry : list) {
-        QVariantMap map{{QStringLiteral("text"), entry.text},
-                        {QStringLiteral("enabled"), entry.enabled}};
-        if (entry.type)
-            map.insert(QStringLiteral("type"), *entry.type);
-        if (entry.name)
-            map.insert(QStringLiteral("name"), *entry.name);
-        if (entry.value)
-            map.insert(QStringLiteral("value"), *entry.value);
-        model << map;
-    }
-    return model;
-}
-} // namespace
-
 QVariantList Utils::fontModel() {
-    return modelOf(fontList());
+    return listModel(fontList());
 }
 
 QVariantList Utils::sizeModel() {
-    return modelOf(sizeList());
+    return listModel(sizeList());
 }
 
 QVariantList Utils::animationModel() {
-    return modelOf(animationList());
+    return listModel(animationList());
 }
 
 QVariantList Utils::voiceModel() {
-    return modelOf(voiceList());
+    return listModel(voiceList());
 }
