@@ -42,9 +42,13 @@ QString Endpoints::overrideOf(const EndpointKey &key, bool (*accepts)(const QStr
     return {};
 }
 
+// Emote and badge addresses are built from these per line: each is parsed once.
 QUrl Endpoints::url(const EndpointKey &key) const {
+    const QString name = QLatin1String(key.name);
+    if (const auto known = m_urls.constFind(name); known != m_urls.cend())
+        return *known;
     const QString moved = overrideOf(key, isServiceUrl, "an address");
-    return QUrl(moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved);
+    return *m_urls.insert(name, QUrl(moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved));
 }
 
 QString Endpoints::host(const EndpointKey &key) const {
@@ -54,6 +58,7 @@ QString Endpoints::host(const EndpointKey &key) const {
 
 void Endpoints::set(const EndpointKey &key, const QString &value) {
     m_overrides.insert(QLatin1String(key.name), value);
+    m_urls.remove(QLatin1String(key.name));
 }
 
 void Endpoints::reportUnknown(const QList<EndpointKey> &known) const {

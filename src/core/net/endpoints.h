@@ -47,4 +47,5 @@ private:
     QString m_path;
     QHash<QString, QJsonValue> m_overrides;
     mutable QSet<QString> m_reported;
+    mutable QHash<QString, QUrl> m_urls;
 };
