@@ -5,7 +5,6 @@
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 #include "services/goodgame/goodgame.h"
-#include "services/rehearsal.h"
 #include "services/serviceregistry.h"
 #include "testevents/tests.h"
 
@@ -270,96 +269,34 @@ private slots:
                                                 "ВЫХОД: очередь уведомлений пустая"}));
     }
 
-    void randomPicks() {
-        ScriptedRandom random;
-        Rehearsal draw(random);
-        QCOMPARE(draw.pickFrom({"only"}).value_or(""), QStringLiteral("only"));
-        QVERIFY(!draw.pickFrom({}));
-        random.values = {0.2, 0.25};
-        QCOMPARE(draw.pickFrom({"a", "b", "c"}).value_or(""), QStringLiteral("a"));
-        QCOMPARE(draw.pickFrom({"a", "b", "c"}).value_or(""), QStringLiteral("b"));
+    // Every "Тест" button queues one alert that its own slot sounds for, on the service's own
+    // queue, and leaves the service's session where it was.
+    void everySlotRehearsesItsOwnKind_data() {
+        QTest::addColumn<QString>("slot");
+        for (const SoundSlot &slot : twitchSoundSlots() + goodgameSoundSlots())
+            QTest::newRow(slot.name) << QString::fromLatin1(slot.name);
     }
-
-    // Each test event, as written on the wire and as the processing queues it.
-    void testEvents_data() {
-        QTest::addColumn<QString>("event");
-        QTest::addColumn<QString>("channel");
-        QTest::addColumn<QString>("wire");
-        QTest::addColumn<QString>("alert");
-        QTest::newRow("sub tier 2")
-            << "sub2"
-            << "Chan"
-            << "@display-name=TesterTesterov;color=#00aa00;msg-id=sub;msg-param-cumulative-months="
-               "7;"
-               "msg-param-streak-months=7;msg-param-sub-plan=2000 "
-               ":testertesterov!testertesterov@testertesterov.tmi.twitch.tv USERNOTICE #chan "
-               ":Тестируем уведомления с сообщением."
-            << "Twitch subscription 2";
-        QTest::newRow("prime") << "prime"
-                               << ""
-                               << ""
-                               << "Twitch subscription 0";
-        QTest::newRow("gift")
-            << "gift"
-            << ""
-            << "@display-name=TesterTesterov;color=#00aa00;msg-id=subgift;"
-               "msg-param-recipient-display-name=TesterTesterov_2 "
-               ":testertesterov!testertesterov@testertesterov.tmi.twitch.tv USERNOTICE #unknown :"
-            << "Twitch gift -";
-        QTest::newRow("bits") << "bits"
-                              << "chan"
-                              << ""
-                              << "Twitch bits -";
-        QTest::newRow("raid") << "raid"
-                              << "chan"
-                              << ""
-                              << "Twitch raid -";
-        QTest::newRow("host")
-            << "host"
-            << "chan"
-            << "@ :tmi.twitch.tv PRIVMSG #chan :TesterTesterov  is now hosting you."
-            << "Twitch host -";
-    }
-
-    void testEvents() {
-        QFETCH(QString, event);
-        QFETCH(QString, channel);
-        QFETCH(QString, wire);
-        QFETCH(QString, alert);
-        TwitchRig rig;
-        rig.twitch.enterChannel(channel);
+    void everySlotRehearsesItsOwnKind() {
+        QFETCH(QString, slot);
+        TwitchRig twitchRig;
         GoodgameRig goodgameRig;
+        goodgameRig.goodgame.readFramesAt(Goodgame::Step::Auth);
         ScriptedRandom random;
         random.values = {0.5, 0.5};
-        ServiceRegistry services{&rig.twitch, &goodgameRig.goodgame};
-        Tests(services, random).testSound(event);
-        if (!wire.isEmpty())
-            QCOMPARE(rig.log("raw"), QStringList{"Twitch >> " + wire});
-        QCOMPARE(rig.alerts.QUEUE().size(), 1);
-        QVERIFY2(describeAlert(rig.alerts.QUEUE().at(0)).startsWith(alert + ' '),
-                 qPrintable(describeAlert(rig.alerts.QUEUE().at(0))));
-    }
-
-    void followAndGoodgameTests() {
-        TwitchRig rig;
-        GoodgameRig goodgameRig;
-        ScriptedRandom random;
-        ServiceRegistry services{&rig.twitch, &goodgameRig.goodgame};
-        Tests tests(services, random);
-        tests.testSound("follow");
-        QCOMPARE(rig.log("event"), QStringList{"[Twitch] У нас новый фолловер - TesterTesterov!"});
-
-        goodgameRig.goodgame.readFramesAt(Goodgame::Step::Auth);
-        random.values = {0.1, 0.0};
-        tests.testSound("prem");
-        tests.testSound("donat");
+        ServiceRegistry services{&twitchRig.twitch, &goodgameRig.goodgame};
+        Tests(services, random).testSound(slot);
+        int queued = 0;
+        const ChatRig *rigs[] = {&twitchRig, &goodgameRig};
+        for (const ChatRig *rig : rigs) {
+            for (const AlertRecord &record : rig->alerts.QUEUE()) {
+                ++queued;
+                QVERIFY(rig->utils.soundSlot(slot));
+                QCOMPARE(rig->utils.soundSlotFor(record.service, record.type, record.level),
+                         rig->utils.soundSlot(slot));
+            }
+        }
+        QCOMPARE(queued, 1);
         QCOMPARE(goodgameRig.goodgame.step(), Goodgame::Step::Auth);
-        const QStringList raw{
-            R"(Goodgame >> {"type":"premium","data":{"userName":"TesterTesterov","resub":3}})",
-            R"(Goodgame >> {"type":"payment","data":{"userName":"TesterTesterov","amount":0,)"
-            R"("message":"Тестируем уведомления с сообщением."}})"};
-        QCOMPARE(goodgameRig.log("raw"), raw);
-        QCOMPARE(goodgameRig.alerts.QUEUE().size(), 2);
     }
 };
 

@@ -63,14 +63,6 @@ private slots:
         QCOMPARE(dir.read("config/settings.json"), stored.toUtf8());
     }
 
-    void handEditSeenByNextGet() {
-        TempDataDir dir;
-        BotConfig config(dir.path());
-        config.set(QStringLiteral("old"));
-        dir.write("config/settings.json", "edited by hand\n");
-        QCOMPARE(config.get(), QStringLiteral("edited by hand"));
-    }
-
     // A write that fails half way (here: the file size limit, which binds root too) must
     // leave the previous settings whole.
     void failedWriteKeepsPreviousContent() {

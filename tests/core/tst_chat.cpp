@@ -213,42 +213,6 @@ private slots:
         QCOMPARE(::plural(number, "секунду", "секунды", "секунд"), result);
     }
 
-    void pageCallEncoding_data() {
-        QTest::addColumn<QString>("html");
-        QTest::addColumn<bool>("frame");
-        QTest::addColumn<QString>("script");
-        QTest::newRow("apostrophes and number signs")
-            << "<span>it's #1 'x'</span>" << false
-            << "('undefined' !== typeof Kestro) && "
-               "Kestro.addMessage('%3Cspan%3Eit#apostrophe#s%20%231%20#apostrophe#x#apostrophe#%3C%"
-               "2Fspan%3E');";
-        QTest::newRow("alert frame is not encoded")
-            << "<b>é</b>" << true
-            << "('undefined' !== typeof Kestro) && Kestro.addMessage('<div "
-               "class=\"alert\">%3Cb%3E%C3%A9%3C%2Fb%3E</div>');";
-        QTest::newRow("unencoded marks")
-            << "-_.!~*()" << false
-            << "('undefined' !== typeof Kestro) && Kestro.addMessage('-_.!~*()');";
-    }
-
-    void pageCallEncoding() {
-        QFETCH(QString, html);
-        QFETCH(bool, frame);
-        QFETCH(QString, script);
-        QCOMPARE(Chat::addMessageCall(html, frame), script);
-    }
-
-    void showInChatDelivers() {
-        ChatRig rig;
-        rig.chat.serviceLine("a 'b'");
-        rig.chat.showInChat({});
-        QCOMPARE(rig.chatView.scripts.size(), 1);
-        QVERIFY(rig.chatView.scripts.first().contains("#apostrophe#b#apostrophe#"));
-        QVERIFY(rig.alertView.scripts.isEmpty());
-        QCOMPARE(rig.logBytes("chat"), QByteArray("[2024-05-01 12:00:00] a 'b'\n"));
-        QVERIFY(rig.alerts.QUEUE().isEmpty());
-    }
-
     void showInAlerts_data() {
         QTest::addColumn<QString>("settings");
         QTest::addColumn<bool>("withService");

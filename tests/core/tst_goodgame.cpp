@@ -248,21 +248,6 @@ private slots:
                          "- GoodGame: не спим на канале &laquo;Five&raquo;", "[GoodGame] A: hi"}));
     }
 
-    void stopDuringTheWaitEndsIt() {
-        Session session;
-        session.join();
-        session.socket.closeClient();
-        QTRY_COMPARE(session.rig.goodgame.connection().retrySeconds(), 1);
-        QVERIFY(session.rig.goodgame.running());
-        session.rig.goodgame.disconnectFromGoodgame();
-        QVERIFY(!session.rig.goodgame.running());
-        for (int second = 0; second < 120; ++second)
-            session.tick();
-        // Nothing was opened: a stopped supervisor never asks for a session.
-        QCOMPARE(session.rig.goodgame.connection().stateName(), QStringLiteral("stopped"));
-        QCOMPARE(session.socket.connections, 1);
-    }
-
     // A frame nested past the limit costs one error line, and only itself.
     void deepFrameIsDroppedWithOneLine() {
         GoodgameRig rig;

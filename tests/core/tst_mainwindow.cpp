@@ -209,21 +209,6 @@ private slots:
         QCOMPARE(rig.chatLines(), expected);
     }
 
-    void stopDuringTheWaitEndsIt() {
-        IrcServer server;
-        WindowRig rig;
-        rig.joinTwitch(server);
-        server.client->disconnectFromHost();
-        QTRY_VERIFY(rig.twitch.connection().state() == ServiceConnection::State::Waiting);
-        QCOMPARE(rig.twitch.connection().stateName(), QStringLiteral("reconnecting"));
-        rig.window.toggleService("twitch");
-        QVERIFY(!rig.twitch.running());
-        QCOMPARE(rig.chatLines().last(), QStringLiteral("- Twitch: уходим с канала #MyChan"));
-        for (int second = 0; second < 120; ++second)
-            rig.tick();
-        QVERIFY(!server.server.waitForNewConnection(100));
-    }
-
     void goodgameStartAndStop() {
         WsServer server;
         WindowRig rig(server.url(QStringLiteral("/chat/websocket")));
@@ -352,16 +337,6 @@ private slots:
             QCOMPARE(rig.config.get(), QString());
         else
             QCOMPARE(rig.stored(pointer.toLatin1()), stored);
-    }
-
-    void soundDialogTitleFollowsTheSlot() {
-        WindowRig rig;
-        QSignalSpy opened(rig.window.alertsTab(), &AlertsTab::soundDialogRequested);
-        rig.window.alertsTab()->openSoundFileDialog(QStringLiteral("prem"));
-        rig.window.alertsTab()->openSoundFileDialog(QStringLiteral("nothing"));
-        QCOMPARE(opened.size(), 2);
-        QCOMPARE(rig.window.alertsTab()->soundDialogTitle(),
-                 QStringLiteral("Звук для премиумов на Goodgame"));
     }
 
     void debugSwitchDrivesTheQueue() {

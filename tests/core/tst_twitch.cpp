@@ -77,16 +77,6 @@ private slots:
         verifyChatCase(rig, expected, QStringLiteral("Twitch >> "));
     }
 
-    void everyLineIsStampedAndShownUnlessInTest() {
-        TwitchRig rig;
-        QSignalSpy status(&rig.twitch, &Twitch::status);
-        rig.twitch.processMessage("@x=1 :tmi.twitch.tv TEST #chan", true);
-        rig.twitch.processMessage(":tmi.twitch.tv 001 bot :hi");
-        QCOMPARE(status.size(), 2);
-        QCOMPARE(status.last().at(0).toString(),
-                 QStringLiteral("Twitch: :tmi.twitch.tv 001 bot :hi"));
-    }
-
     void pingIsAnswered() {
         TwitchRig rig;
         IrcServer server;

@@ -112,20 +112,6 @@ private slots:
         QVERIFY(!rig.server.server.hasPendingConnections());
     }
 
-    void stopThenStartReconnects() {
-        SocketRig rig;
-        QVERIFY(rig.login());
-        rig.socket.stop();
-        QCOMPARE(rig.disconnected.size(), 1);
-        QVERIFY(rig.disconnected.first().at(0).toString().startsWith(
-            "Отсоединились от сервера Twitch 127.0.0.1:"));
-        IrcServer &server = rig.server;
-        rig.socket.start(QStringLiteral("127.0.0.1"), server.port(), "bot", "oauth:secret", "chan");
-        QVERIFY(server.accept());
-        QVERIFY(rig.connected.wait(5000));
-        QCOMPARE(rig.connected.size(), 2);
-    }
-
     // On Twitch's TLS port the connection is encrypted and the server is verified: an
     // untrusted certificate ends the attempt before any login line, so the token never leaks.
     void tlsPortVerifiesThePeer() {

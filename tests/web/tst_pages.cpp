@@ -6,7 +6,6 @@
 #include "settings/chatstyle.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QtTest>
 #include <QtWebEngine/qtwebengineglobal.h>
 
@@ -161,13 +160,6 @@ private slots:
         QCOMPARE(page.eval("window.scrolls").toInt(), 5);
     }
 
-    void doubleClickDoesNothingWithoutTheBar() {
-        WebPageHost page(kChat);
-        page.eval("document.querySelector('.no-autoscroll').remove();"
-                  "Kestro.$list.dispatchEvent(new MouseEvent('dblclick', {bubbles: true}))");
-        QCOMPARE(page.eval("Kestro.autoscroll").toBool(), true);
-    }
-
     void strikeAndRemove_data() {
         QTest::addColumn<QString>("operation");
         QTest::addColumn<QString>("expected");
@@ -253,64 +245,26 @@ private slots:
                  QStringLiteral("message-list|"));
     }
 
-    void pauseBar() {
-        WebPageHost page(kAlerts);
-        const QString hidden =
-            "document.querySelector('.alerts-pause').classList.contains('hidden')";
-        page.run(call("turnPause", "true"));
-        QCOMPARE(page.eval(hidden).toBool(), false);
-        page.run(call("turnPause", "false"));
-        QCOMPARE(page.eval(hidden).toBool(), true);
-    }
-
-    void dxCycles() {
-        WebPageHost page(kChat);
-        QCOMPARE(page.eval("[Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), Kestro.getDx(), "
-                           "Kestro.getDx()].join(',')")
-                     .toString(),
-                 QStringLiteral("-1.5,0,1.5,-1.5,0"));
-    }
-
+    // Bubbles only when switched on: one per line with emotes, rising, then fading away.
     void bubbles() {
         WebPageHost page(kChat);
         // Stop the page's own timer so the test decides every tick.
         page.eval("for (var id = 1; id < 1000; ++id) clearInterval(id);");
-        add(page, "<span>no emotes</span>");
+        const QString emotes = "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
+                               "<img class=\"emote\" src=\"qrc:/images/Goodgame.badge.png\">";
+        add(page, emotes);
         page.eval("Kestro.addBubbles()");
-        QVERIFY(
-            !page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')")
-                 .toBool());
-
-        page.run(call("toggleBubbles", "1"));
-        page.eval("Kestro.addBubbles()");
-        QVERIFY(
-            page.eval("document.querySelector('#chatList li').classList.contains('was-bubbled')")
-                .toBool());
         QCOMPARE(count(page, "img.bubble"), 0);
-
-        add(page, "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\"><img class=\"emote\" "
-                  "src=\"qrc:/images/Goodgame.badge.png\">");
+        page.run(call("toggleBubbles", "1"));
+        add(page, emotes);
         page.eval("Kestro.addBubbles(); Kestro.addBubbles();");
         QCOMPARE(count(page, "body > img.emote.bubble"), 1);
-        QCOMPARE(page.eval("document.querySelector('img.bubble').dataset.steps").toString(),
-                 QStringLiteral("40"));
-
-        const int before =
-            page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)")
-                .toInt();
+        const QString bottom =
+            "parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)";
+        const int before = page.eval(bottom).toInt();
         page.eval("for (var i = 0; i < 10; ++i) Kestro.moveBubbles();");
-        QCOMPARE(
-            page.eval("parseInt(getComputedStyle(document.querySelector('img.bubble')).bottom, 10)")
-                .toInt(),
-            before + 30);
-        QCOMPARE(
-            page.eval("getComputedStyle(document.querySelector('img.bubble')).opacity").toString(),
-            QStringLiteral("1"));
-
-        // 30 more opaque ticks, then 0.01 per tick down to 0.1.
-        page.eval("for (var i = 0; i < 30 + 89; ++i) Kestro.moveBubbles();");
-        QCOMPARE(count(page, "img.bubble"), 1);
-        page.eval("for (var i = 0; i < 2; ++i) Kestro.moveBubbles();");
+        QVERIFY(page.eval(bottom).toInt() > before);
+        page.eval("for (var i = 0; i < 200; ++i) Kestro.moveBubbles();");
         QCOMPARE(count(page, "img.bubble"), 0);
     }
 
@@ -412,47 +366,6 @@ private slots:
                  QStringLiteral("Первое сообщение в чате"));
         QCOMPARE(style("li div.announcement-green", "borderLeftColor"),
                  QStringLiteral("rgb(0, 200, 111)"));
-    }
-
-    // A look by eye: a few styled lines saved beside the test.
-    void screenshot() {
-        WebPageHost page(kChat, QSize(440, 300));
-        RecordingPage events;
-        Chat chat(page, events, m_shell.logger, m_shell.alerts, m_shell.utils);
-        const MessagePart twitch = lineparts::badge("Twitch");
-        const MessagePart gg = lineparts::badge("Goodgame");
-        const MessagePart emote =
-            MessagePart::emote("qrc:/images/Twitch.badge.png", "Kappa", "Kappa");
-        auto nick = [](const QString &name, const QString &color, const QString &id) {
-            MessagePart part =
-                lineparts::nick(name, color, id.section('-', 0, 0), id.section('-', 1));
-            part.manner = MessagePart::Manner::Emphatic;
-            return part;
-        };
-        chat.showInChat({twitch, nick("Vasya", "#1e90ff", "twitch-1"),
-                         MessagePart::textPart(": привет, чат! "), emote});
-        chat.showInChat({twitch, nick("Petya", "#ff7f50", "twitch-2"),
-                         lineparts::framed(": выделенное сообщение", MessagePart::Highlighted)});
-        m_shell.load(
-            "{\"view\":{\"addressed\":{\"color\":{\"bg\":\"#f0f0f0\",\"fg\":\"#303030\"}}}}");
-        page.run(Page::call("setCustomCSS", "'" + buildCustomCSS(m_shell.utils) + "'"));
-        chat.showInChat({gg, nick("Masha", "#30d5c8", "goodgame-3"),
-                         lineparts::framed(": @streamer, это тебе", MessagePart::Addressed)});
-        chat.showInChat({twitch, nick("Troll", "#9acd32", "twitch-4"),
-                         MessagePart::textPart(": удалённое модератором")});
-        page.run(call("strikeMessage", "'twitch-4'"));
-        AlertMessage alert;
-        alert.items = {twitch,
-                       MessagePart::textPart("Vasya", MessagePart::Tone::Author, "#1e90ff",
-                                             MessagePart::Manner::Emphatic),
-                       MessagePart::textPart(" подписался на 3 месяца!")};
-        chat.showInAlerts(alert);
-        QTRY_VERIFY(page.eval("document.getAnimations().length === 0 && "
-                              "Array.prototype.every.call(document.images, "
-                              "function (i) { return i.complete; })")
-                        .toBool());
-        const QPixmap shot = page.view.screen()->grabWindow(page.view.winId());
-        QVERIFY(shot.save("chat-page.png"));
     }
 };
 
