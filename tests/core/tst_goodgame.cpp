@@ -300,21 +300,6 @@ private slots:
         QCOMPARE(rig.goodgame.step(), Goodgame::Step::Login);
     }
 
-    void paymentCarriesItsVoiceMessage() {
-        GoodgameRig rig;
-        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
-        rig.goodgame.processMessage(R"({"type":"payment","data":{"userName":"D","amount":5}})");
-        rig.goodgame.processMessage(
-            R"({"type":"payment","data":{"userName":"D","amount":5,"voice":false}})");
-        rig.goodgame.processMessage(
-            R"({"type":"payment","data":{"userName":"D","amount":5,"voice":"v.test/a.mp3"}})");
-        const auto &queue = rig.alerts.QUEUE();
-        QCOMPARE(queue.size(), 3);
-        QVERIFY(queue.at(0).mail && queue.at(0).mail->isNull());
-        QVERIFY(queue.at(1).mail && queue.at(1).mail->isNull());
-        QCOMPARE(queue.at(2).mail.value_or(QString()), QStringLiteral("v.test/a.mp3"));
-    }
-
     void brokenCatalogueKeepsTheSmiles_data() {
         QTest::addColumn<QByteArray>("script");
         QTest::newRow("the old script") << QByteArray("var Global = {Smiles: []};");

@@ -7,13 +7,13 @@
 
 // One case of a fixture of wire input and what Kestro must make of it.
 struct ChatCase {
-    QStringList input, sink, chat, event, calls, alerts;
+    QStringList input, sink, chat, event, error, calls, alerts;
 };
 Q_DECLARE_METATYPE(ChatCase)
 
 // Reads a fixture, one case per "==" heading: "<<" feeds an input line, the other keys list
-// the expected events of the protocol, chat and event log lines, other page calls and queued
-// alerts.
+// the expected events of the protocol, chat, event and error log lines, other page calls and
+// queued alerts.
 inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
@@ -33,6 +33,7 @@ inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
                               : key == "sink"  ? &current.sink
                               : key == "chat"  ? &current.chat
                               : key == "event" ? &current.event
+                              : key == "error" ? &current.error
                               : key == "call"  ? &current.calls
                                                : &current.alerts;
         target->append(value);
@@ -46,11 +47,14 @@ inline void addChatCases(const char *path) {
         QTest::newRow(qPrintable(name)) << expected;
 }
 
-// "service type level text", with "-" for what the record leaves out.
+// "service type level text", with "-" for what the record leaves out, and the voice message
+// it carries.
 inline QString describeAlert(const AlertRecord &record) {
     return record.service + ' ' + record.type + ' ' +
            (record.level ? QString::number(*record.level) : QStringLiteral("-")) + ' ' +
-           record.text.value_or(QStringLiteral("-"));
+           record.text.value_or(QStringLiteral("-")) +
+           (record.mail && !record.mail->isNull() ? QStringLiteral(" mail ") + *record.mail
+                                                  : QString());
 }
 
 // Compares what the rig's pages, logs and queue received with the case; every input line
@@ -59,6 +63,7 @@ inline void verifyChatCase(const ChatRig &rig, const ChatCase &expected, const Q
     QCOMPARE(rig.sink.events, expected.sink);
     QCOMPARE(rig.log("chat"), expected.chat);
     QCOMPARE(rig.log("event"), expected.event);
+    QCOMPARE(rig.log("error"), expected.error);
     QCOMPARE(rig.chatCalls(), expected.calls);
     QStringList alerts;
     for (const AlertRecord &record : rig.alerts.QUEUE())
