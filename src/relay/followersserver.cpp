@@ -1,7 +1,7 @@
 #include "followersserver.h"
 
 #include "common/json.h"
-#include "eventsub.h"
+#include "services/twitch/eventsub.h"
 
 #include <QWebSocket>
 #include <cmath>

@@ -3,9 +3,9 @@
 #include "common/datadir.h"
 #include "common/json.h"
 #include "espeaksynth.h"
-#include "eventsub.h"
+#include "services/twitch/eventsub.h"
 #include "followersserver.h"
-#include "scheduler.h"
+#include "common/scheduler.h"
 #include "shell/relaytoken.h"
 #include "speechserver.h"
 

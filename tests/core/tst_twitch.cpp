@@ -1,6 +1,7 @@
 #include "fakes/chatcases.h"
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
+#include "fakes/samples.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 
@@ -8,12 +9,6 @@
 #include <QtTest>
 
 namespace {
-// A reply of an outside service, as recorded or as its documentation shows it.
-QByteArray service(const char *name) {
-    QFile file(QStringLiteral(TEST_DATA "/services/") + QLatin1String(name));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 const QString kStoredToken =
     QStringLiteral("{\"services\":{\"twitch\":{\"password\":\"oauth:s3cret\"}}}");
@@ -262,11 +257,11 @@ private slots:
     // The token is validated, then both badge sets come from Helix with its client id.
     void helixBadgesAfterValidation() {
         HttpServer server;
-        server.route("/oauth2/validate", 200, service("twitch-oauth2-validate.json"));
+        server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
         server.route("/helix/chat/badges/global", 200,
-                     service("twitch-helix-chat-badges-global.json"));
+                     serviceSample("twitch-helix-chat-badges-global.json"));
         server.route("/helix/chat/badges?broadcaster_id=77", 200,
-                     service("twitch-helix-chat-badges-channel.json"));
+                     serviceSample("twitch-helix-chat-badges-channel.json"));
         TwitchRig rig(server.url(), kStoredToken);
         rig.twitch.badges().validateToken(77);
         QTRY_COMPARE(rig.twitch.badges().sets(BadgeScope::Channel).value("subscriber").size(), 1);
@@ -295,7 +290,7 @@ private slots:
         QTest::addColumn<QByteArray>("sets");
         QTest::addColumn<QStringList>("errors");
         QTest::newRow("token refused")
-            << 401 << service("twitch-helix-chat-badges-global.json")
+            << 401 << serviceSample("twitch-helix-chat-badges-global.json")
             << QStringList{"Twitch: токен не принят (проверьте OAuth2 токен)"};
         QTest::newRow("image off the CDN, odd versions")
             << 200
@@ -313,7 +308,7 @@ private slots:
         QFETCH(QStringList, errors);
         HttpServer server;
         server.route("/oauth2/validate", validation,
-                     service(validation == 200 ? "twitch-oauth2-validate.json"
+                     serviceSample(validation == 200 ? "twitch-oauth2-validate.json"
                                                : "twitch-oauth2-validate-401.json"));
         server.route("/helix/chat/badges/global", 200, sets);
         server.route("/helix/chat/badges?broadcaster_id=77", 200, sets);
@@ -388,8 +383,8 @@ private slots:
     void sevenTvChannelSet_data() {
         QTest::addColumn<QByteArray>("user");
         QTest::addColumn<int>("requests");
-        QTest::newRow("emotes inline") << service("seventv-user-twitch.json") << 1;
-        QTest::newRow("set by id") << service("seventv-user-twitch-set-id.json") << 2;
+        QTest::newRow("emotes inline") << serviceSample("seventv-user-twitch.json") << 1;
+        QTest::newRow("set by id") << serviceSample("seventv-user-twitch-set-id.json") << 2;
     }
     void sevenTvChannelSet() {
         QFETCH(QByteArray, user);
@@ -397,8 +392,8 @@ private slots:
         HttpServer server;
         server.route("/v3/users/twitch/9", 200, user);
         server.route("/v3/emote-sets/63b02874ad025a672cb4969f", 200,
-                     service("seventv-emote-set.json"));
-        server.route("/v3/emote-sets/global", 200, service("seventv-emote-set.json"));
+                     serviceSample("seventv-emote-set.json"));
+        server.route("/v3/emote-sets/global", 200, serviceSample("seventv-emote-set.json"));
         TwitchRig rig(server.url());
         rig.sevenTv.loadChannelEmotes(9);
         QTRY_COMPARE(rig.sevenTv.channelEmotes().size(), 5);
@@ -421,7 +416,7 @@ private slots:
         rig.ffz.storeChannelEmotes(parseJson(QByteArray(
             "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Shared\",\"urls\":{\"1\":\"//f/1\"}},"
             "{\"name\":\"pokiDance\",\"urls\":{\"1\":\"//f/2\"}}]}}}")));
-        const QByteArray set = service("seventv-emote-set.json");
+        const QByteArray set = serviceSample("seventv-emote-set.json");
         rig.sevenTv.storeGlobalEmotes(parseJson(set));
         Json channel = parseJson(set);
         channel["emotes"] = Json::array({channel["emotes"][0]});

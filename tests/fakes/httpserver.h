@@ -4,9 +4,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
+#include <functional>
 
 // A loopback HTTP server answering each path (with or without its query) with a fixed status
-// and body.
+// and body, or with the answers queued for it, one each, first.
 class HttpServer {
 public:
     struct Answer {
@@ -30,6 +31,12 @@ public:
         m_routes[path] = {status, body};
     }
 
+    void queue(const QByteArray &path, int status, const QByteArray &body) {
+        m_queued[path].append({status, body});
+    }
+
+    // Runs before each answer is chosen: a fake may change its routes.
+    std::function<void(const QByteArray &path)> onRequest;
     QList<QByteArray> requests;     // the paths, in order
     QList<QByteArray> fullRequests; // head and body
 
@@ -56,8 +63,13 @@ private:
             const QByteArray path = request.split(' ').value(1);
             requests << path;
             fullRequests << request;
+            if (onRequest)
+                onRequest(path);
+            const QByteArray bare = path.split('?').first();
             const Answer answer =
-                m_routes.value(path, m_routes.value(path.split('?').first(), Answer{404, "x"}));
+                !m_queued.value(bare).isEmpty()
+                    ? m_queued[bare].takeFirst()
+                    : m_routes.value(path, m_routes.value(bare, Answer{404, "x"}));
             client->write("HTTP/1.1 " + QByteArray::number(answer.status) +
                           " X\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
                           "\r\nConnection: close\r\n\r\n" + answer.body);
@@ -69,5 +81,6 @@ private:
 
     QTcpServer m_server;
     QHash<QByteArray, Answer> m_routes;
+    QHash<QByteArray, QList<Answer>> m_queued;
     QHash<QTcpSocket *, QByteArray> m_pending;
 };

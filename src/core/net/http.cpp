@@ -21,12 +21,14 @@ void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler) {
 }
 
 void Http::watch(QNetworkReply *reply, Handler handler) {
+    ++m_inFlight;
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
         if (received > kMaxBody)
             reply->abort();
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply, handler = std::move(handler)] {
         reply->deleteLater();
+        --m_inFlight;
         HttpReply result;
         if (reply->bytesAvailable() <= kMaxBody &&
             reply->error() != QNetworkReply::OperationCanceledError) {

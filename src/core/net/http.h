@@ -26,6 +26,8 @@ public:
 
     void get(const QUrl &url, Handler handler, const Headers &headers = {});
     void postForm(const QUrl &url, const QByteArray &body, Handler handler);
+    // Requests whose handler has not run yet.
+    int inFlight() const { return m_inFlight; }
 
 signals:
     // A reply's handler has run: what it did is done.
@@ -35,4 +37,5 @@ private:
     void watch(QNetworkReply *reply, Handler handler);
 
     QNetworkAccessManager m_manager;
+    int m_inFlight = 0;
 };
