@@ -26,6 +26,10 @@ bool isServiceUrl(const QString &text) {
 bool isHostName(const QString &text) {
     return !text.trimmed().isEmpty();
 }
+
+bool isWord(const QString &text) {
+    return isHostName(text) && !text.trimmed().contains(QLatin1Char(' '));
+}
 } // namespace
 
 QString Endpoints::overrideOf(const EndpointKey &key, bool (*accepts)(const QString &),
@@ -53,6 +57,11 @@ QUrl Endpoints::url(const EndpointKey &key) const {
 
 QString Endpoints::host(const EndpointKey &key) const {
     const QString moved = overrideOf(key, isHostName, "a host name");
+    return moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved;
+}
+
+QString Endpoints::word(const EndpointKey &key) const {
+    const QString moved = overrideOf(key, isWord, "a name");
     return moved.isEmpty() ? QString::fromUtf8(key.fallback) : moved;
 }
 

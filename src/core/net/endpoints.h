@@ -28,6 +28,8 @@ public:
     QUrl url(const EndpointKey &key) const;
     // A host name key (the chat server's), trimmed.
     QString host(const EndpointKey &key) const;
+    // A name without spaces (an application's client id), trimmed.
+    QString word(const EndpointKey &key) const;
     // Moves one address as the file would: for loopback tests.
     void set(const EndpointKey &key, const QString &value);
     void set(const EndpointKey &key, const QUrl &value) { set(key, value.toString()); }

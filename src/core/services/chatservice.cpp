@@ -12,7 +12,7 @@ void ChatService::start() {
     if (running())
         return;
     for (const CredentialField &field : fields()) {
-        if (m_settings.form().field(QLatin1String(field.name)).isEmpty()) {
+        if (required(field) && m_settings.form().field(QLatin1String(field.name)).isEmpty()) {
             emit status(QStringLiteral("Не заполнены поля формы ") + title() +
                         QStringLiteral(". Заполните и нажмите кнопку."));
             return;
@@ -23,11 +23,12 @@ void ChatService::start() {
     open();
 }
 
-void ChatService::declareSettings() {
+void ChatService::declareSettings(const std::vector<SettingRow> &kept) {
     std::vector<SettingRow> rows;
     for (const CredentialField &field : fields())
         rows.push_back({field.path, "fields", SettingKind::Text, stdstr(field.fallback),
                         QLatin1String(field.name)});
+    rows.insert(rows.end(), kept.begin(), kept.end());
     m_settings.addService(rows, soundSlots());
 }
 
@@ -45,7 +46,8 @@ QVariantList ChatService::fieldModel() const {
     for (const CredentialField &field : fields())
         rows << QVariantMap{{QStringLiteral("name"), QLatin1String(field.name)},
                             {QStringLiteral("label"), QString::fromUtf8(field.label)},
-                            {QStringLiteral("secret"), field.secret}};
+                            {QStringLiteral("secret"), field.secret},
+                            {QStringLiteral("heading"), QString::fromUtf8(field.heading)}};
     return rows;
 }
 

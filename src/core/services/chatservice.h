@@ -12,13 +12,14 @@ class Utils;
 
 // One field the user types for a service: its entry in the form's fields, its caption
 // (translated in the view's "ServicesForm" context), whether it is hidden while typed, and
-// where it is stored with what it is before anything is.
+// where it is stored with what it is before anything is, and a heading above it.
 struct CredentialField {
     const char *name;
     const char *label;
     bool secret;
     const char *path;
     QString fallback = {};
+    const char *heading = nullptr;
 };
 
 // One chat service as the window sees it: its name, the user's start and stop, what it sends,
@@ -32,6 +33,8 @@ class ChatService : public QObject {
     Q_PROPERTY(ServiceConnection *link READ link CONSTANT)
     Q_PROPERTY(QVariantList fields READ fieldModel CONSTANT)
     Q_PROPERTY(QVariantList soundSlots READ soundSlotRows CONSTANT)
+    // The service's login, where it has one (the Services tab shows its controls).
+    Q_PROPERTY(QObject *account READ accountObject CONSTANT)
 public:
     explicit ChatService(Utils &settings, QObject *parent = nullptr);
 
@@ -52,7 +55,10 @@ public:
         Q_UNUSED(slot)
         Q_UNUSED(draw)
     }
-    // The fields for the view: name, label and secret of each.
+    virtual QObject *accountObject() { return nullptr; }
+    // Once the settings are read: a stored login is taken up.
+    virtual void restore() {}
+    // The fields for the view: name, label, secret and heading of each.
     QVariantList fieldModel() const;
     // Its alerts' sound slots for the Alerts tab, in their order.
     QVariantList soundSlotRows() const;
@@ -81,8 +87,14 @@ signals:
     void runningChanged();
 
 protected:
-    // Its fields and sound slots join the settings: once, when it is built.
-    void declareSettings();
+    // Its fields, the stored rows it keeps besides them, and its sound slots join the settings:
+    // once, when it is built.
+    void declareSettings(const std::vector<SettingRow> &kept = {});
+    // Whether the start waits for this field to be filled.
+    virtual bool required(const CredentialField &field) const {
+        Q_UNUSED(field)
+        return true;
+    }
     // Once the connection exists: running follows whether it is wanted.
     void followRunning();
     // The start, once the fields are filled and stored.

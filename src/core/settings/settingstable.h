@@ -18,6 +18,7 @@ enum class SettingKind {
     Voice,     // the voice list's index; stored by the entry's name
     Whole,     // a whole number, stored as one
     Switch,    // on or off
+    Record,    // a JSON record, held by the control as its compact text
 };
 
 // One setting, written once: where it is stored, which form property its control edits, what

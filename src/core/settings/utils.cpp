@@ -173,6 +173,10 @@ Json storedValue(const SettingRow &row, const QVariant &state) {
         return state.toInt();
     case SettingKind::Switch:
         return state.toBool();
+    case SettingKind::Record: {
+        Json record = parseJson(state.toString());
+        return record.is_object() ? record : Json::object();
+    }
     case SettingKind::Voice:
         break;
     }
@@ -201,6 +205,8 @@ QVariant controlState(const SettingRow &row, const Json &settings) {
         return int(qBound<double>(INT_MIN, jsNumber(value).value_or(0), INT_MAX));
     case SettingKind::Switch:
         return value.is_boolean() && value.get<bool>();
+    case SettingKind::Record:
+        return qstr(value.dump());
     case SettingKind::Voice:
         break;
     }

@@ -33,6 +33,8 @@ ChatInput *MainWindow::chatInput() const {
 void MainWindow::start() {
     m_deps.utils.loadConfig();
     m_deps.utils.initServices();
+    for (ChatService *service : m_deps.services.all())
+        service->restore();
     connect(&m_deps.overlay, &Overlay::status, this, &MainWindow::setOutput);
     m_deps.overlay.start();
     m_serverTimer.start();

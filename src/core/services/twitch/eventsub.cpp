@@ -35,6 +35,7 @@ void EventSub::stop() {
     }
     m_socket = m_moving = nullptr;
     m_sessionId.clear();
+    m_rooms.clear();
     m_subscribed.clear();
     m_backoffMs = kFirstBackoffMs;
 }

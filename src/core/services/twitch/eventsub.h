@@ -30,6 +30,7 @@ public:
     ~EventSub() override;
 
     void start();
+    // The session ends and its rooms are forgotten.
     void stop();
     void subscribe(qint64 room);
     // A renewed token: the next subscriptions carry it, the failed ones are asked again.

@@ -96,13 +96,17 @@ Twitch::Twitch(const TwitchDeps &deps)
                         sendPing();
                     }},
                    deps.clock, deps.random)
-    , m_badges(deps.http, deps.utils, deps.logger, deps.endpoints) {
+    , m_badges(deps.http, deps.utils, deps.logger, deps.endpoints)
+    , m_account(deps.http, deps.clock, deps.endpoints.url(endpoint::twitchIdApi),
+                [this] { return clientId(); }, deps.endpoints.word(endpoint::twitchClientId).isEmpty()) {
     connect(&m_badges, &TwitchBadges::status, this, &Twitch::status);
+    connectAccount();
     connect(&m_deps.followers, &FollowersRelay::notification, this, &Twitch::newFollower);
     connectSocket();
     superviseLink();
     followRunning();
-    declareSettings();
+    declareSettings({{key::twitchAuth, "fields", SettingKind::Record, Json::object(), "twitchAuth"},
+                     {key::twitchClientId, "fields", SettingKind::Text, "", "twitchClientId"}});
 }
 
 void Twitch::connectSocket() {
@@ -156,21 +160,27 @@ void Twitch::socketDisconnected() {
 void Twitch::leaveChannel() {
     m_deps.sink.serviceLine(QStringLiteral("- Twitch: уходим с канала #") + m_channelName);
     m_deps.followers.close();
+    if (m_eventSub)
+        m_eventSub->stop();
+    m_followsRefusedSaid = false;
     m_reconnecting = false;
 }
 
-// From the stored settings, not the fields, which may have been edited since. Nick and channel
-// are lower-cased as at the first start: Twitch joins no channel written with capitals.
+// From the stored settings, not the fields, which may have been edited since; a login stands
+// for the nick and token. Nick and channel are lower-cased as at the first start: Twitch joins
+// no channel written with capitals.
 void Twitch::openSocket(bool again) {
     if (again) {
         m_reconnecting = true;
         emit status(QStringLiteral("Twitch: переподключаемся к серверу"));
     }
     const Utils &settings = m_deps.utils;
+    const bool byLogin = loggedIn() && !m_account.login().isEmpty();
     m_deps.twitch.start(settings.text(key::twitchHost),
                         quint16(parseInt(settings.text(key::twitchPort)).value_or(0)),
-                        settings.text(key::twitchLogin).toLower(),
-                        settings.text(key::twitchPassword),
+                        byLogin ? m_account.login() : settings.text(key::twitchLogin).toLower(),
+                        byLogin ? QStringLiteral("oauth:") + m_account.tokens().accessToken
+                                : settings.text(key::twitchPassword),
                         settings.text(key::twitchChannel).toLower());
 }
 
@@ -327,6 +337,8 @@ QList<EmoteRange> Twitch::emotesOf(const TagMap &tags) const {
 
 void Twitch::hostNotice(const Line &line) {
     qCDebug(lcTwitch).noquote() << QStringLiteral("NOTICE: ") + line.raw;
+    if (line.trailing() == QLatin1String("Login authentication failed"))
+        return loginRefused();
     const QString msgId = tag(line.tags, "msg-id");
     if (msgId != QLatin1String("host_success") && msgId != QLatin1String("host_success_viewers"))
         return;
@@ -408,8 +420,11 @@ void Twitch::roomState(const Line &line) {
     }
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         m_channelID = *roomId;
-        m_deps.followers.open(m_channelID);
-        m_badges.validateToken(m_channelID);
+        readFollows();
+        if (loggedIn())
+            m_badges.load(m_channelID, clientId(), m_account.tokens().accessToken);
+        else
+            m_badges.validateToken(m_channelID);
         m_deps.bttv.loadGlobalEmotes();
         m_deps.bttv.loadChannelEmotes(m_channelID);
         m_deps.ffz.loadGlobalEmotes();
@@ -632,6 +647,7 @@ void Twitch::tick() {
     closeExpiredFolds();
     m_connection.tick();
     m_deps.followers.connection().tick();
+    m_account.tick();
 }
 
 // A coloured frame around the line, "Объявление:" first; no alert.
@@ -717,15 +733,17 @@ void Twitch::newFollower(const QString &message) {
         return;
     for (const Json &follower : data) {
         const Json &name = jsonAt(follower, {"from_name"});
-        if (!name.is_string())
-            continue;
-        MessageParts parts = m_badges.placeBadges({});
-        parts << MessagePart::textPart(QStringLiteral("У нас новый фолловер - ") +
-                                           qstr(name.get<std::string>()) + QLatin1Char('!'),
-                                       MessagePart::Tone::Author, {},
-                                       MessagePart::Manner::Emphatic);
-        showAlert(QStringLiteral("follow"), parts);
+        if (name.is_string())
+            follow(qstr(name.get<std::string>()));
     }
+}
+
+void Twitch::follow(const QString &name) {
+    MessageParts parts = m_badges.placeBadges({});
+    parts << MessagePart::textPart(QStringLiteral("У нас новый фолловер - ") + name +
+                                       QLatin1Char('!'),
+                                   MessagePart::Tone::Author, {}, MessagePart::Manner::Emphatic);
+    showAlert(QStringLiteral("follow"), parts);
 }
 
 bool Twitch::sendMessageToChat(const QString &typed) {

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "common/scheduler.h"
 #include "model/messagepart.h"
 #include "services/chatservice.h"
+#include "services/twitch/eventsub.h"
 #include "services/twitch/tagmap.h"
+#include "services/twitch/twitchaccount.h"
 #include "services/twitch/twitchbadges.h"
 
 #include <QHash>
 #include <QObject>
 #include <QVector>
+#include <memory>
 #include <optional>
 
 class BotLogger;
@@ -58,8 +62,9 @@ struct TwitchDeps {
     Random &random;
 };
 
-// The Twitch chat service: its IRC link and follower relay, and every line interpreted (chat
-// lines, alerts, room modes, moderation, protocol replies).
+// The Twitch chat service: its login, its IRC link, its follows (EventSub with the login, else
+// the relay), and every line interpreted (chat lines, alerts, room modes, moderation,
+// protocol replies).
 class Twitch : public ChatService {
     Q_OBJECT
 public:
@@ -77,6 +82,9 @@ public:
     bool reconnecting() const { return m_reconnecting; }
     // The badge sets the lines are drawn with.
     TwitchBadges &badges() { return m_badges; }
+    TwitchAccount &account() { return m_account; }
+    QObject *accountObject() override { return &m_account; }
+    void restore() override;
 
     QString id() const override { return QStringLiteral("twitch"); }
     QString title() const override { return QStringLiteral("Twitch"); }
@@ -97,7 +105,10 @@ public:
     void enterChannel(const QString &asTyped) { m_channelName = asTyped; }
 
     void processMessage(const QString &message, bool in_test = false);
+    // The relay's notification of new followers.
     void newFollower(const QString &message);
+    // One new follower of the channel: the follow alert.
+    void follow(const QString &name);
     // Writes the streamer's text to the chat and shows it; false when there was nothing to send.
     bool sendMessageToChat(const QString &text);
 
@@ -114,6 +125,7 @@ public:
 
 protected:
     void open() override { m_connection.start(); }
+    bool required(const CredentialField &field) const override;
 
 private:
     struct Line;
@@ -168,6 +180,18 @@ private:
     void socketConnected();
     void socketDisconnected();
     void leaveChannel();
+    // The login's side: kept tokens, the fields it fills, follows through EventSub.
+    void connectAccount();
+    void keepTokens(const TwitchTokens &tokens);
+    void accountChanged();
+    void tokenRenewed();
+    void accountFailed(const QString &message);
+    void loginRefused();
+    void readFollows();
+    void followsRefused(qint64 room, int status);
+    bool loggedIn() const { return m_account.state() == TwitchAccount::State::LoggedIn; }
+    QString clientId() const;
+    EventSub::Credentials eventSubCredentials() const;
 
     TwitchDeps m_deps;
     ServiceConnection m_connection;
@@ -177,4 +201,10 @@ private:
     qint64 m_channelID = 0;
     TagMap m_botUserInfo;
     bool m_reconnecting = false;
+    QtScheduler m_scheduler;
+    TwitchAccount m_account;
+    std::unique_ptr<EventSub> m_eventSub;
+    bool m_loginRefusedSaid = false;
+    bool m_followsRefusedSaid = false; // for the channel joined
+    QString m_loggedInAs; // the login the fields were last filled from
 };

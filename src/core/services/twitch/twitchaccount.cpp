@@ -58,12 +58,14 @@ TwitchTokens TwitchTokens::fromJson(const Json &record) {
 }
 
 TwitchAccount::TwitchAccount(Http &http, const Clock &clock, const QUrl &idApi,
-                             std::function<QString()> clientId, QObject *parent)
+                             std::function<QString()> clientId, bool clientIdTyped,
+                             QObject *parent)
     : QObject(parent)
     , m_http(http)
     , m_clock(clock)
     , m_idApi(idApi)
-    , m_clientId(std::move(clientId)) {}
+    , m_clientId(std::move(clientId))
+    , m_clientIdTyped(clientIdTyped) {}
 
 void TwitchAccount::restore(const TwitchTokens &tokens) {
     if (!tokens.loggedIn())
@@ -77,7 +79,7 @@ void TwitchAccount::restore(const TwitchTokens &tokens) {
 }
 
 void TwitchAccount::logIn() {
-    if (needsClientId())
+    if (clientId().isEmpty())
         return emit failed(QStringLiteral("Twitch: впишите Client ID приложения"));
     const int flow = ++m_flow;
     m_busy = true;

@@ -47,8 +47,10 @@ public:
     static constexpr qint64 kRetryMs = 30 * 1000;
 
     // The client id is asked each time: the user may type it while Kestro runs.
+    // clientIdTyped: the build names none, so the user types one.
     TwitchAccount(Http &http, const Clock &clock, const QUrl &idApi,
-                  std::function<QString()> clientId, QObject *parent = nullptr);
+                  std::function<QString()> clientId, bool clientIdTyped = false,
+                  QObject *parent = nullptr);
 
     // The stored login, checked (or renewed, when it has expired) at once.
     void restore(const TwitchTokens &tokens);
@@ -66,7 +68,7 @@ public:
     QString verificationUri() const { return m_verificationUri; }
     int minutesLeft() const;
     QString login() const { return m_tokens.login; }
-    bool needsClientId() const { return m_clientId().isEmpty(); }
+    bool needsClientId() const { return m_clientIdTyped; }
 
 signals:
     void changed();
@@ -95,6 +97,7 @@ private:
     const Clock &m_clock;
     QUrl m_idApi;
     std::function<QString()> m_clientId;
+    bool m_clientIdTyped;
     TwitchTokens m_tokens;
     State m_state = State::LoggedOut;
     // The device code being confirmed.

@@ -52,11 +52,16 @@ void TwitchBadges::validateToken(qint64 roomId) {
                 emit status(message);
                 return;
             }
-            m_clientId = jsString(jsonAt(parseJson(reply.body), {"client_id"}));
-            loadGlobalBadges();
-            loadChannelBadges(roomId);
+            load(roomId, jsString(jsonAt(parseJson(reply.body), {"client_id"})), helixToken());
         },
         headers);
+}
+
+void TwitchBadges::load(qint64 roomId, const QString &clientId, const QString &token) {
+    m_clientId = clientId;
+    m_token = token;
+    loadGlobalBadges();
+    loadChannelBadges(roomId);
 }
 
 void TwitchBadges::loadGlobalBadges() {
@@ -70,7 +75,7 @@ void TwitchBadges::loadChannelBadges(qint64 roomId) {
 
 void TwitchBadges::loadBadges(const QString &path, BadgeScope scope) {
     const Http::Headers headers{{"Client-Id", m_clientId.toUtf8()},
-                                {"Authorization", "Bearer " + helixToken().toUtf8()}};
+                                {"Authorization", "Bearer " + m_token.toUtf8()}};
     m_http.get(
         m_endpoints.url(endpoint::twitchApi).resolved(QUrl(path)),
         [this, scope](const HttpReply &reply) {

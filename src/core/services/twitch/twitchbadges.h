@@ -29,6 +29,8 @@ public:
     // Validates the chat token, then loads both badge sets (the room's by its id) with the
     // client id it names.
     void validateToken(qint64 roomId);
+    // Loads both badge sets with a token known to be good.
+    void load(qint64 roomId, const QString &clientId, const QString &token);
     // A Helix badge reply ({"data":[{"set_id", "versions":[{"id", "image_url_1x"}]}]}); only
     // images on the CDN are kept, by their id.
     void store(BadgeScope scope, const Json &reply);
@@ -51,6 +53,7 @@ private:
     BotLogger &m_logger;
     const Endpoints &m_endpoints;
     QString m_clientId;
+    QString m_token;
     BadgeSets m_globalBadges;
     BadgeSets m_channelBadges;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "buildconfig.h"
 #include "net/endpoints.h"
 
 // Where Twitch's fields are stored in settings.json.
@@ -9,6 +10,9 @@ inline constexpr const char *twitchPort = "/services/twitch/port";
 inline constexpr const char *twitchLogin = "/services/twitch/login";
 inline constexpr const char *twitchPassword = "/services/twitch/password";
 inline constexpr const char *twitchChannel = "/services/twitch/channel";
+// The login's tokens, a record; the client id the user typed when the build has none.
+inline constexpr const char *twitchAuth = "/services/twitch/auth";
+inline constexpr const char *twitchClientId = "/services/twitch/client_id";
 } // namespace key
 
 // The outside addresses Twitch's chat, badges and emote services are reached at.
@@ -16,6 +20,9 @@ namespace endpoint {
 inline constexpr EndpointKey twitchChatHost{"twitchChatHost", "irc.chat.twitch.tv"};
 inline constexpr EndpointKey twitchApi{"twitchApi", "https://api.twitch.tv"};
 inline constexpr EndpointKey twitchIdApi{"twitchIdApi", "https://id.twitch.tv"};
+inline constexpr EndpointKey twitchEventSub{"twitchEventSub", "wss://eventsub.wss.twitch.tv/ws"};
+// Not an address: the public application Kestro logs in as.
+inline constexpr EndpointKey twitchClientId{"twitchClientId", KESTRO_TWITCH_CLIENT_ID};
 inline constexpr EndpointKey twitchStaticCdn{"twitchStaticCdn", "https://static-cdn.jtvnw.net"};
 inline constexpr EndpointKey bttvApi{"bttvApi", "https://api.betterttv.net"};
 inline constexpr EndpointKey bttvCdn{"bttvCdn", "https://cdn.betterttv.net"};

@@ -10,7 +10,8 @@ QList<CredentialField> Twitch::fields() const {
          m_deps.endpoints.host(endpoint::twitchChatHost)},
         {"twitchPort", QT_TRANSLATE_NOOP("ServicesForm", "Порт сервера:"), false, key::twitchPort,
          QStringLiteral("6667")},
-        {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:"), false, key::twitchLogin},
+        {"twitchNick", QT_TRANSLATE_NOOP("ServicesForm", "Ник бота:"), false, key::twitchLogin, {},
+         QT_TRANSLATE_NOOP("ServicesForm", "Токен вручную")},
         {"twitchToken", QT_TRANSLATE_NOOP("ServicesForm", "OAuth2 токен:"), true,
          key::twitchPassword},
         {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:"), false, key::twitchChannel}};
@@ -19,7 +20,8 @@ QList<CredentialField> Twitch::fields() const {
 QList<EndpointKey> Twitch::endpointKeys() const {
     return {endpoint::twitchChatHost,  endpoint::twitchApi,  endpoint::twitchIdApi,
             endpoint::twitchStaticCdn, endpoint::bttvApi,    endpoint::bttvCdn,
-            endpoint::ffzApi,          endpoint::sevenTvApi, endpoint::relayFollowers};
+            endpoint::ffzApi,          endpoint::sevenTvApi, endpoint::relayFollowers,
+            endpoint::twitchEventSub,  endpoint::twitchClientId};
 }
 
 QList<SoundSlot> twitchSoundSlots() {
