@@ -2,8 +2,8 @@ import QtQuick 2.14
 import QtQuick.Controls 2.14
 import Kestro 1.0
 
-// One service's box on the Services tab: its title and link state, the fields it needs (stored
-// as they are typed) and its start button.
+// One service's box on the Services tab: its title and link state, its login where it has one,
+// the fields it needs (stored as they are typed) and its start button.
 Item {
     id: box
     property var service // a ChatService
@@ -25,19 +25,41 @@ Item {
         y: 40
         spacing: 10
 
+        Loader {
+            active: box.service.account !== null
+            visible: active
+            sourceComponent: AccountBox {
+                account: box.service.account
+                title: box.service.title
+                clientIdField: box.service.id + "ClientId"
+            }
+        }
         Repeater {
             id: fields
             model: box.service.fields
 
-            InputRow {
-                inputName: modelData.name + "Input"
-                label.text: qsTranslate("ServicesForm", modelData.label)
-                input.text: Utils.form.fields[modelData.name] || ""
-                input.echoMode: modelData.secret ? TextInput.Password : TextInput.Normal
-                next: fields.count ? fields.itemAt((index + 1) % fields.count).input : null
-                previous: fields.count ? fields.itemAt((index + fields.count - 1) % fields.count).input : null
-                button: startButton
-                onEdited: Utils.form.setField(modelData.name, text)
+            Column {
+                property alias input: row.input
+                spacing: 10
+                Label {
+                    visible: modelData.heading !== ""
+                    x: 20
+                    font.pixelSize: 11
+                    color: "#ababab"
+                    textFormat: Text.PlainText
+                    text: qsTranslate("ServicesForm", modelData.heading)
+                }
+                InputRow {
+                    id: row
+                    inputName: modelData.name + "Input"
+                    label.text: qsTranslate("ServicesForm", modelData.label)
+                    input.text: Utils.form.fields[modelData.name] || ""
+                    input.echoMode: modelData.secret ? TextInput.Password : TextInput.Normal
+                    next: fields.count ? fields.itemAt((index + 1) % fields.count).input : null
+                    previous: fields.count ? fields.itemAt((index + fields.count - 1) % fields.count).input : null
+                    button: startButton
+                    onEdited: Utils.form.setField(modelData.name, text)
+                }
             }
         }
         StartButton {

@@ -8,17 +8,29 @@ Page {
     id: page
     property alias output: output
 
-    // One box a service, in the registry's order.
-    Column {
+    // One box a service, in the registry's order; they scroll above the status line when a
+    // login's code makes them taller than the window.
+    ScrollView {
+        id: boxes
         anchors.left: parent.left
         anchors.right: parent.right
-        spacing: 5
+        anchors.top: parent.top
+        anchors.bottom: outputGroup.top
+        contentWidth: availableWidth
+        contentHeight: serviceColumn.height
+        clip: true
 
-        Repeater {
-            model: MainWindow.services
-            ServiceBox {
-                width: parent.width
-                service: modelData
+        Column {
+            id: serviceColumn
+            width: boxes.availableWidth
+            spacing: 5
+
+            Repeater {
+                model: MainWindow.services
+                ServiceBox {
+                    width: parent.width
+                    service: modelData
+                }
             }
         }
     }

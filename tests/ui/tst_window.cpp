@@ -1,5 +1,9 @@
 #include "composition.h"
+#include "fakes/cdpbrowser.h"
+#include "fakes/ircserver.h"
 #include "fakes/tempdatadir.h"
+#include "fakes/twitchidserver.h"
+#include "fakes/wsserver.h"
 #include "services/goodgame/goodgame.h"
 #include "services/twitch/twitchkeys.h"
 #include "shell/botconfig.h"
@@ -7,6 +11,8 @@
 #include "shell/speechfile.h"
 #include "startup.h"
 
+#include <QDesktopServices>
+#include <QDirIterator>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -39,12 +45,29 @@ const char *const kStored = R"({"services":{"twitch":{"channel":"Stored"}},)"
 // The real main window, on a virtual display.
 class TestWindow : public QObject {
     Q_OBJECT
+public slots:
+    // The desktop's browser: the address the window asked it to open.
+    void openInBrowser(const QUrl &url) { m_opened = url; }
+
 private:
+    TwitchIdServer m_twitchId;
+    WsServer m_eventSub;
+    IrcServer m_irc;
+    QUrl m_opened;
+    // Twitch's login, badges and follows at the fakes; the rest nowhere.
+    Endpoints fakes() {
+        Endpoints endpoints = nowhere();
+        endpoints.set(endpoint::twitchIdApi, m_twitchId.http.url());
+        endpoints.set(endpoint::twitchApi, m_twitchId.http.url());
+        endpoints.set(endpoint::twitchEventSub, m_eventSub.url("/ws"));
+        endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
+        return endpoints;
+    }
     TempDataDir m_data;
     BotLogger m_logger{m_data.path()};
     BotConfig m_config{m_data.path()};
     SpeechFile m_speech{m_data.path()};
-    Composition m_modules{m_logger, m_config, m_speech, nowhere(), m_data.path()};
+    Composition m_modules{m_logger, m_config, m_speech, fakes(), m_data.path()};
     QQmlApplicationEngine m_engine;
     QQuickWindow *m_window = nullptr;
     int m_questions = 0;
@@ -226,6 +249,59 @@ private slots:
         const QString items = QStringLiteral("document.querySelectorAll('li').length");
         QTRY_COMPARE(askPage("alertView", items), QStringLiteral("1"));
         QTRY_COMPARE(askPage("chatView", items), QStringLiteral("1"));
+    }
+
+    // As a streamer would: log in, approve in the browser, start the chat; a follow at
+    // EventSub plays its alert. The token reaches the settings and no log.
+    void logInJoinsAndFollows() {
+        CdpBrowser browser;
+        QVERIFY2(browser.ready(), qPrintable(browser.error()));
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openInBrowser");
+        click(tabButton(0));
+        click(item("accountLogIn"));
+        QTRY_VERIFY(item("accountLink") && item("accountLink")->isVisible());
+        QCOMPARE(item("accountCode")->property("text").toString(), QStringLiteral("ABCDEFGH"));
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-servicesTab-code.png")));
+        click(item("accountLink"));
+        QTRY_VERIFY(m_opened.isValid());
+        QVERIFY(browser.open(m_opened.toString()));
+        browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
+        QTRY_COMPARE(browser.eval(QStringLiteral("document.body.dataset.approved")).toString(),
+                     QStringLiteral("yes"));
+        QTRY_VERIFY_WITH_TIMEOUT(item("accountLogOut")->isVisible(), 10000);
+        QCOMPARE(item("twitchNickInput")->property("text").toString(), QStringLiteral("ynot01"));
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-servicesTab-logged-in.png")));
+
+        QQuickItem *port = item("twitchPortInput");
+        port->forceActiveFocus();
+        QMetaObject::invokeMethod(port, "selectAll");
+        for (const QChar digit : QString::number(m_irc.port()))
+            QTest::keyClick(m_window, digit.toLatin1());
+        click(item("twitchStartButton"));
+        QVERIFY(m_irc.accept());
+        QVERIFY(m_irc.receivedTimes("JOIN #stored\r\n", 1));
+        const QByteArray hello = m_irc.receivedAtLeast(0);
+        QVERIFY(hello.contains("PASS oauth:" + TwitchIdServer::accessToken() + "\r\n"));
+        QVERIFY(hello.contains("NICK ynot01\r\n"));
+        m_irc.send("@room-id=445242086 :tmi.twitch.tv ROOMSTATE #stored\r\n");
+        QVERIFY(m_eventSub.waitForClient());
+        const QList<QByteArray> frames = serviceSample("twitch-eventsub-ws.jsonl").split('\n');
+        m_eventSub.send(QString::fromUtf8(frames.at(4)));
+        QTRY_VERIFY(m_twitchId.http.requests.contains("/helix/eventsub/subscriptions"));
+        m_eventSub.send(QString::fromUtf8(frames.at(6)));
+        click(tabButton(2));
+        QTRY_VERIFY(askPage("alertView", "document.body.textContent").contains("555gerson555"));
+
+        QVERIFY(m_config.get().contains(QLatin1String(TwitchIdServer::accessToken())));
+        QDirIterator files(m_data.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (file.fileName().endsWith(QLatin1String("settings.json")) || !file.open(QIODevice::ReadOnly))
+                continue;
+            QVERIFY2(!file.readAll().contains(TwitchIdServer::accessToken()), qPrintable(file.fileName()));
+        }
     }
 };
 

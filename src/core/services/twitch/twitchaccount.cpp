@@ -133,6 +133,10 @@ void TwitchAccount::tick() {
     if (m_busy)
         return;
     const qint64 now = nowMs();
+    if (m_state == State::Waiting && minutesLeft() != m_shownMinutes) {
+        m_shownMinutes = minutesLeft();
+        emit changed();
+    }
     if (m_state == State::Waiting && now >= m_nextPollMs)
         return poll();
     if (m_state != State::LoggedIn)

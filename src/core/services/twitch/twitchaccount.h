@@ -106,6 +106,7 @@ private:
     QString m_verificationUri;
     qint64 m_codeExpiresMs = 0;
     qint64 m_intervalMs = 5000;
+    int m_shownMinutes = 0; // the minutes left the view was last told
     qint64 m_nextPollMs = 0;
     qint64 m_nextValidateMs = 0;
     qint64 m_nextRefreshMs = 0; // besides expiry: a retry after a failed renewal
