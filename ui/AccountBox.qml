@@ -94,7 +94,7 @@ Column {
         Text {
             objectName: "accountLink"
             x: 20
-            width: 290
+            width: 250
             anchors.verticalCenter: parent.verticalCenter
             textFormat: Text.PlainText
             elide: Text.ElideMiddle
@@ -108,8 +108,8 @@ Column {
             }
         }
         Button {
-            x: 318
-            width: 84
+            x: 280
+            width: 122
             height: 22
             padding: 0
             topInset: 0
