@@ -3,43 +3,25 @@
 #include "common/datadir.h"
 #include "common/json.h"
 #include "espeaksynth.h"
-#include "services/twitch/eventsub.h"
-#include "followersserver.h"
 #include "common/scheduler.h"
+#include "followersserver.h"
+#include "services/twitch/eventsub.h"
 #include "shell/relaytoken.h"
 #include "speechserver.h"
+#include "twitchlogin.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QDir>
 #include <cstdio>
 #include <memory>
-#include <optional>
 
 namespace {
 void writeLog(const QString &line) {
     const QString stamped =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + line;
     std::fprintf(stderr, "%s\n", stamped.toUtf8().constData());
-}
-
-// {"client_id":…,"access_token":…} from a file only the owner reads; none without one.
-std::optional<EventSub::Credentials> credentialsFrom(const QString &path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray text = file.readAll();
-    if (!jsonDepthWithin(text))
-        return std::nullopt;
-    const QJsonObject object = QJsonDocument::fromJson(text).object();
-    EventSub::Credentials credentials{object.value(QStringLiteral("client_id")).toString(),
-                                      object.value(QStringLiteral("access_token")).toString()};
-    if (credentials.clientId.isEmpty() || credentials.accessToken.isEmpty())
-        return std::nullopt;
-    return credentials;
 }
 
 quint16 portFrom(const QCommandLineParser &parser, const QString &name) {
@@ -67,9 +49,17 @@ int main(int argc, char *argv[]) {
                         "created when missing)."),
          QStringLiteral("PATH")},
         {QStringLiteral("twitch-credentials"),
-         QStringLiteral("JSON file with client_id and access_token for Twitch EventSub; without "
-                        "it follows are off."),
+         QStringLiteral("JSON file with the Twitch login for EventSub (default: Kestro's "
+                        "config/twitch-credentials.json); without one follows are off."),
          QStringLiteral("PATH")},
+        {QStringLiteral("twitch-login"),
+         QStringLiteral("Log in with Twitch: prints a link and a code, waits for them to be "
+                        "confirmed and writes the credentials file.")},
+        {QStringLiteral("twitch-client-id"),
+         QStringLiteral("Client id of the Twitch application to log in as."),
+         QStringLiteral("ID"), QStringLiteral(KESTRO_TWITCH_CLIENT_ID)},
+        {QStringLiteral("id-api"), QStringLiteral("Twitch id server address."),
+         QStringLiteral("URL"), QStringLiteral("https://id.twitch.tv")},
         {QStringLiteral("eventsub"), QStringLiteral("EventSub WebSocket address."),
          QStringLiteral("URL"), QStringLiteral("wss://eventsub.wss.twitch.tv/ws")},
         {QStringLiteral("helix"), QStringLiteral("Twitch API address."), QStringLiteral("URL"),
@@ -78,6 +68,18 @@ int main(int argc, char *argv[]) {
     parser.process(app);
     // The same per-user directory as Kestro's, where the shared token lives.
     QCoreApplication::setApplicationName(QStringLiteral("kestro"));
+    const QString credentialsFile =
+        parser.isSet(QStringLiteral("twitch-credentials"))
+            ? parser.value(QStringLiteral("twitch-credentials"))
+            : QDir(defaultDataDir()).filePath(QStringLiteral("config/twitch-credentials.json"));
+    RelayTwitchLogin login(credentialsFile, parser.value(QStringLiteral("twitch-client-id")),
+                           QUrl(parser.value(QStringLiteral("id-api"))), writeLog);
+    if (parser.isSet(QStringLiteral("twitch-login"))) {
+        QObject::connect(&login, &RelayTwitchLogin::loggedIn, &app, [] { QCoreApplication::exit(0); });
+        QObject::connect(&login, &RelayTwitchLogin::failed, &app, [] { QCoreApplication::exit(1); });
+        QMetaObject::invokeMethod(&login, &RelayTwitchLogin::logIn, Qt::QueuedConnection);
+        return app.exec();
+    }
 
     const bool ownFile = parser.isSet(QStringLiteral("token-file"));
     const QString tokenFile =
@@ -97,11 +99,17 @@ int main(int argc, char *argv[]) {
     }
     QtScheduler scheduler;
     std::unique_ptr<EventSub> eventSub;
-    if (const auto credentials =
-            credentialsFrom(parser.value(QStringLiteral("twitch-credentials")))) {
+    if (login.restore()) {
         eventSub = std::make_unique<EventSub>(QUrl(parser.value(QStringLiteral("eventsub"))),
                                               QUrl(parser.value(QStringLiteral("helix"))),
-                                              *credentials, scheduler, writeLog);
+                                              login.credentials(), scheduler, writeLog);
+        EventSub *session = eventSub.get();
+        QObject::connect(&login.account(), &TwitchAccount::renewed, session,
+                         [&login, session] { session->setCredentials(login.credentials()); });
+        QObject::connect(session, &EventSub::refused, &login.account(), [&login](qint64, int status) {
+            if (status == 401)
+                login.account().renew();
+        });
     }
     SpeechServer speech(token, synth, writeLog);
     FollowersServer followers(eventSub.get(), writeLog);

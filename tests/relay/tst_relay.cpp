@@ -6,8 +6,10 @@
 #include "fakes/manualscheduler.h"
 #include "fakes/tempdatadir.h"
 #include "fakes/wsserver.h"
+#include "fakes/twitchidserver.h"
 #include "followersserver.h"
 #include "speechserver.h"
+#include "twitchlogin.h"
 
 #include <QtTest>
 #include <opus/opusfile.h>
@@ -300,6 +302,60 @@ private slots:
         QVERIFY(pong.wait(5000));
         QVERIFY(other.received.isEmpty());
         QVERIFY(!m_log.join(' ').contains("secret-token"));
+    }
+
+    // As a user would run it: the link and code are printed, the file is written once the code
+    // is confirmed, for the owner alone, and the token shows nowhere.
+    void twitchLoginWritesTheFile() {
+        TwitchIdServer id;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("config/twitch.json");
+        QProcess relay;
+        QByteArray said;
+        connect(&relay, &QProcess::readyReadStandardOutput, [&] { said += relay.readAllStandardOutput(); });
+        QSignalSpy finished(&relay, qOverload<int, QProcess::ExitStatus>(&QProcess::finished));
+        relay.start(RELAY, {"--twitch-login", "--twitch-credentials", path, "--twitch-client-id",
+                            "cid", "--id-api", id.http.url().toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(said.contains("ABCDEFGH"), 10000);
+        QVERIFY(said.contains(id.http.url().toString().toUtf8() + "/activate"));
+        id.http.route("/oauth2/token", 200, serviceSample("twitch-oauth2-token.json"));
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(relay.exitCode(), 0);
+        QVERIFY(said.contains("ynot01"));
+        QVERIFY(!QByteArray(said + relay.readAllStandardError()).contains(TwitchIdServer::accessToken()));
+        QCOMPARE(QFileInfo(path).permissions() & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const Json record = parseJson(file.readAll());
+        for (const char *key : {"client_id", "access_token", "refresh_token", "login", "user_id"})
+            QVERIFY2(jsonAt(record, {key}).is_string(), key);
+        QCOMPARE(record.at("user_id"), Json("35903581"));
+        QVERIFY(record.at("expires_at").get<qint64>() > QDateTime::currentSecsSinceEpoch());
+    }
+
+    // A token near its end is renewed as the relay starts, and the rotated one is on the disk.
+    void relayKeepsRotatedTokens() {
+        TwitchIdServer id;
+        id.http.route("/oauth2/token", 200, serviceSample("twitch-oauth2-token.json"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("twitch.json");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(R"({"client_id":"cid","access_token":"A1","refresh_token":"R1",)") +
+                   R"("expires_at":)" + QByteArray::number(QDateTime::currentSecsSinceEpoch() + 10) + "}");
+        file.close();
+        RelayTwitchLogin login(path, {}, id.http.url(), log());
+        QVERIFY(login.restore());
+        QTRY_COMPARE(login.credentials().accessToken, QLatin1String(TwitchIdServer::accessToken()));
+        const auto stored = [&] {
+            QFile written(path);
+            return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+        };
+        QTRY_VERIFY(stored().contains("5b93chm6hdve3"));
+        QCOMPARE(login.credentials().clientId, QStringLiteral("cid"));
+        QVERIFY(id.http.fullRequests.first().endsWith("refresh_token=R1"));
+        QVERIFY(!RelayTwitchLogin(dir.filePath("none.json"), {}, id.http.url(), log()).restore());
     }
 
     void badRoomIsRefused_data() {

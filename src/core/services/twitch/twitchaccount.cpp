@@ -72,7 +72,7 @@ void TwitchAccount::restore(const TwitchTokens &tokens) {
         return;
     m_tokens = tokens;
     setState(State::LoggedIn);
-    if (m_tokens.expiresAt * 1000 - kRenewAheadMs <= nowMs())
+    if (expiring())
         refresh();
     else
         validate();
@@ -141,10 +141,15 @@ void TwitchAccount::tick() {
         return poll();
     if (m_state != State::LoggedIn)
         return;
-    if (now >= m_tokens.expiresAt * 1000 - kRenewAheadMs || (m_nextRefreshMs && now >= m_nextRefreshMs))
+    if (expiring() || (m_nextRefreshMs && now >= m_nextRefreshMs))
         return refresh();
     if (now >= m_nextValidateMs)
         validate();
+}
+
+// A token of unknown age (pasted into a file by hand) is validated instead, which tells it.
+bool TwitchAccount::expiring() const {
+    return m_tokens.expiresAt != 0 && nowMs() >= m_tokens.expiresAt * 1000 - kRenewAheadMs;
 }
 
 int TwitchAccount::minutesLeft() const {
@@ -275,6 +280,8 @@ void TwitchAccount::validated(const HttpReply &reply) {
     const bool learnt = login != m_tokens.login || text(answer, "user_id") != m_tokens.userId;
     m_tokens.login = login;
     m_tokens.userId = text(answer, "user_id");
+    if (const qint64 left = number(answer, "expires_in", 0))
+        m_tokens.expiresAt = nowMs() / 1000 + left;
     if (learnt)
         emit stored(m_tokens);
     setState(State::LoggedIn);

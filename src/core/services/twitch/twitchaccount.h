@@ -90,6 +90,7 @@ private:
     void end(const QString &message);
     void offline(const HttpReply &reply);
     void setState(State state);
+    bool expiring() const;
     QUrl at(const char *path) const;
     qint64 nowMs() const;
 
