@@ -325,6 +325,45 @@ private slots:
                 rig.twitch.badges().sets(BadgeScope::Channel).isEmpty());
     }
 
+    // With a login the chat's refusal renews the token once, kept at once; a second within the
+    // hour ends the login. A pasted token's refusal is said once.
+    void chatLoginRefused_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("login") << R"({"services":{"twitch":{"auth":{"access_token":"A1",)"
+                                  R"("refresh_token":"R1","expires_at":1714579200,"login":"ynot01"}}}})"
+                               << "Twitch: вход истёк, войдите снова";
+        QTest::newRow("pasted token") << kStoredToken
+                                      << "Twitch: токен не принят — войдите через Twitch или "
+                                         "вставьте новый OAuth2 токен";
+    }
+    void chatLoginRefused() {
+        QFETCH(QString, stored);
+        QFETCH(QString, error);
+        HttpServer server;
+        server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
+        server.route("/oauth2/token", 200, serviceSample("twitch-oauth2-token.json"));
+        TwitchRig rig(server.url(), stored);
+        QSignalSpy handled(&rig.http, &Http::handled);
+        const auto settle = [&] {
+            while (rig.http.inFlight() > 0)
+                QVERIFY(handled.wait(5000));
+        };
+        rig.twitch.restore();
+        settle();
+        QByteArrayList tokens;
+        for (int refusal = 0; refusal < 2; ++refusal) {
+            rig.twitch.processMessage(":tmi.twitch.tv NOTICE * :Login authentication failed");
+            settle();
+            tokens << QByteArray::fromStdString(
+                jsonAt(parseJson(rig.config.get()), {"services", "twitch", "auth", "access_token"})
+                    .dump());
+        }
+        QCOMPARE(rig.log("error"), QStringList{error});
+        if (stored != kStoredToken)
+            QCOMPARE(tokens, (QByteArrayList{"\"rfx2uswqe8l4g1mkagrvg5tv0ks3\"", "\"\""}));
+    }
+
     void emoteSetRules() {
         HttpServer server;
         server.route("/3/cached/emotes/global", 200,
