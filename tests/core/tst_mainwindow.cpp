@@ -1,7 +1,6 @@
 #include "connection/serviceconnection.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchrig.h"
-#include "fakes/wsserver.h"
 #include "overlay/overlay.h"
 #include "services/goodgame/goodgame.h"
 #include "services/serviceregistry.h"
@@ -41,9 +40,6 @@ struct WindowRig : TwitchRig {
     void tick() {
         clock.advance(ServiceConnection::TICK_MS);
         window.watchdog();
-    }
-    int pings(IrcServer &server) const {
-        return server.receivedAtLeast(0).count("PING :tmi.twitch.tv\r\n");
     }
     // The chat view's lines without their mark-up.
     QStringList chatLines() const {
@@ -143,25 +139,6 @@ private slots:
         QCOMPARE(rig.chatInput.text(), QStringLiteral("   "));
     }
 
-    // A quiet channel on a live server: probes answered, nothing reconnects, nothing is said.
-    void quietTwitchStaysConnected() {
-        IrcServer server;
-        server.answerPings = true;
-        WindowRig rig;
-        rig.joinTwitch(server);
-        for (int second = 1; second <= 600; ++second) {
-            rig.tick();
-            if (second % 60 == 0) { // answered at once, so silence is a minute again
-                QVERIFY(server.receivedTimes("PING :tmi.twitch.tv\r\n", second / 60));
-                QTRY_COMPARE(rig.log("raw").count("Twitch >> PONG :tmi.twitch.tv"), second / 60);
-            }
-        }
-        QCOMPARE(rig.pings(server), 10);
-        QCOMPARE(server.connections, 1);
-        QVERIFY(!server.server.hasPendingConnections());
-        QCOMPARE(rig.chatLines(), QStringList{"- Twitch: заходим на канал #MyChan"});
-    }
-
     // A close, an error-free half-open link and the server's RECONNECT each bring the chat back
     // from the stored settings (the fields may have been edited since), on a fresh connection.
     void twitchComesBack_data() {
@@ -207,31 +184,6 @@ private slots:
         expected << "- Twitch: мы не спим на канале #MyChan"
                  << "A: back again";
         QCOMPARE(rig.chatLines(), expected);
-    }
-
-    void goodgameStartAndStop() {
-        WsServer server;
-        WindowRig rig(server.url(QStringLiteral("/chat/websocket")));
-        SettingsForm &f = rig.utils.form();
-        f.fields.insert("goodgameLogin", QStringLiteral("bot"));
-        f.fields.insert("goodgamePassword", QStringLiteral("pw"));
-        f.fields.insert("goodgameChannel", QStringLiteral("5"));
-        rig.window.toggleService("goodgame");
-        QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: соединяемся с сервером"));
-        QVERIFY(rig.goodgame.running());
-        QCOMPARE(rig.stored("/services/goodgame/channel"), QStringLiteral("\"5\""));
-        QVERIFY(server.waitForClient());
-
-        server.send(QStringLiteral(R"({"type":"welcome","data":{}})"));
-        server.send(QStringLiteral(R"({"type":"success_auth","data":{}})"));
-        server.send(QStringLiteral(R"({"type":"success_join","data":{"channel_name":"Chan"}})"));
-        QTRY_COMPARE(rig.goodgame.channelName(), QStringLiteral("Chan"));
-        rig.window.toggleService("goodgame");
-        QCOMPARE(rig.chatHtml().last(),
-                 QStringLiteral("<span style=\"color:#888;font-style:italic;\">- GoodGame: "
-                                "уходим с канала &laquo;Chan&raquo;</span>"));
-        QTRY_VERIFY(!rig.goodgame.running());
-        QCOMPARE(rig.window.output(), QStringLiteral("GoodGame: отключаемся от сервера"));
     }
 
     // The volume reaches the player at once, before and after the controls are filled.
@@ -339,12 +291,6 @@ private slots:
             QCOMPARE(rig.stored(pointer.toLatin1()), stored);
     }
 
-    void debugSwitchDrivesTheQueue() {
-        WindowRig rig;
-        rig.window.viewTab()->debugReleased(true);
-        QVERIFY(rig.alerts.alertsInDebugMode);
-        QVERIFY(rig.window.viewTab()->debug());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestMainWindow)

@@ -189,16 +189,11 @@ private slots:
     void tagTexts_data() {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("text");
-        QTest::newRow("escapes") << "a\\sb\\:c\\\\d\\re\\nf"
-                                 << "a b;c\\d\re\nf";
-        QTest::newRow("equals signs") << "https://x.test/?a=1&b=2"
-                                      << "https://x.test/?a=1&b=2";
-        QTest::newRow("unknown escape") << "a\\qb"
-                                        << "aqb";
-        QTest::newRow("lone backslash at the end") << "ab\\"
-                                                   << "ab";
-        QTest::newRow("empty") << ""
-                               << "";
+        QTest::newRow("escapes") << "a\\sb\\:c\\\\d\\re\\nf" << "a b;c\\d\re\nf";
+        QTest::newRow("equals signs") << "https://x.test/?a=1&b=2" << "https://x.test/?a=1&b=2";
+        QTest::newRow("unknown escape") << "a\\qb" << "aqb";
+        QTest::newRow("lone backslash at the end") << "ab\\" << "ab";
+        QTest::newRow("empty") << "" << "";
     }
     void tagTexts() {
         QFETCH(QString, raw);

@@ -366,26 +366,6 @@ private slots:
         QCOMPARE(::isAddressedText(rig.utils, text), addressed);
     }
 
-    void jsStringOfSettingsValues_data() {
-        QTest::addColumn<QString>("json");
-        QTest::addColumn<QString>("text");
-        const auto row = [](const char *name, const char *json, const char *text) {
-            QTest::newRow(name) << json << text;
-        };
-        row("string", "\"a\"", "a");
-        row("fraction", "0.75", "0.75");
-        row("short fraction", "0.3", "0.3");
-        row("null", "null", "null");
-        row("array", "[1,\"b\",null]", "1,b,");
-        row("record", "{\"a\":1}", "[object Object]");
-    }
-
-    void jsStringOfSettingsValues() {
-        QFETCH(QString, json);
-        QFETCH(QString, text);
-        QCOMPARE(jsString(parseJson(json)), text);
-    }
-
 private:
     static QString fixtureValue(const char *path) {
         return qstr(Json::parse(fixture("default-settings.json").toStdString())
