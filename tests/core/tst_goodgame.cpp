@@ -80,13 +80,23 @@ const QString kJoinFive =
 class TestGoodgame : public QObject {
     Q_OBJECT
 private slots:
-    void frames_data() { addChatCases(TEST_DATA "/goodgame-frames.txt"); }
+    void frames_data() {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<ChatCase>("expected");
+        for (const auto &[version, file] : {std::pair(1, "/goodgame-frames.txt"),
+                                            std::pair(2, "/goodgame-v2-frames.txt")}) {
+            for (const auto &[name, expected] : readChatCases(TEST_DATA + QString(file)))
+                QTest::newRow(qPrintable(QStringLiteral("v%1 ").arg(version) + name))
+                    << version << expected;
+        }
+    }
 
     void frames() {
+        QFETCH(int, version);
         QFETCH(ChatCase, expected);
         GoodgameRig rig;
         rig.loadSmiles(fixture("goodgame-global.json"));
-        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat, version);
         for (const QString &frame : expected.input)
             rig.goodgame.processMessage(frame);
         verifyChatCase(rig, expected, QStringLiteral("Goodgame >> "));

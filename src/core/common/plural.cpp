@@ -13,3 +13,10 @@ QString plural(double number, const QString &one, const QString &few, const QStr
         form = few;
     return digits + QLatin1Char(' ') + form;
 }
+
+QString namesUpTo(const QStringList &names, int shown) {
+    QString text = names.mid(0, shown).join(QStringLiteral(", "));
+    if (names.size() > shown)
+        text += QStringLiteral(" и ещё ") + QString::number(names.size() - shown);
+    return text;
+}

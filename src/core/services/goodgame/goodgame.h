@@ -3,6 +3,7 @@
 #include "common/json.h"
 #include "model/messagepart.h"
 #include "services/chatservice.h"
+#include "services/goodgame/gapfill.h"
 
 #include <QHash>
 #include <QObject>
@@ -19,7 +20,7 @@ inline constexpr const char *goodgameChannel = "/services/goodgame/channel";
 
 // The outside addresses of GoodGame's chat, its site's API and its smiles.
 namespace endpoint {
-inline constexpr EndpointKey goodgameChat{"goodgameChat", "wss://chat.goodgame.ru/chat/websocket"};
+inline constexpr EndpointKey goodgameChat{"goodgameChat", "wss://chat-1.goodgame.ru/chat2/"};
 inline constexpr EndpointKey goodgameSite{"goodgameSite", "https://goodgame.ru"};
 inline constexpr EndpointKey goodgameStatic{"goodgameStatic", "https://static.goodgame.ru"};
 } // namespace endpoint
@@ -63,7 +64,8 @@ struct SmilePermissions {
     QString channel;
 };
 
-// The GoodGame chat service for one channel: login, the JSON protocol, smiles and nick colours.
+// The GoodGame chat service for one channel: login, the JSON protocol (version 2, and the
+// legacy version 1 where the server's welcome says so), smiles and nick colours.
 class Goodgame : public ChatService {
     Q_OBJECT
 public:
@@ -74,8 +76,14 @@ public:
     // join, the chat.
     enum class Step { None, Connect, Auth, Channel, Login, Chat };
     Step step() const { return m_step; }
-    // Frames from now on are read as at this step: for replaying recorded frames.
-    void readFramesAt(Step step) { m_step = step; }
+    // Frames from now on are read as at this step, of this protocol version: for replaying
+    // recorded frames (a welcome frame among them sets the version too).
+    void readFramesAt(Step step, int version = 2) {
+        m_step = step;
+        m_version = version;
+    }
+    // A frame longer than this is dropped unread.
+    static constexpr int kMaxFrameBytes = 1 << 20;
 
     // The channel's name as the server gave it at the join.
     QString channelName() const { return m_channelName; }
@@ -90,6 +98,8 @@ public:
     QList<SoundSlot> soundSlots() const override;
     void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override { disconnectFromGoodgame(); }
+    // Each second: the supervisor, and live lines that waited too long for the history.
+    void tick() override;
     // The chat link's supervisor: keep-alive and reconnection.
     ServiceConnection &connection() override { return m_connection; }
 
@@ -106,8 +116,8 @@ public:
     void loadEmotes();
     MessageParts placeEmotes(const QString &text, const SmilePermissions &permissions) const;
     static MessageParts placeBadges();
-    // The author's rank, which colours the nick; the icon it earns is written into the data.
-    static QString rankOf(Json &data);
+    // The author's rank, which colours the nick, and the icon it earns.
+    static QString rankOf(const Json &data, QString &icon);
 
 protected:
     // From the login, password and channel as typed.
@@ -118,14 +128,29 @@ private:
     void openSession(bool again);
     void sendProbe();
     void send(const Json &frame);
+    void dropped();
     void advance(Json &frame, bool in_test);
     bool chooseChannel(const Json &data);
     bool joinAnswered(const Json &data);
-    void handleChatFrame(const QString &type, Json &&data);
-    void chatMessage(Json &&data);
-    void moderation(const Json &data, const QString &action, bool withDuration);
+    void requestHistory();
+    void endFill(const Json &history);
+    void handleChatFrame(const QString &type, Json &data);
+    void liveMessage(Json &data);
+    void chatMessage(const Json &data);
+    void removeMessage(const Json &data);
+    void ban(const Json &data);
+    void warn(const Json &data);
+    void moderation(const Json &data, const QString &text);
     void premium(const Json &data);
     void payment(const Json &data);
+    void follower(const Json &data);
+    void giftedPremiums(const Json &data);
+    void teleport(const Json &data);
+    void smileOnlyMode(const Json &data);
+    void serverError(const Json &data);
+    void channelHistory(const Json &data);
+    void kingAlert(const QString &type, const QStringList &texts, bool voice,
+                   const std::optional<QString> &mail = std::nullopt);
     void storeEmotes(const QByteArray &json);
     void serviceLine(const QString &text);
     static MessagePart rankText(const QString &rank, const QString &text);
@@ -142,6 +167,9 @@ private:
     QString m_token;
     QHash<QString, Smile> m_emotes;
     bool m_reconnecting = false;
+    int m_version = 2;
+    bool m_pingAnswered = false;
+    GapFill m_fill;
     GoodgameDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;
     ServiceConnection m_connection;

@@ -612,9 +612,7 @@ void Twitch::closeFold(GiftBomb &bomb) {
     bomb.closed = true;
     if (bomb.recipients.isEmpty())
         return;
-    QString names = bomb.recipients.mid(0, kFoldNames).join(QStringLiteral(", "));
-    if (bomb.recipients.size() > kFoldNames)
-        names += QStringLiteral(" и ещё ") + QString::number(bomb.recipients.size() - kFoldNames);
+    const QString names = namesUpTo(bomb.recipients, kFoldNames);
     MessageParts parts = bomb.prefix;
     parts << MessagePart::textPart(QStringLiteral("Подарки от ") + bomb.gifter +
                                        QStringLiteral(": ") + names,
