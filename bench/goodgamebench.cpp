@@ -36,9 +36,10 @@ int runGoodgameBench(int argc, char *argv[]) {
         return 1;
     }
     rig.goodgame.readFramesAt(Goodgame::Step::Chat);
+    // A hostile frame may not leave the chat state behind for the rest of the replay; a
+    // welcome frame picks the protocol version for the frames after it.
     const auto feed = [&rig](const QString &frame) {
-        // A hostile frame may not leave the chat state behind for the rest of the replay.
-        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
+        rig.goodgame.readFramesAt(Goodgame::Step::Chat, rig.goodgame.version());
         rig.goodgame.processMessage(frame);
     };
     if (flag(argc, argv, "--print")) {

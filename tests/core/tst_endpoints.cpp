@@ -21,7 +21,7 @@ private slots:
         QCOMPARE(endpoints.host(endpoint::twitchChatHost), QStringLiteral("irc.chat.twitch.tv"));
         // The live chat address is TLS only; the old ws://…:8081 no longer answers.
         QCOMPARE(endpoints.url(endpoint::goodgameChat),
-                 QUrl(QStringLiteral("wss://chat.goodgame.ru/chat/websocket")));
+                 QUrl(QStringLiteral("wss://chat-1.goodgame.ru/chat2/")));
         QCOMPARE(endpoints.url(endpoint::relayFollowers),
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
         QCOMPARE(endpoints.url(endpoint::relaySpeech),

@@ -19,6 +19,7 @@ QByteArray fixture(const char *name) {
 
 const char *const kWelcome =
     R"({"type":"welcome","data":{"protocolVersion":1.1,"serverIdent":"x"}})";
+const char *const kWelcomeV2 = R"({"type":"welcome","data":{"protocolVersion":2}})";
 const char *const kAuthAnswer =
     R"({"type":"success_auth","data":{"user_id":42,"user_name":"bot"}})";
 const char *const kChatFrame = R"({"type":"message","data":{"channel_id":5,"user_name":"A",)"
@@ -27,9 +28,30 @@ const char *const kChatFrame = R"({"type":"message","data":{"channel_id":5,"user
 const char *const kJoined =
     R"({"type":"success_join","data":{"channel_id":5,"channel_name":"Five"}})";
 
+const QString kJoinFive =
+    QStringLiteral(R"({"type":"join","data":{"channel_id":5,"hidden":false}})");
+
+// A v2 chat line of viewer A, as sent live or kept in the history.
+Json lineData(int id) {
+    return {{"channel_id", 5}, {"user_name", "A"}, {"message_id", id},
+            {"timestamp", 1714564800 + id}, {"text", "m" + std::to_string(id)}};
+}
+QString line(int id) {
+    return qstr(Json{{"type", "message"}, {"data", lineData(id)}}.dump());
+}
+QString history(std::initializer_list<int> ids) {
+    Json messages = Json::array();
+    for (int id : ids)
+        messages.push_back(lineData(id));
+    return qstr(Json{{"type", "channel_history"},
+                     {"data", Json{{"channel_id", 5}, {"messages", messages}}}}
+                    .dump());
+}
+
 struct Session {
     WsServer socket;
     GoodgameRig rig{socket.url(QStringLiteral("/chat/websocket"))};
+    QString welcome = QString::fromUtf8(kWelcome);
 
     Session() {
         rig.server.route("/ajax/chatlogin", 200, R"({"user_id":42,"token":"tok-1"})");
@@ -40,7 +62,7 @@ struct Session {
     void authorize(const QString &channel) {
         rig.goodgame.connectToGoodgame(QStringLiteral("bot"), QStringLiteral("p@ss&word"), channel);
         QVERIFY(socket.waitForClient());
-        socket.send(QString::fromUtf8(kWelcome));
+        socket.send(welcome);
         QTRY_COMPARE(socket.frames.size(), 1);
         QCOMPARE(socket.frames.at(0),
                  QStringLiteral(R"({"type":"auth","data":{"user_id":42,"token":"tok-1"}})"));
@@ -58,11 +80,43 @@ struct Session {
     // One second of the window's watchdog.
     void tick() {
         rig.clock.advance(ServiceConnection::TICK_MS);
-        rig.goodgame.connection().tick();
+        rig.goodgame.tick();
     }
 
-    int probes() const {
-        return socket.frames.filter(QStringLiteral("get_channel_counters")).size();
+    // Answers the welcome, auth and join of the client's next session.
+    void answerNewSession() {
+        QTRY_COMPARE(socket.connections, 2);
+        socket.frames.clear();
+        socket.send(welcome);
+        QTRY_COMPARE(socket.frames.size(), 1);
+        QVERIFY(socket.frames.at(0).startsWith(QLatin1String(R"({"type":"auth")")));
+        socket.send(QString::fromUtf8(kAuthAnswer));
+        QTRY_COMPARE(socket.frames.size(), 2);
+        QCOMPARE(socket.frames.at(1), kJoinFive);
+        socket.send(QString::fromUtf8(kJoined));
+    }
+
+    // A v2 session that showed lines 1 and 2, lost its link and is back, asking for the history.
+    void backAfterAnOutage() {
+        welcome = QString::fromUtf8(kWelcomeV2);
+        join();
+        socket.send(line(1));
+        socket.send(line(2));
+        QTRY_COMPARE(rig.log("chat").size(), 3);
+        socket.closeClient();
+        QTRY_COMPARE(rig.goodgame.connection().stateName(), QStringLiteral("reconnecting"));
+        tick();
+        answerNewSession();
+        QTRY_COMPARE(socket.frames.size(), 3);
+        QCOMPARE(socket.frames.at(2),
+                 QStringLiteral(R"({"type":"get_channel_history","data":{"channel_id":5}})"));
+    }
+
+    // The chat log's viewer lines and the counts Kestro wrote, in order.
+    QStringList shown() const {
+        QStringList lines = rig.log("chat").filter(QRegularExpression("m\\d+$|пропущенные"));
+        lines.replaceInStrings(QStringLiteral("[GoodGame] A: "), QString());
+        return lines;
     }
 
     QString allLogs() const {
@@ -72,9 +126,6 @@ struct Session {
         return text;
     }
 };
-
-const QString kJoinFive =
-    QStringLiteral(R"({"type":"join","data":{"channel_id":5,"hidden":false}})");
 } // namespace
 
 class TestGoodgame : public QObject {
@@ -193,25 +244,41 @@ private slots:
         QVERIFY(session.socket.frames.isEmpty());
     }
 
-    // A quiet channel on a live server: the counters probe is answered, nothing reconnects.
+    // A quiet channel on a live server: the probe is answered, nothing reconnects. Version 2
+    // pings, with the counters beside until a ping is answered.
+    void quietChannelStaysJoined_data() {
+        QTest::addColumn<QString>("welcome");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("counters");
+        QTest::addColumn<int>("pings");
+        QTest::newRow("v1 counters")
+            << kWelcome << "get_channel_counters"
+            << R"({"type":"channel_counters","data":{"channel_id":5,"clients_in_channel":3}})" << 10
+            << 0;
+        QTest::newRow("v2 ping") << kWelcomeV2 << "\"ping\"" << R"({"type":"pong","data":{}})"
+                                 << 1 << 10;
+    }
     void quietChannelStaysJoined() {
+        QFETCH(QString, welcome);
+        QFETCH(QString, asked);
+        QFETCH(QString, answer);
+        QFETCH(int, counters);
+        QFETCH(int, pings);
         Session session;
+        session.welcome = welcome;
         session.join();
-        session.socket.onFrame = [&session](const QString &frame) {
-            if (frame.contains(QLatin1String("get_channel_counters")))
-                session.socket.send(QStringLiteral(
-                    R"({"type":"channel_counters","data":{"channel_id":5,"clients_in_channel":3}})"));
+        session.socket.onFrame = [&](const QString &frame) {
+            if (frame.contains(asked))
+                session.socket.send(answer);
         };
         for (int second = 1; second <= 600; ++second) {
             session.tick();
-            if (second % 60 == 0) { // answered at once, so silence is a minute again
-                QTRY_COMPARE(session.probes(), second / 60);
+            if (second % 60 == 0) // answered at once, so silence is a minute again
                 QTRY_COMPARE(session.rig.log("raw").size(), 3 + second / 60);
-            }
         }
-        QCOMPARE(session.probes(), 10);
-        QCOMPARE(session.socket.frames.last(),
-                 QStringLiteral(R"({"type":"get_channel_counters","data":{"channel_id":5}})"));
+        QCOMPARE(session.socket.frames.filter("get_channel_counters").size(), counters);
+        QCOMPARE(session.socket.frames.filter(R"({"type":"ping","data":{}})").size(), pings);
         QCOMPARE(session.socket.connections, 1);
         QCOMPARE(session.rig.log("chat").size(), 1);
         QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Chat);
@@ -239,16 +306,8 @@ private slots:
         QCOMPARE(session.socket.connections, 1);
         session.tick();
         QVERIFY(session.rig.goodgame.running());
-        QTRY_COMPARE(session.socket.connections, 2);
-        session.socket.frames.clear();
-        session.socket.send(QString::fromUtf8(kWelcome));
-        QTRY_COMPARE(session.socket.frames.size(), 1);
-        QVERIFY(session.socket.frames.at(0).startsWith(QLatin1String(R"({"type":"auth")")));
+        session.answerNewSession();
         QCOMPARE(session.rig.server.requests.count("/ajax/chatlogin"), 2);
-        session.socket.send(QString::fromUtf8(kAuthAnswer));
-        QTRY_COMPARE(session.socket.frames.size(), 2);
-        QCOMPARE(session.socket.frames.at(1), kJoinFive);
-        session.socket.send(QString::fromUtf8(kJoined));
         session.socket.send(QString::fromUtf8(kChatFrame));
         QTRY_COMPARE(session.rig.log("chat").size(), 4);
         QCOMPARE(
@@ -256,6 +315,70 @@ private slots:
             (QStringList{"- GoodGame: заходим на канал &laquo;Five&raquo;",
                          "- GoodGame: связь потеряна, переподключаемся",
                          "- GoodGame: не спим на канале &laquo;Five&raquo;", "[GoodGame] A: hi"}));
+    }
+
+    // After a reconnection the missed lines come from the history: in order, each once, a line
+    // removed meanwhile struck, live lines after them.
+    void gapIsFilledOnce() {
+        Session session;
+        session.backAfterAnOutage();
+        session.socket.send(QStringLiteral(
+            R"({"type":"remove_message","data":{"channel_id":5,"message_id":4}})"));
+        session.socket.send(line(6));
+        session.socket.send(history({1, 2, 3, 5, 4, 6}));
+        QTRY_COMPARE(session.shown().size(), 7);
+        QCOMPARE(session.shown(), (QStringList{"m1", "m2", "m3", "m4", "m5",
+                                               "- GoodGame: пропущенные сообщения показаны (3)", "m6"}));
+        const QStringList events = session.rig.sink.events;
+        QCOMPARE(events.indexOf("strike message goodgame 4", events.indexOf(QRegularExpression(".*\"m4\"$"))),
+                 events.indexOf(QRegularExpression(".*\"m4\"$")) + 1);
+        QCOMPARE(session.rig.alerts.QUEUE().size(), 0);
+    }
+
+    // Live lines wait for the history only so long: the first join's history shows nothing, and
+    // one that never comes or cannot be read lets them through.
+    void historyWaitsNoLonger_data() {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("no answer") << QString() << 10 << QStringList{};
+        QTest::newRow("absurd size")
+            << QStringLiteral("{\"type\":\"channel_history\",\"data\":{\"messages\":[\"") +
+                   QString(1 << 20, 'x') + "\"]}}"
+            << 0 << QStringList{"ОШИБКА: кадр GoodGame длиннее 1024 КБ, отброшен"};
+        QTest::newRow("absurd depth")
+            << R"({"type":"channel_history","data":{"messages":)" + QString(100000, '[') +
+                   QString(100000, ']') + "}}"
+            << 0 << QStringList{"ОШИБКА: кадр GoodGame вложен глубже 64 уровней, отброшен"};
+    }
+    void historyWaitsNoLonger() {
+        QFETCH(QString, reply);
+        QFETCH(int, seconds);
+        QFETCH(QStringList, errors);
+        Session session;
+        session.backAfterAnOutage();
+        session.socket.send(line(3));
+        if (!reply.isEmpty())
+            session.socket.send(reply);
+        QTRY_VERIFY(session.rig.log("raw").contains("Goodgame >> " + line(3)));
+        QTRY_COMPARE(session.rig.log("error"), errors);
+        for (int second = 0; second < seconds; ++second) {
+            QCOMPARE(session.shown(), (QStringList{"m1", "m2"}));
+            session.tick();
+        }
+        QTRY_COMPARE(session.shown(), (QStringList{"m1", "m2", "m3"}));
+        QCOMPARE(session.rig.log("error"), errors);
+    }
+
+    void firstJoinShowsNoHistory() {
+        Session session;
+        session.welcome = QString::fromUtf8(kWelcomeV2);
+        session.join();
+        session.socket.send(QStringLiteral(
+            R"({"type":"channel_history","data":{"channel_id":5,"messages":[{"message_id":1,"text":"old"}]}})"));
+        session.socket.send(line(2));
+        QTRY_COMPARE(session.shown(), QStringList{"m2"});
+        QVERIFY(session.socket.frames.filter("get_channel_history").isEmpty());
     }
 
     // A frame nested past the limit costs one error line, and only itself.

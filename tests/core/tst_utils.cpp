@@ -83,7 +83,7 @@ private slots:
     // slot's key.
     void soundSlotsAgreeEverywhere() {
         UtilsRig rig;
-        QCOMPARE(rig.utils.soundSlots().size(), 11);
+        QCOMPARE(rig.utils.soundSlots().size(), 14);
         for (const SoundSlot &slot : rig.utils.soundSlots()) {
             rig.utils.form().sounds.insert(QLatin1String(slot.name), QLatin1String(slot.name));
             const std::optional<int> level =

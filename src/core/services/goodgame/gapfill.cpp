@@ -47,10 +47,17 @@ void GapFill::keep(std::vector<Json> &into, Json &&message) {
 
 GapFill::Lines GapFill::finish(const Json &history) {
     Lines lines;
+    // A line that came live while the history was on its way is no missed one.
+    QSet<qint64> live;
+    for (const Json &message : m_held) {
+        if (const std::optional<qint64> id = messageId(message))
+            live.insert(*id);
+    }
     std::vector<Json> missed;
     if (history.is_array()) {
         for (const Json &message : history) {
-            if (message.is_object() && messageId(message))
+            const std::optional<qint64> id = message.is_object() ? messageId(message) : std::nullopt;
+            if (id && !live.contains(*id))
                 missed.push_back(message);
         }
     }

@@ -82,6 +82,7 @@ public:
         m_step = step;
         m_version = version;
     }
+    int version() const { return m_version; }
     // A frame longer than this is dropped unread.
     static constexpr int kMaxFrameBytes = 1 << 20;
 

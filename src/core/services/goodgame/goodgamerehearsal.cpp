@@ -23,13 +23,36 @@ void testDonation(Goodgame &goodgame, Rehearsal &draw) {
                                                   {"message", stdstr(message)}}),
                             true);
 }
+
+void testFollow(Goodgame &goodgame, Rehearsal &draw) {
+    goodgame.processMessage(frame("follower", Json{{"username", stdstr(draw.user())}}), true);
+}
+
+void testGift(Goodgame &goodgame, Rehearsal &draw) {
+    Json users = Json::array();
+    for (qint64 gift = 0, count = 1 + draw.amount(4); gift < count; ++gift)
+        users.push_back(Json{{"id", gift + 1}, {"username", stdstr(draw.user())}});
+    goodgame.processMessage(
+        frame("gifted_premiums",
+              Json{{"payer", stdstr(draw.user())}, {"payerId", 1}, {"users", users}}),
+        true);
+}
+
+void testRaid(Goodgame &goodgame, Rehearsal &draw) {
+    goodgame.processMessage(frame("teleport_aim", Json{{"streamerNicknameSrc", stdstr(draw.user())},
+                                                       {"usersCnt", 1 + draw.amount(100)}}),
+                            true);
+}
 } // namespace
 
 // Each alert kind is rehearsed by the frame GoodGame would send for it, read as a test.
 void Goodgame::rehearse(const SoundSlot &slot, Rehearsal &draw) {
     using Rehearse = void (*)(Goodgame &, Rehearsal &);
     static const QHash<QString, Rehearse> byType{{QStringLiteral("premium"), testPremium},
-                                                 {QStringLiteral("donation"), testDonation}};
+                                                 {QStringLiteral("donation"), testDonation},
+                                                 {QStringLiteral("follow"), testFollow},
+                                                 {QStringLiteral("gift"), testGift},
+                                                 {QStringLiteral("raid"), testRaid}};
     if (const Rehearse rehearseKind = byType.value(QLatin1String(slot.type)))
         rehearseKind(*this, draw);
 }

@@ -24,6 +24,18 @@ QList<SoundSlot> goodgameSoundSlots() {
         {"donat", "Goodgame", "donation", -1, "goodgame", "donation",
          QT_TRANSLATE_NOOP("AlertsForm", "Донат"), "goodgameDonat", "Звук для донатов на Goodgame",
          "Проигрываем звуковое уведомление на донат на GoodGame"},
+        {"ggFollow", "Goodgame", "follow", -1, "goodgame", "follow",
+         QT_TRANSLATE_NOOP("AlertsForm", "Follow"), "goodgameFollow",
+         "Звук для фолловеров на Goodgame",
+         "Проигрываем звуковое уведомление на свежего фолловера на GoodGame"},
+        {"ggGift", "Goodgame", "gift", -1, "goodgame", "gift",
+         QT_TRANSLATE_NOOP("AlertsForm", "Gift"), "goodgameGift",
+         "Звук для подаренных премиумов на Goodgame",
+         "Проигрываем звуковое уведомление на подаренные премиумы на GoodGame"},
+        {"ggRaid", "Goodgame", "raid", -1, "goodgame", "raid",
+         QT_TRANSLATE_NOOP("AlertsForm", "Teleport"), "goodgameRaid",
+         "Звук для телепортов на Goodgame",
+         "Проигрываем звуковое уведомление на телепорт зрителей на GoodGame"},
     };
 }
 
