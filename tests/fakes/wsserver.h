@@ -19,6 +19,8 @@ public:
             m_client = m_server.nextPendingConnection();
             m_accepted.emplace_back(m_client);
             ++connections;
+            if (onConnect)
+                onConnect();
             QObject::connect(m_client, &QWebSocket::textMessageReceived,
                              [this](const QString &frame) {
                                  frames << frame;
@@ -47,6 +49,7 @@ public:
         return m_client && m_client->state() == QAbstractSocket::ConnectedState;
     }
     std::function<void(const QString &)> onFrame; // runs after each text frame is recorded
+    std::function<void()> onConnect;              // runs as each client is accepted
 
 private:
     QWebSocketServer m_server;

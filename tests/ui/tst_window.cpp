@@ -1,5 +1,6 @@
 #include "composition.h"
 #include "fakes/cdpbrowser.h"
+#include "fakes/goodgamechatserver.h"
 #include "fakes/ircserver.h"
 #include "fakes/tempdatadir.h"
 #include "fakes/twitchidserver.h"
@@ -53,6 +54,7 @@ private:
     TwitchIdServer m_twitchId;
     WsServer m_eventSub;
     IrcServer m_irc;
+    GoodgameChatServer m_goodgame;
     QUrl m_opened;
     // Twitch's login, badges and follows at the fakes; the rest nowhere.
     Endpoints fakes() {
@@ -61,6 +63,8 @@ private:
         endpoints.set(endpoint::twitchApi, m_twitchId.http.url());
         endpoints.set(endpoint::twitchEventSub, m_eventSub.url("/ws"));
         endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
+        endpoints.set(endpoint::goodgameSite, m_goodgame.site.url());
+        endpoints.set(endpoint::goodgameChat, m_goodgame.chat.url(QStringLiteral("/chat2/")));
         return endpoints;
     }
     TempDataDir m_data;
@@ -109,6 +113,13 @@ private:
             }
         }
         return shown;
+    }
+    void type(const char *field, const QString &text) {
+        QQuickItem *input = item(field);
+        input->forceActiveFocus();
+        QMetaObject::invokeMethod(input, "selectAll");
+        for (const QChar c : text)
+            QTest::keyClick(m_window, c.toLatin1());
     }
     // The page's answer to a script, read back through its title once the title carries
     // this question's number.
@@ -274,11 +285,7 @@ private slots:
         QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-logged-in.png")));
 
-        QQuickItem *port = item("twitchPortInput");
-        port->forceActiveFocus();
-        QMetaObject::invokeMethod(port, "selectAll");
-        for (const QChar digit : QString::number(m_irc.port()))
-            QTest::keyClick(m_window, digit.toLatin1());
+        type("twitchPortInput", QString::number(m_irc.port()));
         click(item("twitchStartButton"));
         QVERIFY(m_irc.accept());
         QVERIFY(m_irc.receivedTimes("JOIN #stored\r\n", 1));
@@ -302,6 +309,38 @@ private slots:
                 continue;
             QVERIFY2(!file.readAll().contains(TwitchIdServer::accessToken()), qPrintable(file.fileName()));
         }
+    }
+
+    // GoodGame drops the link while its chat goes on: once the chat is back, the page shows
+    // every line once, in order, and how many it had missed.
+    void goodgameGapIsFilled() {
+        click(tabButton(0));
+        type("goodgameLoginInput", QStringLiteral("bot"));
+        type("goodgamePasswordInput", QStringLiteral("secret"));
+        type("goodgameChannelInput", QStringLiteral("5"));
+        QTest::keyClick(m_window, Qt::Key_Return); // the box may be scrolled out of sight
+        QTRY_VERIFY_WITH_TIMEOUT(m_goodgame.joined, 10000);
+        m_goodgame.say(QStringLiteral("gap-1"));
+        m_goodgame.say(QStringLiteral("gap-2"));
+        click(tabButton(1));
+        const QString text = QStringLiteral("document.getElementById('chatList').textContent");
+        QTRY_VERIFY(askPage("chatView", text).contains(QLatin1String("gap-2")));
+        m_goodgame.drop();
+        m_goodgame.say(QStringLiteral("gap-3"));
+        m_goodgame.say(QStringLiteral("gap-4"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_goodgame.chat.connections == 2 && m_goodgame.joined, 10000);
+        m_goodgame.say(QStringLiteral("gap-5"));
+        QTRY_VERIFY(askPage("chatView", text).contains(QLatin1String("gap-5")));
+        const QString shown = askPage("chatView", text);
+        int at = -1;
+        for (const char *line : {"gap-1", "gap-2", "gap-3", "gap-4", "gap-5"}) {
+            QCOMPARE(shown.count(QLatin1String(line)), 1);
+            QVERIFY2(shown.indexOf(QLatin1String(line)) > at, line);
+            at = shown.indexOf(QLatin1String(line));
+        }
+        QVERIFY(shown.contains(QStringLiteral("пропущенные сообщения показаны (2)")));
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-chatTab-goodgame-gap.png")));
     }
 };
 
