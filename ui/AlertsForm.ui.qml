@@ -16,60 +16,69 @@ Page {
         title: MainWindow.alertsTab.soundDialogTitle
     }
 
-    Column {
-        anchors.left: parent.left
-        anchors.right: parent.right
-        spacing: 5
+    // The groups scroll when a service's slots make them taller than the window.
+    ScrollView {
+        id: slots
+        anchors.fill: parent
+        contentWidth: availableWidth
+        contentHeight: slotColumn.height
+        clip: true
 
-        // One group a service, one row a slot.
-        Repeater {
-            model: MainWindow.services
-            Item {
-                width: parent.width
-                height: 30 * modelData.soundSlots.length + 27
-                visible: modelData.soundSlots.length > 0
+        Column {
+            id: slotColumn
+            width: slots.availableWidth
+            spacing: 5
 
-                GroupBox {
-                    title: qsTr("Алерты на %1").arg(modelData.title)
-                    anchors.fill: parent
-                }
-                Repeater {
-                    model: modelData.soundSlots
-                    SoundRow {
-                        y: 30 + 30 * index
-                        label: qsTranslate("AlertsForm", modelData.label)
-                        prefix: modelData.prefix
-                        type: modelData.name
+            // One group a service, one row a slot.
+            Repeater {
+                model: MainWindow.services
+                Item {
+                    width: parent.width
+                    height: 30 * modelData.soundSlots.length + 27
+                    visible: modelData.soundSlots.length > 0
+
+                    GroupBox {
+                        title: qsTr("Алерты на %1").arg(modelData.title)
+                        anchors.fill: parent
+                    }
+                    Repeater {
+                        model: modelData.soundSlots
+                        SoundRow {
+                            y: 30 + 30 * index
+                            label: qsTranslate("AlertsForm", modelData.label)
+                            prefix: modelData.prefix
+                            type: modelData.name
+                        }
                     }
                 }
             }
-        }
-        Item {
-            width: parent.width
-            height: 63
+            Item {
+                width: parent.width
+                height: 63
 
-            GroupBox {
-                id: voiceGroup
-                title: qsTr("Озвучка")
-                anchors.fill: parent
-            }
-            Label {
-                id: voiceLabel
-                x: 10
-                y: 33
-                text: qsTr("Голос:")
-            }
-            ListBox {
-                id: voiceList
-                objectName: "voiceList"
-                x: 60
-                y: 28
-                width: 200
-                height: 30
-                editable: false
-                model: Utils.voiceList
-                translated: true
-                currentIndex: Utils.form.voiceIndex
+                GroupBox {
+                    id: voiceGroup
+                    title: qsTr("Озвучка")
+                    anchors.fill: parent
+                }
+                Label {
+                    id: voiceLabel
+                    x: 10
+                    y: 33
+                    text: qsTr("Голос:")
+                }
+                ListBox {
+                    id: voiceList
+                    objectName: "voiceList"
+                    x: 60
+                    y: 28
+                    width: 200
+                    height: 30
+                    editable: false
+                    model: Utils.voiceList
+                    translated: true
+                    currentIndex: Utils.form.voiceIndex
+                }
             }
         }
     }

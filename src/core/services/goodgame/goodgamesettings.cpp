@@ -33,7 +33,7 @@ QList<SoundSlot> goodgameSoundSlots() {
          "Звук для подаренных премиумов на Goodgame",
          "Проигрываем звуковое уведомление на подаренные премиумы на GoodGame"},
         {"ggRaid", "Goodgame", "raid", -1, "goodgame", "raid",
-         QT_TRANSLATE_NOOP("AlertsForm", "Teleport"), "goodgameRaid",
+         QT_TRANSLATE_NOOP("AlertsForm", "Raid"), "goodgameRaid",
          "Звук для телепортов на Goodgame",
          "Проигрываем звуковое уведомление на телепорт зрителей на GoodGame"},
     };
