@@ -7,6 +7,12 @@
 #include <QtTest>
 
 namespace {
+QStringList g_warnings;
+void recordWarning(QtMsgType type, const QMessageLogContext &, const QString &text) {
+    if (type == QtWarningMsg)
+        g_warnings << text;
+}
+
 // The keys a file is checked against here: the chat host, a relay and an API.
 const QList<EndpointKey> kKnown{endpoint::twitchChatHost, endpoint::relaySpeech,
                                 endpoint::twitchApi, endpoint::twitchIdApi, endpoint::sevenTvApi};
@@ -15,7 +21,10 @@ const QList<EndpointKey> kKnown{endpoint::twitchChatHost, endpoint::relaySpeech,
 class TestEndpoints : public QObject {
     Q_OBJECT
 private slots:
+    // Without a file every address is its default, and nothing is said about it.
     void defaultsWithoutFile() {
+        g_warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(recordWarning);
         TempDataDir dir;
         const Endpoints endpoints = Endpoints::fromFile(Endpoints::overridePath(dir.path()));
         QCOMPARE(endpoints.host(endpoint::twitchChatHost), QStringLiteral("irc.chat.twitch.tv"));
@@ -26,6 +35,9 @@ private slots:
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8081/follows")));
         QCOMPARE(endpoints.url(endpoint::relaySpeech),
                  QUrl(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")));
+        QCOMPARE(endpoints.word(endpoint::twitchClientId), QStringLiteral(KESTRO_TWITCH_CLIENT_ID));
+        qInstallMessageHandler(previous);
+        QCOMPARE(g_warnings, QStringList());
     }
 
     void overrides_data() {

@@ -34,9 +34,11 @@ bool isWord(const QString &text) {
 
 QString Endpoints::overrideOf(const EndpointKey &key, bool (*accepts)(const QString &),
                               const char *what) const {
-    const QJsonValue value = m_overrides.value(QLatin1String(key.name));
-    if (value.isUndefined())
+    // A key the file does not name is no override (a missing hash entry would read as null).
+    const auto found = m_overrides.constFind(QLatin1String(key.name));
+    if (found == m_overrides.cend())
         return {};
+    const QJsonValue &value = *found;
     if (value.isString() && accepts(value.toString()))
         return value.toString().trimmed();
     if (!m_reported.contains(QLatin1String(key.name))) {
