@@ -80,6 +80,10 @@ Page {
                     currentIndex: Utils.form.voiceIndex
                 }
             }
+            ChatSpeechGroup {
+                width: parent.width
+                height: implicitHeight
+            }
         }
     }
 }

@@ -186,6 +186,10 @@ ApplicationWindow {
         sequence: "Shift+Alt+P"
         onActivated: MainWindow.togglePause()
     }
+    Shortcut {
+        sequence: "Shift+Alt+S"
+        onActivated: ChatSpeech.skip()
+    }
 
     Component.onCompleted: MainWindow.start()
 }

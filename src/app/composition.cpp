@@ -14,6 +14,10 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_speechRelay(m_endpoints.url(endpoint::relaySpeech))
     , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
                           Secrets::ttsToken(dataDir)})
+    , m_chatSpeechRelay(m_endpoints.url(endpoint::relaySpeech))
+    , m_chatSpeechFiles(dataDir)
+    , m_chatSpeech(ChatSpeechDeps{m_utils, logger, m_chatSpeechFiles, m_player, m_chatSpeechRelay,
+                                  m_alerts, Clock::system(), Secrets::ttsToken(dataDir)})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_overlay(m_utils, Clock::system())
     , m_bttv(m_http, logger, m_endpoints)
@@ -29,7 +33,13 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_mainWindow(MainWindowDeps{m_utils, m_services, m_alerts, m_tests, m_chatInput, m_chatView,
                                   m_overlay}) {
     connectOverlay();
+    connectChatSpeech();
     reportUnknownEndpoints();
+}
+
+void Composition::connectChatSpeech() {
+    QObject::connect(&m_chat, &Chat::chatLineShown, &m_chatSpeech, &ChatSpeech::offer);
+    QObject::connect(&m_chat, &Chat::moderated, &m_chatSpeech, &ChatSpeech::moderated);
 }
 
 // Once every module is built: an override of endpoints.json that none reads is a typo.
@@ -81,6 +91,7 @@ void Composition::registerForQml() {
     qmlRegisterAnonymousType<ViewTab>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
+    registerModule("ChatSpeech", m_chatSpeech);
     registerModule("MainWindow", m_mainWindow);
     registerModule("StreamOverlay", m_overlay);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alerts/alerts.h"
+#include "alerts/chatspeech.h"
 #include "alerts/speechrelay.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
@@ -18,6 +19,7 @@
 #include "services/twitch/twitchsocket.h"
 #include "settings/utils.h"
 #include "shell/relaylauncher.h"
+#include "shell/speechfile.h"
 #include "testevents/tests.h"
 #include "webviewpage.h"
 #include "window/mainwindow.h"
@@ -50,6 +52,7 @@ public:
 
 private:
     void connectOverlay();
+    void connectChatSpeech();
     void reportUnknownEndpoints() const;
 
     BotLogger &m_logger;
@@ -60,6 +63,10 @@ private:
     MediaAlertPlayer m_player;
     SpeechRelay m_speechRelay;
     Alerts m_alerts;
+    // Chat speech has its own exchange with the relay and its own files.
+    SpeechRelay m_chatSpeechRelay;
+    SpeechFile m_chatSpeechFiles;
+    ChatSpeech m_chatSpeech;
     Chat m_chat;
     Overlay m_overlay;
     Http m_http;

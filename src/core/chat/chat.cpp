@@ -360,6 +360,11 @@ void Chat::showInChat(const MessageParts &message) {
     emit chatShown(built.html, moderationKeys(message));
 }
 
+void Chat::chatLine(const MessageParts &parts) {
+    showInChat(parts);
+    emit chatLineShown(parts, moderationKeys(parts));
+}
+
 void Chat::showInAlerts(const AlertMessage &message) {
     const BuiltMessage built = buildHTML(message.items);
     if (built.html.isEmpty())

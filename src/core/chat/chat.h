@@ -30,7 +30,7 @@ public:
     void showInChat(const MessageParts &message);
     void showInAlerts(const AlertMessage &message);
 
-    void chatLine(const MessageParts &parts) override { showInChat(parts); }
+    void chatLine(const MessageParts &parts) override;
     void serviceLine(const QString &text, bool markup = false) override;
     void alert(const AlertMessage &alert) override { showInAlerts(alert); }
     void moderate(const Moderation &act) override;
@@ -39,6 +39,8 @@ signals:
     // A line of the chat view as it was drawn, with the message ids and nick classes
     // moderation may name it by, for the stream's copy of the chat.
     void chatShown(const QString &html, const QStringList &keys);
+    // A line of the chats (no note of Kestro's, no alert), for chat speech.
+    void chatLineShown(const MessageParts &parts, const QStringList &keys);
     void moderated(const QString &key);
 
 private:

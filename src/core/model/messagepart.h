@@ -6,6 +6,8 @@
 
 // Who wrote a line, as far as the lines' styling and a moderator's act need to know.
 struct Author {
+    // What the channel made of the author: who chat speech may read when it reads only some.
+    enum class Role { Viewer, Member, Moderator };
     QString service;        // the service's id: the prefix of every mark it leaves on a line
     QString login;          // moderation finds a user's lines by it; empty when there is none
     QString name;           // the name shown, when it is the login spelled otherwise
@@ -13,6 +15,7 @@ struct Author {
     QString icon;           // GoodGame: the icon beside the nick
     QString tier;           // GoodGame: the premium's tier ("3", "gg-2")
     QString premiumChannel; // GoodGame: the channel whose premium the author holds here
+    Role role = Role::Viewer;
 };
 
 // One piece of a chat line as the service told it. What it looks like, the presenter decides.

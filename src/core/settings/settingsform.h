@@ -28,6 +28,15 @@ class SettingsForm : public QObject {
     Q_PROPERTY(int overlayFade MEMBER overlayFade NOTIFY changed)
     Q_PROPERTY(bool overlayLan MEMBER overlayLan NOTIFY changed)
     Q_PROPERTY(QString overlayToken MEMBER overlayToken NOTIFY changed)
+    Q_PROPERTY(bool chatSpeechEnabled MEMBER chatSpeechEnabled NOTIFY changed)
+    Q_PROPERTY(QString chatSpeechWho MEMBER chatSpeechWho NOTIFY changed)
+    Q_PROPERTY(bool chatSpeechNick MEMBER chatSpeechNick NOTIFY changed)
+    Q_PROPERTY(bool chatSpeechCommands MEMBER chatSpeechCommands NOTIFY changed)
+    Q_PROPERTY(QString chatSpeechIgnored MEMBER chatSpeechIgnored NOTIFY changed)
+    Q_PROPERTY(int chatSpeechLength MEMBER chatSpeechLength NOTIFY changed)
+    Q_PROPERTY(int chatSpeechQueue MEMBER chatSpeechQueue NOTIFY changed)
+    Q_PROPERTY(int chatSpeechVoiceIndex MEMBER chatSpeechVoiceIndex NOTIFY changed)
+    Q_PROPERTY(double chatSpeechVolume MEMBER chatSpeechVolume NOTIFY changed)
 public:
     using QObject::QObject;
 
@@ -49,6 +58,16 @@ public:
     int overlayFade = 0; // seconds a line stays on stream; 0 keeps it
     bool overlayLan = false;
     QString overlayToken;
+    // Chat read aloud.
+    bool chatSpeechEnabled = false;
+    QString chatSpeechWho;
+    bool chatSpeechNick = false;
+    bool chatSpeechCommands = false;
+    QString chatSpeechIgnored;
+    int chatSpeechLength = 0;
+    int chatSpeechQueue = 0;
+    int chatSpeechVoiceIndex = 0;
+    double chatSpeechVolume = 0;
 
     QString field(const QString &name) const { return fields.value(name).toString(); }
     Q_INVOKABLE void setField(const QString &name, const QString &value) {

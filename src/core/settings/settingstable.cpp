@@ -26,6 +26,17 @@ const std::vector<SettingRow> &programSettingRows() {
         {key::overlayFade, "overlayFade", K::Whole, 0},
         {key::overlayLan, "overlayLan", K::Switch, false},
         {key::overlayToken, "overlayToken", K::Text, ""},
+        {key::chatSpeechEnabled, "chatSpeechEnabled", K::Switch, false},
+        {key::chatSpeechWho, "chatSpeechWho", K::Text, "all"},
+        {key::chatSpeechNick, "chatSpeechNick", K::Switch, true},
+        {key::chatSpeechCommands, "chatSpeechCommands", K::Switch, true},
+        {key::chatSpeechIgnored, "chatSpeechIgnored", K::Text,
+         "nightbot, streamelements, moobot, streamlabs"},
+        {key::chatSpeechLength, "chatSpeechLength", K::Whole, 200},
+        {key::chatSpeechQueue, "chatSpeechQueue", K::Whole, 5},
+        // Empty: the alerts' voice.
+        {key::chatSpeechVoice, "chatSpeechVoiceIndex", K::Voice, ""},
+        {key::chatSpeechVolume, "chatSpeechVolume", K::Number, 0.75},
     };
     return rows;
 }

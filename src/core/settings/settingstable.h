@@ -49,6 +49,15 @@ inline constexpr const char *overlayLines = "/overlay/lines";
 inline constexpr const char *overlayFade = "/overlay/fade";
 inline constexpr const char *overlayLan = "/overlay/lan";
 inline constexpr const char *overlayToken = "/overlay/token";
+inline constexpr const char *chatSpeechEnabled = "/speech/chat/enabled";
+inline constexpr const char *chatSpeechWho = "/speech/chat/who";
+inline constexpr const char *chatSpeechNick = "/speech/chat/readNick";
+inline constexpr const char *chatSpeechCommands = "/speech/chat/skipCommands";
+inline constexpr const char *chatSpeechIgnored = "/speech/chat/ignoredNicks";
+inline constexpr const char *chatSpeechLength = "/speech/chat/maxLength";
+inline constexpr const char *chatSpeechQueue = "/speech/chat/queueLength";
+inline constexpr const char *chatSpeechVoice = "/speech/chat/voice";
+inline constexpr const char *chatSpeechVolume = "/speech/chat/volume";
 } // namespace key
 
 // The settings of the program itself, before and after the services' sound slots in the

@@ -138,6 +138,7 @@ private:
     void handleChatFrame(const QString &type, Json &data);
     void liveMessage(Json &data);
     void chatMessage(const Json &data);
+    static Author::Role roleOf(const Json &data);
     void removeMessage(const Json &data);
     void ban(const Json &data);
     void warn(const Json &data);

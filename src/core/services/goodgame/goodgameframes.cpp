@@ -82,6 +82,7 @@ void Goodgame::chatMessage(const Json &data) {
     Author author;
     author.service = id();
     author.messageIds << textOf(data, "message_id");
+    author.role = roleOf(data);
     if (!icon.isEmpty() && icon != QLatin1String("none")) {
         author.icon = icon;
         if (jsTruthy(member(data, "premium"))) {
@@ -116,6 +117,17 @@ void Goodgame::chatMessage(const Json &data) {
     const QString text = textOf(data, "text");
     parts << placeEmotes(m_version >= 2 ? decodeEntities(text) : text, permissions);
     m_deps.sink.chatLine(parts);
+}
+
+// Moderators and the streamer moderate; a premium of the channel or a helper is a member.
+Author::Role Goodgame::roleOf(const Json &data) {
+    const double rights = jsNumber(member(data, "user_rights")).value_or(0);
+    if (rights >= 30 || rights == 20)
+        return Author::Role::Moderator;
+    if (rights >= 10 || (jsTruthy(member(data, "premium")) &&
+                         listHas(member(data, "premiums"), textOf(data, "channel_id"))))
+        return Author::Role::Member;
+    return Author::Role::Viewer;
 }
 
 void Goodgame::removeMessage(const Json &data) {

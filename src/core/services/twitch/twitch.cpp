@@ -313,6 +313,20 @@ MessageParts Twitch::linePrefix(const Line &line) const {
     return parts << m_badges.placeBadges(line.tags);
 }
 
+// The channel's own and its moderators moderate; subscribers, VIPs and founders are members.
+Author::Role Twitch::roleOf(const QString &badges) {
+    Author::Role role = Author::Role::Viewer;
+    for (const QString &badge : badges.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString name = badge.section(QLatin1Char('/'), 0, 0);
+        if (name == QLatin1String("broadcaster") || name == QLatin1String("moderator"))
+            return Author::Role::Moderator;
+        if (name == QLatin1String("subscriber") || name == QLatin1String("vip") ||
+            name == QLatin1String("founder"))
+            role = Author::Role::Member;
+    }
+    return role;
+}
+
 MessagePart Twitch::nickPart(const Line &line, const QString &text,
                              MessagePart::Manner manner) const {
     MessagePart part = authorText(line.tags, text, manner);
@@ -323,6 +337,7 @@ MessagePart Twitch::nickPart(const Line &line, const QString &text,
         line.command == QLatin1String("USERNOTICE") ? tag(line.tags, "login") : line.user;
     author.name = tag(line.tags, "display-name");
     author.messageIds << tag(line.tags, "id");
+    author.role = roleOf(tag(line.tags, "badges"));
     // A moderator of the source channel removes the line by its id there.
     const QString sourceId = tag(line.tags, "source-id");
     if (!sourceId.isEmpty() && sourceId != tag(line.tags, "id"))

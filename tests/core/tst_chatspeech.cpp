@@ -1,0 +1,267 @@
+#include "alerts/chatspeech.h"
+#include "alerts/speechrelay.h"
+#include "fakes/goodgamerig.h"
+#include "fakes/twitchrig.h"
+#include "fakes/wsserver.h"
+
+#include <QtTest>
+
+namespace {
+QByteArray fixture(const char *name) {
+    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+// Settings with chat speech on and these of its rows changed.
+QString speechOn(const Json &changes = Json::object()) {
+    Json chat = {{"enabled", true}};
+    chat.update(changes);
+    return qstr(Json{{"alerts", {{"voice", "random"}}}, {"speech", {{"chat", chat}}}}.dump());
+}
+
+QString twitchLine(const QString &tags, const QString &text) {
+    return "@" + tags + ";id=m1;room-id=1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #chan :" + text;
+}
+
+QString goodgameLine(const Json &changes, const QString &text) {
+    Json data = {{"channel_id", 5}, {"user_name", "Вася"}, {"message_id", 7},
+                 {"user_rights", 0}, {"text", stdstr(text)}};
+    data.update(changes);
+    return qstr(Json{{"type", "message"}, {"data", data}}.dump());
+}
+
+// Chat speech on a rig's presenter, the alerts' fake player and a loopback relay that answers
+// every request with audio.
+struct Speaker {
+    explicit Speaker(ChatRig &rig)
+        : rig(rig) {
+        relay.onFrame = [this](const QString &request) {
+            requests << request;
+            if (answering)
+                relay.sendBinary("OggS chat speech");
+        };
+        QObject::connect(&rig.chat, &Chat::chatLineShown, &speech, &ChatSpeech::offer);
+        QObject::connect(&rig.chat, &Chat::moderated, &speech, &ChatSpeech::moderated);
+        QObject::connect(&speech, &ChatSpeech::queued, [this](const QString &text) { said << text; });
+    }
+    // Starts the next line and waits until it plays.
+    void speakNext() {
+        speech.tick();
+        QTRY_COMPARE(rig.player.state(), int(AlertPlayer::PlayingState));
+    }
+
+    ChatRig &rig;
+    WsServer relay;
+    bool answering = true;
+    QStringList requests;
+    QStringList said;
+    SpeechRelay exchange{relay.url(QStringLiteral("/tts"))};
+    SpeechFile files{rig.dir.path()};
+    ChatSpeech speech{ChatSpeechDeps{rig.utils, rig.logger, files, rig.player, exchange,
+                                     rig.alerts, rig.clock, QStringLiteral("tok")}};
+};
+} // namespace
+
+class TestChatSpeech : public QObject {
+    Q_OBJECT
+private slots:
+    // What a line is read as, from the wire of each service through its client and the
+    // presenter: empty when it is not read.
+    void spokenText_data() {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("wire");
+        QTest::addColumn<QString>("spoken");
+        const auto twitch = [](const char *name, const Json &settings, const QString &tags,
+                               const QString &text, const QString &spoken) {
+            QTest::newRow(name) << "twitch" << speechOn(settings)
+                                << twitchLine("display-name=Ann;" + tags, text) << spoken;
+        };
+        const auto goodgame = [](const char *name, const Json &settings, const Json &data,
+                                 const QString &text, const QString &spoken) {
+            QTest::newRow(name) << "goodgame" << speechOn(settings) << goodgameLine(data, text)
+                                << spoken;
+        };
+        const Json none = Json::object();
+        twitch("plain", none, "badges=", "привет чат", "Ann: привет чат");
+        twitch("emote removed", none, "emotes=25:3-7", "hi Kappa there", "Ann: hi there");
+        twitch("emotes only", none, "emotes=25:0-4,6-10", "Kappa Kappa", "");
+        twitch("link", none, "", "look https://example.com/x?y=1 now", "Ann: look ссылка now");
+        twitch("repeated characters", none, "", "ааааааа!!!!!! ок", "Ann: ааа!!! ок");
+        twitch("cut at a word", {{"maxLength", 20}}, "", "раз два три четыре пять шесть",
+               "Ann: раз два три четыре и так далее");
+        twitch("command", none, "", "!roll 6", "");
+        twitch("command read when asked", {{"skipCommands", false}}, "", "!roll 6", "Ann: !roll 6");
+        twitch("no nick", {{"readNick", false}}, "", "привет", "привет");
+        twitch("a bot", {{"ignoredNicks", "Nightbot, ann"}}, "", "hi", "");
+        twitch("members: a viewer", {{"who", "members"}}, "badges=premium/1", "hi", "");
+        twitch("members: a subscriber", {{"who", "members"}}, "badges=subscriber/12", "hi",
+               "Ann: hi");
+        twitch("members: a VIP", {{"who", "members"}}, "badges=vip/1", "hi", "Ann: hi");
+        twitch("moderators: a subscriber", {{"who", "moderators"}}, "badges=subscriber/12", "hi",
+               "");
+        twitch("moderators: a moderator", {{"who", "moderators"}}, "badges=moderator/1", "hi",
+               "Ann: hi");
+        twitch("moderators: the broadcaster", {{"who", "moderators"}}, "badges=broadcaster/1", "hi",
+               "Ann: hi");
+        twitch("a partner channel's line", none, "source-room-id=2", "hi", "");
+        twitch("off", {{"enabled", false}}, "", "hi", "");
+        goodgame("smile removed", none, none, "Привет :smile: чат", "Вася: Привет чат");
+        goodgame("members: a viewer", {{"who", "members"}}, none, "hi", "");
+        goodgame("members: a premium", {{"who", "members"}},
+                 {{"premium", true}, {"premiums", {5}}}, "hi", "Вася: hi");
+        goodgame("members: a helper", {{"who", "members"}}, {{"user_rights", 10}}, "hi",
+                 "Вася: hi");
+        goodgame("moderators: a helper", {{"who", "moderators"}}, {{"user_rights", 10}}, "hi", "");
+        goodgame("moderators: the streamer", {{"who", "moderators"}}, {{"user_rights", 20}}, "hi",
+                 "Вася: hi");
+        goodgame("moderators: a moderator", {{"who", "moderators"}}, {{"user_rights", 30}}, "hi",
+                 "Вася: hi");
+    }
+    void spokenText() {
+        QFETCH(QString, service);
+        QFETCH(QString, settings);
+        QFETCH(QString, wire);
+        QFETCH(QString, spoken);
+        QStringList said;
+        if (service == QLatin1String("twitch")) {
+            TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), settings);
+            Speaker speaker(rig);
+            rig.twitch.processMessage(wire);
+            said = speaker.said;
+        } else {
+            GoodgameRig rig;
+            rig.load(settings);
+            rig.loadSmiles(fixture("goodgame-global.json"));
+            Speaker speaker(rig);
+            rig.goodgame.readFramesAt(Goodgame::Step::Chat);
+            rig.goodgame.processMessage(wire);
+            said = speaker.said;
+        }
+        QCOMPARE(said, spoken.isEmpty() ? QStringList() : QStringList{spoken});
+    }
+
+    // The streamer's own line is not read.
+    void ownLineIsNotRead() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
+        Speaker speaker(rig);
+        QVERIFY(rig.twitch.sendMessageToChat(QStringLiteral("hello")));
+        QCOMPARE(speaker.said, QStringList());
+    }
+
+    // A line is read through the relay in its own voice and volume; the player goes back to
+    // the alerts' volume and the file is deleted.
+    void lineIsReadAndCleanedUp() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")),
+                      speechOn({{"voice", "ermil"}, {"volume", 0.4}}));
+        Speaker speaker(rig);
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "привет"));
+        speaker.speakNext();
+        QCOMPARE(speaker.requests.size(), 1);
+        const Json request = parseJson(speaker.requests.first().toUtf8());
+        QCOMPARE(qstr(request.value("text", "")), QStringLiteral("Ann: привет"));
+        QCOMPARE(qstr(request.value("voice", "")), QStringLiteral("ermil"));
+        QCOMPARE(rig.player.volume(), 0.4);
+        const QString file = rig.player.source();
+        QVERIFY(QFileInfo::exists(file));
+        QVERIFY(speaker.speech.speaking());
+        speaker.speech.skip();
+        QVERIFY(!speaker.speech.speaking());
+        QVERIFY(!QFileInfo::exists(file));
+        QCOMPARE(rig.player.volume(), 0.75);
+    }
+
+    // An alert goes first: a waiting line is held behind it; a line being read finishes, and
+    // the alert plays after it.
+    void alertsGoFirst() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
+        Speaker speaker(rig);
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "первая"));
+        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        speaker.speech.tick();
+        QCOMPARE(speaker.requests.size(), 0);
+        rig.alerts.clearQueue();
+        speaker.speakNext();
+
+        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        rig.alerts.processQueue();
+        QCOMPARE(rig.alerts.QUEUE().size(), 1); // waits for the line being read
+        rig.player.finish();
+        rig.alerts.processQueue();
+        QCOMPARE(rig.alerts.QUEUE().size(), 0);
+    }
+
+    // An alert that comes while a line's speech is on its way: the line waits again, first.
+    void alertDuringTheFetchHoldsTheLine() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
+        Speaker speaker(rig);
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "первая"));
+        speaker.answering = false;
+        speaker.speech.tick();
+        QTRY_COMPARE(speaker.requests.size(), 1);
+        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        speaker.relay.sendBinary("OggS late");
+        QTRY_COMPARE(speaker.speech.waiting(), 1);
+        QCOMPARE(rig.player.state(), int(AlertPlayer::StoppedState));
+    }
+
+    // What waits is bounded: the oldest goes when the queue is full, a line goes after 30 s,
+    // and a line a moderator removes, by its id or its user, is never read.
+    void waitingLinesAreDropped() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn({{"queueLength", 2}}));
+        Speaker speaker(rig);
+        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")}); // holds them
+        for (const char *id : {"1", "2", "3"})
+            rig.twitch.processMessage(QStringLiteral("@display-name=Ann;id=%1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #chan :line %1").arg(id));
+        QCOMPARE(speaker.speech.waiting(), 2);
+        rig.twitch.processMessage(":tmi.twitch.tv CLEARMSG #chan :x");
+        rig.twitch.processMessage("@target-msg-id=2 :tmi.twitch.tv CLEARMSG #chan :line 2");
+        QCOMPARE(speaker.speech.waiting(), 1);
+        rig.twitch.processMessage("@target-user-id=9 :tmi.twitch.tv CLEARCHAT #chan :ann");
+        QCOMPARE(speaker.speech.waiting(), 0);
+
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "поздно"));
+        rig.clock.advance(ChatSpeech::kMaxWaitMs + 1);
+        speaker.speech.tick();
+        QCOMPARE(speaker.speech.waiting(), 0);
+        QCOMPARE(speaker.requests.size(), 0);
+    }
+
+    // The pause holds chat speech; "СТОП" cuts the line being read.
+    void pauseAndStop() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
+        Speaker speaker(rig);
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "раз"));
+        rig.alerts.togglePause();
+        speaker.speech.tick();
+        QCOMPARE(speaker.requests.size(), 0);
+        rig.alerts.togglePause();
+        speaker.speakNext();
+        rig.alerts.stopPlayer();
+        QVERIFY(!speaker.speech.speaking());
+    }
+
+    // A relay that does not answer costs the lines, one error line for the outage, and
+    // never the alerts.
+    void relayDownDropsLines() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
+        Speaker speaker(rig);
+        speaker.exchange.setTimeout(50);
+        speaker.answering = false;
+        QSignalSpy failed(&speaker.exchange, &SpeechRelay::failed);
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "раз"));
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "два"));
+        for (int line = 1; line <= 2; ++line) {
+            speaker.speech.tick();
+            QTRY_COMPARE(failed.size(), line);
+        }
+        QCOMPARE(speaker.requests.size(), 2);
+        QCOMPARE(rig.log("error").size(), 1);
+        QVERIFY(rig.log("error").first().startsWith(QStringLiteral("ОШИБКА: речь для чата не получена: ")));
+        QVERIFY(!rig.alerts.alertsProcessing());
+    }
+};
+
+QTEST_MAIN(TestChatSpeech)
+#include "tst_chatspeech.moc"
