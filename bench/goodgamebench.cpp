@@ -43,6 +43,7 @@ int runGoodgameBench(int argc, char *argv[]) {
         rig.goodgame.processMessage(frame);
     };
     if (flag(argc, argv, "--print")) {
+        useSettings(rig, argc, argv);
         printReplay(rig, frames, feed);
         return 0;
     }

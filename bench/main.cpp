@@ -13,8 +13,8 @@
 namespace {
 int usage() {
     std::fputs("usage: kestro-bench startup [--runs N]\n"
-               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print]\n"
-               "       kestro-bench goodgame [--frames FILE] [--print]\n"
+               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print [--settings FILE]]\n"
+               "       kestro-bench goodgame [--frames FILE] [--print [--settings FILE]]\n"
                "       kestro-bench page [--lines N] [--batch K]\n"
                "       kestro-bench idle [--seconds N]\n"
                "       kestro-bench relay [--rounds N]\n"

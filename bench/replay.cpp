@@ -1,5 +1,7 @@
 #include "replay.h"
 
+#include "alerts/chatspeech.h"
+
 #include <QFile>
 #include <cstring>
 
@@ -53,8 +55,21 @@ void drain(ChatRig &rig) {
     rig.alerts.clearQueue();
 }
 
-void printReplay(const ChatRig &rig, const QStringList &inputs,
+void useSettings(ChatRig &rig, int argc, char *argv[]) {
+    if (const char *file = option(argc, argv, "--settings"))
+        rig.load(QString::fromUtf8(readFile(QString::fromLocal8Bit(file))));
+}
+
+void printReplay(ChatRig &rig, const QStringList &inputs,
                  const std::function<void(const QString &)> &feed) {
+    QStringList spoken;
+    QObject::connect(&rig.chat, &Chat::chatLineShown, [&](const MessageParts &parts) {
+        const ChatSpeechRules rules = ChatSpeechRules::from(rig.utils);
+        if (!rules.enabled)
+            return;
+        if (const auto text = ChatSpeech::spokenText(parts, rules))
+            spoken << *text;
+    });
     qint64 seen[2] = {0, 0};
     const char *channels[2] = {"chat", "event"};
     for (int i = 0; i < inputs.size(); ++i) {
@@ -65,5 +80,7 @@ void printReplay(const ChatRig &rig, const QStringList &inputs,
                 std::printf("%d\t%s\t%s\n", i + 1, channels[c], qPrintable(logged.at(k)));
             seen[c] = logged.size();
         }
+        for (const QString &text : std::exchange(spoken, {}))
+            std::printf("%d\tspeech\t%s\n", i + 1, qPrintable(text));
     }
 }

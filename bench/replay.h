@@ -43,6 +43,10 @@ double percentile(std::vector<double> samples, double fraction);
 // Keeps the recording pages and the queue small, as the real pages and player would.
 void drain(ChatRig &rig);
 
-// Feeds every input once and prints what the chat and event logs receive, input by input.
-void printReplay(const ChatRig &rig, const QStringList &inputs,
+// The settings of `--settings FILE` (a settings.json), when given.
+void useSettings(ChatRig &rig, int argc, char *argv[]);
+
+// Feeds every input once and prints what the chat and event logs receive, input by input, and
+// what chat speech, when the settings turn it on, would read of each line.
+void printReplay(ChatRig &rig, const QStringList &inputs,
                  const std::function<void(const QString &)> &feed);

@@ -45,6 +45,7 @@ int runTwitchBench(int argc, char *argv[]) {
     TwitchRig rig;
     loadEmoteFixtures(rig);
     if (flag(argc, argv, "--print")) {
+        useSettings(rig, argc, argv);
         printReplay(rig, lines, [&rig](const QString &line) { rig.twitch.processMessage(line); });
         return 0;
     }

@@ -20,6 +20,14 @@ QString speechOn(const Json &changes = Json::object()) {
     return qstr(Json{{"alerts", {{"voice", "random"}}}, {"speech", {{"chat", chat}}}}.dump());
 }
 
+// An alert record that waits in the queue.
+AlertRecord followAlert() {
+    AlertRecord record;
+    record.service = QStringLiteral("Twitch");
+    record.type = QStringLiteral("follow");
+    return record;
+}
+
 QString twitchLine(const QString &tags, const QString &text) {
     return "@" + tags + ";id=m1;room-id=1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #chan :" + text;
 }
@@ -178,13 +186,13 @@ private slots:
         TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
         Speaker speaker(rig);
         rig.twitch.processMessage(twitchLine("display-name=Ann", "первая"));
-        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        rig.alerts.enqueue(followAlert());
         speaker.speech.tick();
         QCOMPARE(speaker.requests.size(), 0);
         rig.alerts.clearQueue();
         speaker.speakNext();
 
-        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        rig.alerts.enqueue(followAlert());
         rig.alerts.processQueue();
         QCOMPARE(rig.alerts.QUEUE().size(), 1); // waits for the line being read
         rig.player.finish();
@@ -200,7 +208,7 @@ private slots:
         speaker.answering = false;
         speaker.speech.tick();
         QTRY_COMPARE(speaker.requests.size(), 1);
-        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")});
+        rig.alerts.enqueue(followAlert());
         speaker.relay.sendBinary("OggS late");
         QTRY_COMPARE(speaker.speech.waiting(), 1);
         QCOMPARE(rig.player.state(), int(AlertPlayer::StoppedState));
@@ -211,7 +219,7 @@ private slots:
     void waitingLinesAreDropped() {
         TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn({{"queueLength", 2}}));
         Speaker speaker(rig);
-        rig.alerts.enqueue({QStringLiteral("Twitch"), QStringLiteral("follow")}); // holds them
+        rig.alerts.enqueue(followAlert()); // holds them
         for (const char *id : {"1", "2", "3"})
             rig.twitch.processMessage(QStringLiteral("@display-name=Ann;id=%1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #chan :line %1").arg(id));
         QCOMPARE(speaker.speech.waiting(), 2);

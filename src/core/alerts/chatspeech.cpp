@@ -71,6 +71,7 @@ QString cutAtWord(const QString &text, int maxLength) {
 
 ChatSpeechRules ChatSpeechRules::from(const Utils &utils) {
     ChatSpeechRules rules;
+    rules.enabled = switchAt(utils, key::chatSpeechEnabled);
     rules.who = whoOf(utils.text(key::chatSpeechWho));
     rules.readNick = switchAt(utils, key::chatSpeechNick);
     rules.skipCommands = switchAt(utils, key::chatSpeechCommands);
@@ -152,10 +153,6 @@ std::optional<QString> ChatSpeech::spokenText(const MessageParts &parts,
     return rules.readNick ? nick->text + QStringLiteral(": ") + body : body;
 }
 
-bool ChatSpeech::enabled() const {
-    return switchAt(m_deps.utils, key::chatSpeechEnabled);
-}
-
 // An alert waiting, playing or paused goes first; so does any other sound of the player.
 bool ChatSpeech::alertsFirst() const {
     const Alerts &alerts = m_deps.alerts;
@@ -164,9 +161,8 @@ bool ChatSpeech::alertsFirst() const {
 }
 
 void ChatSpeech::offer(const MessageParts &parts, const QStringList &keys) {
-    if (!enabled())
-        return;
-    const std::optional<QString> text = spokenText(parts, ChatSpeechRules::from(m_deps.utils));
+    const ChatSpeechRules rules = ChatSpeechRules::from(m_deps.utils);
+    const std::optional<QString> text = rules.enabled ? spokenText(parts, rules) : std::nullopt;
     if (!text)
         return;
     const int room = wholeAt(m_deps.utils, key::chatSpeechQueue, 5, 1, 50);
@@ -194,7 +190,7 @@ void ChatSpeech::tick() {
     m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(),
                                    [now](const Line &line) { return now - line.at > kMaxWaitMs; }),
                     m_waiting.end());
-    if (!enabled())
+    if (!switchAt(m_deps.utils, key::chatSpeechEnabled))
         m_waiting.clear();
     if (m_phase != Phase::Idle)
         return;

@@ -32,6 +32,7 @@ struct ChatSpeechDeps {
 // Which chat lines are read, and how, as the settings say.
 struct ChatSpeechRules {
     enum class Who { All, Members, Moderators };
+    bool enabled = false;
     Who who = Who::All;
     bool readNick = true;
     bool skipCommands = true;
@@ -82,7 +83,6 @@ private:
     };
     enum class Phase { Idle, Fetching, Writing, Speaking };
 
-    bool enabled() const;
     bool alertsFirst() const;
     void startNext();
     void holdCurrent();
