@@ -19,6 +19,7 @@ Page {
     // The groups scroll when a service's slots make them taller than the window.
     ScrollView {
         id: slots
+        objectName: "alertsScroll"
         anchors.fill: parent
         contentWidth: availableWidth
         contentHeight: slotColumn.height

@@ -55,6 +55,8 @@ private:
     WsServer m_eventSub;
     IrcServer m_irc;
     GoodgameChatServer m_goodgame;
+    WsServer m_speechRelay;
+    QStringList m_heard; // the texts the relay was asked to say
     QUrl m_opened;
     // Twitch's login, badges and follows at the fakes; the rest nowhere.
     Endpoints fakes() {
@@ -64,6 +66,7 @@ private:
         endpoints.set(endpoint::twitchEventSub, m_eventSub.url("/ws"));
         endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
         endpoints.set(endpoint::goodgameSite, m_goodgame.site.url());
+        endpoints.set(endpoint::relaySpeech, m_speechRelay.url(QStringLiteral("/tts")));
         endpoints.set(endpoint::goodgameChat, m_goodgame.chat.url(QStringLiteral("/chat2/")));
         return endpoints;
     }
@@ -113,6 +116,13 @@ private:
             }
         }
         return shown;
+    }
+    // Scrolls the view so that the item stands near its top, as the mouse wheel would.
+    void scrollTo(const char *view, QQuickItem *target) {
+        QObject *flickable = item(view)->property("contentItem").value<QObject *>();
+        auto *content = flickable->property("contentItem").value<QQuickItem *>();
+        const qreal y = target->mapToItem(content, QPointF(0, 0)).y();
+        flickable->setProperty("contentY", std::max<qreal>(0, y - 100));
     }
     void type(const char *field, const QString &text) {
         QQuickItem *input = item(field);
@@ -309,6 +319,27 @@ private slots:
                 continue;
             QVERIFY2(!file.readAll().contains(TwitchIdServer::accessToken()), qPrintable(file.fileName()));
         }
+    }
+
+    // Chat speech turned on as a user would: a chat line is read by the relay, after the alert
+    // that was queued meanwhile.
+    void chatIsReadAfterTheAlert() {
+        m_speechRelay.onFrame = [this](const QString &request) {
+            m_heard << qstr(parseJson(request.toUtf8()).value("text", ""));
+            m_speechRelay.sendBinary("OggS not really audio");
+        };
+        click(tabButton(3));
+        QTRY_COMPARE(currentPage()->objectName(), QStringLiteral("alertsTab"));
+        scrollTo("alertsScroll", item("chatSpeechSwitch"));
+        click(item("chatSpeechSwitch"));
+        QTRY_VERIFY(m_config.get().contains(QLatin1String(R"("speech":{"chat":{"enabled":true)")));
+        scrollTo("alertsScroll", item("twitchBitsFullTestButton"));
+        click(item("twitchBitsFullTestButton"));
+        m_irc.send("@display-name=Ann;id=s1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #stored :привет, "
+                   "стрим\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(m_heard.size() == 2, 15000);
+        QVERIFY2(m_heard.first().contains(QStringLiteral("битс")), qPrintable(m_heard.first()));
+        QCOMPARE(m_heard.last(), QStringLiteral("Ann: привет, стрим"));
     }
 
     // GoodGame drops the link while its chat goes on: once the chat is back, the page shows
