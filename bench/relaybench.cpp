@@ -16,11 +16,16 @@ const char kToken[] = "bench-token";
 // A typical alert: a sub with its message, 80 characters.
 const QString kText = QStringLiteral("Спасибо за подписку, Виктор! Сообщение: отличный стрим, "
                                      "продолжай в том же духе!");
+// The longest chat line chat speech reads by default: 200 characters and its ending.
+const QString kChatLine = QStringLiteral(
+    "Ann: слушай, а в прошлый раз ты проходил этот уровень совсем по-другому, через левую "
+    "дверь и мимо охраны, может стоит попробовать так же, а потом уже идти к боссу через "
+    "верхний мост и и так далее");
 
 // Milliseconds from opening each of `clients` connections at once to its binary answer.
-std::vector<double> round(quint16 port, int clients) {
+std::vector<double> round(quint16 port, int clients, const QString &text = kText) {
     const QString request = QStringLiteral(R"({"token":"%1","text":"%2","voice":"jane"})")
-                                .arg(QLatin1String(kToken), kText);
+                                .arg(QLatin1String(kToken), text);
     std::vector<std::unique_ptr<QWebSocket>> sockets;
     std::vector<double> times;
     QElapsedTimer clock;
@@ -39,10 +44,11 @@ std::vector<double> round(quint16 port, int clients) {
     return times;
 }
 
-void report(const char *name, quint16 port, int clients, int rounds) {
+void report(const char *name, quint16 port, int clients, int rounds,
+            const QString &text = kText) {
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
-        const std::vector<double> once = round(port, clients);
+        const std::vector<double> once = round(port, clients, text);
         times.insert(times.end(), once.begin(), once.end());
     }
     std::printf("relay.%s_ms.median %.0f ms\nrelay.%s_ms.p95 %.0f ms\n", name,
@@ -63,5 +69,6 @@ int runRelayBench(int argc, char *argv[]) {
     round(server.port(), 1); // warm up the voice data
     report("one_client", server.port(), 1, rounds * 2);
     report("four_clients", server.port(), 4, rounds);
+    report("chat_line", server.port(), 1, rounds * 2, kChatLine);
     return 0;
 }
