@@ -28,6 +28,7 @@ Page {
     property alias bubbleSwitch: bubbleRow.toggle
     property alias debugSwitch: debugRow.toggle
     property alias overlayLanSwitch: overlayLanRow.toggle
+    property alias overlayNotesSwitch: overlayNotesRow.toggle
 
     ColorDialog {
         id: bgChatColor
@@ -274,6 +275,13 @@ Page {
                 labelWidth: 167
                 toggle.objectName: "overlayLanSwitch"
                 on: Utils.form.overlayLan
+            }
+            SwitchRow {
+                id: overlayNotesRow
+                text: qsTr("Служебные строки на оверлее:")
+                labelWidth: 167
+                toggle.objectName: "overlayNotesSwitch"
+                on: Utils.form.overlayNotes
             }
         }
     }

@@ -158,6 +158,7 @@ ApplicationWindow {
                     Utils.form.overlayLan = overlayLanSwitch.checked
                     MainWindow.viewTab.storeOverlay()
                 }
+                overlayNotesSwitch.onReleased: Utils.form.overlayNotes = overlayNotesSwitch.checked
             }
         }
     }

@@ -26,7 +26,7 @@ struct WindowRig : TwitchRig {
         f.fields.insert("twitchPort", QString::number(port));
         f.fields.insert("twitchNick", QStringLiteral("BotNick"));
         f.fields.insert("twitchToken", QStringLiteral("oauth:secret"));
-        f.fields.insert("twitchChannel", QStringLiteral("MyChan"));
+        f.fields.insert("twitchChannel", QStringLiteral("#MyChan")); // as some type it
     }
     // Starts Twitch on the server and completes its join.
     void joinTwitch(IrcServer &server) {
@@ -99,7 +99,8 @@ private slots:
         QCOMPARE(rig.config.get(), QString());
     }
 
-    // Nick and channel go to Twitch in lower case; the chat shows the channel as typed.
+    // Nick and channel go to Twitch in lower case; the chat shows the channel as typed, with
+    // one "#".
     void twitchStartAndStop() {
         IrcServer server;
         WindowRig rig;
@@ -107,7 +108,7 @@ private slots:
         rig.window.toggleService("twitch");
         QCOMPARE(rig.window.output(), QStringLiteral("Twitch: соединяемся с сервером"));
         QVERIFY(rig.twitch.running());
-        QCOMPARE(rig.stored("/services/twitch/channel"), QStringLiteral("\"MyChan\""));
+        QCOMPARE(rig.stored("/services/twitch/channel"), QStringLiteral("\"#MyChan\""));
         QVERIFY(server.accept());
         const QByteArray login = server.receivedAtLeast(80);
         QVERIFY2(login.contains("NICK botnick\r\n"), login);

@@ -320,6 +320,48 @@ private slots:
                 rig.twitch.badges().sets(BadgeScope::Channel).isEmpty());
     }
 
+    // A fetch that gets no answer says what happened: no link, a refused TLS, a status.
+    void failuresInWords_data() {
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<int>("badges");
+        QTest::addColumn<QStringList>("errors");
+        QTest::newRow("nothing listens")
+            << "closed" << 200 << QStringList{"Ошибка Twitch (validate): нет связи с 127.0.0.1"};
+        QTest::newRow("TLS refused")
+            << "https" << 200
+            << QStringList{"Ошибка Twitch (validate): защищённое соединение с 127.0.0.1 не "
+                           "установлено (TLS)"};
+        QTest::newRow("a status")
+            << "http" << 503
+            << QStringList{"Ошибка Twitch (badges): статус ответа - 503",
+                           "Ошибка Twitch (badges): статус ответа - 503"};
+    }
+    void failuresInWords() {
+        QFETCH(QString, scheme);
+        QFETCH(int, badges);
+        QFETCH(QStringList, errors);
+        HttpServer server;
+        server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
+        server.route("/helix/chat/badges/global", badges, "{}");
+        server.route("/helix/chat/badges?broadcaster_id=77", badges, "{}");
+        // A TLS client that hears plain text back ends the handshake at once.
+        QTcpServer plain;
+        plain.listen(QHostAddress::LocalHost);
+        QObject::connect(&plain, &QTcpServer::newConnection, [&plain] {
+            plain.nextPendingConnection()->write("HTTP/1.1 400 Not TLS\r\n\r\n");
+        });
+        QUrl url = server.url();
+        if (scheme == QLatin1String("closed"))
+            url.setPort(9);
+        if (scheme == QLatin1String("https")) {
+            url.setScheme(scheme);
+            url.setPort(plain.serverPort());
+        }
+        TwitchRig rig(url, kStoredToken);
+        rig.twitch.badges().validateToken(77);
+        QTRY_COMPARE(rig.log("error"), errors);
+    }
+
     // With a login the chat's refusal renews the token once, kept at once; a second within the
     // hour ends the login. A pasted token's refusal is said once.
     void chatLoginRefused_data() {

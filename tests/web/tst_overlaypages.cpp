@@ -82,6 +82,18 @@ private slots:
                  QStringLiteral("rgba(0, 0, 0, 0)"));
     }
 
+    // Kestro's own notes stay off the stream unless the View tab's switch asks for them.
+    void notesOnlyWhenAskedFor() {
+        OverlayRig rig;
+        QVERIFY(m_browser->open(rig.overlay.chatUrl()));
+        rig.chat.serviceLine(QStringLiteral("- Twitch: связь потеряна, переподключаемся"));
+        rig.chat.showInChat(rig.twitchLine("1", "Vasya", "привет"));
+        QTRY_COMPARE(lines(), QStringLiteral("Vasya: привет"));
+        rig.utils.form().overlayNotes = true;
+        rig.chat.serviceLine(QStringLiteral("- Twitch: мы не спим на канале #chan"));
+        QTRY_COMPARE(lines(), QStringLiteral("Vasya: привет|- Twitch: мы не спим на канале #chan"));
+    }
+
     // A struck message and a banned user's lines leave the stream.
     void removedLinesDisappear() {
         OverlayRig rig;

@@ -352,12 +352,12 @@ QStringList Chat::moderationKeys(const MessageParts &parts) {
     return keys;
 }
 
-void Chat::showInChat(const MessageParts &message) {
+void Chat::showInChat(const MessageParts &message, bool note) {
     const BuiltMessage built = buildHTML(message);
     if (built.html.isEmpty())
         return;
     deliver(m_chatView, built, false, QStringLiteral("chat"));
-    emit chatShown(built.html, moderationKeys(message));
+    emit chatShown(built.html, moderationKeys(message), note);
 }
 
 void Chat::chatLine(const MessageParts &parts) {
@@ -371,7 +371,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
         return;
     deliver(m_alertView, built, false, QStringLiteral("event"));
     deliver(m_chatView, built, true, QStringLiteral("chat"));
-    emit chatShown(inAlertFrame(built.html), moderationKeys(message.items));
+    emit chatShown(inAlertFrame(built.html), moderationKeys(message.items), false);
 
     if (!message.service || !message.type)
         return;
@@ -386,7 +386,7 @@ void Chat::serviceLine(const QString &text, bool markup) {
     MessagePart part =
         MessagePart::textPart(text, MessagePart::Tone::Muted, {}, MessagePart::Manner::Note);
     part.markup = markup;
-    showInChat({part});
+    showInChat({part}, true);
 }
 
 // The mark the lines carry: a message's id, or the user's nick class, under the service.

@@ -27,7 +27,8 @@ public:
     static QStringList moderationKeys(const MessageParts &parts);
     static QString moderationKey(const Moderation &act);
 
-    void showInChat(const MessageParts &message);
+    // A line of the chat view; a note is Kestro's own line, not a viewer's.
+    void showInChat(const MessageParts &message, bool note = false);
     void showInAlerts(const AlertMessage &message);
 
     void chatLine(const MessageParts &parts) override;
@@ -38,7 +39,7 @@ public:
 signals:
     // A line of the chat view as it was drawn, with the message ids and nick classes
     // moderation may name it by, for the stream's copy of the chat.
-    void chatShown(const QString &html, const QStringList &keys);
+    void chatShown(const QString &html, const QStringList &keys, bool note);
     // A line of the chats (no note of Kestro's, no alert), for chat speech.
     void chatLineShown(const MessageParts &parts, const QStringList &keys);
     void moderated(const QString &key);

@@ -3,6 +3,26 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+namespace {
+// A request that got no answer, told as the streamer can act on it.
+QString failureOf(QNetworkReply::NetworkError error, const QString &host) {
+    switch (error) {
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("защищённое соединение с %1 не установлено (TLS)").arg(host);
+    case QNetworkReply::TimeoutError:
+        return QStringLiteral("%1 не ответил вовремя").arg(host);
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("ответ %1 слишком велик").arg(host);
+    default:
+        return QStringLiteral("нет связи с %1").arg(host);
+    }
+}
+} // namespace
+
+QString HttpReply::problem() const {
+    return status ? QStringLiteral("статус ответа - ") + QString::number(status) : failure;
+}
+
 Http::Http(QObject *parent)
     : QObject(parent) {}
 
@@ -35,6 +55,12 @@ void Http::watch(QNetworkReply *reply, Handler handler) {
             result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             result.body = reply->readAll();
         }
+        // A body past the cap is cut off however it ended.
+        if (result.status == 0)
+            result.failure = failureOf(reply->error() == QNetworkReply::NoError
+                                           ? QNetworkReply::OperationCanceledError
+                                           : reply->error(),
+                                       reply->url().host());
         handler(result);
         emit handled();
     });

@@ -9,6 +9,11 @@
 struct HttpReply {
     int status = 0;
     QByteArray body;
+    // Without a status: what kept it from coming, in words ("нет связи с api.twitch.tv").
+    QString failure;
+
+    // What went wrong, for a line the streamer reads: the status, or the failure.
+    QString problem() const;
 };
 
 // Asynchronous requests whose handler runs once, on completion, on the calling thread.

@@ -81,7 +81,9 @@ QString Overlay::alertsUrl() const {
     return m_server.pageUrl(QStringLiteral("alerts"));
 }
 
-void Overlay::chatLine(const QString &html, const QStringList &keys) {
+void Overlay::chatLine(const QString &html, const QStringList &keys, bool note) {
+    if (note && !m_utils.form().overlayNotes)
+        return;
     m_feed.addLine(html, keys);
     if (m_feed.waiting() && !m_release.isActive())
         m_release.start();

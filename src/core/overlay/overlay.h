@@ -26,7 +26,8 @@ public:
     QString alertsUrl() const;
     OverlayServer &server() { return m_server; }
 
-    void chatLine(const QString &html, const QStringList &keys);
+    // Kestro's own notes (joins, outages, room modes) reach the stream only when asked for.
+    void chatLine(const QString &html, const QStringList &keys, bool note);
     void moderate(const QString &key);
     void alertStarted(const QString &html);
     void alertEnded();

@@ -28,6 +28,7 @@ class SettingsForm : public QObject {
     Q_PROPERTY(int overlayFade MEMBER overlayFade NOTIFY changed)
     Q_PROPERTY(bool overlayLan MEMBER overlayLan NOTIFY changed)
     Q_PROPERTY(QString overlayToken MEMBER overlayToken NOTIFY changed)
+    Q_PROPERTY(bool overlayNotes MEMBER overlayNotes NOTIFY changed)
     Q_PROPERTY(bool chatSpeechEnabled MEMBER chatSpeechEnabled NOTIFY changed)
     Q_PROPERTY(QString chatSpeechWho MEMBER chatSpeechWho NOTIFY changed)
     Q_PROPERTY(bool chatSpeechNick MEMBER chatSpeechNick NOTIFY changed)
@@ -58,6 +59,7 @@ public:
     int overlayFade = 0; // seconds a line stays on stream; 0 keeps it
     bool overlayLan = false;
     QString overlayToken;
+    bool overlayNotes = false; // Kestro's own lines on the stream too
     // Chat read aloud.
     bool chatSpeechEnabled = false;
     QString chatSpeechWho;

@@ -26,6 +26,7 @@ const std::vector<SettingRow> &programSettingRows() {
         {key::overlayFade, "overlayFade", K::Whole, 0},
         {key::overlayLan, "overlayLan", K::Switch, false},
         {key::overlayToken, "overlayToken", K::Text, ""},
+        {key::overlayNotes, "overlayNotes", K::Switch, false},
         {key::chatSpeechEnabled, "chatSpeechEnabled", K::Switch, false},
         {key::chatSpeechWho, "chatSpeechWho", K::Text, "all"},
         {key::chatSpeechNick, "chatSpeechNick", K::Switch, true},

@@ -49,6 +49,7 @@ inline constexpr const char *overlayLines = "/overlay/lines";
 inline constexpr const char *overlayFade = "/overlay/fade";
 inline constexpr const char *overlayLan = "/overlay/lan";
 inline constexpr const char *overlayToken = "/overlay/token";
+inline constexpr const char *overlayNotes = "/overlay/notes";
 inline constexpr const char *chatSpeechEnabled = "/speech/chat/enabled";
 inline constexpr const char *chatSpeechWho = "/speech/chat/who";
 inline constexpr const char *chatSpeechNick = "/speech/chat/readNick";

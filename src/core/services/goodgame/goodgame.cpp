@@ -134,8 +134,11 @@ void Goodgame::loginToGoodgame() {
     const QByteArray body = "login=" + QUrl::toPercentEncoding(m_login) +
                             "&password=" + QUrl::toPercentEncoding(m_password);
     m_deps.http.postForm(url, body, [this](const HttpReply &reply) {
-        if (reply.status != 200)
-            return;
+        if (reply.status != 200) {
+            const QString message = QStringLiteral("Ошибка GoodGame (chatlogin): ") + reply.problem();
+            m_deps.logger.log(message, QStringLiteral("error"));
+            return emit status(message);
+        }
         const Json answer = parseJson(reply.body);
         if (!answer.is_object())
             return;

@@ -94,7 +94,9 @@ void Goodgame::loadEmotes() {
     url.setQuery(QString::number(m_deps.clock.now()));
     m_deps.http.get(url, [this](const HttpReply &reply) {
         if (reply.status == 200)
-            storeEmotes(reply.body);
+            return storeEmotes(reply.body);
+        m_deps.logger.log(QStringLiteral("Ошибка GoodGame (smiles): ") + reply.problem(),
+                          QStringLiteral("error"));
     });
 }
 

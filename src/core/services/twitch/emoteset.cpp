@@ -42,8 +42,7 @@ void EmoteService::fetch(const QString &path, EmoteScope scope,
     const QUrl url = m_endpoints.url(m_api.base).resolved(QUrl(path));
     m_http.get(url, [this, label, channel, apply = std::move(apply)](const HttpReply &reply) {
         if (reply.status != 200) {
-            const QString message =
-                label + QStringLiteral(": статус ответа - ") + QString::number(reply.status);
+            const QString message = label + QStringLiteral(": ") + reply.problem();
             qCWarning(lcEmotes).noquote() << message;
             if (channel)
                 m_logger.log(message, QStringLiteral("error"));

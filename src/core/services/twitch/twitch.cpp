@@ -149,6 +149,12 @@ void Twitch::socketConnected() {
     m_deps.sink.serviceLine(QStringLiteral("- Twitch: заходим на канал #") + m_channelName);
 }
 
+void Twitch::enterChannel(const QString &asTyped) {
+    m_channelName = asTyped.trimmed();
+    while (m_channelName.startsWith(QLatin1Char('#')))
+        m_channelName.remove(0, 1);
+}
+
 // An unexpected close is a loss to recover from; only the user's stop leaves the channel.
 void Twitch::socketDisconnected() {
     if (m_connection.wanted())

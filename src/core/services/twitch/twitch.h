@@ -102,7 +102,8 @@ public:
 
     // The channel as the user typed it, for the lines: set when the user's start reaches the
     // server, or by a replay.
-    void enterChannel(const QString &asTyped) { m_channelName = asTyped; }
+    // The channel as typed, shown with the one "#" the lines put before it.
+    void enterChannel(const QString &asTyped);
 
     void processMessage(const QString &message, bool in_test = false);
     // The relay's notification of new followers.

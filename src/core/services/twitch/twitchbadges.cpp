@@ -46,8 +46,7 @@ void TwitchBadges::validateToken(qint64 roomId) {
                 const QString message =
                     reply.status == 401
                         ? QStringLiteral("Twitch: токен не принят (проверьте OAuth2 токен)")
-                        : QStringLiteral("Ошибка Twitch (validate): статус ответа - ") +
-                              QString::number(reply.status);
+                        : QStringLiteral("Ошибка Twitch (validate): ") + reply.problem();
                 m_logger.log(message, QStringLiteral("error"));
                 emit status(message);
                 return;
@@ -80,7 +79,9 @@ void TwitchBadges::loadBadges(const QString &path, BadgeScope scope) {
         m_endpoints.url(endpoint::twitchApi).resolved(QUrl(path)),
         [this, scope](const HttpReply &reply) {
             if (reply.status == 200)
-                store(scope, parseJson(reply.body));
+                return store(scope, parseJson(reply.body));
+            m_logger.log(QStringLiteral("Ошибка Twitch (badges): ") + reply.problem(),
+                         QStringLiteral("error"));
         },
         headers);
 }
