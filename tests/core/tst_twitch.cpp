@@ -12,6 +12,9 @@ namespace {
 
 const QString kStoredToken =
     QStringLiteral("{\"services\":{\"twitch\":{\"password\":\"oauth:s3cret\"}}}");
+const QString kLoggedIn =
+    QStringLiteral(R"({"services":{"twitch":{"auth":{"access_token":"A1","refresh_token":"R1",)"
+                   R"("expires_at":1714579200,"login":"ynot01"}}}})");
 
 // A Helix badge reply naming one image a (set, version).
 Json badgeReply(std::initializer_list<std::array<const char *, 3>> badges) {
@@ -318,6 +321,45 @@ private slots:
             QCOMPARE(status.last().at(0).toString(), errors.first());
         QVERIFY(rig.twitch.badges().sets(BadgeScope::Global).isEmpty() &&
                 rig.twitch.badges().sets(BadgeScope::Channel).isEmpty());
+    }
+
+    // A shared chat's partner line ends with the room's name once Helix named it, asked once
+    // for the run; without a login the id stays.
+    void partnerRoomsByName_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("marks");
+        QTest::newRow("login") << kLoggedIn << QStringList{"from(141981764)", "from(TwitchDev)"};
+        QTest::newRow("pasted token")
+            << kStoredToken << QStringList{"from(141981764)", "from(141981764)"};
+    }
+    void partnerRoomsByName() {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, marks);
+        HttpServer server;
+        server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
+        server.route("/helix/users?id=141981764", 200, serviceSample("twitch-helix-users.json"));
+        TwitchRig rig(server.url(), stored);
+        rig.endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
+        QSignalSpy handled(&rig.http, &Http::handled);
+        const auto settle = [&] {
+            while (rig.http.inFlight() > 0)
+                QVERIFY(handled.wait(5000));
+        };
+        rig.twitch.restore();
+        settle();
+        const QString line = QStringLiteral("@display-name=Ann;id=x%1;room-id=1;"
+                                            "source-room-id=141981764 :ann!ann@ann.tmi.twitch.tv "
+                                            "PRIVMSG #chan :hi");
+        rig.twitch.processMessage(line.arg(1));
+        // The batch goes out on the next turn of the event loop.
+        QTRY_VERIFY(stored != kLoggedIn || server.requests.contains("/helix/users?id=141981764"));
+        settle();
+        rig.twitch.processMessage(line.arg(2));
+        QStringList shown;
+        for (const QString &event : rig.sink.events)
+            shown << event.section(QLatin1Char(' '), -1);
+        QCOMPARE(shown, marks);
+        QCOMPARE(server.requests.count("/helix/users?id=141981764"), stored == kLoggedIn ? 1 : 0);
     }
 
     // A fetch that gets no answer says what happened: no link, a refused TLS, a status.

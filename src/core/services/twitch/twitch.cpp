@@ -97,6 +97,7 @@ Twitch::Twitch(const TwitchDeps &deps)
                     }},
                    deps.clock, deps.random)
     , m_badges(deps.http, deps.utils, deps.logger, deps.endpoints)
+    , m_partners(deps.http, deps.endpoints, deps.logger)
     , m_account(deps.http, deps.clock, deps.endpoints.url(endpoint::twitchIdApi),
                 [this] { return clientId(); }, deps.endpoints.word(endpoint::twitchClientId).isEmpty()) {
     connect(&m_badges, &TwitchBadges::status, this, &Twitch::status);
@@ -298,7 +299,8 @@ void Twitch::chatLine(const Line &line, MessageParts parts) {
     if (line.shared()) {
         MessagePart mark;
         mark.kind = MessagePart::Kind::SourceMark;
-        mark.text = line.tags.text(QStringLiteral("source-room-id"));
+        mark.text = m_partners.nameOf(line.tags.text(QStringLiteral("source-room-id")),
+                                      loggedIn() ? eventSubCredentials() : EventSub::Credentials{});
         parts << mark;
     }
     m_deps.sink.chatLine(parts);

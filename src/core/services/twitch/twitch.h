@@ -4,6 +4,7 @@
 #include "model/messagepart.h"
 #include "services/chatservice.h"
 #include "services/twitch/eventsub.h"
+#include "services/twitch/partnernames.h"
 #include "services/twitch/tagmap.h"
 #include "services/twitch/twitchaccount.h"
 #include "services/twitch/twitchbadges.h"
@@ -198,6 +199,7 @@ private:
     TwitchDeps m_deps;
     ServiceConnection m_connection;
     TwitchBadges m_badges;
+    PartnerNames m_partners;
     QHash<QString, GiftBomb> m_bombs; // by the community gift's id
     QString m_channelName;
     qint64 m_channelID = 0;
