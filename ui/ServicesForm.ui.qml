@@ -40,7 +40,7 @@ Page {
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.bottom: parent.bottom
-        height: 120
+        height: 72
         padding: 0
         Rectangle {
             id: outputBG

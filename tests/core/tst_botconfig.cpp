@@ -4,7 +4,6 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
-#include <unistd.h>
 
 class TestBotConfig : public QObject {
     Q_OBJECT
@@ -81,19 +80,6 @@ private slots:
         std::signal(SIGXFSZ, oldHandler);
 
         QCOMPARE(config.get(), QStringLiteral("{\"keep\":\"me\"}"));
-    }
-
-    void readOnlyDirectoryKeepsPreviousContent() {
-        if (geteuid() == 0)
-            QSKIP("root ignores directory permissions");
-        TempDataDir dir;
-        BotConfig config(dir.path());
-        config.set(QStringLiteral("before"));
-        QFile::setPermissions(dir.file("config"), QFile::ReadOwner | QFile::ExeOwner);
-        config.set(QStringLiteral("after"));
-        QFile::setPermissions(dir.file("config"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(config.get(), QStringLiteral("before"));
     }
 
     void uncreatableDirectoryIsSilent() {
