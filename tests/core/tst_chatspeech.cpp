@@ -1,5 +1,6 @@
 #include "alerts/chatspeech.h"
 #include "alerts/speechrelay.h"
+#include "fakes/samples.h"
 #include "fakes/goodgamerig.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
@@ -7,12 +8,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray fixture(const char *name) {
-    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 // Settings with chat speech on and these of its rows changed.
 QString speechOn(const Json &changes = Json::object()) {
     Json chat = {{"enabled", true}};
@@ -141,7 +136,7 @@ private slots:
         } else {
             GoodgameRig rig;
             rig.load(settings);
-            rig.loadSmiles(fixture("goodgame-global.json"));
+            rig.loadSmiles(testData("goodgame-global.json"));
             Speaker speaker(rig);
             rig.goodgame.readFramesAt(Goodgame::Step::Chat);
             rig.goodgame.processMessage(wire);

@@ -1,5 +1,6 @@
 #include "common/clock.h"
 #include "connection/serviceconnection.h"
+#include "fakes/samples.h"
 #include "fakes/chatcases.h"
 #include "fakes/goodgamerig.h"
 #include "fakes/wsserver.h"
@@ -11,12 +12,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray fixture(const char *name) {
-    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
-
 const char *const kWelcome =
     R"({"type":"welcome","data":{"protocolVersion":1.1,"serverIdent":"x"}})";
 const char *const kWelcomeV2 = R"({"type":"welcome","data":{"protocolVersion":2}})";
@@ -55,7 +50,7 @@ struct Session {
 
     Session() {
         rig.server.route("/ajax/chatlogin", 200, R"({"user_id":42,"token":"tok-1"})");
-        rig.server.route("/js/minified/global.json", 200, fixture("goodgame-global.json"));
+        rig.server.route("/js/minified/global.json", 200, testData("goodgame-global.json"));
     }
 
     // Connects, greets and answers the auth; the client then sends its next request.
@@ -146,7 +141,7 @@ private slots:
         QFETCH(int, version);
         QFETCH(ChatCase, expected);
         GoodgameRig rig;
-        rig.loadSmiles(fixture("goodgame-global.json"));
+        rig.loadSmiles(testData("goodgame-global.json"));
         rig.goodgame.readFramesAt(Goodgame::Step::Chat, version);
         for (const QString &frame : expected.input)
             rig.goodgame.processMessage(frame);
@@ -446,7 +441,7 @@ private slots:
     void brokenCatalogueKeepsTheSmiles() {
         QFETCH(QByteArray, script);
         GoodgameRig rig;
-        rig.loadSmiles(fixture("goodgame-global.json"));
+        rig.loadSmiles(testData("goodgame-global.json"));
         const auto before = rig.goodgame.smiles().keys();
         rig.refuseSmiles(script);
         QVERIFY(rig.log("error").last().startsWith(QStringLiteral("ОШИБКА: ")));
@@ -455,7 +450,7 @@ private slots:
 
     void catalogueRequestBustsTheCache() {
         GoodgameRig rig;
-        rig.loadSmiles(fixture("goodgame-global.json"));
+        rig.loadSmiles(testData("goodgame-global.json"));
         QCOMPARE(rig.server.requests.last(), "/js/minified/global.json?1714564800000");
         QCOMPARE(rig.goodgame.smiles().value("paid3").donat.value_or(-1), 3);
         QCOMPARE(rig.goodgame.smiles().value("still").channel, QStringLiteral("0"));
@@ -465,7 +460,7 @@ private slots:
     // Mutated and hostile frames in every state: no crash, and the next good frame still works.
     void survivesMutatedFrames() {
         GoodgameRig rig;
-        rig.loadSmiles(fixture("goodgame-global.json"));
+        rig.loadSmiles(testData("goodgame-global.json"));
         QStringList frames;
         for (const auto &entry : readChatCases(TEST_DATA "/goodgame-frames.txt"))
             frames << entry.second.input;

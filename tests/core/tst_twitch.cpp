@@ -340,20 +340,15 @@ private slots:
         server.route("/helix/users?id=141981764", 200, serviceSample("twitch-helix-users.json"));
         TwitchRig rig(server.url(), stored);
         rig.endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
-        QSignalSpy handled(&rig.http, &Http::handled);
-        const auto settle = [&] {
-            while (rig.http.inFlight() > 0)
-                QVERIFY(handled.wait(5000));
-        };
         rig.twitch.restore();
-        settle();
+        rig.settle();
         const QString line = QStringLiteral("@display-name=Ann;id=x%1;room-id=1;"
                                             "source-room-id=141981764 :ann!ann@ann.tmi.twitch.tv "
                                             "PRIVMSG #chan :hi");
         rig.twitch.processMessage(line.arg(1));
         // The batch goes out on the next turn of the event loop.
         QTRY_VERIFY(stored != kLoggedIn || server.requests.contains("/helix/users?id=141981764"));
-        settle();
+        rig.settle();
         rig.twitch.processMessage(line.arg(2));
         QStringList shown;
         for (const QString &event : rig.sink.events)
@@ -423,17 +418,12 @@ private slots:
         server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
         server.route("/oauth2/token", 200, serviceSample("twitch-oauth2-token.json"));
         TwitchRig rig(server.url(), stored);
-        QSignalSpy handled(&rig.http, &Http::handled);
-        const auto settle = [&] {
-            while (rig.http.inFlight() > 0)
-                QVERIFY(handled.wait(5000));
-        };
         rig.twitch.restore();
-        settle();
+        rig.settle();
         QByteArrayList tokens;
         for (int refusal = 0; refusal < 2; ++refusal) {
             rig.twitch.processMessage(":tmi.twitch.tv NOTICE * :Login authentication failed");
-            settle();
+            rig.settle();
             tokens << QByteArray::fromStdString(
                 jsonAt(parseJson(rig.config.get()), {"services", "twitch", "auth", "access_token"})
                     .dump());

@@ -1,4 +1,5 @@
 #include "common/js.h"
+#include "fakes/samples.h"
 #include "fakes/twitchrig.h"
 #include "services/goodgame/goodgame.h"
 #include "settings/chatstyle.h"
@@ -14,11 +15,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray fixture(const char *name) {
-    QFile file(QStringLiteral(TEST_DATA "/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 Rgb rgb(const QColor &color) {
     return {color.redF(), color.greenF(), color.blueF()};
 }
@@ -37,9 +33,9 @@ class TestUtils : public QObject {
 private slots:
     void defaultsInStoredKeyOrder() {
         UtilsRig rig("");
-        QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
+        QCOMPARE(rig.settings().toUtf8(), testData("default-settings.json"));
         QCOMPARE(qstr(rig.utils.defaultSettings().dump()).toUtf8(),
-                 fixture("default-settings.json"));
+                 testData("default-settings.json"));
     }
 
     void loadFillsMissingKeys_data() {
@@ -190,7 +186,7 @@ private slots:
         QFETCH(QString, stored);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("settings.json"));
         UtilsRig rig(stored);
-        QCOMPARE(rig.settings().toUtf8(), fixture("default-settings.json"));
+        QCOMPARE(rig.settings().toUtf8(), testData("default-settings.json"));
         QCOMPARE(rig.log("error"), QStringList{"ОШИБКА: settings.json не является записью JSON; "
                                                "он сохранён как settings.json.broken, взяты "
                                                "настройки по умолчанию"});
@@ -212,7 +208,7 @@ private slots:
         rig.utils.saveConfig();
         // An empty words text is one empty line.
         QCOMPARE(rig.config.get().toUtf8(),
-                 fixture("default-settings.json").replace("\"words\":[]", "\"words\":[\"\"]"));
+                 testData("default-settings.json").replace("\"words\":[]", "\"words\":[\"\"]"));
         QCOMPARE(beforeLoad, rig.config.get());
         // Filled once: a second call leaves what the user typed since.
         rig.utils.form().setField("twitchNick", "typed");
@@ -368,7 +364,7 @@ private slots:
 
 private:
     static QString fixtureValue(const char *path) {
-        return qstr(Json::parse(fixture("default-settings.json").toStdString())
+        return qstr(Json::parse(testData("default-settings.json").toStdString())
                         .at(Json::json_pointer(path))
                         .dump());
     }

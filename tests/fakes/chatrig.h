@@ -10,6 +10,8 @@
 #include "net/http.h"
 #include "shell/speechfile.h"
 
+#include <QSignalSpy>
+#include <QTest>
 #include <QUrl>
 
 // The chat builder with recording pages and an alert queue, for the chat services' tests.
@@ -33,6 +35,13 @@ struct ChatRig : SettingsRig {
             result << QUrl::fromPercentEncoding(encoded.toUtf8());
         }
         return result;
+    }
+
+    // Waits until every request in flight has been answered and handled.
+    void settle() {
+        QSignalSpy handled(&http, &Http::handled);
+        while (http.inFlight() > 0)
+            QVERIFY(handled.wait(5000));
     }
 
     // The chat view's other calls (strike, remove).
