@@ -106,11 +106,14 @@ ChatSpeech::ChatSpeech(const ChatSpeechDeps &deps)
                           QStringLiteral("error"));
     });
     connect(&m_deps.speech, &SpeechFile::ready, this, [this](const QString &path) {
+        // The files are this queue's own: one of a line dropped meanwhile goes at once.
+        if (m_phase != Phase::Writing) {
+            if (!path.isEmpty())
+                m_deps.speech.remove(path);
+            return;
+        }
         if (path.isEmpty())
             return setPhase(Phase::Idle);
-        // The files are this queue's own: one of a line dropped meanwhile goes at once.
-        if (m_phase != Phase::Writing)
-            return m_deps.speech.remove(path);
         if (alertsFirst()) {
             m_deps.speech.remove(path);
             return holdCurrent();
