@@ -5,6 +5,7 @@
 #include "relaybench.h"
 #include "startupbench.h"
 #include "twitchbench.h"
+#include "windowbench.h"
 
 #include <QByteArray>
 #include <cstdio>
@@ -18,7 +19,8 @@ int usage() {
                "       kestro-bench page [--lines N] [--batch K]\n"
                "       kestro-bench idle [--seconds N]\n"
                "       kestro-bench relay [--rounds N]\n"
-               "       kestro-bench overlay [--seconds N] [--rate R]\n",
+               "       kestro-bench overlay [--seconds N] [--rate R]\n"
+               "       kestro-bench window [--rate R] [--seconds N]\n",
                stderr);
     return 2;
 }
@@ -41,7 +43,11 @@ int main(int argc, char *argv[]) {
         return runOverlayBench(argc, argv);
     if (std::strcmp(argv[1], "page") == 0)
         return runPageBench(argc, argv);
+    if (std::strcmp(argv[1], "window") == 0)
+        return runWindowBench(argc, argv);
     if (std::strcmp(argv[1], kStartupChild) == 0)
         return runStartupChild(argc, argv);
+    if (std::strcmp(argv[1], kWindowChild) == 0)
+        return runWindowChild(argc, argv);
     return usage();
 }
