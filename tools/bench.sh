@@ -20,5 +20,10 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   display "$bench" page "$@"
   display "$bench" startup --runs 5
   display "$bench" idle
+  # A busy chat in the real window: figures are prefixed with the rate.
+  for run in "10 60" "100 60" "30 300"; do
+    set -- $run
+    display "$bench" window --rate "$1" --seconds "$2" | sed "s/^window\./window.$1_per_s./"
+  done
 } 2>/dev/null | awk 'BEGIN { printf "%-36s %12s  %s\n", "figure", "value", "unit" }
                      { printf "%-36s %12s  %s\n", $1, $2, $3 }'
