@@ -1,5 +1,6 @@
 #include "windowbench.h"
 
+#include "fakes/quickitems.h"
 #include "processstats.h"
 #include "programchild.h"
 #include "startup.h"
@@ -98,17 +99,6 @@ QTcpSocket *acceptJoin(QTcpServer &server) {
     client->write(":tmi.twitch.tv 001 benchbot :Welcome\r\n:tmi.twitch.tv ROOMSTATE #bench\r\n");
     client->flush();
     return client;
-}
-
-// By object name in the visual tree: a repeater's rows have no object parent.
-QQuickItem *findItem(QQuickItem *root, const QString &name) {
-    for (QQuickItem *child : root->childItems()) {
-        if (child->objectName() == name)
-            return child;
-        if (QQuickItem *found = findItem(child, name))
-            return found;
-    }
-    return nullptr;
 }
 
 // Passes the page's summary on once its title carries it.

@@ -2,6 +2,7 @@
 #include "fakes/cdpbrowser.h"
 #include "fakes/goodgamechatserver.h"
 #include "fakes/ircserver.h"
+#include "fakes/quickitems.h"
 #include "fakes/tempdatadir.h"
 #include "fakes/twitchidserver.h"
 #include "fakes/wsserver.h"
@@ -84,15 +85,6 @@ private:
         if (auto *found = m_window->findChild<QQuickItem *>(QLatin1String(name)))
             return found;
         return findItem(m_window->contentItem(), QLatin1String(name));
-    }
-    static QQuickItem *findItem(QQuickItem *root, QLatin1String name) {
-        for (QQuickItem *child : root->childItems()) {
-            if (child->objectName() == name)
-                return child;
-            if (QQuickItem *found = findItem(child, name))
-                return found;
-        }
-        return nullptr;
     }
     QQuickItem *tabButton(int index) const {
         QQuickItem *button = nullptr;
