@@ -24,8 +24,10 @@ class TestPages : public QObject {
 private:
     ChatRig m_shell;
 
+    // A line, in the list at once even when the chat counts as busy.
     static void add(WebPageHost &page, const QString &html) {
         page.run(Chat::addMessageCall(html, false));
+        page.run(QStringLiteral("Kestro.flush()"));
     }
 
     static int count(WebPageHost &page, const QString &selector) {
@@ -73,6 +75,7 @@ private slots:
         QFETCH(QString, html);
         WebPageHost page(kChat);
         page.run(script);
+        page.run(QStringLiteral("'undefined' !== typeof Kestro && Kestro.flush()"));
         QCOMPARE(
             page.eval("var li = document.querySelector('#chatList li'); li ? li.innerHTML : ''")
                 .toString(),
@@ -124,40 +127,56 @@ private slots:
         QCOMPARE(count(page, ".m6"), 0);
     }
 
-    // A burst schedules one scroll, which keeps its time however many lines follow; with
-    // autoscroll off nothing is scheduled. The page's timers run by hand.
-    void burstScrollsOnce() {
+    // A calm chat's lines go in one by one with their animation and a gliding scroll; a busy
+    // one's (above four a second) go in together every 200 ms, in order, with a jump to the
+    // newest and no animation, until the chat calms down. The page's timers and clock run by
+    // hand.
+    void busyChatGoesInBatches() {
         WebPageHost page(kChat);
-        page.eval("window.scrolls = 0; var realScroll = window.scrollTo.bind(window);"
-                  "window.scrollTo = function (o) { ++window.scrolls; realScroll(o); };"
-                  "window.timers = []; window.setTimeout = function (f) {"
-                  "  window.timers.push(f); return window.timers.length; };"
-                  "window.runTimers = function () { var due = window.timers; window.timers = [];"
-                  "  due.forEach(function (f) { f(); }); return due.length; }");
-        const auto burst = [&page](int lines) {
-            for (int i = 0; i < lines; ++i)
-                add(page, QStringLiteral("<span>line %1</span>").arg(i));
+        page.eval("window.due = []; window.setTimeout = function (f) { due.push(f); return due.length; };"
+                  "window.clearTimeout = function () {};"
+                  "window.now = 1000; Date.now = function () { return window.now; };"
+                  "window.scrolls = []; window.scrollTo = function (o) { scrolls.push(o.behavior); };"
+                  "window.step = function () { var f = due; due = []; f.forEach(function (g) { g(); });"
+                  "  return f.length; }");
+        page.run(call("setAnimation", "'animScaleX'"));
+        const auto lines = [&page](int from, int to) {
+            for (int i = from; i < to; ++i)
+                page.run(Chat::addMessageCall(QStringLiteral("<span class=\"w%1\">%1</span>").arg(i),
+                                              false));
         };
-        burst(50);
-        QCOMPARE(page.eval("window.timers.length").toInt(), 1);
-        QCOMPARE(page.eval("runTimers()").toInt(), 1);
-        QCOMPARE(page.eval("window.scrolls").toInt(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY > 0 && window.scrollY + "
-                                           "window.innerHeight >= document.body.scrollHeight - 2")
-                                     .toBool(),
-                                 5000);
+        const QString animation = QStringLiteral(
+            "getComputedStyle(document.querySelector('#chatList li:last-child')).animationName");
 
-        // A steady flood still moves the view once per period.
-        for (int period = 2; period <= 5; ++period) {
-            burst(3);
-            QCOMPARE(page.eval("runTimers()").toInt(), 1);
-            QCOMPARE(page.eval("window.scrolls").toInt(), period);
-        }
+        lines(0, 1);
+        QCOMPARE(count(page, "#chatList li"), 1);
+        QCOMPARE(page.eval(animation).toString(), QStringLiteral("animScaleX"));
+        QCOMPARE(page.eval("step()").toInt(), 1);
+        QCOMPARE(page.eval("scrolls.join(',')").toString(), QStringLiteral("smooth"));
 
-        page.eval("Kestro.autoscroll = false");
-        burst(50);
-        QCOMPARE(page.eval("window.timers.length").toInt(), 0);
-        QCOMPARE(page.eval("window.scrolls").toInt(), 5);
+        page.eval("window.now = 3000");
+        lines(1, 51); // four calm ones, then a batch of the rest
+        QCOMPARE(count(page, "#chatList li"), 5);
+        page.eval("step()");
+        QCOMPARE(count(page, "#chatList li"), 51);
+        QCOMPARE(page.eval(animation).toString(), QStringLiteral("none"));
+        QCOMPARE(page.eval("scrolls.join(',')").toString(), QStringLiteral("smooth,smooth,auto"));
+
+        lines(51, 53); // a waiting line is struck all the same
+        page.run(call("strikeMessage", "'w52'"));
+        QCOMPARE(count(page, "#chatList li"), 53);
+        QCOMPARE(count(page, "#chatList li[style*=line-through]"), 1);
+
+        page.eval("window.now = 5000");
+        lines(53, 54);
+        QCOMPARE(page.eval(animation).toString(), QStringLiteral("animScaleX"));
+        QStringList order;
+        for (int i = 0; i < 54; ++i)
+            order << QString::number(i);
+        QCOMPARE(page.eval("Array.from(document.querySelectorAll('#chatList li')).map("
+                           "function (li) { return li.textContent; }).join(',')")
+                     .toString(),
+                 order.join(QLatin1Char(',')));
     }
 
     void strikeAndRemove_data() {

@@ -5,6 +5,10 @@
 var STEP_DX = 1.5;
 // The newest lines a page keeps: an eight-hour stream must not slow the page down.
 var MAX_LINES = 1000;
+// Above this many lines a second nobody reads single lines: they go in together a few times
+// a second, the view jumps to the newest instead of gliding, and there is no entry animation.
+var CALM_RATE = 4;
+var BUSY_BATCH_MS = 200;
 
 var Kestro = {
     autoscroll: true,
@@ -16,6 +20,9 @@ var Kestro = {
     nextDx: -1 * STEP_DX,
     pendingScroll: null,
     scrollBehavior: "smooth",
+    arrivals: [], // when the last second's lines came
+    waiting: [],  // a busy chat's lines until their batch goes in
+    batchTimer: null,
 
     hasList: function () {
         return this.$list !== null;
@@ -28,11 +35,62 @@ var Kestro = {
         var item = document.createElement("li");
         item.innerHTML = decoded.replace(/<script[^>]*>/g, "");
         this.stackZeroWidth(item);
-        this.$list.appendChild(item);
-        while (this.$list.childElementCount > MAX_LINES)
-            this.$list.firstElementChild.remove();
+        if (this.busy())
+            return this.batch(item);
+        this.flush();
+        this.$list.classList.remove("busy");
+        this.appendLines(item);
         if (this.autoscroll)
             this.scrollList(this.$list);
+    },
+
+    busy: function () {
+        var now = Date.now();
+        this.arrivals.push(now);
+        while (this.arrivals[0] < now - 1000)
+            this.arrivals.shift();
+        return this.arrivals.length > CALM_RATE;
+    },
+
+    batch: function (item) {
+        this.waiting.push(item);
+        if (this.batchTimer !== null)
+            return;
+        var self = this;
+        this.batchTimer = setTimeout(function () {
+            self.flush();
+        }, BUSY_BATCH_MS);
+    },
+
+    // The waiting lines in one update, and the view at once at the newest.
+    flush: function () {
+        if (this.batchTimer !== null) {
+            clearTimeout(this.batchTimer);
+            this.batchTimer = null;
+        }
+        if (!this.waiting.length)
+            return;
+        var lines = document.createDocumentFragment();
+        this.waiting.forEach(function (item) {
+            lines.appendChild(item);
+        });
+        this.waiting = [];
+        this.$list.classList.add("busy");
+        this.appendLines(lines);
+        if (!this.autoscroll)
+            return;
+        // The jump takes the place of a glide still pending.
+        if (this.pendingScroll !== null) {
+            clearTimeout(this.pendingScroll);
+            this.pendingScroll = null;
+        }
+        window.scrollTo({ top: this.$list.offsetHeight, left: 0, behavior: "auto" });
+    },
+
+    appendLines: function (lines) {
+        this.$list.appendChild(lines);
+        while (this.$list.childElementCount > MAX_LINES)
+            this.$list.firstElementChild.remove();
     },
 
     // A zero-width emote is drawn over the emote before it: both go into one stack, so the
@@ -129,6 +187,7 @@ var Kestro = {
         var items = [];
         if (!this.hasList() || !className)
             return items;
+        this.flush(); // a waiting line is in the list first, so none escapes moderation
         var found = this.$list.getElementsByClassName(className);
         for (var i = 0; i < found.length; ++i) {
             var item = found[i].closest("li");
