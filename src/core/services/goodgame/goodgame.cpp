@@ -53,8 +53,7 @@ Goodgame::~Goodgame() {
 
 void Goodgame::openSession(bool again) {
     // Lines that waited for a history that will not come now are shown as they are.
-    if (m_fill.active())
-        endFill(Json());
+    releaseHeldLines();
     m_pingAnswered = false;
     if (again) {
         m_reconnecting = true;
@@ -115,8 +114,7 @@ void Goodgame::connectToGoodgame(const QString &loginValue, const QString &passw
 }
 
 void Goodgame::disconnectFromGoodgame() {
-    if (m_fill.active())
-        endFill(Json());
+    releaseHeldLines();
     serviceLine(QStringLiteral("- GoodGame: уходим с канала ") + quotedChannel());
     m_connection.stop();
     emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
@@ -171,7 +169,7 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
         m_deps.logger.log(QStringLiteral("ОШИБКА: кадр GoodGame длиннее %1 КБ, отброшен")
                               .arg(kMaxFrameBytes / 1024),
                           QStringLiteral("error"));
-        return dropped();
+        return releaseHeldLines();
     }
     bool tooDeep = false;
     Json frame = parseJson(json.toUtf8(), &tooDeep);
@@ -180,7 +178,7 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
                                          "отброшен")
                               .arg(kMaxJsonDepth),
                           QStringLiteral("error"));
-        return dropped();
+        return releaseHeldLines();
     }
     if (frame.is_discarded())
         return;
@@ -198,8 +196,9 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
     advance(frame, in_test);
 }
 
-// An unreadable frame while live lines wait may have been the history: they wait no longer.
-void Goodgame::dropped() {
+// Live lines that wait for the history wait no longer: the session ends, or an unreadable
+// frame may have been the history.
+void Goodgame::releaseHeldLines() {
     if (m_fill.active())
         endFill(Json());
 }

@@ -129,7 +129,7 @@ private:
     void openSession(bool again);
     void sendProbe();
     void send(const Json &frame);
-    void dropped();
+    void releaseHeldLines();
     void advance(Json &frame, bool in_test);
     bool chooseChannel(const Json &data);
     bool joinAnswered(const Json &data);
