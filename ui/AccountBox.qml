@@ -3,15 +3,19 @@ import QtQuick.Controls 2.14
 import QtQuick.Controls.Material 2.14
 import Kestro 1.0
 
-// A service's login on its box: the button, then the code to confirm in the browser, then the
-// account it is logged in as.
+// A service's login on its box: the button, then the code to confirm in the browser (or, for a
+// login that comes back from the browser, the consent page's address and a field for the address
+// the browser ended on), then the account it is logged in as.
 Column {
     id: box
-    property var account // a TwitchAccount
+    property var account // a TwitchAccount or a DonationAlertsAccount
     property string title
-    property string clientIdField
+    property string prefix // the service's id, before each control's name
+    readonly property string clientIdField: box.prefix + "ClientId"
     readonly property int loggedOut: 0
     readonly property int waiting: 1
+    readonly property bool byCode: box.account.userCode !== undefined
+    readonly property string link: box.byCode ? box.account.verificationUri : box.account.authorizeUrl
     spacing: 10
 
     InputRow {
@@ -31,7 +35,8 @@ Column {
         font.pixelSize: 11
         color: "#ababab"
         textFormat: Text.PlainText
-        text: qsTr("Зарегистрируйте приложение на dev.twitch.tv (Console → Applications), тип клиента Public, адрес перенаправления любой, и впишите его Client ID.")
+        text: box.byCode ? qsTr("Зарегистрируйте приложение на dev.twitch.tv (Console → Applications), тип клиента Public, адрес перенаправления любой, и впишите его Client ID.")
+                         : qsTr("Зарегистрируйте приложение на donationalerts.com (Настройки → API → Создать новое приложение), Redirect URL: %1, и впишите его ID.").arg(box.account.redirectUri)
     }
     Item {
         width: 402
@@ -43,12 +48,12 @@ Column {
             elide: Text.ElideRight
             width: logOut.visible ? logOut.x - 30 : 120
             text: box.account.state === box.loggedOut ? qsTr("Аккаунт:")
-                  : box.account.state === box.waiting ? qsTr("Код:")
+                  : box.account.state === box.waiting ? (box.byCode ? qsTr("Код:") : qsTr("Вход:"))
                   : qsTr("Вошли как %1").arg(box.account.login)
         }
         Button {
             id: logIn
-            objectName: "accountLogIn"
+            objectName: box.prefix + "LogIn"
             visible: box.account.state === box.loggedOut
             x: 150
             width: 252
@@ -58,11 +63,15 @@ Column {
             bottomInset: 0
             Material.background: Material.Purple
             text: qsTr("Войти через %1").arg(box.title)
-            onClicked: box.account.logIn()
+            onClicked: {
+                box.account.logIn()
+                if (!box.byCode && box.account.state === box.waiting)
+                    Qt.openUrlExternally(box.account.authorizeUrl)
+            }
         }
         TextEdit {
-            objectName: "accountCode"
-            visible: box.account.state === box.waiting
+            objectName: box.prefix + "Code"
+            visible: box.byCode && box.account.state === box.waiting
             x: 150
             anchors.verticalCenter: parent.verticalCenter
             readOnly: true
@@ -71,11 +80,11 @@ Column {
             font.pixelSize: 26
             font.bold: true
             font.letterSpacing: 3
-            text: box.account.userCode
+            text: box.byCode ? box.account.userCode : ""
         }
         Button {
             id: logOut
-            objectName: "accountLogOut"
+            objectName: box.prefix + "LogOut"
             visible: box.account.state > box.waiting
             x: 222
             width: 180
@@ -92,7 +101,7 @@ Column {
         width: 402
         height: 22
         Text {
-            objectName: "accountLink"
+            objectName: box.prefix + "Link"
             x: 20
             width: 250
             anchors.verticalCenter: parent.verticalCenter
@@ -100,11 +109,11 @@ Column {
             elide: Text.ElideMiddle
             color: "#8ab4f8"
             font.underline: true
-            text: box.account.verificationUri
+            text: box.link
             MouseArea {
                 anchors.fill: parent
                 cursorShape: Qt.PointingHandCursor
-                onClicked: Qt.openUrlExternally(box.account.verificationUri)
+                onClicked: Qt.openUrlExternally(box.link)
             }
         }
         Button {
@@ -116,7 +125,7 @@ Column {
             bottomInset: 0
             text: qsTr("Копировать")
             onClicked: {
-                clipboard.text = box.account.verificationUri
+                clipboard.text = box.link
                 clipboard.selectAll()
                 clipboard.copy()
             }
@@ -131,6 +140,25 @@ Column {
         x: 20
         textFormat: Text.PlainText
         color: "#ababab"
-        text: qsTr("Ждём подтверждения… осталось %1 мин").arg(box.account.minutesLeft)
+        text: box.byCode ? qsTr("Ждём подтверждения… осталось %1 мин").arg(box.account.minutesLeft)
+                         : qsTr("Ждём входа в браузере…")
+    }
+    // A browser elsewhere (or one that did not come back) leaves its address to paste.
+    InputRow {
+        id: addressRow
+        visible: !box.byCode && box.account.state === box.waiting
+        inputName: box.prefix + "AddressInput"
+        label.text: qsTr("Адрес из браузера:")
+        label.font.pixelSize: 11
+        button: takeAddress
+        onEdited: {
+            if (text.indexOf("access_token=") >= 0 || text.indexOf("error=") >= 0)
+                box.account.takeAddress(text)
+        }
+    }
+    Button {
+        id: takeAddress
+        visible: false
+        onClicked: box.account.takeAddress(addressRow.input.text)
     }
 }

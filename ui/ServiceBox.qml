@@ -31,7 +31,7 @@ Item {
             sourceComponent: AccountBox {
                 account: box.service.account
                 title: box.service.title
-                clientIdField: box.service.id + "ClientId"
+                prefix: box.service.id
             }
         }
         Repeater {

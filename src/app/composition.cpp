@@ -28,7 +28,9 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
                           m_sevenTv, m_http, m_endpoints, Clock::system(), Random::system()})
     , m_goodgame(GoodgameDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
                               Random::system()})
-    , m_services{&m_twitch, &m_goodgame}
+    , m_donationAlerts(DonationAlertsDeps{m_chat, m_utils, logger, m_http, m_endpoints,
+                                          Clock::system(), Random::system()})
+    , m_services{&m_twitch, &m_goodgame, &m_donationAlerts}
     , m_tests(m_services, Random::system())
     , m_mainWindow(MainWindowDeps{m_utils, m_services, m_alerts, m_tests, m_chatInput, m_chatView,
                                   m_overlay}) {

@@ -9,6 +9,7 @@
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "overlay/overlay.h"
+#include "services/donationalerts/donationalerts.h"
 #include "services/goodgame/goodgame.h"
 #include "services/serviceregistry.h"
 #include "services/twitch/bttv.h"
@@ -78,6 +79,7 @@ private:
     ChatInput m_chatInput;
     Twitch m_twitch;
     Goodgame m_goodgame;
+    DonationAlerts m_donationAlerts;
     ServiceRegistry m_services;
     Tests m_tests;
     MainWindow m_mainWindow;

@@ -271,18 +271,18 @@ private slots:
         QVERIFY2(browser.ready(), qPrintable(browser.error()));
         QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openInBrowser");
         click(tabButton(0));
-        click(item("accountLogIn"));
-        QTRY_VERIFY(item("accountLink") && item("accountLink")->isVisible());
-        QCOMPARE(item("accountCode")->property("text").toString(), QStringLiteral("ABCDEFGH"));
+        click(item("twitchLogIn"));
+        QTRY_VERIFY(item("twitchLink") && item("twitchLink")->isVisible());
+        QCOMPARE(item("twitchCode")->property("text").toString(), QStringLiteral("ABCDEFGH"));
         QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-code.png")));
-        click(item("accountLink"));
+        click(item("twitchLink"));
         QTRY_VERIFY(m_opened.isValid());
         QVERIFY(browser.open(m_opened.toString()));
         browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
         QTRY_COMPARE(browser.eval(QStringLiteral("document.body.dataset.approved")).toString(),
                      QStringLiteral("yes"));
-        QTRY_VERIFY_WITH_TIMEOUT(item("accountLogOut")->isVisible(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(item("twitchLogOut")->isVisible(), 10000);
         QTRY_COMPARE(item("twitchNickInput")->property("text").toString(), QStringLiteral("ynot01"));
         QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-logged-in.png")));

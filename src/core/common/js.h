@@ -35,3 +35,23 @@ std::optional<double> jsNumber(const Json &value);
 
 // Whether a script would take the value as true.
 bool jsTruthy(const Json &value);
+
+// Reading outside JSON whose members may be missing, null or of any type.
+namespace js {
+
+// The member of a record, or null for anything that is not a record.
+inline const Json &member(const Json &record, const char *key) {
+    static const Json none;
+    if (!record.is_object())
+        return none;
+    const auto found = record.find(key);
+    return found == record.end() ? none : *found;
+}
+
+// A member shown as text: texts as they are, numbers as a script prints them, else empty.
+inline QString textOf(const Json &record, const char *key) {
+    const Json &value = member(record, key);
+    return value.is_string() || value.is_number() ? jsString(value) : QString();
+}
+
+} // namespace js

@@ -6,6 +6,7 @@
 // (for instance "kestro.twitch.debug=false" or "kestro.*=false").
 Q_DECLARE_LOGGING_CATEGORY(lcAlerts)
 Q_DECLARE_LOGGING_CATEGORY(lcChat)
+Q_DECLARE_LOGGING_CATEGORY(lcDonationAlerts)
 Q_DECLARE_LOGGING_CATEGORY(lcEmotes)
 Q_DECLARE_LOGGING_CATEGORY(lcGoodgame)
 Q_DECLARE_LOGGING_CATEGORY(lcNet)

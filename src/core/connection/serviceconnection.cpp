@@ -6,9 +6,10 @@
 #include <QtMath>
 
 ServiceConnection::ServiceConnection(Transport transport, const Clock &clock, Random &random,
-                                     QObject *parent)
+                                     Probing probing, QObject *parent)
     : QObject(parent)
     , m_transport(std::move(transport))
+    , m_probing(probing)
     , m_clock(clock)
     , m_random(random) {}
 
@@ -145,9 +146,9 @@ void ServiceConnection::tick() {
             lost();
         else if (woke)
             sendProbe(now);
-        else if (m_probeSentAt > 0 && now - m_probeSentAt >= PROBE_TIMEOUT_MS)
+        else if (m_probeSentAt > 0 && now - m_probeSentAt >= m_probing.timeoutMs)
             probeFailed();
-        else if (m_probeSentAt == 0 && now - m_lastTraffic >= PROBE_AFTER_MS)
+        else if (m_probeSentAt == 0 && now - m_lastTraffic >= m_probing.afterMs)
             sendProbe(now);
         return;
     }

@@ -4,6 +4,12 @@
 #include <functional>
 
 class Clock;
+
+// How long a silent link waits before it is probed, and how long for the probe's answer.
+struct Probing {
+    qint64 afterMs = 60000;
+    qint64 timeoutMs = 15000;
+};
 class Random;
 
 // Supervises one service link: whether the user wants it, a keep-alive probe for a silent
@@ -16,8 +22,6 @@ public:
     enum class State { Stopped, Connecting, Connected, Waiting };
 
     static constexpr int TICK_MS = 1000;
-    static constexpr qint64 PROBE_AFTER_MS = 60000;
-    static constexpr qint64 PROBE_TIMEOUT_MS = 15000;
     static constexpr qint64 FIRST_BACKOFF_MS = 1000;
     static constexpr qint64 MAX_BACKOFF_MS = 60000;
     // A tick this much later than due means the machine slept.
@@ -32,7 +36,7 @@ public:
     };
 
     ServiceConnection(Transport transport, const Clock &clock, Random &random,
-                      QObject *parent = nullptr);
+                      Probing probing = {}, QObject *parent = nullptr);
 
     // The user's start and stop; only stop ends reconnecting.
     void start();
@@ -70,6 +74,7 @@ private:
     qint64 nextBackoff();
 
     Transport m_transport;
+    Probing m_probing;
     const Clock &m_clock;
     Random &m_random;
     State m_state = State::Stopped;

@@ -26,11 +26,24 @@ QString HttpReply::problem() const {
 Http::Http(QObject *parent)
     : QObject(parent) {}
 
-void Http::get(const QUrl &url, Handler handler, const Headers &headers) {
+namespace {
+QNetworkRequest requestWith(const QUrl &url, const Http::Headers &headers) {
     QNetworkRequest request(url);
     for (const auto &[name, value] : headers)
         request.setRawHeader(name, value);
-    watch(m_manager.get(request), std::move(handler));
+    return request;
+}
+} // namespace
+
+void Http::get(const QUrl &url, Handler handler, const Headers &headers) {
+    watch(m_manager.get(requestWith(url, headers)), std::move(handler));
+}
+
+void Http::postJson(const QUrl &url, const QByteArray &body, Handler handler,
+                    const Headers &headers) {
+    QNetworkRequest request = requestWith(url, headers);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    watch(m_manager.post(request, body), std::move(handler));
 }
 
 void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler) {

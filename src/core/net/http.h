@@ -31,6 +31,8 @@ public:
 
     void get(const QUrl &url, Handler handler, const Headers &headers = {});
     void postForm(const QUrl &url, const QByteArray &body, Handler handler);
+    void postJson(const QUrl &url, const QByteArray &body, Handler handler,
+                  const Headers &headers = {});
     // Requests whose handler has not run yet.
     int inFlight() const { return m_inFlight; }
 

@@ -7,20 +7,8 @@
 // numbers may come as texts.
 namespace gg {
 
-// The member of a record, or null for anything that is not a record.
-inline const Json &member(const Json &record, const char *key) {
-    static const Json none;
-    if (!record.is_object())
-        return none;
-    const auto found = record.find(key);
-    return found == record.end() ? none : *found;
-}
-
-// A member shown as text: texts as they are, numbers as a script prints them, else empty.
-inline QString textOf(const Json &record, const char *key) {
-    const Json &value = member(record, key);
-    return value.is_string() || value.is_number() ? jsString(value) : QString();
-}
+using js::member;
+using js::textOf;
 
 inline bool numberIs(const Json &value, double expected) {
     const std::optional<double> number = jsNumber(value);

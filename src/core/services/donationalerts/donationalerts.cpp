@@ -1,0 +1,290 @@
+// The session: the socket token, Centrifugo's connect, the channel's token from the API, the
+// subscription, the keep-alive.
+#include "services/donationalerts/donationalerts.h"
+
+#include "buildconfig.h"
+#include "common/js.h"
+#include "common/logging.h"
+#include "connection/droppedsocket.h"
+#include "model/chatsink.h"
+#include "settings/utils.h"
+#include "shell/botlogger.h"
+
+using js::member;
+using js::textOf;
+
+const EndpointKey endpoint::donationalertsSite{"donationalertsSite",
+                                               "https://www.donationalerts.com"};
+const EndpointKey endpoint::donationalertsSocket{
+    "donationalertsSocket", "wss://centrifugo.donationalerts.com/connection/websocket"};
+const EndpointKey endpoint::donationalertsClientId{"donationalertsClientId",
+                                                   KESTRO_DONATIONALERTS_CLIENT_ID};
+const EndpointKey endpoint::donationalertsRedirect{"donationalertsRedirect",
+                                                   "http://127.0.0.1:41863/donationalerts"};
+
+namespace {
+const QString kAuthField = QStringLiteral("donationalertsAuth");
+const QString kClientIdField = QStringLiteral("donationalertsClientId");
+// Centrifugo's commands and pushes, by number.
+constexpr int kSubscribeMethod = 1;
+constexpr int kPingMethod = 7;
+constexpr int kPublicationPush = 0;
+constexpr int kDisconnectPush = 7;
+constexpr qint64 kConnectId = 1;
+constexpr qint64 kSubscribeId = 2;
+} // namespace
+
+DonationAlerts::DonationAlerts(const DonationAlertsDeps &deps)
+    : ChatService(deps.utils)
+    , m_deps(deps)
+    , m_api(deps.http, deps.endpoints.url(endpoint::donationalertsSite))
+    , m_account(m_api, deps.clock, deps.endpoints.url(endpoint::donationalertsRedirect),
+                [this] { return clientId(); },
+                deps.endpoints.word(endpoint::donationalertsClientId).isEmpty())
+    , m_connection({[this](bool again) { openSession(again); },
+                    [this] {
+                        ++m_session;
+                        m_step = Step::None;
+                        dropSocket(m_socket);
+                    },
+                    [this] { sendProbe(); }},
+                   deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs}) {
+    followRunning();
+    declareSettings({{key::donationalertsAuth, "fields", SettingKind::Record, Json::object(),
+                      kAuthField},
+                     {key::donationalertsClientId, "fields", SettingKind::Text, "",
+                      kClientIdField}});
+    connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
+        emit status(QStringLiteral("DonationAlerts: связь потеряна, переподключаемся"));
+        m_deps.sink.serviceLine(QStringLiteral("- DonationAlerts: связь потеряна, переподключаемся"));
+    });
+    connectAccount();
+}
+
+DonationAlerts::~DonationAlerts() {
+    dropSocket(m_socket);
+}
+
+void DonationAlerts::connectAccount() {
+    connect(&m_account, &DonationAlertsAccount::stored, this, [this](const DonationAlertsAuth &auth) {
+        m_deps.utils.form().setField(kAuthField, qstr(auth.toJson().dump()));
+        m_deps.utils.saveConfig();
+        if (auth.loggedIn())
+            emit status(QStringLiteral("DonationAlerts: вошли как ") + auth.name);
+    });
+    connect(&m_account, &DonationAlertsAccount::failed, this, [this](const QString &message) {
+        m_deps.logger.log(message, QStringLiteral("error"));
+        emit status(message);
+    });
+}
+
+// The build's client id, or the one endpoints.json moves it to, or else the one the user typed.
+QString DonationAlerts::clientId() const {
+    const QString built = m_deps.endpoints.word(endpoint::donationalertsClientId);
+    return built.isEmpty() ? m_deps.utils.form().field(kClientIdField).trimmed() : built;
+}
+
+void DonationAlerts::restore() {
+    const Json::json_pointer path(key::donationalertsAuth);
+    const Json &stored = m_deps.utils.currentSettings();
+    if (stored.contains(path))
+        m_account.restore(DonationAlertsAuth::fromJson(stored.at(path)));
+}
+
+void DonationAlerts::open() {
+    if (!m_account.auth().loggedIn())
+        return emit status(QStringLiteral("DonationAlerts: сначала войдите через DonationAlerts"));
+    m_again = false;
+    m_connection.start();
+}
+
+void DonationAlerts::stop() {
+    m_connection.stop();
+    releaseHeld();
+    emit status(QStringLiteral("DonationAlerts: отключаемся от сервера"));
+}
+
+void DonationAlerts::openSession(bool again) {
+    m_again = m_again || again;
+    if (again)
+        emit status(QStringLiteral("DonationAlerts: переподключаемся к серверу"));
+    // Donations that waited for a read-back this session will not finish are shown now.
+    releaseHeld();
+    ++m_session;
+    dropSocket(m_socket);
+    m_step = Step::User;
+    askUser(m_session);
+}
+
+// The socket token is the user's and may change: each session asks for it.
+void DonationAlerts::askUser(int session) {
+    m_api.get(m_account.auth().accessToken, QStringLiteral("/api/v1/user/oauth"), {},
+              [this, session](const HttpReply &reply) {
+                  if (!answered(session, reply, "user/oauth"))
+                      return;
+                  const QString token =
+                      textOf(member(parseJson(reply.body), "data"), "socket_connection_token");
+                  if (token.isEmpty()) {
+                      sayOnce(QStringLiteral("DonationAlerts: сервер не дал токен подключения"));
+                      return m_connection.lost();
+                  }
+                  openSocket(token);
+              });
+}
+
+void DonationAlerts::openSocket(const QString &socketToken) {
+    m_step = Step::Connect;
+    m_socket = std::make_unique<QWebSocket>();
+    QWebSocket *socket = m_socket.get();
+    connect(socket, &QWebSocket::connected, this, [this, socketToken] {
+        qCDebug(lcDonationAlerts).noquote() << QStringLiteral("Подключились к DonationAlerts.");
+        send(Json{{"params", Json{{"token", stdstr(socketToken)}}}, {"id", kConnectId}});
+    });
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            [this, socket] {
+                qCDebug(lcDonationAlerts).noquote()
+                    << QStringLiteral("DonationAlerts ошибка: ") + socket->errorString();
+                m_connection.lost();
+            });
+    connect(socket, &QWebSocket::disconnected, this, [this] {
+        qCDebug(lcDonationAlerts).noquote() << QStringLiteral("Отключились от DonationAlerts.");
+        m_connection.lost();
+    });
+    connect(socket, &QWebSocket::textMessageReceived, this,
+            [this](const QString &frame) { processFrame(frame); });
+    socket->open(m_deps.endpoints.url(endpoint::donationalertsSocket));
+}
+
+// The channel's token belongs to this socket's client: every session asks anew.
+void DonationAlerts::askChannelToken(int session) {
+    m_step = Step::Token;
+    const Json body{{"channels", Json::array({stdstr(channel())})}, {"client", stdstr(m_client)}};
+    m_api.post(m_account.auth().accessToken, QStringLiteral("/api/v1/centrifuge/subscribe"), body,
+               [this, session](const HttpReply &reply) {
+                   if (!answered(session, reply, "centrifuge/subscribe"))
+                       return;
+                   for (const Json &entry : member(parseJson(reply.body), "channels")) {
+                       if (textOf(entry, "channel") == channel() && !textOf(entry, "token").isEmpty())
+                           return subscribe(textOf(entry, "token"));
+                   }
+                   sayOnce(QStringLiteral("DonationAlerts: подписка на донаты не выдана"));
+                   m_connection.lost();
+               });
+}
+
+void DonationAlerts::subscribe(const QString &channelToken) {
+    m_step = Step::Subscribe;
+    send(Json{{"params", Json{{"channel", stdstr(channel())}, {"token", stdstr(channelToken)}}},
+              {"method", kSubscribeMethod},
+              {"id", kSubscribeId}});
+}
+
+// Any answer is traffic, the ping's too.
+void DonationAlerts::sendProbe() {
+    send(Json{{"method", kPingMethod}, {"id", ++m_nextId + kSubscribeId}});
+}
+
+// What is sent carries tokens: it is never logged.
+void DonationAlerts::send(const Json &message) {
+    if (m_socket)
+        m_socket->sendTextMessage(qstr(message.dump()));
+}
+
+// A reply of this session that the request may go on with; a refusal is dealt with here.
+bool DonationAlerts::answered(int session, const HttpReply &reply, const char *what) {
+    if (session != m_session)
+        return false;
+    if (reply.status == 401) {
+        expired();
+        return false;
+    }
+    if (reply.status == 200)
+        return true;
+    sayOnce(reply.status == 429
+                ? QStringLiteral("DonationAlerts: слишком много запросов, повторим позже")
+                : QStringLiteral("DonationAlerts: ошибка запроса %1: %2")
+                      .arg(QLatin1String(what), reply.problem()));
+    m_connection.lost();
+    return false;
+}
+
+void DonationAlerts::expired() {
+    const QString text = QStringLiteral("DonationAlerts: вход истёк — войдите снова");
+    m_deps.logger.log(text, QStringLiteral("error"));
+    m_connection.stop();
+    releaseHeld();
+    m_account.expire();
+    emit status(text);
+}
+
+// A trouble that repeats with each retry is said once, until the link works again.
+void DonationAlerts::sayOnce(const QString &text) {
+    if (std::exchange(m_troubleSaid, true))
+        return;
+    m_deps.logger.log(text, QStringLiteral("error"));
+    emit status(text);
+}
+
+void DonationAlerts::processFrame(const QString &frame, bool inTest) {
+    if (frame.size() > kMaxFrameBytes)
+        return dropFrame(QStringLiteral("длиннее %1 КБ").arg(kMaxFrameBytes / 1024));
+    m_deps.logger.log(QStringLiteral("DonationAlerts >> ") + frame, QStringLiteral("raw"));
+    if (!inTest)
+        m_connection.traffic();
+    for (const QString &line : frame.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        bool tooDeep = false;
+        const Json message = parseJson(line.toUtf8(), &tooDeep);
+        if (tooDeep)
+            dropFrame(QStringLiteral("вложен глубже %1 уровней").arg(kMaxJsonDepth));
+        else if (!message.is_object())
+            dropFrame(QStringLiteral("не разобран"));
+        else
+            handleMessage(message, inTest);
+    }
+}
+
+void DonationAlerts::dropFrame(const QString &why) {
+    m_deps.logger.log(QStringLiteral("ОШИБКА: кадр DonationAlerts ") + why +
+                          QStringLiteral(", отброшен"),
+                      QStringLiteral("error"));
+}
+
+// A reply names its command by id; a push has none.
+void DonationAlerts::handleMessage(const Json &message, bool inTest) {
+    const std::optional<double> id = jsNumber(member(message, "id"));
+    const Json &error = member(message, "error");
+    if (id && !error.is_null()) {
+        sayOnce(QStringLiteral("DonationAlerts: сервер отказал: ") + textOf(error, "message"));
+        return m_connection.lost();
+    }
+    if (id)
+        return reply(qint64(*id), member(message, "result"));
+    push(member(message, "result"), inTest);
+}
+
+void DonationAlerts::reply(qint64 id, const Json &result) {
+    if (id == kConnectId && m_step == Step::Connect) {
+        m_client = textOf(result, "client");
+        return askChannelToken(m_session);
+    }
+    if (id == kSubscribeId && m_step == Step::Subscribe)
+        subscribed();
+}
+
+void DonationAlerts::push(const Json &result, bool inTest) {
+    const int type = int(jsNumber(member(result, "type")).value_or(kPublicationPush));
+    if (type == kDisconnectPush)
+        return m_connection.lost();
+    if (type != kPublicationPush || (!inTest && m_step != Step::Live))
+        return;
+    if (!inTest && !m_client.isEmpty() && textOf(result, "channel") != channel())
+        return;
+    const Json &donation = member(member(result, "data"), "data");
+    if (const std::optional<Donation> read = Donation::fromJson(donation))
+        return offer(*read, inTest);
+    dropFrame(QStringLiteral("без доната"));
+}
+
+QString DonationAlerts::channel() const {
+    return QStringLiteral("$alerts:donation_") + QString::number(m_account.auth().userId);
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "common/json.h"
+#include "services/chatservice.h"
+#include "services/donationalerts/donation.h"
+#include "services/donationalerts/donationalertsaccount.h"
+#include "services/donationalerts/donationalertsapi.h"
+
+#include <QSet>
+#include <QWebSocket>
+#include <memory>
+#include <vector>
+
+// Where DonationAlerts' login is stored in settings.json.
+namespace key {
+inline constexpr const char *donationalertsAuth = "/services/donationalerts/auth";
+inline constexpr const char *donationalertsClientId = "/services/donationalerts/client_id";
+} // namespace key
+
+namespace endpoint {
+extern const EndpointKey donationalertsSite;
+extern const EndpointKey donationalertsSocket;
+extern const EndpointKey donationalertsClientId;
+// The login's loopback landing page: registered with the application, port included.
+extern const EndpointKey donationalertsRedirect;
+} // namespace endpoint
+
+class BotLogger;
+class ChatSink;
+class Clock;
+class Random;
+class Utils;
+
+// Everything the DonationAlerts client needs of the rest of Kestro.
+struct DonationAlertsDeps {
+    ChatSink &sink;
+    Utils &utils;
+    BotLogger &logger;
+    Http &http;
+    const Endpoints &endpoints;
+    const Clock &clock;
+    Random &random;
+};
+
+// DonationAlerts' donations as alerts: the login, its real-time socket (Centrifugo's JSON
+// protocol, version 2) and the recent donations read back after a reconnection, each
+// donation queued once.
+class DonationAlerts : public ChatService {
+    Q_OBJECT
+public:
+    // The session's steps: the user's socket token, the socket's connect, the channel's token,
+    // the subscription, the donations.
+    enum class Step { None, User, Connect, Token, Subscribe, Live };
+    static constexpr int kMaxFrameBytes = 1 << 20;
+    // How far back the donations of an outage are read: pages of 30.
+    static constexpr int kMaxBackfillPages = 5;
+    static constexpr qint64 kPingAfterMs = 25000;
+    static constexpr qint64 kPingTimeoutMs = 10000;
+
+    explicit DonationAlerts(const DonationAlertsDeps &deps);
+    ~DonationAlerts() override;
+
+    QString id() const override { return QStringLiteral("donationalerts"); }
+    QString title() const override { return QStringLiteral("DonationAlerts"); }
+    QString badge() const override { return QStringLiteral(":/images/DonationAlerts.badge.png"); }
+    QList<CredentialField> fields() const override { return {}; }
+    QList<EndpointKey> endpointKeys() const override;
+    QList<SoundSlot> soundSlots() const override;
+    void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
+    QObject *accountObject() override { return &m_account; }
+    void restore() override;
+    void stop() override;
+    ServiceConnection &connection() override { return m_connection; }
+
+    DonationAlertsAccount &account() { return m_account; }
+    Step step() const { return m_step; }
+    // Frames from now on are read as at this step: for replaying recorded frames.
+    void readFramesAt(Step step) { m_step = step; }
+    // One socket frame: one JSON message, or several a line each.
+    void processFrame(const QString &frame, bool inTest = false);
+
+protected:
+    void open() override;
+
+private:
+    void connectAccount();
+    QString clientId() const;
+    void openSession(bool again);
+    void askUser(int session);
+    void openSocket(const QString &socketToken);
+    void askChannelToken(int session);
+    void subscribe(const QString &channelToken);
+    void sendProbe();
+    void send(const Json &message);
+    bool answered(int session, const HttpReply &reply, const char *what);
+    void expired();
+    void sayOnce(const QString &text);
+    void handleMessage(const Json &message, bool inTest);
+    void reply(qint64 id, const Json &result);
+    void push(const Json &result, bool inTest);
+    void subscribed();
+    void readPage(int session, int page, std::vector<Donation> found);
+    void endBackfill(std::vector<Donation> missed);
+    void releaseHeld();
+    void offer(const Donation &donation, bool inTest);
+    void alertOf(const Donation &donation);
+    void dropFrame(const QString &why);
+    QString channel() const;
+
+    DonationAlertsDeps m_deps;
+    DonationAlertsApi m_api;
+    DonationAlertsAccount m_account;
+    Step m_step = Step::None;
+    int m_session = 0; // answers of an earlier session are ignored
+    bool m_again = false;
+    QString m_client; // the socket's client id, which the channel's token belongs to
+    qint64 m_nextId = 1;
+    QSet<qint64> m_seen; // every donation queued in this run, or there before it
+    bool m_knowsBefore = false; // the donations before the run have been read
+    bool m_filling = false;
+    std::vector<Donation> m_held; // live donations that arrive while the outage's are read
+    bool m_troubleSaid = false;
+    std::unique_ptr<QWebSocket> m_socket;
+    ServiceConnection m_connection;
+};
