@@ -163,7 +163,8 @@ void DonationAlerts::askChannelToken(int session) {
                [this, session](const HttpReply &reply) {
                    if (!answered(session, reply, "centrifuge/subscribe"))
                        return;
-                   for (const Json &entry : member(parseJson(reply.body), "channels")) {
+                   const Json answer = parseJson(reply.body);
+                   for (const Json &entry : member(answer, "channels")) {
                        if (textOf(entry, "channel") == channel() && !textOf(entry, "token").isEmpty())
                            return subscribe(textOf(entry, "token"));
                    }

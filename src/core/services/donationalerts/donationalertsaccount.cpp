@@ -98,7 +98,8 @@ void DonationAlertsAccount::learnUser(const QString &token) {
     m_api.get(token, kUserPath, {}, [this, token, flow = m_flow](const HttpReply &reply) {
         if (flow != m_flow)
             return;
-        const Json &data = member(parseJson(reply.body), "data");
+        const Json answer = parseJson(reply.body);
+        const Json &data = member(answer, "data");
         const std::optional<double> id = jsNumber(member(data, "id"));
         if (reply.status != 200 || !id)
             return end(QStringLiteral("DonationAlerts: вход не удался (") +
