@@ -1,4 +1,5 @@
 // kestro-bench: one subcommand per hot path, each printing "name value unit" lines.
+#include "donationalertsbench.h"
 #include "goodgamebench.h"
 #include "overlaybench.h"
 #include "pagebench.h"
@@ -16,6 +17,7 @@ int usage() {
     std::fputs("usage: kestro-bench startup [--runs N]\n"
                "       kestro-bench twitch [--lines FILE] [--parse-only] [--print [--settings FILE]]\n"
                "       kestro-bench goodgame [--frames FILE] [--print [--settings FILE]]\n"
+               "       kestro-bench donationalerts [--frames FILE] [--print [--settings FILE]]\n"
                "       kestro-bench page [--lines N] [--batch K]\n"
                "       kestro-bench idle [--seconds N]\n"
                "       kestro-bench relay [--rounds N]\n"
@@ -35,6 +37,8 @@ int main(int argc, char *argv[]) {
         return runTwitchBench(argc, argv);
     if (std::strcmp(argv[1], "goodgame") == 0)
         return runGoodgameBench(argc, argv);
+    if (std::strcmp(argv[1], "donationalerts") == 0)
+        return runDonationAlertsBench(argc, argv);
     if (std::strcmp(argv[1], "relay") == 0)
         return runRelayBench(argc, argv);
     if (std::strcmp(argv[1], "idle") == 0)
