@@ -12,6 +12,7 @@ Page {
     // login's code makes them taller than the window.
     ScrollView {
         id: boxes
+        objectName: "servicesScroll"
         anchors.left: parent.left
         anchors.right: parent.right
         anchors.top: parent.top

@@ -1,4 +1,5 @@
 #include "fakes/donationalertsrig.h"
+#include "fakes/freeport.h"
 #include "fakes/samples.h"
 #include "services/rehearsal.h"
 
@@ -22,12 +23,6 @@ QByteArray fetch(const QUrl &url) {
     finished.wait(5000);
     reply->deleteLater();
     return reply->readAll();
-}
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
 }
 } // namespace
 

@@ -13,3 +13,10 @@ inline quint16 freePortPair() {
     }
     return 0;
 }
+
+// A free loopback port, for a server the code under test starts itself.
+inline quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}

@@ -1,11 +1,14 @@
 #include "composition.h"
 #include "fakes/cdpbrowser.h"
+#include "fakes/donationalertsserver.h"
+#include "fakes/freeport.h"
 #include "fakes/goodgamechatserver.h"
 #include "fakes/ircserver.h"
 #include "fakes/quickitems.h"
 #include "fakes/tempdatadir.h"
 #include "fakes/twitchidserver.h"
 #include "fakes/wsserver.h"
+#include "services/donationalerts/donationalerts.h"
 #include "services/goodgame/goodgame.h"
 #include "services/twitch/twitchkeys.h"
 #include "shell/botconfig.h"
@@ -56,6 +59,7 @@ private:
     WsServer m_eventSub;
     IrcServer m_irc;
     GoodgameChatServer m_goodgame;
+    DonationAlertsServer m_donationAlerts;
     WsServer m_speechRelay;
     QStringList m_heard; // the texts the relay was asked to say
     QUrl m_opened;
@@ -69,6 +73,11 @@ private:
         endpoints.set(endpoint::goodgameSite, m_goodgame.site.url());
         endpoints.set(endpoint::relaySpeech, m_speechRelay.url(QStringLiteral("/tts")));
         endpoints.set(endpoint::goodgameChat, m_goodgame.chat.url(QStringLiteral("/chat2/")));
+        endpoints.set(endpoint::donationalertsSite, m_donationAlerts.site.url());
+        endpoints.set(endpoint::donationalertsSocket, m_donationAlerts.socket.url("/connection/websocket"));
+        endpoints.set(endpoint::donationalertsClientId, QStringLiteral("cid"));
+        endpoints.set(endpoint::donationalertsRedirect,
+                      QStringLiteral("http://127.0.0.1:%1/donationalerts").arg(freePort()));
         return endpoints;
     }
     TempDataDir m_data;
@@ -364,6 +373,52 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("пропущенные сообщения показаны (2)")));
         QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-chatTab-goodgame-gap.png")));
+    }
+
+    // As a streamer would: log in through the browser, start, and each donation plays once;
+    // the ones given while the link was down come after it is back, once each, in order.
+    void donationsPlayOnceEachAcrossADrop() {
+        CdpBrowser browser;
+        QVERIFY2(browser.ready(), qPrintable(browser.error()));
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openInBrowser");
+        m_opened.clear();
+        click(tabButton(0));
+        scrollTo("servicesScroll", item("donationalertsLogIn"));
+        click(item("donationalertsLogIn"));
+        QTRY_VERIFY(m_opened.isValid());
+        QVERIFY(browser.open(m_opened.toString(QUrl::FullyEncoded)));
+        browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(item("donationalertsLogOut")->isVisible(), 10000);
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-servicesTab-donationalerts.png")));
+        click(item("donationalertsStartButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_donationAlerts.steps.contains("http /api/v1/alerts/donations"), 10000);
+        m_donationAlerts.publish(DonationAlertsServer::donation(1, {{"username", "Donor-1"}}));
+        m_donationAlerts.publish(DonationAlertsServer::donation(1, {{"username", "Donor-1"}}));
+        click(tabButton(2));
+        const QString text = QStringLiteral("document.body.textContent");
+        QTRY_VERIFY(askPage("alertView", text).contains(QLatin1String("Donor-1")));
+
+        m_donationAlerts.setDonations({DonationAlertsServer::donation(3, {{"username", "Donor-3"}}),
+                                       DonationAlertsServer::donation(2, {{"username", "Donor-2"}}),
+                                       DonationAlertsServer::donation(1, {{"username", "Donor-1"}})});
+        m_donationAlerts.socket.closeClient();
+        QTRY_VERIFY_WITH_TIMEOUT(m_donationAlerts.socket.connections == 2 &&
+                                     askPage("alertView", text).contains(QLatin1String("Donor-3")),
+                                 15000);
+        m_donationAlerts.publish(DonationAlertsServer::donation(4, {{"username", "Donor-4"}}));
+        QTRY_VERIFY(askPage("alertView", text).contains(QLatin1String("Donor-4")));
+        const QString shown = askPage("alertView", text);
+        int at = -1;
+        for (const char *donor : {"Donor-1", "Donor-2", "Donor-3", "Donor-4"}) {
+            QCOMPARE(shown.count(QLatin1String(donor)), 1);
+            QVERIFY2(shown.indexOf(QLatin1String(donor)) > at, donor);
+            at = shown.indexOf(QLatin1String(donor));
+        }
+        click(tabButton(1));
+        QTRY_VERIFY(askPage("chatView", text).contains(QStringLiteral("пропущенные донаты показаны (2)")));
+        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                            QStringLiteral("/tab-chatTab-donationalerts.png")));
     }
 };
 
