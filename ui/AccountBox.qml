@@ -21,13 +21,14 @@ Column {
     InputRow {
         visible: box.account.needsClientId && box.account.state === box.loggedOut
         inputName: box.clientIdField + "Input"
-        label.text: qsTr("Client ID приложения:")
+        label.text: box.byCode ? qsTr("Client ID приложения:") : qsTr("ID приложения:")
         label.font.pixelSize: 11
         input.text: Utils.form.fields[box.clientIdField] || ""
         button: logIn
         onEdited: Utils.form.setField(box.clientIdField, text)
     }
-    Label {
+    // Selectable: the redirect address is to be copied into the application's form.
+    TextEdit {
         visible: box.account.needsClientId && box.account.state === box.loggedOut
         x: 20
         width: 382
@@ -35,6 +36,8 @@ Column {
         font.pixelSize: 11
         color: "#ababab"
         textFormat: Text.PlainText
+        readOnly: true
+        selectByMouse: true
         text: box.byCode ? qsTr("Зарегистрируйте приложение на dev.twitch.tv (Console → Applications), тип клиента Public, адрес перенаправления любой, и впишите его Client ID.")
                          : qsTr("Зарегистрируйте приложение на donationalerts.com (Настройки → API → Создать новое приложение), Redirect URL: %1, и впишите его ID.").arg(box.account.redirectUri)
     }
@@ -93,6 +96,19 @@ Column {
             topInset: 0
             bottomInset: 0
             text: qsTr("Выйти из аккаунта")
+            onClicked: box.account.logOut()
+        }
+        // A browser login that will not come back is given up here.
+        Button {
+            objectName: box.prefix + "Cancel"
+            visible: !box.byCode && box.account.state === box.waiting
+            x: 282
+            width: 120
+            height: 22
+            padding: 0
+            topInset: 0
+            bottomInset: 0
+            text: qsTr("Отмена")
             onClicked: box.account.logOut()
         }
     }
