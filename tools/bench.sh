@@ -15,6 +15,7 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   "$bench" twitch
   "$bench" twitch --parse-only
   "$bench" goodgame
+  "$bench" donationalerts
   "$bench" relay
   "$bench" overlay
   display "$bench" page "$@"
