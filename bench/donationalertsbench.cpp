@@ -12,7 +12,7 @@ namespace {
 struct ReplayRig : ChatRig {
     Endpoints endpoints;
     FixedRandom random;
-    DonationAlerts service{DonationAlertsDeps{sink, utils, logger, http, endpoints, clock, random}};
+    DonationAlerts service{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
 };
 
 // A recorded frame of several messages writes the two characters \n between them; inside a

@@ -26,9 +26,9 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_followers(m_endpoints.url(endpoint::relayFollowers), Clock::system(), Random::system())
     , m_twitch(TwitchDeps{m_twitchSocket, m_followers, m_chat, m_utils, logger, m_bttv, m_ffz,
                           m_sevenTv, m_http, m_endpoints, Clock::system(), Random::system()})
-    , m_goodgame(GoodgameDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
+    , m_goodgame(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
                               Random::system()})
-    , m_donationAlerts(DonationAlertsDeps{m_chat, m_utils, logger, m_http, m_endpoints,
+    , m_donationAlerts(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints,
                                           Clock::system(), Random::system()})
     , m_services{&m_twitch, &m_goodgame, &m_donationAlerts}
     , m_tests(m_services, Random::system())

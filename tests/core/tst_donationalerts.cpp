@@ -251,7 +251,7 @@ private slots:
         DonationAlertsRig rig;
         const QUrl redirect(QStringLiteral("http://127.0.0.1:%1/donationalerts").arg(freePort()));
         rig.endpoints.set(endpoint::donationalertsRedirect, redirect);
-        DonationAlerts service{DonationAlertsDeps{rig.sink, rig.utils, rig.logger, rig.http,
+        DonationAlerts service{ServiceDeps{rig.sink, rig.utils, rig.logger, rig.http,
                                                   rig.endpoints, rig.clock, rig.random}};
         DonationAlertsAccount &account = service.account();
         account.logIn();
@@ -304,7 +304,7 @@ private slots:
         DonationAlertsRig rig;
         rig.endpoints.set(endpoint::donationalertsRedirect,
                           QStringLiteral("http://127.0.0.1:%1/donationalerts").arg(freePort()));
-        DonationAlerts service{DonationAlertsDeps{rig.sink, rig.utils, rig.logger, rig.http,
+        DonationAlerts service{ServiceDeps{rig.sink, rig.utils, rig.logger, rig.http,
                                                   rig.endpoints, rig.clock, rig.random}};
         rig.server.site.route("/api/v1/user/oauth", status,
                               serviceSample("donationalerts-unauthenticated.json"));

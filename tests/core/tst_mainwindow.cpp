@@ -56,7 +56,7 @@ struct WindowRig : TwitchRig {
                                                                : QString();
     }
 
-    Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
+    Goodgame goodgame{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
     Overlay overlay{utils, clock};
     ServiceRegistry services{&twitch, &goodgame};
     Tests tests{services, random};

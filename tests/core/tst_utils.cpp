@@ -25,7 +25,7 @@ struct UtilsRig : TwitchRig {
     explicit UtilsRig(const QString &stored = {})
         : TwitchRig(QUrl(QStringLiteral("http://127.0.0.1:9")), stored) {}
     QString settings() const { return qstr(utils.currentSettings().dump()); }
-    Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
+    Goodgame goodgame{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
 };
 
 class TestUtils : public QObject {

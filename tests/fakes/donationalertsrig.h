@@ -38,5 +38,5 @@ struct DonationAlertsRig : ChatRig {
     DonationAlertsServer server;
     Endpoints endpoints = loopback();
     FixedRandom random;
-    DonationAlerts service{DonationAlertsDeps{sink, utils, logger, http, endpoints, clock, random}};
+    DonationAlerts service{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
 };

@@ -43,5 +43,5 @@ struct GoodgameRig : ChatRig {
     HttpServer server;
     Endpoints endpoints;
     FixedRandom random;
-    Goodgame goodgame{GoodgameDeps{sink, utils, logger, http, endpoints, clock, random}};
+    Goodgame goodgame{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
 };

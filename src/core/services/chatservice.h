@@ -7,8 +7,25 @@
 #include <QObject>
 #include <QVariantList>
 
+class BotLogger;
+class ChatSink;
+class Clock;
+class Http;
+class Random;
 class Rehearsal;
 class Utils;
+
+// What a service needs of the rest of Kestro: where it delivers, its settings and logs, the
+// network and the addresses, time and chance.
+struct ServiceDeps {
+    ChatSink &sink;
+    Utils &utils;
+    BotLogger &logger;
+    Http &http;
+    const Endpoints &endpoints;
+    const Clock &clock;
+    Random &random;
+};
 
 // One field the user types for a service: its entry in the form's fields, its caption
 // (translated in the view's "ServicesForm" context), whether it is hidden while typed, and

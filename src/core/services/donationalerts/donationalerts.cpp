@@ -34,7 +34,7 @@ constexpr qint64 kConnectId = 1;
 constexpr qint64 kSubscribeId = 2;
 } // namespace
 
-DonationAlerts::DonationAlerts(const DonationAlertsDeps &deps)
+DonationAlerts::DonationAlerts(const ServiceDeps &deps)
     : ChatService(deps.utils)
     , m_deps(deps)
     , m_api(deps.http, deps.endpoints.url(endpoint::donationalertsSite))

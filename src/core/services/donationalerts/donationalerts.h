@@ -25,22 +25,6 @@ extern const EndpointKey donationalertsClientId;
 extern const EndpointKey donationalertsRedirect;
 } // namespace endpoint
 
-class BotLogger;
-class ChatSink;
-class Clock;
-class Random;
-class Utils;
-
-// Everything the DonationAlerts client needs of the rest of Kestro.
-struct DonationAlertsDeps {
-    ChatSink &sink;
-    Utils &utils;
-    BotLogger &logger;
-    Http &http;
-    const Endpoints &endpoints;
-    const Clock &clock;
-    Random &random;
-};
 
 // DonationAlerts' donations as alerts: the login, its real-time socket (Centrifugo's JSON
 // protocol, version 2) and the recent donations read back after a reconnection, each
@@ -57,7 +41,7 @@ public:
     static constexpr qint64 kPingAfterMs = 25000;
     static constexpr qint64 kPingTimeoutMs = 10000;
 
-    explicit DonationAlerts(const DonationAlertsDeps &deps);
+    explicit DonationAlerts(const ServiceDeps &deps);
     ~DonationAlerts() override;
 
     QString id() const override { return QStringLiteral("donationalerts"); }
@@ -107,7 +91,7 @@ private:
     void dropFrame(const QString &why);
     QString channel() const;
 
-    DonationAlertsDeps m_deps;
+    ServiceDeps m_deps;
     DonationAlertsApi m_api;
     DonationAlertsAccount m_account;
     Step m_step = Step::None;

@@ -31,7 +31,7 @@ Json channelData(std::optional<qint64> channel) {
 }
 } // namespace
 
-Goodgame::Goodgame(const GoodgameDeps &deps)
+Goodgame::Goodgame(const ServiceDeps &deps)
     : ChatService(deps.utils)
     , m_deps(deps)
     , m_connection({[this](bool again) { openSession(again); }, [this] { dropSocket(m_socket); },

@@ -25,26 +25,9 @@ inline constexpr EndpointKey goodgameSite{"goodgameSite", "https://goodgame.ru"}
 inline constexpr EndpointKey goodgameStatic{"goodgameStatic", "https://static.goodgame.ru"};
 } // namespace endpoint
 
-class BotLogger;
-class ChatSink;
-class Clock;
-class Http;
-class Random;
-class Utils;
-
 // GoodGame's alert kinds, each with its sound.
 QList<SoundSlot> goodgameSoundSlots();
 
-// Everything the GoodGame client needs of the rest of Kestro.
-struct GoodgameDeps {
-    ChatSink &sink;
-    Utils &utils;
-    BotLogger &logger;
-    Http &http;
-    const Endpoints &endpoints;
-    const Clock &clock;
-    Random &random;
-};
 
 // One smile of the catalogue.
 struct Smile {
@@ -69,7 +52,7 @@ struct SmilePermissions {
 class Goodgame : public ChatService {
     Q_OBJECT
 public:
-    explicit Goodgame(const GoodgameDeps &deps);
+    explicit Goodgame(const ServiceDeps &deps);
     ~Goodgame() override;
 
     // The session's steps: a fresh socket, the chat login, the channel's id looked up, the
@@ -172,7 +155,7 @@ private:
     int m_version = 2;
     bool m_pingAnswered = false;
     GapFill m_fill;
-    GoodgameDeps m_deps;
+    ServiceDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;
     ServiceConnection m_connection;
 };
