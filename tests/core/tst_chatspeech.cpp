@@ -1,6 +1,7 @@
 #include "alerts/chatspeech.h"
 #include "alerts/speechrelay.h"
 #include "fakes/samples.h"
+#include "fakes/tables.h"
 #include "fakes/goodgamerig.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
@@ -72,66 +73,20 @@ private slots:
     // What a line is read as, from the wire of each service through its client and the
     // presenter: empty when it is not read.
     void spokenText_data() {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QString>("wire");
-        QTest::addColumn<QString>("spoken");
-        const auto twitch = [](const char *name, const Json &settings, const QString &tags,
-                               const QString &text, const QString &spoken) {
-            QTest::newRow(name) << "twitch" << speechOn(settings)
-                                << twitchLine("display-name=Ann;" + tags, text) << spoken;
-        };
-        const auto goodgame = [](const char *name, const Json &settings, const Json &data,
-                                 const QString &text, const QString &spoken) {
-            QTest::newRow(name) << "goodgame" << speechOn(settings) << goodgameLine(data, text)
-                                << spoken;
-        };
-        const Json none = Json::object();
-        twitch("plain", none, "badges=", "привет чат", "Ann: привет чат");
-        twitch("emote removed", none, "emotes=25:3-7", "hi Kappa there", "Ann: hi there");
-        twitch("emotes only", none, "emotes=25:0-4,6-10", "Kappa Kappa", "");
-        twitch("link", none, "", "look https://example.com/x?y=1 now", "Ann: look ссылка now");
-        twitch("repeated characters", none, "", "ааааааа!!!!!! ок", "Ann: ааа!!! ок");
-        twitch("cut at a word", {{"maxLength", 20}}, "", "раз два три четыре пять шесть",
-               "Ann: раз два три четыре и так далее");
-        twitch("command", none, "", "!roll 6", "");
-        twitch("command read when asked", {{"skipCommands", false}}, "", "!roll 6", "Ann: !roll 6");
-        twitch("no nick", {{"readNick", false}}, "", "привет", "привет");
-        twitch("a bot", {{"ignoredNicks", "Nightbot, ann"}}, "", "hi", "");
-        twitch("members: a viewer", {{"who", "members"}}, "badges=premium/1", "hi", "");
-        twitch("members: a subscriber", {{"who", "members"}}, "badges=subscriber/12", "hi",
-               "Ann: hi");
-        twitch("members: a VIP", {{"who", "members"}}, "badges=vip/1", "hi", "Ann: hi");
-        twitch("moderators: a subscriber", {{"who", "moderators"}}, "badges=subscriber/12", "hi",
-               "");
-        twitch("moderators: a moderator", {{"who", "moderators"}}, "badges=moderator/1", "hi",
-               "Ann: hi");
-        twitch("moderators: the broadcaster", {{"who", "moderators"}}, "badges=broadcaster/1", "hi",
-               "Ann: hi");
-        twitch("a partner channel's line", none, "source-room-id=2", "hi", "");
-        twitch("off", {{"enabled", false}}, "", "hi", "");
-        goodgame("smile removed", none, none, "Привет :smile: чат", "Вася: Привет чат");
-        goodgame("members: a viewer", {{"who", "members"}}, none, "hi", "");
-        goodgame("members: a premium", {{"who", "members"}},
-                 {{"premium", true}, {"premiums", {5}}}, "hi", "Вася: hi");
-        goodgame("members: a helper", {{"who", "members"}}, {{"user_rights", 10}}, "hi",
-                 "Вася: hi");
-        goodgame("moderators: a helper", {{"who", "moderators"}}, {{"user_rights", 10}}, "hi", "");
-        goodgame("moderators: the streamer", {{"who", "moderators"}}, {{"user_rights", 20}}, "hi",
-                 "Вася: hi");
-        goodgame("moderators: a moderator", {{"who", "moderators"}}, {{"user_rights", 30}}, "hi",
-                 "Вася: hi");
+        addTableRows("speech-spoken.tsv", {"service", "settings", "wire", "text", "spoken"});
     }
     void spokenText() {
         QFETCH(QString, service);
         QFETCH(QString, settings);
         QFETCH(QString, wire);
+        QFETCH(QString, text);
         QFETCH(QString, spoken);
+        settings = speechOn(parseJson(settings));
         QStringList said;
         if (service == QLatin1String("twitch")) {
             TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), settings);
             Speaker speaker(rig);
-            rig.twitch.processMessage(wire);
+            rig.twitch.processMessage(twitchLine("display-name=Ann;" + wire, text));
             said = speaker.said;
         } else {
             GoodgameRig rig;
@@ -139,7 +94,7 @@ private slots:
             rig.loadSmiles(testData("goodgame-global.json"));
             Speaker speaker(rig);
             rig.goodgame.readFramesAt(Goodgame::Step::Chat);
-            rig.goodgame.processMessage(wire);
+            rig.goodgame.processMessage(goodgameLine(parseJson(wire), text));
             said = speaker.said;
         }
         QCOMPARE(said, spoken.isEmpty() ? QStringList() : QStringList{spoken});

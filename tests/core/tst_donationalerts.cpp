@@ -1,6 +1,7 @@
 #include "fakes/donationalertsrig.h"
 #include "fakes/freeport.h"
 #include "fakes/samples.h"
+#include "fakes/tables.h"
 #include "services/rehearsal.h"
 
 #include <QDirIterator>
@@ -54,27 +55,7 @@ class TestDonationAlerts : public QObject {
 
 private slots:
     void donationReads_data() {
-        QTest::addColumn<QString>("changes");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("rubles and a message")
-            << "{}" << "Ivan поддержал канал на 500 руб. и написал: \"Hello!\"";
-        QTest::newRow("a fraction, another currency, no message")
-            << R"({"amount":99.5,"currency":"USD","message":""})" << "Ivan поддержал канал на 99.5 USD";
-        QTest::newRow("a whole number written with a fraction")
-            << R"({"amount":150.0,"message":null})" << "Ivan поддержал канал на 150 руб.";
-        QTest::newRow("an exponent")
-            << R"({"amount":1.5e3,"message":""})" << "Ivan поддержал канал на 1500 руб.";
-        QTest::newRow("a null username") << R"({"username":null,"message":""})"
-                                         << "Аноним поддержал канал на 500 руб.";
-        QTest::newRow("an empty username") << R"({"username":"","message":""})"
-                                           << "Аноним поддержал канал на 500 руб.";
-        QTest::newRow("an audio donation") << R"({"message_type":"audio","message":""})"
-                                           << "Ivan поддержал канал на 500 руб. с голосовым сообщением";
-        QTest::newRow("line breaks and spaces")
-            << R"({"message":"раз\r\n   два"})" << "Ivan поддержал канал на 500 руб. и написал: \"раз два\"";
-        QTest::newRow("markup is text")
-            << R"({"username":"<b>B</b>","message":"<img src=x onerror=alert(1)>"})"
-            << "<b>B</b> поддержал канал на 500 руб. и написал: \"<img src=x onerror=alert(1)>\"";
+        addTableRows("donationalerts-reads.tsv", {"changes", "line"});
     }
 
     // A publication, replayed: one alert with the text the streamer hears and reads.
