@@ -1,5 +1,6 @@
 #include "fakes/freeport.h"
 #include "fakes/manualclock.h"
+#include "fakes/tables.h"
 #include "overlay/overlayfeed.h"
 #include "overlay/overlayserver.h"
 
@@ -107,46 +108,22 @@ private slots:
     // Only GET of a known path is answered; on the local network every request carries the
     // token; no path reaches a file on the disk.
     void httpAnswers_data() {
-        QTest::addColumn<bool>("lan");
-        QTest::addColumn<QByteArray>("method");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("status");
-        QTest::newRow("chat page") << false << QByteArray("GET") << "/overlay/chat" << 200;
-        QTest::newRow("alerts page") << false << QByteArray("GET") << "/overlay/alerts" << 200;
-        QTest::newRow("script") << false << QByteArray("GET") << "/overlay/overlay.js" << 200;
-        QTest::newRow("badge") << false << QByteArray("GET") << "/overlay/images/Twitch.badge.png"
-                               << 200;
-        QTest::newRow("unknown path") << false << QByteArray("GET") << "/overlay/secret" << 404;
-        QTest::newRow("root") << false << QByteArray("GET") << "/" << 404;
-        QTest::newRow("dot dot") << false << QByteArray("GET") << "/overlay/../../etc/passwd"
-                                 << 404;
-        QTest::newRow("encoded dot dot")
-            << false << QByteArray("GET") << "/overlay/%2e%2e/%2e%2e/etc/passwd" << 404;
-        QTest::newRow("resource path") << false << QByteArray("GET") << "/:/web/chat.html" << 404;
-        QTest::newRow("post") << false << QByteArray("POST") << "/overlay/chat" << 404;
-        QTest::newRow("delete") << false << QByteArray("DELETE") << "/overlay/chat" << 404;
-        QTest::newRow("lan without token") << true << QByteArray("GET") << "/overlay/chat" << 403;
-        QTest::newRow("lan with a wrong token")
-            << true << QByteArray("GET") << "/overlay/chat?token=nope" << 403;
-        QTest::newRow("lan with the token")
-            << true << QByteArray("GET") << "/overlay/chat?token=t0ken" << 200;
-        QTest::newRow("lan script without token")
-            << true << QByteArray("GET") << "/overlay/overlay.js" << 403;
-        QTest::newRow("lan unknown path") << true << QByteArray("GET") << "/x?token=t0ken" << 404;
+        addTableRows("overlay-http.tsv", {"open", "method", "path", "status"});
     }
     void httpAnswers() {
-        QFETCH(bool, lan);
-        QFETCH(QByteArray, method);
+        QFETCH(QString, open);
+        QFETCH(QString, method);
         QFETCH(QString, path);
-        QFETCH(int, status);
+        QFETCH(QString, status);
+        const bool lan = open == QLatin1String("lan");
         OverlayServer server;
         const quint16 port = freePortPair();
         QString error;
         QVERIFY2(server.listen({port, lan, QStringLiteral("t0ken")}, &error), qPrintable(error));
         const HttpAnswer answer =
-            request(method, QStringLiteral("http://127.0.0.1:%1").arg(port) + path);
-        QCOMPARE(answer.status, status);
-        if (status == 200 && path.startsWith(QLatin1String("/overlay/chat"))) {
+            request(method.toLatin1(), QStringLiteral("http://127.0.0.1:%1").arg(port) + path);
+        QCOMPARE(answer.status, status.toInt());
+        if (answer.status == 200 && path.startsWith(QLatin1String("/overlay/chat"))) {
             QVERIFY(answer.body.contains("data-kind=\"chat\""));
             QVERIFY(answer.body.contains(lan ? "overlay.js?token=t0ken\"" : "overlay.js\""));
             QVERIFY2(
