@@ -107,6 +107,10 @@ private slots:
         verifyNoTokenIn(rig.dir.path(),
                         {DonationAlertsServer::accessToken(), "socket.c2lnbmF0dXJl",
                          "channel.c2lnbmF0dXJl"});
+        // A log-out leaves no session running on the token it dropped.
+        rig.service.account().logOut();
+        QVERIFY(!rig.service.running());
+        QTRY_VERIFY(!rig.server.socket.clientOpen());
     }
 
     // A silent link is pinged after 25 s and given up 10 s later.

@@ -70,7 +70,10 @@ void DonationAlerts::connectAccount() {
         m_deps.utils.form().setField(kAuthField, qstr(auth.toJson().dump()));
         m_deps.utils.saveConfig();
         if (auth.loggedIn())
-            emit status(QStringLiteral("DonationAlerts: вошли как ") + auth.name);
+            return emit status(QStringLiteral("DonationAlerts: вошли как ") + auth.name);
+        // Logged out: nothing may go on with a token that is gone.
+        if (m_connection.wanted())
+            stop();
     });
     connect(&m_account, &DonationAlertsAccount::failed, this, [this](const QString &message) {
         m_deps.logger.log(message, QStringLiteral("error"));
