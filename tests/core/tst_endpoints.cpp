@@ -1,4 +1,5 @@
 #include "buildconfig.h"
+#include "fakes/tables.h"
 #include "fakes/tempdatadir.h"
 #include "net/endpoints.h"
 #include "services/goodgame/goodgame.h"
@@ -41,54 +42,24 @@ private slots:
     }
 
     void overrides_data() {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<QString>("chatHost");
-        QTest::addColumn<QUrl>("speech");
-
-        const QString host = QStringLiteral("irc.chat.twitch.tv");
-        const QUrl speech(QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts"));
-        const QUrl local(QStringLiteral("ws://127.0.0.1:9/tts"));
-        QTest::newRow("two keys")
-            << QByteArray(
-                   "{\"twitchChatHost\":\"127.0.0.1\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
-            << QString() << "127.0.0.1" << local;
-        QTest::newRow("not json") << QByteArray("twitchChatHost=x") << "endpoints.json: .*ignored"
-                                  << host << speech;
-        QTest::newRow("array") << QByteArray("[1,2]") << "not an object, ignored" << host << speech;
+        addTableRows("endpoints-overrides.tsv", {"file", "warning", "chatHost", "speechText"});
         QTest::newRow("nested past the limit")
-            << "{\"twitchChatHost\":\"h\",\"x\":" + QByteArray(100000, '[') +
-                   QByteArray(100000, ']') + "}"
-            << "nested deeper than 64 levels, ignored" << host << speech;
-        QTest::newRow("number value")
-            << QByteArray("{\"relaySpeech\":8082,\"twitchChatHost\":\"h\"}")
-            << "\"relaySpeech\" is not an address"
-            << "h" << speech;
-        QTest::newRow("no host") << QByteArray("{\"relaySpeech\":\"tts\"}")
-                                 << "\"relaySpeech\" is not an address" << host << speech;
-        QTest::newRow("empty host") << QByteArray("{\"twitchChatHost\":\"  \"}")
-                                    << "\"twitchChatHost\" is not a host name" << host << speech;
-        QTest::newRow("several service keys")
-            << QByteArray(
-                   "{\"twitchApi\":\"http://127.0.0.1:1\",\"twitchIdApi\":\"http://127.0.0.1:2\","
-                   "\"sevenTvApi\":\"http://127.0.0.1:3\",\"relaySpeech\":\"ws://127.0.0.1:9/"
-                   "tts\"}")
-            << QString() << host << local;
-        QTest::newRow("the retired badge host")
-            << QByteArray("{\"twitchBadgeApi\":\"https://badges.twitch.tv\"}")
-            << "unknown key \"twitchBadgeApi\"" << host << speech;
-        QTest::newRow("unknown key")
-            << QByteArray("{\"relay\":\"ws://x:1/\",\"relaySpeech\":\"ws://127.0.0.1:9/tts\"}")
-            << "unknown key \"relay\"" << host << local;
+            << "{\"twitchChatHost\":\"h\",\"x\":" + QString(100000, '[') + QString(100000, ']') + "}"
+            << "nested deeper than 64 levels, ignored" << "default" << "default";
     }
 
     void overrides() {
-        QFETCH(QByteArray, file);
+        QFETCH(QString, file);
         QFETCH(QString, warning);
         QFETCH(QString, chatHost);
-        QFETCH(QUrl, speech);
+        QFETCH(QString, speechText);
+        if (chatHost == QLatin1String("default"))
+            chatHost = QStringLiteral("irc.chat.twitch.tv");
+        const QUrl speech(speechText == QLatin1String("default")
+                              ? QStringLiteral("ws://" KESTRO_RELAY_HOST ":8082/tts")
+                              : speechText);
         TempDataDir dir;
-        dir.write("config/endpoints.json", file);
+        dir.write("config/endpoints.json", file.toUtf8());
         if (!warning.isEmpty())
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
 
