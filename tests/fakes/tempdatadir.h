@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -20,6 +21,24 @@ public:
         QFile file(this->file(relative));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(bytes);
+    }
+
+    // A file besides the settings (which keep the logins) that holds one of these secrets; none
+    // when no log or other file does.
+    QString fileHolding(const QList<QByteArray> &secrets) const {
+        QDirIterator files(path(), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (file.fileName().endsWith(QLatin1String("settings.json")) ||
+                !file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray bytes = file.readAll();
+            for (const QByteArray &secret : secrets) {
+                if (bytes.contains(secret))
+                    return file.fileName();
+            }
+        }
+        return {};
     }
 
 private:
