@@ -161,6 +161,7 @@ void paced(PageRun &run) {
 int runPageBench(int argc, char *argv[]) {
     prepareProcess();
     QGuiApplication app(argc, argv);
+    chooseSceneGraph();
     const char *lines = option(argc, argv, "--lines");
     const char *batchOption = option(argc, argv, "--batch");
     const qint64 total = std::max<qint64>(10, lines ? QByteArray(lines).toLongLong() : 100000);

@@ -7,6 +7,10 @@
 #include "shell/speechfile.h"
 
 #include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickWindow>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 #include <QtWebEngine/qtwebengineglobal.h>
@@ -27,6 +31,37 @@ void nameApplication() {
 }
 
 namespace {
+// The renderer's name, empty when no OpenGL context can be made current.
+QByteArray openGlRenderer() {
+    QOffscreenSurface surface;
+    surface.create();
+    QOpenGLContext context;
+    if (!context.create() || !context.makeCurrent(&surface))
+        return {};
+    const auto *name = context.functions()->glGetString(GL_RENDERER);
+    QByteArray renderer = name ? QByteArray(reinterpret_cast<const char *>(name)) : QByteArray();
+    context.doneCurrent();
+    return renderer;
+}
+
+bool rasterisedOnCpu(const QByteArray &renderer) {
+    const QByteArray name = renderer.toLower();
+    return name.isEmpty() || name.contains("llvmpipe") || name.contains("softpipe") ||
+           name.contains("software") || name.contains("swrast");
+}
+} // namespace
+
+// OpenGL on a CPU rasteriser draws every frame of a busy chat at several times the cost of
+// the software renderer. A backend chosen by the user's environment is left alone.
+void chooseSceneGraph() {
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") ||
+        qEnvironmentVariableIsSet("QMLSCENE_DEVICE"))
+        return;
+    if (rasterisedOnCpu(openGlRenderer()))
+        QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+}
+
+namespace {
 // Answered before any display is needed, so it works on a terminal without one.
 bool printedVersion(int argc, char **argv) {
     if (argc < 2 || qstrcmp(argv[1], "--version") != 0)
@@ -43,6 +78,7 @@ int runKestro(int &argc, char **argv, const QUrl &mainUrl,
     prepareProcess();
     QGuiApplication app(argc, argv);
     nameApplication();
+    chooseSceneGraph();
 
     BotLogger logger;
     BotConfig config;

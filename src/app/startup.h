@@ -9,6 +9,8 @@ class QUrl;
 void prepareProcess();
 // The application's identity, once the application object exists.
 void nameApplication();
+// Before the first window: Qt Quick's own software renderer where OpenGL has no GPU behind it.
+void chooseSceneGraph();
 
 // The whole life of the process: prepares Qt, builds the shell objects and the modules,
 // loads the main document and runs the event loop. Returns the exit code (-1 when the

@@ -422,6 +422,7 @@ int main(int argc, char *argv[]) {
     prepareProcess();
     QGuiApplication app(argc, argv);
     nameApplication();
+    chooseSceneGraph();
     TestWindow test;
     return QTest::qExec(&test, argc, argv);
 }
