@@ -3,6 +3,7 @@
 #include "fakes/samples.h"
 #include "fakes/chatcases.h"
 #include "fakes/goodgamerig.h"
+#include "fakes/tables.h"
 #include "fakes/wsserver.h"
 
 #include <QElapsedTimer>
@@ -185,18 +186,7 @@ private slots:
     }
 
     void namedChannelIsLookedUp_data() {
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("join");
-        QTest::newRow("match, id as text")
-            << R"({"type":"channels_list","data":{"channels":{"0":{"channel_id":7,"channel_name":"other"},"1":{"channel_id":"9","channel_name":"Mine"}}}})"
-            << R"({"type":"join","data":{"channel_id":9,"hidden":false}})";
-        QTest::newRow("names are exact")
-            << R"({"type":"channels_list","data":{"channels":[{"channel_id":9,"channel_name":"mine"}]}})"
-            << "";
-        QTest::newRow("no list") << R"({"type":"channels_list","data":{"channels":5}})"
-                                 << "";
-        QTest::newRow("not a record") << R"("channels")"
-                                      << "";
+        addTableRows("goodgame-channel-lookups.tsv", {"list", "join"});
     }
 
     void namedChannelIsLookedUp() {

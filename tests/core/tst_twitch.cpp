@@ -2,6 +2,7 @@
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
 #include "fakes/samples.h"
+#include "fakes/tables.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 
@@ -123,49 +124,24 @@ private slots:
         QCOMPARE(rig.log("chat").size(), 1);
     }
 
-    void followers_data() {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("events");
-        QTest::newRow("two followers")
-            << "{\"data\":[{\"from_name\":\"Ann\"},{\"from_name\":\"Bob\"}]}"
-            << QStringList{"[Twitch] У нас новый фолловер - Ann!",
-                           "[Twitch] У нас новый фолловер - Bob!"};
-        QTest::newRow("not json") << "data" << QStringList{};
-        QTest::newRow("no data") << "{\"x\":[]}" << QStringList{};
-        QTest::newRow("odd elements skipped")
-            << "{\"data\":[1,{\"from_name\":3},{\"from_name\":\"C\"}]}"
-            << QStringList{"[Twitch] У нас новый фолловер - C!"};
-    }
+    void followers_data() { addTableRows("twitch-followers.tsv", {"message", "events"}); }
 
     void followers() {
         QFETCH(QString, message);
-        QFETCH(QStringList, events);
+        QFETCH(QString, events);
         TwitchRig rig;
         rig.twitch.newFollower(message);
-        QCOMPARE(rig.log("event"), events);
-        QCOMPARE(rig.alerts.QUEUE().size(), events.size());
+        QCOMPARE(rig.log("event"), cellItems(events));
+        QCOMPARE(rig.alerts.QUEUE().size(), cellItems(events).size());
         for (const AlertRecord &record : rig.alerts.QUEUE())
             QVERIFY(record.type == "follow" && !record.text);
     }
 
-    void placeBadges_data() {
-        QTest::addColumn<QString>("tags");
-        QTest::addColumn<QStringList>("titles");
-        QTest::newRow("months from badge info")
-            << "badges=subscriber/12,premium/1;badge-info=subscriber/14"
-            << QStringList{"Twitch", "Badge: subscriber - 14", "Badge: premium"};
-        QTest::newRow("global fallback per version")
-            << "badges=subscriber/3" << QStringList{"Twitch", "Badge: subscriber"};
-        QTest::newRow("unknown badge left out")
-            << "badges=vip/1,subscriber/99" << QStringList{"Twitch"};
-        QTest::newRow("no badges") << "badges=" << QStringList{"Twitch"};
-        QTest::newRow("version defaults to 1")
-            << "badges=premium" << QStringList{"Twitch", "Badge: premium"};
-    }
+    void placeBadges_data() { addTableRows("twitch-badges.tsv", {"tags", "titles"}); }
 
     void placeBadges() {
         QFETCH(QString, tags);
-        QFETCH(QStringList, titles);
+        QFETCH(QString, titles);
         TwitchRig rig;
         knowBadges(rig.twitch);
         rig.twitch.badges().store(BadgeScope::Channel,
@@ -174,7 +150,7 @@ private slots:
         QStringList result;
         for (const MessagePart &part : rig.twitch.badges().placeBadges(Twitch::msgTags(tags)))
             result << part.title.value_or(QString());
-        QCOMPARE(result, titles);
+        QCOMPARE(result, cellItems(titles));
         QCOMPARE(rig.twitch.badges().buildTwitchBadgeURL("subscriber", "12"),
                  QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/chan12/1"));
     }
@@ -189,15 +165,7 @@ private slots:
     }
 
     // The values shown as text are whole and unescaped; the raw reading stays as it was.
-    void tagTexts_data() {
-        QTest::addColumn<QString>("raw");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("escapes") << "a\\sb\\:c\\\\d\\re\\nf" << "a b;c\\d\re\nf";
-        QTest::newRow("equals signs") << "https://x.test/?a=1&b=2" << "https://x.test/?a=1&b=2";
-        QTest::newRow("unknown escape") << "a\\qb" << "aqb";
-        QTest::newRow("lone backslash at the end") << "ab\\" << "ab";
-        QTest::newRow("empty") << "" << "";
-    }
+    void tagTexts_data() { addTableRows("twitch-tag-texts.tsv", {"raw", "text"}); }
     void tagTexts() {
         QFETCH(QString, raw);
         QFETCH(QString, text);
@@ -359,28 +327,16 @@ private slots:
 
     // A fetch that gets no answer says what happened: no link, a refused TLS, a status.
     void failuresInWords_data() {
-        QTest::addColumn<QString>("scheme");
-        QTest::addColumn<int>("badges");
-        QTest::addColumn<QStringList>("errors");
-        QTest::newRow("nothing listens")
-            << "closed" << 200 << QStringList{"Ошибка Twitch (validate): нет связи с 127.0.0.1"};
-        QTest::newRow("TLS refused")
-            << "https" << 200
-            << QStringList{"Ошибка Twitch (validate): защищённое соединение с 127.0.0.1 не "
-                           "установлено (TLS)"};
-        QTest::newRow("a status")
-            << "http" << 503
-            << QStringList{"Ошибка Twitch (badges): статус ответа - 503",
-                           "Ошибка Twitch (badges): статус ответа - 503"};
+        addTableRows("twitch-fetch-failures.tsv", {"scheme", "badges", "errors"});
     }
     void failuresInWords() {
         QFETCH(QString, scheme);
-        QFETCH(int, badges);
-        QFETCH(QStringList, errors);
+        QFETCH(QString, badges);
+        QFETCH(QString, errors);
         HttpServer server;
         server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
-        server.route("/helix/chat/badges/global", badges, "{}");
-        server.route("/helix/chat/badges?broadcaster_id=77", badges, "{}");
+        server.route("/helix/chat/badges/global", badges.toInt(), "{}");
+        server.route("/helix/chat/badges?broadcaster_id=77", badges.toInt(), "{}");
         // A TLS client that hears plain text back ends the handshake at once.
         QTcpServer plain;
         plain.listen(QHostAddress::LocalHost);
@@ -396,7 +352,7 @@ private slots:
         }
         TwitchRig rig(url, kStoredToken);
         rig.twitch.badges().validateToken(77);
-        QTRY_COMPARE(rig.log("error"), errors);
+        QTRY_COMPARE(rig.log("error"), cellItems(errors));
     }
 
     // With a login the chat's refusal renews the token once, kept at once; a second within the
@@ -546,25 +502,15 @@ private slots:
     }
 
     void channelErrorsAreLogged_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QStringList>("errors");
-        QTest::newRow("non-200") << 503 << QByteArray("{}")
-                                 << QStringList{"Ошибка 7TV (channel): статус ответа - 503",
-                                                "Ошибка BTTV (channel): статус ответа - 503",
-                                                "Ошибка FFZ (channel): статус ответа - 503"};
-        QTest::newRow("not json") << 200 << QByteArray("<html>") << QStringList{};
-        QTest::newRow("wrong shape")
-            << 200
-            << QByteArray("{\"channelEmotes\":5,\"sharedEmotes\":[1],\"sets\":[],"
-                          "\"emote_set\":{\"emotes\":{\"a\":1}}}")
-            << QStringList{};
+        addTableRows("twitch-channel-errors.tsv", {"statusText", "bodyText", "errors"});
     }
 
     void channelErrorsAreLogged() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
-        QFETCH(QStringList, errors);
+        QFETCH(QString, statusText);
+        QFETCH(QString, bodyText);
+        QFETCH(QString, errors);
+        const int status = statusText.toInt();
+        const QByteArray body = bodyText.toUtf8();
         HttpServer server;
         server.route("/3/cached/users/twitch/9", status, body);
         server.route("/v1/room/id/9", status, body);
@@ -582,7 +528,7 @@ private slots:
         QTRY_COMPARE(handled.size(), 3);
         QStringList logged = rig.log("error");
         logged.sort();
-        QCOMPARE(logged, errors);
+        QCOMPARE(logged, cellItems(errors));
         QVERIFY(rig.bttv.channelEmotes().isEmpty() && rig.ffz.channelEmotes().isEmpty() &&
                 rig.sevenTv.channelEmotes().isEmpty());
     }

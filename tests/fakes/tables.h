@@ -37,3 +37,8 @@ inline void addTableRows(const QString &file, std::initializer_list<const char *
             row << cells.value(column);
     }
 }
+
+// A cell that holds a list: its items separated by " | ", none when it is empty.
+inline QStringList cellItems(const QString &cell) {
+    return cell.isEmpty() ? QStringList() : cell.split(QStringLiteral(" | "));
+}
