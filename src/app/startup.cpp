@@ -10,8 +10,8 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
-#include <QQuickWindow>
 #include <QQmlApplicationEngine>
+#include <QQuickWindow>
 #include <QUrl>
 #include <QtWebEngine/qtwebengineglobal.h>
 #include <cstdio>

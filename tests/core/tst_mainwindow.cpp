@@ -1,5 +1,6 @@
 #include "connection/serviceconnection.h"
 #include "fakes/ircserver.h"
+#include "fakes/tables.h"
 #include "fakes/twitchrig.h"
 #include "overlay/overlay.h"
 #include "services/goodgame/goodgame.h"
@@ -8,7 +9,6 @@
 #include "window/mainwindow.h"
 
 #include <QtTest>
-#include <functional>
 
 namespace {
 // The window controller over the real modules, with the Twitch and GoodGame servers on loopback.
@@ -63,9 +63,39 @@ struct WindowRig : TwitchRig {
     MainWindow window{MainWindowDeps{utils, services, alerts, tests, chatInput, chatView, overlay}};
 };
 
-using Gesture = std::function<void(MainWindow &)>;
+QObject *tabNamed(MainWindow &window, const QString &name) {
+    if (name == QLatin1String("view"))
+        return window.viewTab();
+    if (name == QLatin1String("alerts"))
+        return window.alertsTab();
+    return &window;
+}
+
+// What the QML calls on a tab: the tab, the operation and its arguments as words, each turned
+// into the operation's own parameter type.
+void perform(MainWindow &window, QStringList words) {
+    QObject *tab = tabNamed(window, words.takeFirst());
+    const QByteArray name = words.takeFirst().toLatin1();
+    const QMetaObject *meta = tab->metaObject();
+    for (int i = 0; i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        if (method.name() != name || method.parameterCount() != words.size())
+            continue;
+        const QList<QByteArray> types = method.parameterTypes();
+        QVariantList values;
+        for (int p = 0; p < words.size(); ++p) {
+            values << words.at(p);
+            QVERIFY(values.last().convert(method.parameterType(p)));
+        }
+        QGenericArgument args[4];
+        for (int p = 0; p < values.size(); ++p)
+            args[p] = QGenericArgument(types.at(p).constData(), values[p].constData());
+        QVERIFY(method.invoke(tab, Qt::DirectConnection, args[0], args[1], args[2], args[3]));
+        return;
+    }
+    QFAIL(name.constData());
+}
 } // namespace
-Q_DECLARE_METATYPE(Gesture)
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -202,96 +232,23 @@ private slots:
     }
 
     void tabGestures_data() {
-        QTest::addColumn<Gesture>("gesture");
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QString>("pointer");
-        QTest::addColumn<QString>("stored"); // empty: nothing is written
-
-        const auto row = [](const char *name, Gesture gesture, QStringList calls,
-                            const char *pointer, const char *stored) {
-            QTest::newRow(name) << gesture << calls << QString::fromLatin1(pointer)
-                                << QString::fromUtf8(stored);
-        };
-        row(
-            "chat background",
-            [](MainWindow &w) { w.viewTab()->colorAccepted("bgChatColor", 1, 0, 0); },
-            {"setBGColor('#ff0000')"}, "/view/chat/color/bg", "\"#ff0000\"");
-        row(
-            "chat text",
-            [](MainWindow &w) { w.viewTab()->colorAccepted("fgChatColor", 0.2, 0.4, 0.6); },
-            {"setColor('#336699')"}, "/view/chat/color/fg", "\"#336699\"");
-        row(
-            "addressed background",
-            [](MainWindow &w) { w.viewTab()->colorAccepted("bgHLColor", 0, 0, 0); },
-            {"setCustomCSS('li%20div.addressed%20%7B%20background-color%3A%20%23000000%3B%20"
-             "color%3A%20%23303030%3B%20display%3A%20inline%3B%20padding%3A%201px%203px%203px%3B"
-             "%20%7D')"},
-            "/view/addressed/color/bg", "\"#000000\"");
-        row(
-            "font heading", [](MainWindow &w) { w.viewTab()->fontChosen(48); }, {}, "", "");
-        row(
-            "font", [](MainWindow &w) { w.viewTab()->fontChosen(49); },
-            {R"(setFontFamily({"name":"Alegreya","type":"serif"}))"}, "/view/chat/font/name",
-            "\"Alegreya\"");
-        row(
-            "slider", [](MainWindow &w) { w.viewTab()->chatFontSizeMoved(20); },
-            {"setFontSize('20')"}, "/view/chat/size", "20");
-        row(
-            "size list", [](MainWindow &w) { w.viewTab()->sizeChosen(8); }, {"setFontSize('20')"},
-            "/view/chat/size", "20");
-        row(
-            "size list at the slider's value", [](MainWindow &w) { w.viewTab()->sizeChosen(4); },
-            {}, "", "");
-        row(
-            "animation", [](MainWindow &w) { w.viewTab()->animationChosen(1); },
-            {"setAnimation('animScaleX')"}, "/view/chat/animation", "\"animScaleX\"");
-        row(
-            "animation heading", [](MainWindow &w) { w.viewTab()->animationChosen(0); },
-            {"setAnimation('')"}, "/view/chat/animation", "\"\"");
-        row(
-            "random voice", [](MainWindow &w) { w.alertsTab()->voiceChosen(1); }, {},
-            "/alerts/voice", "\"random\"");
-        row(
-            "no voice", [](MainWindow &w) { w.alertsTab()->voiceChosen(0); }, {}, "/alerts/voice",
-            "\"\"");
-        row(
-            "sound chosen",
-            [](MainWindow &w) {
-                w.alertsTab()->openSoundFileDialog("bits");
-                w.alertsTab()->soundFileChosen("file:///music/bits.ogg");
-            },
-            {}, "/alerts/twitch/bits", "\"file:///music/bits.ogg\"");
-        row(
-            "sound for an unknown slot",
-            [](MainWindow &w) {
-                w.alertsTab()->openSoundFileDialog("nothing");
-                w.alertsTab()->soundFileChosen("file:///music/x.ogg");
-            },
-            {}, "", "");
-        row(
-            "sound removed", [](MainWindow &w) { w.alertsTab()->removeSound("donat"); }, {},
-            "/alerts/goodgame/donation", "\"\"");
-        row(
-            "bubbles on", [](MainWindow &w) { w.viewTab()->bubbleReleased(true); },
-            {"toggleBubbles(1)"}, "", "");
-        row(
-            "pause", [](MainWindow &w) { w.togglePause(); }, {"turnPause(true)"}, "", "");
+        addTableRows("window-gestures.tsv", {"gestures", "calls", "pointer", "stored"});
     }
     void tabGestures() {
-        QFETCH(Gesture, gesture);
-        QFETCH(QStringList, calls);
+        QFETCH(QString, gestures);
+        QFETCH(QString, calls);
         QFETCH(QString, pointer);
         QFETCH(QString, stored);
         WindowRig rig;
         rig.utils.initServices();
-        gesture(rig.window);
-        QCOMPARE(rig.chatCalls(), calls);
+        for (const QString &gesture : gestures.split(QStringLiteral(" ; ")))
+            perform(rig.window, gesture.split(QLatin1Char(' ')));
+        QCOMPARE(rig.chatCalls(), cellItems(calls));
         if (stored.isEmpty())
             QCOMPARE(rig.config.get(), QString());
         else
             QCOMPARE(rig.stored(pointer.toLatin1()), stored);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestMainWindow)
