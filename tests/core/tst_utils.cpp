@@ -40,35 +40,15 @@ private slots:
     }
 
     void loadFillsMissingKeys_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("value");
-        const auto row = [](const char *name, const char *stored, const char *path,
-                            const QString &value) {
-            QTest::newRow(name) << stored << path << value;
-        };
-        row("only the volume", R"({"alerts":{"volume":0.3}})", "/alerts/volume", "0.3");
-        row("sound slots added whole", R"({"alerts":{"volume":0.3}})", "/alerts/twitch",
-            fixtureValue("/alerts/twitch"));
-        row("stored words kept as they are", R"({"view":{"addressed":{"words":["nick"]}}})",
-            "/view/addressed/words", R"(["nick"])");
-        row("unknown keys kept", R"({"extra":{"a":1}})", "/extra", R"({"a":1})");
-        row("text where a number belongs", R"({"view":{"chat":{"size":"20"}}})",
-            "/view/chat/size", "16");
-        row("number where a text belongs", R"({"view":{"chat":{"font":{"name":5}}}})",
-            "/view/chat/font/name", R"("Marmelad")");
-        row("whole number for a fraction", R"({"alerts":{"volume":1}})", "/alerts/volume", "1");
-        row("null leaf", R"({"alerts":{"voice":null}})", "/alerts/voice", R"("")");
-        row("string where a record belongs", R"({"view":"big"})", "/view",
-            fixtureValue("/view"));
-        row("record where a list belongs", R"({"view":{"addressed":{"words":{"a":1}}}})",
-            "/view/addressed/words", "[]");
+        addTableRows("settings-loads.tsv", {"stored", "path", "value"});
     }
 
     void loadFillsMissingKeys() {
         QFETCH(QString, stored);
         QFETCH(QString, path);
         QFETCH(QString, value);
+        if (value == QLatin1String("default"))
+            value = fixtureValue(qPrintable(path));
         UtilsRig rig(stored);
         const Json pointer = rig.utils.currentSettings().at(Json::json_pointer(stdstr(path)));
         QCOMPARE(qstr(pointer.dump()), value);
