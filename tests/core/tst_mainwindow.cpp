@@ -129,6 +129,20 @@ private slots:
         QCOMPARE(rig.config.get(), QString());
     }
 
+    // A flood of status lines: the first reaches the view at once, the rest together a moment
+    // later, ending on the newest.
+    void statusLineIsPaced() {
+        WindowRig rig;
+        QSignalSpy shown(&rig.window, &MainWindow::outputChanged);
+        for (int i = 0; i < 50; ++i)
+            rig.window.setOutput(QStringLiteral("Twitch: line %1").arg(i));
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(rig.window.output(), QStringLiteral("Twitch: line 49"));
+        QVERIFY(shown.wait());
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(rig.window.output(), QStringLiteral("Twitch: line 49"));
+    }
+
     // Nick and channel go to Twitch in lower case; the chat shows the channel as typed, with
     // one "#".
     void twitchStartAndStop() {

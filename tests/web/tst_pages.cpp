@@ -110,21 +110,31 @@ private slots:
     }
 
     // The oldest lines go first; the kept ones still answer to strike and remove.
+    // The oldest lines leave 250 at a time, once the newest 1,000 are followed by 250 more.
     void pageKeepsTheNewestLines() {
         WebPageHost page(kChat);
-        for (int i = 0; i < 1005; ++i)
-            add(page,
-                QStringLiteral("<span class=\"m%1 nick-n%2\">line %1</span>").arg(i).arg(i % 2));
-        QCOMPARE(count(page, "#chatList li"), 1000);
-        QCOMPARE(page.eval("document.querySelector('#chatList li').textContent").toString(),
-                 QStringLiteral("line 5"));
+        const auto lines = [&page](int from, int to) {
+            for (int i = from; i < to; ++i)
+                add(page, QStringLiteral("<span class=\"m%1 nick-n%2\">line %1</span>")
+                              .arg(i)
+                              .arg(i % 2));
+        };
+        const auto first = [&page] {
+            return page.eval("document.querySelector('#chatList li').textContent").toString();
+        };
+        lines(0, 1249);
+        QCOMPARE(count(page, "#chatList li"), 1249);
+        QCOMPARE(first(), QStringLiteral("line 0"));
+        lines(1249, 1255);
+        QCOMPARE(count(page, "#chatList li"), 1005);
+        QCOMPARE(first(), QStringLiteral("line 250"));
         QCOMPARE(page.eval("Kestro.$list.lastElementChild.textContent").toString(),
-                 QStringLiteral("line 1004"));
+                 QStringLiteral("line 1254"));
         page.run(call("strikeMessages", "'nick-n1'"));
-        page.run(call("removeMessage", "'m6'"));
-        QCOMPARE(count(page, "#chatList li[style*=line-through]"), 500);
-        QCOMPARE(count(page, "#chatList li"), 999);
-        QCOMPARE(count(page, ".m6"), 0);
+        page.run(call("removeMessage", "'m251'"));
+        QCOMPARE(count(page, "#chatList li[style*=line-through]"), 501);
+        QCOMPARE(count(page, "#chatList li"), 1004);
+        QCOMPARE(count(page, ".m251"), 0);
     }
 
     // A calm chat's lines go in one by one with their animation and a gliding scroll; a busy
@@ -267,14 +277,14 @@ private slots:
     // Bubbles only when switched on: one per line with emotes, rising, then fading away.
     void bubbles() {
         WebPageHost page(kChat);
-        // Stop the page's own timer so the test decides every tick.
-        page.eval("for (var id = 1; id < 1000; ++id) clearInterval(id);");
         const QString emotes = "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
                                "<img class=\"emote\" src=\"qrc:/images/Goodgame.badge.png\">";
         add(page, emotes);
         page.eval("Kestro.addBubbles()");
         QCOMPARE(count(page, "img.bubble"), 0);
         page.run(call("toggleBubbles", "1"));
+        // Stop the page's own timer so the test decides every tick.
+        page.eval("clearInterval(Kestro.bubbleTimer)");
         add(page, emotes);
         page.eval("Kestro.addBubbles(); Kestro.addBubbles();");
         QCOMPARE(count(page, "body > img.emote.bubble"), 1);
@@ -285,6 +295,9 @@ private slots:
         QVERIFY(page.eval(bottom).toInt() > before);
         page.eval("for (var i = 0; i < 200; ++i) Kestro.moveBubbles();");
         QCOMPARE(count(page, "img.bubble"), 0);
+        // Switched off with none left, the page stops ticking.
+        page.run(call("toggleBubbles", "0"));
+        QVERIFY(page.eval("Kestro.tickBubbles(); Kestro.bubbleTimer === null").toBool());
     }
 
     // Hostile text through the real builder: nothing runs, nothing is created, nothing is

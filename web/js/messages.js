@@ -3,8 +3,11 @@
 "use strict";
 
 var STEP_DX = 1.5;
-// The newest lines a page keeps: an eight-hour stream must not slow the page down.
+// The newest lines a page keeps: an eight-hour stream must not slow the page down. The older
+// ones leave a few hundred at a time: every line removed from the top moves all the others, and
+// the engine would lay out and draw the whole list again for each.
 var MAX_LINES = 1000;
+var TRIM_LINES = 250;
 // Above this many lines a second nobody reads single lines: they go in together a few times
 // a second, the view jumps to the newest instead of gliding, and there is no entry animation.
 var CALM_RATE = 4;
@@ -23,6 +26,8 @@ var Kestro = {
     arrivals: [], // when the last second's lines came
     waiting: [],  // a busy chat's lines until their batch goes in
     batchTimer: null,
+    bubbles: [],        // the bubbles still rising
+    bubbleTimer: null,  // runs only while bubbles are on or still rising
 
     hasList: function () {
         return this.$list !== null;
@@ -89,8 +94,13 @@ var Kestro = {
 
     appendLines: function (lines) {
         this.$list.appendChild(lines);
-        while (this.$list.childElementCount > MAX_LINES)
-            this.$list.firstElementChild.remove();
+        var extra = this.$list.childElementCount - MAX_LINES;
+        if (extra < TRIM_LINES)
+            return;
+        var old = document.createRange();
+        old.setStartBefore(this.$list.firstElementChild);
+        old.setEndAfter(this.$list.children[extra - 1]);
+        old.deleteContents();
     },
 
     // A zero-width emote is drawn over the emote before it: both go into one stack, so the
@@ -226,6 +236,21 @@ var Kestro = {
 
     toggleBubbles: function (value) {
         this.showBubbles = !!value;
+        if (this.showBubbles && this.bubbleTimer === null) {
+            var self = this;
+            this.bubbleTimer = setInterval(function () {
+                self.tickBubbles();
+            }, 100);
+        }
+    },
+
+    tickBubbles: function () {
+        this.addBubbles();
+        this.moveBubbles();
+        if (this.showBubbles || this.bubbles.length)
+            return;
+        clearInterval(this.bubbleTimer);
+        this.bubbleTimer = null;
     },
 
     getDx: function () {
@@ -253,14 +278,14 @@ var Kestro = {
         bubble.dataset.dx = this.getDx();
         bubble.dataset.steps = 40;
         this.$body.appendChild(bubble);
+        this.bubbles.push(bubble);
     },
 
     moveBubbles: function () {
-        var bubbles = document.querySelectorAll("img.emote.bubble");
-        for (var i = 0; i < bubbles.length; ++i)
-            this.moveBubble(bubbles[i]);
+        this.bubbles = this.bubbles.filter(this.moveBubble, this);
     },
 
+    // False once the bubble has faded away.
     moveBubble: function (bubble) {
         var computed = window.getComputedStyle(bubble);
         var opacity = parseFloat(computed.opacity);
@@ -271,7 +296,7 @@ var Kestro = {
             opacity -= 0.01;
         if (opacity <= 0.1) {
             bubble.remove();
-            return;
+            return false;
         }
         var left = parseInt(computed.left, 10) + (Math.random() - 0.5) * 3 +
             parseInt(bubble.dataset.dx, 10);
@@ -279,6 +304,7 @@ var Kestro = {
         bubble.style.left = Math.round(left) + "px";
         bubble.style.bottom = Math.round(bottom) + "px";
         bubble.style.opacity = opacity;
+        return true;
     },
 
     toggleAutoscroll: function () {
@@ -308,10 +334,6 @@ var Kestro = {
                 self.toggleAutoscroll();
             });
         }
-        setInterval(function () {
-            self.addBubbles();
-            self.moveBubbles();
-        }, 100);
     }
 };
 

@@ -13,6 +13,15 @@ MainWindow::MainWindow(const MainWindowDeps &deps)
     , m_viewTab(deps.utils, deps.alerts, deps.chatView) {
     m_serverTimer.setInterval(ServiceConnection::TICK_MS);
     connect(&m_serverTimer, &QTimer::timeout, this, &MainWindow::watchdog);
+    m_outputPace.setSingleShot(true);
+    m_outputPace.setInterval(kOutputPaceMs);
+    connect(&m_outputPace, &QTimer::timeout, this, [this] {
+        if (!m_outputWaiting)
+            return;
+        m_outputWaiting = false;
+        emit outputChanged();
+        m_outputPace.start();
+    });
     for (ChatService *service : m_deps.services.all())
         connect(service, &ChatService::status, this, &MainWindow::setOutput);
     connect(&m_deps.utils.form(), &SettingsForm::changed, this, &MainWindow::formChanged);
@@ -45,7 +54,12 @@ void MainWindow::setOutput(const QString &text) {
     if (text == m_output)
         return;
     m_output = text;
+    if (m_outputPace.isActive()) {
+        m_outputWaiting = true;
+        return;
+    }
     emit outputChanged();
+    m_outputPace.start();
 }
 
 void MainWindow::toggleService(const QString &id) {

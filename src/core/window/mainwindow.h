@@ -39,6 +39,9 @@ public:
     // The service the chat line writes to.
     inline static const QString kSendingService = QStringLiteral("twitch");
 
+    // The status line changes in the view at most this often; the property is always the newest.
+    static constexpr int kOutputPaceMs = 250;
+
     explicit MainWindow(const MainWindowDeps &deps);
 
     QString output() const { return m_output; }
@@ -75,5 +78,9 @@ private:
     ViewTab m_viewTab;
     QTimer m_serverTimer;
     QString m_output;
+    // Twitch writes every line it hears to the status line: the view learns of it a few times a
+    // second, or a busy chat would lay out and redraw the window per line.
+    QTimer m_outputPace;
+    bool m_outputWaiting = false;
     double m_appliedVolume = -1;
 };
