@@ -366,20 +366,6 @@ private slots:
         QVERIFY(session.socket.frames.filter("get_channel_history").isEmpty());
     }
 
-    // A frame nested past the limit costs one error line, and only itself.
-    void deepFrameIsDroppedWithOneLine() {
-        GoodgameRig rig;
-        rig.goodgame.readFramesAt(Goodgame::Step::Chat);
-        const QString deep = R"({"type":"message","data":{"x":)" +
-                             QString(100000, QLatin1Char('[')) + QString(100000, QLatin1Char(']')) +
-                             "}}";
-        rig.goodgame.processMessage(deep);
-        rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
-        QCOMPARE(rig.log("error"),
-                 QStringList{"ОШИБКА: кадр GoodGame вложен глубже 64 уровней, отброшен"});
-        QCOMPARE(rig.log("chat"), QStringList{"[GoodGame] A: hi"});
-    }
-
     // A server whose certificate cannot be verified hears nothing: no login, no password.
     void untrustedChatServerGetsNoLogin() {
         QWebSocketServer tls(QStringLiteral("fake"), QWebSocketServer::SecureMode);
