@@ -109,8 +109,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(page.eval("window.scrollY").toInt() > stopped, 2000);
     }
 
-    // The oldest lines go first; the kept ones still answer to strike and remove.
-    // The oldest lines leave 250 at a time, once the newest 1,000 are followed by 250 more.
+    // The oldest lines leave 250 at a time, once the newest 1,000 are followed by 250 more; the
+    // line being read back stays where it was, and the kept ones still answer to moderation.
     void pageKeepsTheNewestLines() {
         WebPageHost page(kChat);
         const auto lines = [&page](int from, int to) {
@@ -122,11 +122,18 @@ private slots:
         const auto first = [&page] {
             return page.eval("document.querySelector('#chatList li').textContent").toString();
         };
+        const auto readBackTop = [&page] {
+            return page.eval("document.querySelector('.m1100').getBoundingClientRect().top")
+                .toInt();
+        };
         lines(0, 1249);
         QCOMPARE(count(page, "#chatList li"), 1249);
         QCOMPARE(first(), QStringLiteral("line 0"));
+        page.eval("Kestro.autoscroll = false; document.querySelector('.m1100').scrollIntoView()");
+        const int top = readBackTop();
         lines(1249, 1255);
         QCOMPARE(count(page, "#chatList li"), 1005);
+        QCOMPARE(readBackTop(), top);
         QCOMPARE(first(), QStringLiteral("line 250"));
         QCOMPARE(page.eval("Kestro.$list.lastElementChild.textContent").toString(),
                  QStringLiteral("line 1254"));
