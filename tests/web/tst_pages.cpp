@@ -2,6 +2,7 @@
 #include "fakes/chatrig.h"
 #include "fakes/lineparts.h"
 #include "fakes/recordingpage.h"
+#include "fakes/tables.h"
 #include "fakes/webpagehost.h"
 #include "settings/chatstyle.h"
 
@@ -196,36 +197,20 @@ private slots:
                  order.join(QLatin1Char(',')));
     }
 
-    void strikeAndRemove_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("strike last") << "strikeMessage"
-                                     << "plain,plain,struck,plain";
-        QTest::newRow("strike all") << "strikeMessages"
-                                    << "struck,struck,struck,plain";
-        QTest::newRow("remove last") << "removeMessage"
-                                     << "plain,plain,plain";
-        QTest::newRow("remove all") << "removeMessages"
-                                    << "plain";
-    }
-
-    void strikeAndRemove() {
-        QFETCH(QString, operation);
-        QFETCH(QString, expected);
+    // Moderation, the body's styles, the entry animation, 7TV's zero-width emotes stacked
+    // over the emote before them.
+    void pageAnswers_data() { addTableRows("page-answers.tsv", {"steps", "question", "answer"}); }
+    void pageAnswers() {
+        QFETCH(QString, steps);
+        QFETCH(QString, question);
+        QFETCH(QString, answer);
         WebPageHost page(kChat);
-        for (int i = 0; i < 3; ++i)
-            add(page,
-                QStringLiteral("<span class=\"nick twitch-nick-bob\"><span>bob</span>%1</span>")
-                    .arg(i));
-        add(page, "<span class=\"nick twitch-nick-ann\">ann</span>");
-        page.run(call(operation, "'twitch-nick-bob'"));
-        const QString states =
-            page.eval("Array.from(document.querySelectorAll('#chatList li')).map(function (li) {"
-                      "  return li.style.textDecoration === 'line-through' && li.style.color === "
-                      "'rgb(136, 136, 136)'"
-                      "      ? 'struck' : 'plain'; }).join(',')")
-                .toString();
-        QCOMPARE(states, expected);
+        for (const QString &step : cellItems(steps)) {
+            const QString name = step.section(QLatin1Char(' '), 0, 0);
+            const QString rest = step.section(QLatin1Char(' '), 1);
+            name == QLatin1String("add") ? add(page, rest) : page.run(call(name, rest));
+        }
+        QCOMPARE(page.eval(question).toString(), answer);
     }
 
     void customCssElementIsCreatedOnceAndReplaced() {
@@ -245,40 +230,6 @@ private slots:
                            "document.getElementById('custom').textContent")
                      .toString(),
                  QStringLiteral("custom|li { color: red; }"));
-    }
-
-    void bodyStyles() {
-        WebPageHost page(kChat);
-        page.run(call("setColor", "'#123456'"));
-        page.run(call("setBGColor", "'#654321'"));
-        page.run(call("setFontSize", "'20'"));
-        page.run(call("setFontFamily", "{\"name\":\"Open Sans  Condensed\",\"type\":\"cursive\"}"));
-        QCOMPARE(page.eval("var b = document.body.style; [b.color, b.backgroundColor, b.fontSize, "
-                           "b.fontFamily].join('|')")
-                     .toString(),
-                 QStringLiteral(
-                     "rgb(18, 52, 86)|rgb(101, 67, 33)|20px|\"Open Sans  Condensed\", cursive"));
-        QCOMPARE(page.eval("document.getElementById('font').getAttribute('href')").toString(),
-                 QStringLiteral(
-                     "https://fonts.googleapis.com/css?family=Open+Sans++Condensed&display=swap"));
-    }
-
-    void animationSwitchesAndClears() {
-        WebPageHost page(kChat);
-        page.run(call("setAnimation", "'animScaleX'"));
-        page.run(call("setAnimation", "'animFromLeft'"));
-        QCOMPARE(page.eval("Kestro.$list.className").toString(),
-                 QStringLiteral("message-list animFromLeft"));
-        add(page, "<span>x</span>");
-        QCOMPARE(page.eval("getComputedStyle(document.querySelector('#chatList "
-                           "li:last-child')).animationName")
-                     .toString(),
-                 QStringLiteral("animFromLeft"));
-        QCOMPARE(page.eval("getComputedStyle(Kestro.$list).overflowX").toString(),
-                 QStringLiteral("hidden"));
-        page.run(call("setAnimation", "''"));
-        QCOMPARE(page.eval("Kestro.$list.className + '|' + Kestro.lastAnimation").toString(),
-                 QStringLiteral("message-list|"));
     }
 
     // Bubbles only when switched on: one per line with emotes, rising, then fading away.
@@ -343,23 +294,6 @@ private slots:
                          !url.toString().contains("evil.example/c") &&
                          !url.toString().contains("evil.example/d"),
                      qPrintable(url.toString()));
-    }
-
-    // 7TV's zero-width emotes (one or two) sit over the emote before them, in one stack.
-    void zeroWidthEmotesStackOnTheirBase() {
-        WebPageHost page(kChat);
-        add(page,
-            "<span>a </span><img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
-            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Goodgame.badge.png\">"
-            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">"
-            "<img class=\"emote with-offset zero-width\" src=\"qrc:/images/Twitch.badge.png\">");
-        QTRY_COMPARE(count(page, "#chatList li"), 1);
-        QCOMPARE(count(page, "#chatList li .emote-stack"), 1);
-        QCOMPARE(count(page, "#chatList li .emote-stack > img"), 4);
-        QCOMPARE(page.eval("getComputedStyle(document.querySelector('.emote-stack "
-                           "img.zero-width')).position")
-                     .toString(),
-                 QStringLiteral("absolute"));
     }
 
     // A viewer's typed entities read back as typed; Kestro's own quotes render as quotes.
