@@ -70,8 +70,9 @@ private slots:
         knowBadges(rig.twitch);
         rig.bttv.storeGlobalEmotes(
             parseJson(QByteArray(R"([{"id":"b1","code":"pepeD"},{"id":"b2","code":"IceCold"}])")));
-        rig.ffz.storeGlobalEmotes(parseJson(QByteArray(
-            "{\"sets\":{\"3\":{\"emoticons\":[{\"name\":\"LuL\",\"urls\":{\"1\":\"//cdn.ffz/l\"}}]}}}")));
+        rig.ffz.storeGlobalEmotes(
+            parseJson(QByteArray("{\"sets\":{\"3\":{\"emoticons\":[{\"name\":\"LuL\",\"urls\":{"
+                                 "\"1\":\"//cdn.ffz/l\"}}]}}}")));
         rig.config.set("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}},\"alerts\":{\"voice\":"
                        "\"random\"}}");
         rig.utils.loadConfig();
@@ -275,7 +276,7 @@ private slots:
         HttpServer server;
         server.route("/oauth2/validate", validation,
                      serviceSample(validation == 200 ? "twitch-oauth2-validate.json"
-                                               : "twitch-oauth2-validate-401.json"));
+                                                     : "twitch-oauth2-validate-401.json"));
         server.route("/helix/chat/badges/global", 200, sets);
         server.route("/helix/chat/badges?broadcaster_id=77", 200, sets);
         TwitchRig rig(server.url(), kStoredToken);
@@ -389,19 +390,10 @@ private slots:
 
     void emoteSetRules() {
         HttpServer server;
-        server.route("/3/cached/emotes/global", 200,
-                     "[{\"id\":\"g\",\"code\":\"Same\"},{\"id\":\"g2\",\"code\":\"Both\"}]");
-        server.route("/3/cached/users/twitch/9", 200,
-                     "{\"channelEmotes\":[{\"id\":\"c\",\"code\":\"Same\"}],\"sharedEmotes\":[{"
-                     "\"id\":\"s\",\"code\":\"SoSnowy\"}]}");
+        server.route("/3/cached/emotes/global", 200, testData("emotes/bttv-global.json"));
+        server.route("/3/cached/users/twitch/9", 200, testData("emotes/bttv-channel.json"));
         server.route("/v1/set/global", 404, "");
-        server.route(
-            "/v1/room/id/9", 200,
-            "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Both\",\"urls\":{\"1\":\"//f/"
-            "1\"}},{\"name\":\"One\",\"urls\":{\"1\":\"//f/2\"}}]},"
-            "\"2\":{\"emoticons\":[{\"name\":\"Two\",\"urls\":{\"1\":\"//f/"
-            "3\"}},{\"name\":\"Broken\"},{\"name\":\"Never\",\"urls\":{\"1\":\"//f/4\"}}]},"
-            "\"3\":{\"emoticons\":[{\"name\":\"Later\",\"urls\":{\"1\":\"//f/5\"}}]}}}");
+        server.route("/v1/room/id/9", 200, testData("emotes/ffz-room.json"));
         TwitchRig rig(server.url());
         QTest::ignoreMessage(QtWarningMsg, "Ошибка FFZ (global): статус ответа - 404");
         rig.bttv.loadGlobalEmotes();

@@ -84,19 +84,6 @@ public:
             .value(QStringLiteral("value"));
     }
 
-    // The page as drawn, saved as a PNG file.
-    bool screenshot(const QString &path) {
-        const QJsonObject answer =
-            call(QStringLiteral("Page.captureScreenshot"), {{QStringLiteral("format"), "png"}});
-        const QByteArray png = QByteArray::fromBase64(answer.value(QStringLiteral("result"))
-                                                          .toObject()
-                                                          .value(QStringLiteral("data"))
-                                                          .toString()
-                                                          .toLatin1());
-        QFile file(path);
-        return !png.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(png) == png.size();
-    }
-
 private:
     // The first page target the browser lists.
     void connectToPage(const QUrl &browser) {

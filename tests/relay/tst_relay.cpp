@@ -385,23 +385,16 @@ private slots:
 
     // One token per machine, readable by its owner only, the same for Kestro and the relay.
     void weakTokenFilesAreNamed_data() {
-        QTest::addColumn<QByteArray>("token");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QStringList>("warnings");
-        const QByteArray good(RelayToken::kMinLength, 'k');
-        QTest::newRow("sound") << good << 0x6600 << QStringList{};
-        QTest::newRow("short") << good.left(31) << 0x6600 << QStringList{"короче 32 знаков"};
-        QTest::newRow("readable by others") << good << 0x6644 << QStringList{"chmod 600"};
-        QTest::newRow("both") << QByteArray("abc") << 0x6640
-                              << QStringList{"короче 32 знаков", "chmod 600"};
+        addTableRows("relay-token-files.tsv", {"length", "mode", "weaknesses"});
     }
     void weakTokenFilesAreNamed() {
-        QFETCH(QByteArray, token);
-        QFETCH(int, mode);
-        QFETCH(QStringList, warnings);
+        QFETCH(QString, length);
+        QFETCH(QString, mode);
+        QFETCH(QString, weaknesses);
+        const QStringList warnings = cellItems(weaknesses);
         TempDataDir dir;
-        dir.write("relay-token", token + "\n");
-        QFile::setPermissions(dir.file("relay-token"), QFile::Permissions(mode));
+        dir.write("relay-token", QByteArray(length.toInt(), 'k') + "\n");
+        QFile::setPermissions(dir.file("relay-token"), QFile::Permissions(mode.toInt(nullptr, 16)));
         const QStringList found = RelayToken::weaknesses(dir.file("relay-token"));
         QCOMPARE(found.size(), warnings.size());
         for (int i = 0; i < warnings.size(); ++i)
