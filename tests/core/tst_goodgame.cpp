@@ -3,10 +3,10 @@
 #include "fakes/samples.h"
 #include "fakes/chatcases.h"
 #include "fakes/goodgamerig.h"
+#include "fakes/mutants.h"
 #include "fakes/tables.h"
 #include "fakes/wsserver.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSslKey>
 #include <QWebSocketServer>
@@ -445,22 +445,12 @@ private slots:
                << R"({"type":"message","data":{"premiums":5,"resubs":null,"payments":"x"}})";
         using Step = Goodgame::Step;
         const QList<Step> steps{Step::Connect, Step::Auth, Step::Channel, Step::Login, Step::Chat};
-        const QString noise = QStringLiteral("{}[]\":,0123456789.-eE truefalsnul\\");
-        QRandomGenerator random(7);
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 2000) {
-            QString frame = frames.at(random.bounded(frames.size()));
-            for (int edits = random.bounded(4); edits >= 0; --edits) {
-                const int at = random.bounded(frame.size() + 1);
-                if (random.bounded(2))
-                    frame.insert(at, noise.at(random.bounded(noise.size())));
-                else
-                    frame.remove(at, random.bounded(8));
-            }
-            rig.goodgame.readFramesAt(steps.at(random.bounded(steps.size())));
-            rig.goodgame.processMessage(frame);
-        }
+        QRandomGenerator state(7);
+        feedMutants(frames, QStringLiteral("{}[]\":,0123456789.-eE truefalsnul\\"), 7,
+                    [&](const QString &frame) {
+                        rig.goodgame.readFramesAt(steps.at(state.bounded(int(steps.size()))));
+                        rig.goodgame.processMessage(frame);
+                    });
         rig.chatView.scripts.clear();
         rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));

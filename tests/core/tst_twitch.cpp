@@ -1,12 +1,12 @@
 #include "fakes/chatcases.h"
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
+#include "fakes/mutants.h"
 #include "fakes/samples.h"
 #include "fakes/tables.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -529,35 +529,12 @@ private slots:
     void fuzz() {
         TwitchRig rig;
         knowBadges(rig.twitch);
-        QList<QString> seeds;
+        QStringList seeds;
         for (const auto &entry : readChatCases(TEST_DATA "/twitch-lines.txt"))
             seeds << entry.second.input;
-        QRandomGenerator random(1234);
-        const QString alphabet =
-            QStringLiteral("@:;=/,- !#x0123456789\x01ACTIONPRIVMSGUSERNOTICEbits\\sé😀");
-        QElapsedTimer timer;
-        timer.start();
-        int lines = 0;
-        while (timer.elapsed() < 2000) {
-            QString line = seeds.at(random.bounded(seeds.size()));
-            const int edits = random.bounded(8);
-            for (int i = 0; i < edits && !line.isEmpty(); ++i) {
-                const int at = random.bounded(line.size());
-                switch (random.bounded(3)) {
-                case 0:
-                    line.remove(at, random.bounded(1, 20));
-                    break;
-                case 1:
-                    line.insert(at, alphabet.at(random.bounded(alphabet.size())));
-                    break;
-                default:
-                    line.insert(at, line.mid(random.bounded(line.size()), random.bounded(30)));
-                    break;
-                }
-            }
-            rig.twitch.processMessage(line);
-            ++lines;
-        }
+        const int lines = feedMutants(
+            seeds, QStringLiteral("@:;=/,- !#x0123456789\x01ACTIONPRIVMSGUSERNOTICEbits\\sé😀"),
+            1234, [&rig](const QString &line) { rig.twitch.processMessage(line); });
         rig.chatView.scripts.clear();
         rig.twitch.processMessage(
             "@badges=;display-name=ok;id=z :ok!ok@ok PRIVMSG #chan :still fine");
