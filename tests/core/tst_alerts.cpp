@@ -2,6 +2,7 @@
 #include "fakes/chatcases.h"
 #include "fakes/chatrig.h"
 #include "fakes/goodgamerig.h"
+#include "fakes/tables.h"
 #include "fakes/twitchrig.h"
 #include "fakes/wsserver.h"
 #include "services/goodgame/goodgame.h"
@@ -148,19 +149,14 @@ private slots:
     }
 
     void subscriptionLevelsPickTheirSlot_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<QString>("slot");
-        QTest::newRow("prime") << 0 << "prime";
-        QTest::newRow("tier 1") << 1 << "sub1";
-        QTest::newRow("tier 3") << 3 << "sub3";
-        QTest::newRow("no such tier") << 7 << "";
+        addTableRows("alerts-subscription-slots.tsv", {"level", "slot"});
     }
 
     void subscriptionLevelsPickTheirSlot() {
-        QFETCH(int, level);
+        QFETCH(QString, level);
         QFETCH(QString, slot);
         AlertsRig rig;
-        rig.queue("Twitch", "subscription", level);
+        rig.queue("Twitch", "subscription", level.toInt());
         rig.alerts.processQueue();
         if (slot.isEmpty()) {
             QVERIFY(rig.player.played.isEmpty());
@@ -218,14 +214,7 @@ private slots:
     }
 
     void relayFailuresPlayWithoutSpeech_data() {
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("refused") << "refused"
-                                 << "нет связи с сервером речи";
-        QTest::newRow("closed before audio") << "close"
-                                             << "закрыл соединение";
-        QTest::newRow("silent") << "silent"
-                                << "не прислал звук";
+        addTableRows("alerts-relay-failures.tsv", {"failure", "reason"});
     }
 
     void relayFailuresPlayWithoutSpeech() {

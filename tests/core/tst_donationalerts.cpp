@@ -143,21 +143,15 @@ private slots:
     }
 
     void refusedSubscriptionIsRetried_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("empty list") << 200 << QByteArray(R"({"channels":[]})")
-                                    << "DonationAlerts: подписка на донаты не выдана";
-        QTest::newRow("rate limit") << 429 << QByteArray(R"({"message":"Too Many Attempts."})")
-                                    << "DonationAlerts: слишком много запросов, повторим позже";
+        addTableRows("donationalerts-refused-subscriptions.tsv", {"status", "body", "said"});
     }
 
     void refusedSubscriptionIsRetried() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(QString, status);
+        QFETCH(QString, body);
         QFETCH(QString, said);
         DonationAlertsRig rig;
-        rig.server.site.route("/api/v1/centrifuge/subscribe", status, body);
+        rig.server.site.route("/api/v1/centrifuge/subscribe", status.toInt(), body.toUtf8());
         rig.logIn();
         rig.service.start();
         QTRY_COMPARE(rig.service.connection().stateName(), QStringLiteral("reconnecting"));

@@ -209,17 +209,14 @@ private slots:
     }
 
     void failedLoginStaysInAuth_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("body");
-        QTest::newRow("refused") << 403 << QByteArray(R"({"user_id":1,"token":"t"})");
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>");
+        addTableRows("goodgame-failed-logins.tsv", {"status", "body"});
     }
 
     void failedLoginStaysInAuth() {
-        QFETCH(int, status);
-        QFETCH(QByteArray, body);
+        QFETCH(QString, status);
+        QFETCH(QString, body);
         Session session;
-        session.rig.server.route("/ajax/chatlogin", status, body);
+        session.rig.server.route("/ajax/chatlogin", status.toInt(), body.toUtf8());
         QSignalSpy handled(&session.rig.http, &Http::handled);
         session.rig.goodgame.connectToGoodgame("bot", "secret", "5");
         QVERIFY(session.socket.waitForClient());
@@ -232,26 +229,17 @@ private slots:
     // A quiet channel on a live server: the probe is answered, nothing reconnects. Version 2
     // pings, with the counters beside until a ping is answered.
     void quietChannelStaysJoined_data() {
-        QTest::addColumn<QString>("welcome");
-        QTest::addColumn<QString>("asked");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<int>("counters");
-        QTest::addColumn<int>("pings");
-        QTest::newRow("v1 counters")
-            << kWelcome << "get_channel_counters"
-            << R"({"type":"channel_counters","data":{"channel_id":5,"clients_in_channel":3}})" << 10
-            << 0;
-        QTest::newRow("v2 ping") << kWelcomeV2 << "\"ping\"" << R"({"type":"pong","data":{}})"
-                                 << 1 << 10;
+        addTableRows("goodgame-quiet-channel.tsv",
+                     {"protocol", "asked", "answer", "counters", "pings"});
     }
     void quietChannelStaysJoined() {
-        QFETCH(QString, welcome);
+        QFETCH(QString, protocol);
         QFETCH(QString, asked);
         QFETCH(QString, answer);
-        QFETCH(int, counters);
-        QFETCH(int, pings);
+        QFETCH(QString, counters);
+        QFETCH(QString, pings);
         Session session;
-        session.welcome = welcome;
+        session.welcome = QString::fromUtf8(protocol == QLatin1String("v2") ? kWelcomeV2 : kWelcome);
         session.join();
         session.socket.onFrame = [&](const QString &frame) {
             if (frame.contains(asked))
@@ -262,8 +250,8 @@ private slots:
             if (second % 60 == 0) // answered at once, so silence is a minute again
                 QTRY_COMPARE(session.rig.log("raw").size(), 3 + second / 60);
         }
-        QCOMPARE(session.socket.frames.filter("get_channel_counters").size(), counters);
-        QCOMPARE(session.socket.frames.filter(R"({"type":"ping","data":{}})").size(), pings);
+        QCOMPARE(session.socket.frames.filter("get_channel_counters").size(), counters.toInt());
+        QCOMPARE(session.socket.frames.filter(R"({"type":"ping","data":{}})").size(), pings.toInt());
         QCOMPARE(session.socket.connections, 1);
         QCOMPARE(session.rig.log("chat").size(), 1);
         QCOMPARE(session.rig.goodgame.step(), Goodgame::Step::Chat);

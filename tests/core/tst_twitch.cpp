@@ -68,11 +68,8 @@ private slots:
         QFETCH(ChatCase, expected);
         TwitchRig rig;
         knowBadges(rig.twitch);
-        rig.bttv.storeGlobalEmotes(
-            parseJson(QByteArray(R"([{"id":"b1","code":"pepeD"},{"id":"b2","code":"IceCold"}])")));
-        rig.ffz.storeGlobalEmotes(
-            parseJson(QByteArray("{\"sets\":{\"3\":{\"emoticons\":[{\"name\":\"LuL\",\"urls\":{"
-                                 "\"1\":\"//cdn.ffz/l\"}}]}}}")));
+        rig.bttv.storeGlobalEmotes(parseJson(testData("emotes/bttv-global-lines.json")));
+        rig.ffz.storeGlobalEmotes(parseJson(testData("emotes/ffz-global-lines.json")));
         rig.config.set("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}},\"alerts\":{\"voice\":"
                        "\"random\"}}");
         rig.utils.loadConfig();
@@ -467,9 +464,7 @@ private slots:
     void externalEmoteOrder() {
         TwitchRig rig;
         rig.bttv.storeGlobalEmotes(parseJson(QByteArray("[{\"id\":\"b\",\"code\":\"Shared\"}]")));
-        rig.ffz.storeChannelEmotes(parseJson(QByteArray(
-            "{\"sets\":{\"1\":{\"emoticons\":[{\"name\":\"Shared\",\"urls\":{\"1\":\"//f/1\"}},"
-            "{\"name\":\"pokiDance\",\"urls\":{\"1\":\"//f/2\"}}]}}}")));
+        rig.ffz.storeChannelEmotes(parseJson(testData("emotes/ffz-channel-order.json")));
         const QByteArray set = serviceSample("seventv-emote-set.json");
         rig.sevenTv.storeGlobalEmotes(parseJson(set));
         Json channel = parseJson(set);
