@@ -198,7 +198,7 @@ private slots:
     }
 
     // Moderation, the body's styles, the entry animation, 7TV's zero-width emotes stacked
-    // over the emote before them.
+    // over the emote before them, images boxed before they load (a late one moves nothing).
     void pageAnswers_data() { addTableRows("page-answers.tsv", {"steps", "question", "answer"}); }
     void pageAnswers() {
         QFETCH(QString, steps);
