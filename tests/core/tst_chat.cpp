@@ -1,9 +1,6 @@
-#include "alerts/alerts.h"
-#include "chat/chat.h"
 #include "common/plural.h"
 #include "fakes/chatrig.h"
 #include "fakes/lineparts.h"
-#include "fakes/recordingpage.h"
 #include "fakes/samples.h"
 
 #include <QJsonArray>
@@ -16,9 +13,12 @@ Q_DECLARE_METATYPE(MessageParts)
 namespace {
 using Part = MessagePart;
 
-// A name's index in a list of names, the first when it is not there (the default).
+// A name's index in the list, 0 when none is given; a name it lacks is a slip in the file.
 int indexOf(const QJsonValue &value, const QStringList &names) {
-    return std::max(0, int(names.indexOf(value.toString())));
+    const int index = value.isUndefined() ? 0 : int(names.indexOf(value.toString()));
+    if (index < 0)
+        qFatal("chat-looks.json: no such name: %s", qPrintable(value.toString()));
+    return index;
 }
 
 Author authorFrom(const QJsonObject &json) {
@@ -52,7 +52,7 @@ Part partFrom(const QJsonObject &json) {
     part.manner = Part::Manner(indexOf(json["manner"], {"said", "action", "note", "emphatic"}));
     const QStringList frames{"highlighted", "addressed", "first", "announcement"};
     for (const QJsonValue &frame : json["frames"].toArray())
-        part.frames |= 1u << frames.indexOf(frame.toString());
+        part.frames |= 1u << indexOf(frame, frames);
     part.frameColor = json["frameColor"].toString();
     part.emoteSource = json["source"].toString();
     part.overlay = Part::Overlay(indexOf(json["overlay"], {"none", "offset", "zero-width"}));
