@@ -39,7 +39,7 @@ bool allowed(Author::Role role, ChatSpeechRules::Who who) {
     case ChatSpeechRules::Who::Members:
         return role != Author::Role::Viewer;
     case ChatSpeechRules::Who::Moderators:
-        return role == Author::Role::Moderator;
+        return role == Author::Role::Moderator || role == Author::Role::Streamer;
     case ChatSpeechRules::Who::All:
         break;
     }
@@ -137,6 +137,9 @@ std::optional<QString> ChatSpeech::spokenText(const MessageParts &parts,
     if (nick == parts.end())
         return std::nullopt; // Kestro's own lines and the streamer's sends have no author
     const Author &author = *nick->author;
+    // The streamer's own words, typed in any client, are not read back over the stream.
+    if (author.role == Author::Role::Streamer)
+        return std::nullopt;
     if (!allowed(author.role, rules.who) || rules.ignored.contains(author.login.toLower()) ||
         rules.ignored.contains(nick->text.toLower()))
         return std::nullopt;

@@ -5,7 +5,8 @@
 QString plural(double number, const QString &one, const QString &few, const QString &lot) {
     const QString digits = numberString(number);
     const QChar last = digits.back();
-    const bool teen = number > 10 && number < 20;
+    // 11–19 at the end (111, 1012) take the many form whatever their last digit.
+    const bool teen = digits.size() > 1 && digits.at(digits.size() - 2) == QLatin1Char('1');
     QString form = lot;
     if (!teen && last == QLatin1Char('1'))
         form = one;

@@ -6,8 +6,9 @@
 
 // Who wrote a line, as far as the lines' styling and a moderator's act need to know.
 struct Author {
-    // What the channel made of the author: who chat speech may read when it reads only some.
-    enum class Role { Viewer, Member, Moderator };
+    // What the channel made of the author: who chat speech may read when it reads only some,
+    // and the channel's own streamer, whose words are never read back to them.
+    enum class Role { Viewer, Member, Moderator, Streamer };
     QString service;        // the service's id: the prefix of every mark it leaves on a line
     QString login;          // moderation finds a user's lines by it; empty when there is none
     QString name;           // the name shown, when it is the login spelled otherwise

@@ -119,10 +119,13 @@ void Goodgame::chatMessage(const Json &data) {
     m_deps.sink.chatLine(parts);
 }
 
-// Moderators and the streamer moderate; a premium of the channel or a helper is a member.
+// 20 is the channel's streamer, 30 and up moderate; a premium of the channel or a helper is a
+// member.
 Author::Role Goodgame::roleOf(const Json &data) {
     const double rights = jsNumber(member(data, "user_rights")).value_or(0);
-    if (rights >= 30 || rights == 20)
+    if (rights == 20)
+        return Author::Role::Streamer;
+    if (rights >= 30)
         return Author::Role::Moderator;
     if (rights >= 10 || (jsTruthy(member(data, "premium")) &&
                          listHas(member(data, "premiums"), textOf(data, "channel_id"))))

@@ -173,6 +173,11 @@ MessageParts Goodgame::placeBadges() {
                                QStringLiteral("GoodGame"))};
 }
 
+// Moderators, super-moderators and administrators (30, 40, 50) wear the moderator icon.
+static bool wearsModeratorIcon(const Json &rights) {
+    return numberIs(rights, 30) || numberIs(rights, 40) || numberIs(rights, 50);
+}
+
 QString Goodgame::rankOf(const Json &data, QString &icon) {
     QString key = textOf(data, "color");
     icon = textOf(data, "icon");
@@ -206,7 +211,7 @@ QString Goodgame::rankOf(const Json &data, QString &icon) {
     if (icon == QLatin1String("star") && !premium)
         icon.clear();
     const bool streamer = numberIs(member(data, "user_rights"), 10);
-    if (icon == QLatin1String("moderator") && !numberIs(member(data, "user_rights"), 30))
+    if (icon == QLatin1String("moderator") && !wearsModeratorIcon(member(data, "user_rights")))
         icon.clear();
 
     if (streamer && !(isPremiumKey(key) && premium)) {

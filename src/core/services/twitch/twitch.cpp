@@ -321,15 +321,22 @@ MessageParts Twitch::linePrefix(const Line &line) const {
     return parts << m_badges.placeBadges(line.tags);
 }
 
-// The channel's own and its moderators moderate; subscribers, VIPs and founders are members.
-Author::Role Twitch::roleOf(const QString &badges) {
+// The channel's own is the streamer (by badge, or by id where a client sends no badges),
+// moderators moderate; subscribers, VIPs and founders are members.
+Author::Role Twitch::roleOf(const TagMap &tags) {
+    const QString userId = tag(tags, "user-id");
+    if (!userId.isEmpty() && userId == tag(tags, "room-id"))
+        return Author::Role::Streamer;
     Author::Role role = Author::Role::Viewer;
-    for (const QString &badge : badges.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &badge : tag(tags, "badges").split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString name = badge.section(QLatin1Char('/'), 0, 0);
-        if (name == QLatin1String("broadcaster") || name == QLatin1String("moderator"))
-            return Author::Role::Moderator;
-        if (name == QLatin1String("subscriber") || name == QLatin1String("vip") ||
-            name == QLatin1String("founder"))
+        if (name == QLatin1String("broadcaster"))
+            return Author::Role::Streamer;
+        if (name == QLatin1String("moderator"))
+            role = Author::Role::Moderator;
+        else if (role == Author::Role::Viewer && (name == QLatin1String("subscriber") ||
+                                                  name == QLatin1String("vip") ||
+                                                  name == QLatin1String("founder")))
             role = Author::Role::Member;
     }
     return role;
@@ -345,7 +352,7 @@ MessagePart Twitch::nickPart(const Line &line, const QString &text,
         line.command == QLatin1String("USERNOTICE") ? tag(line.tags, "login") : line.user;
     author.name = tag(line.tags, "display-name");
     author.messageIds << tag(line.tags, "id");
-    author.role = roleOf(tag(line.tags, "badges"));
+    author.role = roleOf(line.tags);
     // A moderator of the source channel removes the line by its id there.
     const QString sourceId = tag(line.tags, "source-id");
     if (!sourceId.isEmpty() && sourceId != tag(line.tags, "id"))

@@ -172,7 +172,7 @@ private:
                       std::optional<int> level = {});
     void chatLine(const Line &line, MessageParts parts);
     MessageParts linePrefix(const Line &line) const;
-    static Author::Role roleOf(const QString &badges);
+    static Author::Role roleOf(const TagMap &tags);
     MessagePart nickPart(const Line &line, const QString &text,
                          MessagePart::Manner manner = MessagePart::Manner::Said) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
