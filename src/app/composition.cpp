@@ -3,7 +3,9 @@
 #include "alerts/secrets.h"
 #include "common/random.h"
 #include "shell/botlogger.h"
+#include "softwarelook.h"
 
+#include <QQuickWindow>
 #include <QtQml>
 
 Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speech,
@@ -74,6 +76,8 @@ void Composition::startRelay() {
 }
 
 void Composition::attachViews(QObject &window) {
+    if (auto *quickWindow = qobject_cast<QQuickWindow *>(&window))
+        SoftwareLook::applyTo(*quickWindow);
     m_chatView.attach(window.findChild<QObject *>(QStringLiteral("chatView")));
     m_alertView.attach(window.findChild<QObject *>(QStringLiteral("alertView")));
 }

@@ -44,7 +44,8 @@ public:
     // Settings edited moments before the window closed still reach the disk.
     void savePendingSettings() { m_utils.savePending(); }
 
-    // Connects the pages to the window's two web views, found by object name.
+    // Connects the pages to the window's two web views, found by object name, and keeps
+    // the controls' look under the software scene graph.
     void attachViews(QObject &window);
     MainWindow &mainWindow() { return m_mainWindow; }
     Overlay &overlay() { return m_overlay; }
