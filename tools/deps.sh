@@ -16,7 +16,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   nlohmann-json3-dev libcpp-httplib-dev
   libespeak-ng-dev espeak-ng-data libopusenc-dev libopusfile-dev
-  xvfb xauth imagemagick fonts-dejavu-core chromium
+  xvfb xauth libgl1-mesa-dri imagemagick fonts-dejavu-core chromium
   dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 )
 

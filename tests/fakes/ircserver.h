@@ -8,7 +8,7 @@
 // says; it never answers a PING, so a quiet server looks like a half-open link.
 class IrcServer {
 public:
-    IrcServer() { server.listen(QHostAddress::LocalHost); }
+    explicit IrcServer(quint16 port = 0) { server.listen(QHostAddress::LocalHost, port); }
 
     quint16 port() const { return server.serverPort(); }
 

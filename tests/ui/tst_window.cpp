@@ -133,20 +133,8 @@ private:
         for (const QChar c : text)
             QTest::keyClick(m_window, c.toLatin1());
     }
-    // The page's answer to a script, read back through its title once the title carries
-    // this question's number.
     QString askPage(const char *view, const QString &expression) {
-        const QString marker = QString::number(++m_questions) + QLatin1Char(':');
-        QMetaObject::invokeMethod(item(view), "runJavaScript",
-                                  Q_ARG(QString, QStringLiteral("document.title = '") + marker +
-                                                     QStringLiteral("' + String(") + expression +
-                                                     QLatin1Char(')')));
-        const auto answered = [&] {
-            return item(view)->property("title").toString().startsWith(marker);
-        };
-        return QTest::qWaitFor(answered, 5000)
-                   ? item(view)->property("title").toString().mid(marker.size())
-                   : QString();
+        return ::askPage(item(view), expression, ++m_questions);
     }
 
 private slots:
