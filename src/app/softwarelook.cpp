@@ -99,8 +99,7 @@ void SoftwareLook::applyTo(QQuickWindow &window) {
     };
     if (window.isSceneGraphInitialized())
         return check();
-    connect(&window, &QQuickWindow::sceneGraphInitialized, &window, check,
-            Qt::QueuedConnection);
+    connect(&window, &QQuickWindow::sceneGraphInitialized, &window, check, Qt::QueuedConnection);
     // Software's context exists with the window: the first frame need not wait for it.
     check();
 }

@@ -7,12 +7,12 @@
 
 // One case of a fixture of wire input and what Kestro must make of it.
 struct ChatCase {
-    QStringList input, sink, chat, event, error, calls, alerts;
+    QStringList input, sink, chat, event, error, debug, calls, alerts;
 };
 Q_DECLARE_METATYPE(ChatCase)
 
 // Reads a fixture, one case per "==" heading: "<<" feeds an input line, the other keys list
-// the expected events of the protocol, chat, event and error log lines, other page calls and
+// the expected events of the protocol, chat, event, error and debug log lines, other page calls and
 // queued alerts.
 inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
     QFile file(path);
@@ -34,6 +34,7 @@ inline QList<QPair<QString, ChatCase>> readChatCases(const QString &path) {
                               : key == "chat"  ? &current.chat
                               : key == "event" ? &current.event
                               : key == "error" ? &current.error
+                              : key == "debug" ? &current.debug
                               : key == "call"  ? &current.calls
                                                : &current.alerts;
         target->append(value);
@@ -64,6 +65,7 @@ inline void verifyChatCase(const ChatRig &rig, const ChatCase &expected, const Q
     QCOMPARE(rig.log("chat"), expected.chat);
     QCOMPARE(rig.log("event"), expected.event);
     QCOMPARE(rig.log("error"), expected.error);
+    QCOMPARE(rig.log("debug"), expected.debug);
     QCOMPARE(rig.chatCalls(), expected.calls);
     QStringList alerts;
     for (const AlertRecord &record : rig.alerts.QUEUE())

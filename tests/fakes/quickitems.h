@@ -22,7 +22,9 @@ inline QString askPage(QQuickItem *view, const QString &expression, int question
                               Q_ARG(QString, QStringLiteral("document.title = '") + marker +
                                                  QStringLiteral("' + String(") + expression +
                                                  QLatin1Char(')')));
-    const auto answered = [&] { return view->property("title").toString().startsWith(marker); };
+    const auto answered = [&] {
+        return view->property("title").toString().startsWith(marker);
+    };
     return QTest::qWaitFor(answered, 5000) ? view->property("title").toString().mid(marker.size())
                                            : QString();
 }

@@ -142,7 +142,8 @@ private:
         shot(QStringLiteral("alerts-test"));
         item("tabs")->setProperty("currentIndex", 2);
         const bool shown = QTest::qWaitFor([this] {
-            return askPage(item("alertView"), QStringLiteral("document.querySelectorAll('li').length"),
+            return askPage(item("alertView"),
+                           QStringLiteral("document.querySelectorAll('li').length"),
                            ++m_questions) == QLatin1String("1");
         });
         shot(QStringLiteral("events-test"));
@@ -153,9 +154,9 @@ private:
         Endpoints endpoints;
         endpoints.set(endpoint::twitchChatHost, QStringLiteral("127.0.0.1"));
         for (const EndpointKey &key :
-             {endpoint::twitchStaticCdn, endpoint::bttvApi, endpoint::sevenTvApi,
-              endpoint::bttvCdn, endpoint::ffzApi, endpoint::goodgameSite,
-              endpoint::goodgameStatic, endpoint::donationalertsSite})
+             {endpoint::twitchStaticCdn, endpoint::bttvApi, endpoint::sevenTvApi, endpoint::bttvCdn,
+              endpoint::ffzApi, endpoint::goodgameSite, endpoint::goodgameStatic,
+              endpoint::donationalertsSite})
             endpoints.set(key, QStringLiteral("http://127.0.0.1:9"));
         endpoints.set(endpoint::twitchIdApi, m_twitchId.http.url());
         endpoints.set(endpoint::twitchApi, m_twitchId.http.url());

@@ -76,10 +76,9 @@ Difference differenceOf(const QImage &one, const QImage &other) {
     difference.share = double(differing) / std::max(1, columns * rows);
     for (int row = 0; row + 1 < rows; ++row) {
         for (int column = 0; column + 1 < columns; ++column) {
-            difference.solidSpots += differs[row * columns + column] &&
-                                     differs[row * columns + column + 1] &&
-                                     differs[(row + 1) * columns + column] &&
-                                     differs[(row + 1) * columns + column + 1];
+            difference.solidSpots +=
+                differs[row * columns + column] && differs[row * columns + column + 1] &&
+                differs[(row + 1) * columns + column] && differs[(row + 1) * columns + column + 1];
         }
     }
     return difference;
@@ -119,9 +118,9 @@ private slots:
 
     void softwareLooksLikeOpenGl_data() {
         QTest::addColumn<QString>("picture");
-        for (const char *name : {"tab-0", "tab-1", "tab-2", "tab-3", "tab-4", "services-stopped",
-                                 "services-running", "services-code", "services-logged-in",
-                                 "alerts-test", "events-test"})
+        for (const char *name :
+             {"tab-0", "tab-1", "tab-2", "tab-3", "tab-4", "services-stopped", "services-running",
+              "services-code", "services-logged-in", "alerts-test", "events-test"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void softwareLooksLikeOpenGl() {

@@ -334,9 +334,9 @@ Author::Role Twitch::roleOf(const TagMap &tags) {
             return Author::Role::Streamer;
         if (name == QLatin1String("moderator"))
             role = Author::Role::Moderator;
-        else if (role == Author::Role::Viewer && (name == QLatin1String("subscriber") ||
-                                                  name == QLatin1String("vip") ||
-                                                  name == QLatin1String("founder")))
+        else if (role == Author::Role::Viewer &&
+                 (name == QLatin1String("subscriber") || name == QLatin1String("vip") ||
+                  name == QLatin1String("founder")))
             role = Author::Role::Member;
     }
     return role;
@@ -520,6 +520,23 @@ void Twitch::userNotice(const Line &line) {
     };
     if (const Handler handler = kinds.value(line.kind()))
         (this->*handler)(line);
+    else
+        unknownNotice(line);
+}
+
+// A kind Twitch added since: its own words for it, then the viewer's, so nothing is lost.
+void Twitch::unknownNotice(const Line &line) {
+    m_deps.logger.log(QStringLiteral("Twitch: уведомление неизвестного вида ") + line.kind(),
+                      QStringLiteral("debug"));
+    const QString said = line.tags.text(QStringLiteral("system-msg")).trimmed();
+    if (!said.isEmpty())
+        m_deps.sink.serviceLine(said);
+    if (line.trailing().isEmpty())
+        return;
+    MessageParts parts = linePrefix(line);
+    parts << nickPart(line, tag(line.tags, "display-name"))
+          << MessagePart::textPart(QStringLiteral(": ")) << viewerText(line);
+    chatLine(line, parts);
 }
 
 MessageParts Twitch::viewerText(const Line &line) const {

@@ -164,6 +164,7 @@ private:
     void announcement(const Line &line);
     void noticeLine(const Line &line, const QString &what);
     void viewerMilestone(const Line &line);
+    void unknownNotice(const Line &line);
     void bitsBadgeTier(const Line &line);
     void clearMessage(const Line &line);
     void clearChat(const Line &line);
