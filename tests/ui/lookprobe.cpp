@@ -1,23 +1,17 @@
 // The real window on whichever scene graph the environment leaves it, drawn in each tab and
 // in each state that changes a colour; the images go to the folder named on the command line
 // for tst_looks to compare across scene graphs.
-#include "composition.h"
 #include "fakes/ircserver.h"
-#include "fakes/quickitems.h"
-#include "fakes/tempdatadir.h"
 #include "fakes/twitchidserver.h"
 #include "services/donationalerts/donationalerts.h"
 #include "services/goodgame/goodgame.h"
 #include "services/twitch/twitchkeys.h"
-#include "shell/botconfig.h"
-#include "shell/botlogger.h"
-#include "shell/speechfile.h"
 #include "startup.h"
+#include "windowrig.h"
 
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
@@ -31,22 +25,11 @@ public:
         , m_irc(ircPort) {}
 
     bool run() {
-        m_config.set(QStringLiteral(R"({"services":{"twitch":{"host":"127.0.0.1","port":"%1",)"
-                                    R"("login":"bot","password":"oauth:x","channel":"chan"}}})")
-                         .arg(m_irc.port()));
-        m_modules.registerForQml();
-        m_engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
-        if (m_engine.rootObjects().size() != 1)
+        m_rig.config.set(QStringLiteral(R"({"services":{"twitch":{"host":"127.0.0.1","port":"%1",)"
+                                        R"("login":"bot","password":"oauth:x","channel":"chan"}}})")
+                             .arg(m_irc.port()));
+        if (!m_rig.load())
             return false;
-        m_window = qobject_cast<QQuickWindow *>(m_engine.rootObjects().first());
-        m_modules.attachViews(*m_window);
-        if (!QTest::qWaitForWindowExposed(m_window))
-            return false;
-        for (const char *view : {"chatView", "alertView"}) {
-            if (!QTest::qWaitFor([&] { return item(view)->property("loadProgress") == 100; },
-                                 20000))
-                return false;
-        }
         note(QStringLiteral("backend"), backend());
         for (int tab = 0; tab < 5; ++tab) {
             item("tabs")->setProperty("currentIndex", tab);
@@ -56,11 +39,9 @@ public:
     }
 
 private:
-    QQuickItem *item(const char *name) const {
-        return findItem(m_window->contentItem(), QLatin1String(name));
-    }
+    QQuickItem *item(const char *name) const { return m_rig.item(name); }
     QString backend() const {
-        return m_window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software
+        return m_rig.window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software
                    ? QStringLiteral("software")
                    : QStringLiteral("opengl");
     }
@@ -84,10 +65,10 @@ private:
             qWarning("%s: the tab bar's underline did not settle", qPrintable(name));
         QImage last;
         for (int frame = 0; frame < 120; ++frame) {
-            QSignalSpy drawn(m_window, &QQuickWindow::frameSwapped);
-            m_window->update();
+            QSignalSpy drawn(m_rig.window, &QQuickWindow::frameSwapped);
+            m_rig.window->update();
             drawn.wait(5000);
-            const QImage now = m_window->grabWindow();
+            const QImage now = m_rig.window->grabWindow();
             if (now == last)
                 break;
             last = now;
@@ -171,13 +152,7 @@ private:
     QString m_folder;
     IrcServer m_irc;
     TwitchIdServer m_twitchId;
-    TempDataDir m_data;
-    BotLogger m_logger{m_data.path()};
-    BotConfig m_config{m_data.path()};
-    SpeechFile m_speech{m_data.path()};
-    Composition m_modules{m_logger, m_config, m_speech, endpoints(), m_data.path()};
-    QQmlApplicationEngine m_engine;
-    QQuickWindow *m_window = nullptr;
+    WindowRig m_rig{endpoints()};
     int m_questions = 0;
 };
 } // namespace

@@ -1,4 +1,3 @@
-#include "composition.h"
 #include "fakes/cdpbrowser.h"
 #include "fakes/donationalertsserver.h"
 #include "fakes/freeport.h"
@@ -16,6 +15,7 @@
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
 #include "startup.h"
+#include "windowrig.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -81,21 +81,10 @@ private:
                       QStringLiteral("http://127.0.0.1:%1/donationalerts").arg(freePort()));
         return endpoints;
     }
-    TempDataDir m_data;
-    BotLogger m_logger{m_data.path()};
-    BotConfig m_config{m_data.path()};
-    SpeechFile m_speech{m_data.path()};
-    Composition m_modules{m_logger, m_config, m_speech, fakes(), m_data.path()};
-    QQmlApplicationEngine m_engine;
-    QQuickWindow *m_window = nullptr;
+    WindowRig m_rig{fakes()};
     int m_questions = 0;
 
-    // By object name, in the visual tree too: a repeater's rows have no object parent.
-    QQuickItem *item(const char *name) const {
-        if (auto *found = m_window->findChild<QQuickItem *>(QLatin1String(name)))
-            return found;
-        return findItem(m_window->contentItem(), QLatin1String(name));
-    }
+    QQuickItem *item(const char *name) const { return m_rig.item(name); }
     QQuickItem *tabButton(int index) const {
         QQuickItem *button = nullptr;
         QMetaObject::invokeMethod(item("tabs"), "itemAt", Q_RETURN_ARG(QQuickItem *, button),
@@ -105,7 +94,7 @@ private:
     void click(QQuickItem *target) {
         QVERIFY(target);
         const QPointF centre = target->mapToScene(QPointF(target->width(), target->height()) / 2);
-        QTest::mouseClick(m_window, Qt::LeftButton, {}, centre.toPoint());
+        QTest::mouseClick(m_rig.window, Qt::LeftButton, {}, centre.toPoint());
     }
     // The one page of the stack that is shown.
     QQuickItem *currentPage() const {
@@ -131,7 +120,7 @@ private:
         input->forceActiveFocus();
         QMetaObject::invokeMethod(input, "selectAll");
         for (const QChar c : text)
-            QTest::keyClick(m_window, c.toLatin1());
+            QTest::keyClick(m_rig.window, c.toLatin1());
     }
     QString askPage(const char *view, const QString &expression) {
         return ::askPage(item(view), expression, ++m_questions);
@@ -139,24 +128,16 @@ private:
 
 private slots:
     void initTestCase() {
-        m_config.set(QString::fromUtf8(kStored));
-        m_modules.registerForQml();
-        m_engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
-        QCOMPARE(m_engine.rootObjects().size(), 1);
-        m_window = qobject_cast<QQuickWindow *>(m_engine.rootObjects().first());
-        QVERIFY(m_window);
-        m_modules.attachViews(*m_window);
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        for (const char *view : {"chatView", "alertView"})
-            QTRY_COMPARE_WITH_TIMEOUT(item(view)->property("loadProgress").toInt(), 100, 10000);
+        m_rig.config.set(QString::fromUtf8(kStored));
+        QVERIFY(m_rig.load());
     }
 
     void windowFrame() {
-        QCOMPARE(m_window->width(), 440);
-        QCOMPARE(m_window->height(), 600);
-        QCOMPARE(m_window->title(), QStringLiteral("Kestro"));
+        QCOMPARE(m_rig.window->width(), 440);
+        QCOMPARE(m_rig.window->height(), 600);
+        QCOMPARE(m_rig.window->title(), QStringLiteral("Kestro"));
         QCOMPARE(QQuickStyle::name(), QStringLiteral("Material"));
-        QCOMPARE(m_window->color(), QColor(QStringLiteral("#303030")));
+        QCOMPARE(m_rig.window->color(), QColor(QStringLiteral("#303030")));
         QCOMPARE(currentPage()->objectName(), QStringLiteral("servicesTab"));
     }
 
@@ -186,10 +167,10 @@ private slots:
         QQuickItem *shown = currentPage();
         click(tabButton(index));
         QCOMPARE(currentPage(), shown);
-        QSignalSpy drawn(m_window, &QQuickWindow::frameSwapped);
-        m_window->update();
+        QSignalSpy drawn(m_rig.window, &QQuickWindow::frameSwapped);
+        m_rig.window->update();
         QVERIFY(drawn.wait(5000));
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-") + page + ".png"));
     }
 
@@ -205,13 +186,13 @@ private slots:
 
     // The View tab shows the overlay's two addresses as the overlay gives them.
     void overlayAddressesAreShown() {
-        const QString chat = m_modules.overlay().chatUrl();
+        const QString chat = m_rig.modules.overlay().chatUrl();
         QVERIFY2(chat.startsWith(QStringLiteral("http://127.0.0.1:")) &&
                      chat.endsWith(QStringLiteral("/overlay/chat")),
                  qPrintable(chat));
         QCOMPARE(item("overlayChatUrl")->property("text").toString(), chat);
         QCOMPARE(item("overlayAlertsUrl")->property("text").toString(),
-                 m_modules.overlay().alertsUrl());
+                 m_rig.modules.overlay().alertsUrl());
     }
 
     void tokenIsNeverShown() {
@@ -219,10 +200,10 @@ private slots:
         QQuickItem *token = item("twitchTokenInput");
         token->forceActiveFocus();
         for (const char c : QByteArray("oauth:abc"))
-            QTest::keyClick(m_window, c);
+            QTest::keyClick(m_rig.window, c);
         QCOMPARE(token->property("text").toString(), QStringLiteral("oauth:abc"));
         QVERIFY(!token->property("displayText").toString().contains(QStringLiteral("abc")));
-        QCOMPARE(m_modules.mainWindow().chatInput()->text(), QString());
+        QCOMPARE(m_rig.modules.mainWindow().chatInput()->text(), QString());
     }
 
     void keyboardRings_data() { addTableRows("window-keyboard-rings.tsv", {"from", "key", "to"}); }
@@ -231,13 +212,13 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, to);
         item(from.toLatin1())->forceActiveFocus();
-        QTest::keyClick(m_window, Qt::Key(QKeySequence::fromString(key)[0]));
+        QTest::keyClick(m_rig.window, Qt::Key(QKeySequence::fromString(key)[0]));
         QTRY_VERIFY(item(to.toLatin1())->hasActiveFocus());
     }
 
     void enterClicksTheStartButton() {
         item("goodgameLoginInput")->forceActiveFocus();
-        QTest::keyClick(m_window, Qt::Key_Return);
+        QTest::keyClick(m_rig.window, Qt::Key_Return);
         QCOMPARE(item("output")->property("text").toString(),
                  QStringLiteral("Не заполнены поля формы GoodGame. Заполните и нажмите кнопку."));
         QCOMPARE(item("goodgameStartButton")->property("text").toString(), QStringLiteral("Зайти"));
@@ -263,7 +244,7 @@ private slots:
         click(item("twitchLogIn"));
         QTRY_VERIFY(item("twitchLink") && item("twitchLink")->isVisible());
         QCOMPARE(item("twitchCode")->property("text").toString(), QStringLiteral("ABCDEFGH"));
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-code.png")));
         click(item("twitchLink"));
         QTRY_VERIFY(m_opened.isValid());
@@ -274,7 +255,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(item("twitchLogOut")->isVisible(), 10000);
         QTRY_COMPARE(item("twitchNickInput")->property("text").toString(),
                      QStringLiteral("ynot01"));
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-logged-in.png")));
 
         type("twitchPortInput", QString::number(m_irc.port()));
@@ -293,8 +274,8 @@ private slots:
         click(tabButton(2));
         QTRY_VERIFY(askPage("alertView", "document.body.textContent").contains("555gerson555"));
 
-        QVERIFY(m_config.get().contains(QLatin1String(TwitchIdServer::accessToken())));
-        QCOMPARE(m_data.fileHolding({TwitchIdServer::accessToken()}), QString());
+        QVERIFY(m_rig.config.get().contains(QLatin1String(TwitchIdServer::accessToken())));
+        QCOMPARE(m_rig.data.fileHolding({TwitchIdServer::accessToken()}), QString());
     }
 
     // Chat speech turned on as a user would: a chat line is read by the relay, after the alert
@@ -308,7 +289,7 @@ private slots:
         QTRY_COMPARE(currentPage()->objectName(), QStringLiteral("alertsTab"));
         scrollTo("alertsScroll", item("chatSpeechSwitch"));
         click(item("chatSpeechSwitch"));
-        QTRY_VERIFY(m_config.get().contains(QLatin1String(R"("speech":{"chat":{"enabled":true)")));
+        QTRY_VERIFY(m_rig.config.get().contains(QLatin1String(R"("speech":{"chat":{"enabled":true)")));
         scrollTo("alertsScroll", item("twitchBitsFullTestButton"));
         click(item("twitchBitsFullTestButton"));
         m_irc.send("@display-name=Ann;id=s1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #stored :привет, "
@@ -325,7 +306,7 @@ private slots:
         type("goodgameLoginInput", QStringLiteral("bot"));
         type("goodgamePasswordInput", QStringLiteral("secret"));
         type("goodgameChannelInput", QStringLiteral("5"));
-        QTest::keyClick(m_window, Qt::Key_Return); // the box may be scrolled out of sight
+        QTest::keyClick(m_rig.window, Qt::Key_Return); // the box may be scrolled out of sight
         QTRY_VERIFY_WITH_TIMEOUT(m_goodgame.joined, 10000);
         m_goodgame.say(QStringLiteral("gap-1"));
         m_goodgame.say(QStringLiteral("gap-2"));
@@ -346,7 +327,7 @@ private slots:
             at = shown.indexOf(QLatin1String(line));
         }
         QVERIFY(shown.contains(QStringLiteral("пропущенные сообщения показаны (2)")));
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-chatTab-goodgame-gap.png")));
     }
 
@@ -364,7 +345,7 @@ private slots:
         QVERIFY(browser.open(m_opened.toString(QUrl::FullyEncoded)));
         browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
         QTRY_VERIFY_WITH_TIMEOUT(item("donationalertsLogOut")->isVisible(), 10000);
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-donationalerts.png")));
         click(item("donationalertsStartButton"));
         QTRY_VERIFY_WITH_TIMEOUT(m_donationAlerts.steps.contains("http /api/v1/alerts/donations"),
@@ -395,9 +376,9 @@ private slots:
         click(tabButton(1));
         QTRY_VERIFY(
             askPage("chatView", text).contains(QStringLiteral("пропущенные донаты показаны (2)")));
-        QVERIFY(m_window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-chatTab-donationalerts.png")));
-        QCOMPARE(m_data.fileHolding({DonationAlertsServer::accessToken(), "socket.c2lnbmF0dXJl",
+        QCOMPARE(m_rig.data.fileHolding({DonationAlertsServer::accessToken(), "socket.c2lnbmF0dXJl",
                                      "channel.c2lnbmF0dXJl"}),
                  QString());
     }
