@@ -35,6 +35,11 @@ public:
         m_queued[path].append({status, body});
     }
 
+    // Ways a server fails to answer a path: it says nothing, sends the head and one byte of
+    // the body and then nothing, or resets the connection.
+    enum class Stall { None, Silent, Trickle, Reset };
+    void stall(const QByteArray &path, Stall how) { m_stalls[path] = how; }
+
     // Runs before each answer is chosen: a fake may change its routes.
     std::function<void(const QByteArray &path)> onRequest;
     QList<QByteArray> requests;     // the paths, in order
@@ -66,6 +71,19 @@ private:
             if (onRequest)
                 onRequest(path);
             const QByteArray bare = path.split('?').first();
+            m_pending.remove(client);
+            switch (m_stalls.value(bare, Stall::None)) {
+            case Stall::Silent:
+                return;
+            case Stall::Trickle:
+                client->write("HTTP/1.1 200 X\r\nContent-Length: 1000\r\n\r\n{");
+                return;
+            case Stall::Reset:
+                client->abort();
+                return;
+            case Stall::None:
+                break;
+            }
             const Answer answer =
                 !m_queued.value(bare).isEmpty()
                     ? m_queued[bare].takeFirst()
@@ -74,7 +92,6 @@ private:
                           " X\r\nContent-Length: " + QByteArray::number(answer.body.size()) +
                           "\r\nConnection: close\r\n\r\n" + answer.body);
             client->disconnectFromHost();
-            m_pending.remove(client);
         });
         QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
     }
@@ -82,5 +99,6 @@ private:
     QTcpServer m_server;
     QHash<QByteArray, Answer> m_routes;
     QHash<QByteArray, QList<Answer>> m_queued;
+    QHash<QByteArray, Stall> m_stalls;
     QHash<QTcpSocket *, QByteArray> m_pending;
 };
