@@ -323,7 +323,8 @@ private slots:
         QCOMPARE(server.requests.count("/helix/users?id=141981764"), stored == kLoggedIn ? 1 : 0);
     }
 
-    // A fetch that gets no answer says what happened: no link, a refused TLS, a status.
+    // A fetch that gets no answer says what happened: no link, a refused TLS, a silence past
+    // the deadline, a server error; a refusal is an answer and is not sent again.
     void failuresInWords_data() {
         addTableRows("twitch-fetch-failures.tsv", {"scheme", "badges", "errors"});
     }
@@ -348,8 +349,14 @@ private slots:
             url.setScheme(scheme);
             url.setPort(plain.serverPort());
         }
+        if (scheme == QLatin1String("silent"))
+            server.stall("/oauth2/validate", HttpServer::Stall::Silent);
         TwitchRig rig(url, kStoredToken);
         rig.twitch.badges().validateToken(77);
+        if (scheme == QLatin1String("silent")) {
+            QTRY_COMPARE(server.requests.size(), 1);
+            QVERIFY(rig.httpScheduler.run(Http::kTimeoutMs));
+        }
         QTRY_COMPARE(rig.log("error"), cellItems(errors));
     }
 

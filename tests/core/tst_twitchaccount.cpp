@@ -1,5 +1,6 @@
 #include "fakes/httpserver.h"
 #include "fakes/manualclock.h"
+#include "fakes/manualscheduler.h"
 #include "fakes/samples.h"
 #include "net/http.h"
 #include "services/twitch/twitchaccount.h"
@@ -206,9 +207,11 @@ private slots:
         QCOMPARE(rig.account.state(), TwitchAccount::State::LoggedOut);
     }
 
-    // No id server at all: said once, and the token is kept for when the network is back.
+    // No id server at all: the renewal is sent again 1, 2, 4 s apart, said once in words, and
+    // the token is kept for when the network is back.
     void offlineIsSaidOnce() {
-        Http http;
+        ManualScheduler scheduler;
+        Http http{scheduler};
         ManualClock clock{QDateTime::fromSecsSinceEpoch(kStart)};
         TwitchAccount account(http, clock, QUrl("http://127.0.0.1:1"), [] { return QStringLiteral("cid"); });
         QSignalSpy failed(&account, &TwitchAccount::failed);
@@ -216,16 +219,16 @@ private slots:
         tokens.accessToken = "A1";
         tokens.refreshToken = "R1";
         tokens.expiresAt = kStart + 10;
-        QSignalSpy handled(&http, &Http::handled);
         account.restore(tokens);
-        QVERIFY(handled.wait(5000));
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            clock.advance(TwitchAccount::kRetryMs);
+        for (const int delay : {1000, 2000, 4000}) {
+            QTRY_VERIFY(scheduler.pendingDelays.contains(delay));
             account.tick();
-            QVERIFY(handled.wait(5000));
+            QVERIFY(scheduler.run(delay));
         }
         QCOMPARE(failed.count(), 1);
-        QVERIFY(failed.first().first().toString().contains("нет связи"));
+        QCOMPARE(failed.first().first().toString(),
+                 QStringLiteral("Twitch: нет связи с 127.0.0.1, пробуем снова через 1 с"));
+        QCOMPARE(http.inFlight(), 1);
         QCOMPARE(account.tokens().refreshToken, QStringLiteral("R1"));
         QCOMPARE(account.state(), TwitchAccount::State::LoggedIn);
     }

@@ -4,6 +4,7 @@
 #include "alerts/speechrelay.h"
 #include "chat/chat.h"
 #include "fakes/fakeplayer.h"
+#include "fakes/manualscheduler.h"
 #include "fakes/recordingpage.h"
 #include "fakes/recordingsink.h"
 #include "fakes/settingsrig.h"
@@ -64,5 +65,7 @@ struct ChatRig : SettingsRig {
     Chat chat{chatView, alertView, logger, alerts, utils};
     // What the chat services deliver, on its way to the presenter.
     RecordingSink sink{chat};
-    Http http;
+    // Requests' deadlines and retries wait until a test runs them.
+    ManualScheduler httpScheduler;
+    Http http{httpScheduler};
 };

@@ -9,6 +9,7 @@
 #include "model/chatsink.h"
 #include "net/http.h"
 #include "services/goodgame/goodgamejson.h"
+#include "services/patience.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -131,20 +132,30 @@ void Goodgame::loginToGoodgame() {
     // The password travels only in this body, over https, and is never logged.
     const QByteArray body = "login=" + QUrl::toPercentEncoding(m_login) +
                             "&password=" + QUrl::toPercentEncoding(m_password);
-    m_deps.http.postForm(url, body, [this](const HttpReply &reply) {
-        if (reply.status != 200) {
-            const QString message = QStringLiteral("Ошибка GoodGame (chatlogin): ") + reply.problem();
-            m_deps.logger.log(message, QStringLiteral("error"));
-            return emit status(message);
-        }
-        const Json answer = parseJson(reply.body);
-        if (!answer.is_object())
-            return;
-        m_user = member(answer, "user_id");
-        m_token = textOf(answer, "token");
-        m_step = Step::Auth;
-        authorizeOnGoodgame();
-    });
+    // A login that gets no answer holds the chat up: sent again while this socket lives.
+    const auto wanted = [this, socket = m_socket.get()] {
+        return m_socket.get() == socket;
+    };
+    m_deps.http.postForm(
+        url, body,
+        [this](const HttpReply &reply) {
+            if (reply.status != 200) {
+                const QString message =
+                    QStringLiteral("Ошибка GoodGame (chatlogin): ") + reply.problem();
+                m_deps.logger.log(message, QStringLiteral("error"));
+                return emit status(message);
+            }
+            const Json answer = parseJson(reply.body);
+            if (!answer.is_object())
+                return;
+            m_user = member(answer, "user_id");
+            m_token = textOf(answer, "token");
+            m_step = Step::Auth;
+            authorizeOnGoodgame();
+        },
+        loggedPatience(
+            QStringLiteral("GoodGame"), m_deps.logger,
+            [this](const QString &words) { emit status(words); }, wanted));
 }
 
 void Goodgame::authorizeOnGoodgame() {

@@ -4,7 +4,9 @@
 #include "common/clock.h"
 #include "common/logging.h"
 #include "net/http.h"
+#include "services/patience.h"
 #include "services/goodgame/goodgamejson.h"
+#include "services/patience.h"
 #include "settings/chatstyle.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
@@ -92,12 +94,15 @@ void Goodgame::loadEmotes() {
     QUrl url = m_deps.endpoints.url(endpoint::goodgameStatic);
     url.setPath(QStringLiteral("/js/minified/global.json"));
     url.setQuery(QString::number(m_deps.clock.now()));
-    m_deps.http.get(url, [this](const HttpReply &reply) {
-        if (reply.status == 200)
-            return storeEmotes(reply.body);
-        m_deps.logger.log(QStringLiteral("Ошибка GoodGame (smiles): ") + reply.problem(),
-                          QStringLiteral("error"));
-    });
+    m_deps.http.get(
+        url,
+        [this](const HttpReply &reply) {
+            if (reply.status == 200)
+                return storeEmotes(reply.body);
+            m_deps.logger.log(QStringLiteral("Ошибка GoodGame (smiles): ") + reply.problem(),
+                              QStringLiteral("error"));
+        },
+        {}, loggedPatience(QStringLiteral("GoodGame"), m_deps.logger));
 }
 
 // A catalogue of the wrong shape keeps the table as it was.

@@ -3,6 +3,7 @@
 #include "common/logging.h"
 #include "net/endpoints.h"
 #include "net/http.h"
+#include "services/patience.h"
 #include "shell/botlogger.h"
 
 EmoteService::EmoteService(Http &http, BotLogger &logger, const Endpoints &endpoints,
@@ -31,8 +32,9 @@ const QString *EmoteService::findEmote(const QString &word) const {
     return nullptr;
 }
 
-// A status other than 200 is said on the console, and for the channel's sets (the global ones
-// are everyone's) in the error log too; a body that is not JSON is dropped with a console line.
+// Sent again until the service answers; a status other than 200 is said on the console, and for
+// the channel's sets (the global ones are everyone's) in the error log too; a body that is not
+// JSON is dropped with a console line.
 void EmoteService::fetch(const QString &path, EmoteScope scope,
                          std::function<void(const Json &)> apply) {
     const bool channel = scope == EmoteScope::Channel;
@@ -40,19 +42,22 @@ void EmoteService::fetch(const QString &path, EmoteScope scope,
                               .arg(QLatin1String(m_api.name),
                                    channel ? QStringLiteral("channel") : QStringLiteral("global"));
     const QUrl url = m_endpoints.url(m_api.base).resolved(QUrl(path));
-    m_http.get(url, [this, label, channel, apply = std::move(apply)](const HttpReply &reply) {
-        if (reply.status != 200) {
-            const QString message = label + QStringLiteral(": ") + reply.problem();
-            qCWarning(lcEmotes).noquote() << message;
-            if (channel)
-                m_logger.log(message, QStringLiteral("error"));
-            return;
-        }
-        const Json body = parseJson(reply.body);
-        if (body.is_discarded()) {
-            qCWarning(lcEmotes).noquote() << label + QStringLiteral(": ответ не JSON");
-            return;
-        }
-        apply(body);
-    });
+    m_http.get(
+        url,
+        [this, label, channel, apply = std::move(apply)](const HttpReply &reply) {
+            if (reply.status != 200) {
+                const QString message = label + QStringLiteral(": ") + reply.problem();
+                qCWarning(lcEmotes).noquote() << message;
+                if (channel)
+                    m_logger.log(message, QStringLiteral("error"));
+                return;
+            }
+            const Json body = parseJson(reply.body);
+            if (body.is_discarded()) {
+                qCWarning(lcEmotes).noquote() << label + QStringLiteral(": ответ не JSON");
+                return;
+            }
+            apply(body);
+        },
+        {}, loggedPatience(QLatin1String(m_api.name), m_logger));
 }

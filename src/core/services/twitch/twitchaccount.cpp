@@ -225,24 +225,24 @@ void TwitchAccount::refresh() {
         return end(kLoginExpired);
     const int flow = m_flow;
     m_busy = true;
-    // Sent once: from here on only the token of the answer is any good.
-    const QString token = std::exchange(m_tokens.refreshToken, QString());
+    // Sent again until Twitch answers, the token kept: without an answer it may still be good.
     m_http.postForm(at("/oauth2/token"),
                     form({{"client_id", clientId()},
                           {"grant_type", QStringLiteral("refresh_token")},
-                          {"refresh_token", token}}),
-                    [this, flow, token](const HttpReply &reply) {
+                          {"refresh_token", m_tokens.refreshToken}}),
+                    [this, flow](const HttpReply &reply) {
                         if (flow != m_flow)
                             return;
                         m_busy = false;
-                        if (reply.status == 0) {
-                            // Nothing reached Twitch's answer: the token may still be good.
-                            m_tokens.refreshToken = token;
-                            m_nextRefreshMs = nowMs() + kRetryMs;
-                            return offline(reply);
-                        }
                         refreshed(reply);
-                    });
+                    },
+                    patience(flow));
+}
+
+// Until the answer comes the login waits on it, said once where the streamer looks.
+Patience TwitchAccount::patience(int flow) {
+    return {QStringLiteral("Twitch"), [this](const QString &words) { emit failed(words); },
+            [this, flow] { return flow == m_flow; }};
 }
 
 void TwitchAccount::refreshed(const HttpReply &reply) {
@@ -262,14 +262,12 @@ void TwitchAccount::validate() {
             if (flow == m_flow)
                 validated(reply);
         },
-        {{"Authorization", "OAuth " + m_tokens.accessToken.toUtf8()}});
+        {{"Authorization", "OAuth " + m_tokens.accessToken.toUtf8()}}, patience(flow));
 }
 
 void TwitchAccount::validated(const HttpReply &reply) {
     m_busy = false;
-    m_nextValidateMs = nowMs() + (reply.status == 0 ? kRetryMs : kValidateEveryMs);
-    if (reply.status == 0)
-        return offline(reply);
+    m_nextValidateMs = nowMs() + kValidateEveryMs;
     if (reply.status == 401)
         return renew();
     const Json answer = parseJson(reply.body);

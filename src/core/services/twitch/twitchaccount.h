@@ -10,6 +10,7 @@
 class Clock;
 class Http;
 struct HttpReply;
+struct Patience;
 
 // A Twitch login's tokens as they are stored: never logged.
 struct TwitchTokens {
@@ -44,7 +45,6 @@ public:
     static constexpr qint64 kValidateEveryMs = 3600 * 1000;
     // A token is renewed this long before Twitch would stop taking it.
     static constexpr qint64 kRenewAheadMs = 5 * 60 * 1000;
-    static constexpr qint64 kRetryMs = 30 * 1000;
 
     // The client id is asked each time: the user may type it while Kestro runs.
     // clientIdTyped: the build names none, so the user types one.
@@ -87,6 +87,7 @@ private:
     void refreshed(const HttpReply &reply);
     void validate();
     void validated(const HttpReply &reply);
+    Patience patience(int flow);
     void end(const QString &message);
     void offline(const HttpReply &reply);
     void setState(State state);

@@ -2,6 +2,7 @@
 
 #include "common/js.h"
 #include "net/http.h"
+#include "services/patience.h"
 #include "services/twitch/tagmap.h"
 #include "services/twitch/twitchkeys.h"
 #include "settings/utils.h"
@@ -53,7 +54,9 @@ void TwitchBadges::validateToken(qint64 roomId) {
             }
             load(roomId, jsString(jsonAt(parseJson(reply.body), {"client_id"})), helixToken());
         },
-        headers);
+        headers, loggedPatience(QStringLiteral("Twitch"), m_logger, [this](const QString &words) {
+            emit status(words);
+        }));
 }
 
 void TwitchBadges::load(qint64 roomId, const QString &clientId, const QString &token) {
@@ -83,7 +86,7 @@ void TwitchBadges::loadBadges(const QString &path, BadgeScope scope) {
             m_logger.log(QStringLiteral("Ошибка Twitch (badges): ") + reply.problem(),
                          QStringLiteral("error"));
         },
-        headers);
+        headers, loggedPatience(QStringLiteral("Twitch"), m_logger));
 }
 
 void TwitchBadges::store(BadgeScope scope, const Json &reply) {
