@@ -323,6 +323,30 @@ private slots:
         QCOMPARE(server.requests.count("/helix/users?id=141981764"), stored == kLoggedIn ? 1 : 0);
     }
 
+    // A name Helix did not give is asked again at the room's next line, not retried meanwhile.
+    void partnerNameAskedAgainAfterAFailure() {
+        HttpServer server;
+        server.route("/oauth2/validate", 200, serviceSample("twitch-oauth2-validate.json"));
+        server.queue("/helix/users", 500, "{}");
+        server.route("/helix/users?id=141981764", 200, serviceSample("twitch-helix-users.json"));
+        TwitchRig rig(server.url(), kLoggedIn);
+        rig.endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
+        rig.twitch.restore();
+        rig.settle();
+        const QString line = QStringLiteral("@display-name=Ann;id=x%1;room-id=1;"
+                                            "source-room-id=141981764 :ann!ann@ann.tmi.twitch.tv "
+                                            "PRIVMSG #chan :hi");
+        const auto asked = [&] { return server.requests.count("/helix/users?id=141981764"); };
+        rig.twitch.processMessage(line.arg(1));
+        QTRY_COMPARE(rig.log("error").size(), 1);
+        rig.twitch.processMessage(line.arg(2));
+        QTRY_COMPARE(asked(), 2);
+        rig.settle();
+        rig.twitch.processMessage(line.arg(3));
+        QVERIFY(rig.sink.events.last().endsWith(QLatin1String("from(TwitchDev)")));
+        QCOMPARE(asked(), 2);
+    }
+
     // A fetch that gets no answer says what happened: no link, a refused TLS, a silence past
     // the deadline, a server error; a refusal is an answer and is not sent again.
     void failuresInWords_data() {

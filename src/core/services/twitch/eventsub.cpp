@@ -3,7 +3,6 @@
 #include "common/json.h"
 #include "common/scheduler.h"
 
-#include <QNetworkReply>
 #include <QWebSocket>
 
 EventSub::EventSub(const QUrl &socketUrl, const QUrl &helixUrl, const Credentials &credentials,
@@ -169,15 +168,14 @@ void EventSub::post(qint64 room) {
                     {"transport", {{"method", "websocket"}, {"session_id", stdstr(m_sessionId)}}}};
     QUrl url = m_helixUrl;
     url.setPath(url.path() + QStringLiteral("/eventsub/subscriptions"));
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-    request.setRawHeader("Client-Id", m_credentials.clientId.toUtf8());
-    request.setRawHeader("Authorization", "Bearer " + m_credentials.accessToken.toUtf8());
-    QNetworkReply *reply = m_network.post(request, QByteArray::fromStdString(body.dump()));
+    const Http::Headers headers{{"Client-Id", m_credentials.clientId.toUtf8()},
+                                {"Authorization", "Bearer " + m_credentials.accessToken.toUtf8()}};
     const QString session = m_sessionId;
-    connect(reply, &QNetworkReply::finished, this, [this, reply, room, session] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Sent again while this session lives, until Helix answers.
+    const Patience patience{QStringLiteral("eventsub"), m_log,
+                            [this, session] { return session == m_sessionId; }};
+    const auto answered = [this, room, session](const HttpReply &reply) {
+        const int status = reply.status;
         if (session != m_sessionId)
             return;
         // 409: this session has it already.
@@ -187,5 +185,6 @@ void EventSub::post(qint64 room) {
         }
         m_log(QStringLiteral("eventsub: ОШИБКА подписки на канал %1: HTTP %2").arg(room).arg(status));
         emit refused(room, status);
-    });
+    };
+    m_http.postJson(url, QByteArray::fromStdString(body.dump()), answered, headers, patience);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QNetworkAccessManager>
+#include "net/http.h"
+
 #include <QObject>
 #include <QUrl>
 #include <QVector>
@@ -56,7 +57,7 @@ private:
     Credentials m_credentials;
     Scheduler &m_scheduler;
     Log m_log;
-    QNetworkAccessManager m_network;
+    Http m_http;
     QWebSocket *m_socket = nullptr;
     // The session Twitch asked us to move to; the old one stays until it welcomes us.
     QWebSocket *m_moving = nullptr;

@@ -38,7 +38,8 @@ void PartnerNames::lookUp(const EventSub::Credentials &login) {
                                 {"Authorization", "Bearer " + login.accessToken.toUtf8()}};
     while (!m_pending.isEmpty()) {
         QUrlQuery query;
-        for (const QString &id : m_pending.mid(0, kBatch))
+        const QStringList batch = m_pending.mid(0, kBatch);
+        for (const QString &id : batch)
             query.addQueryItem(QStringLiteral("id"), id);
         m_pending = m_pending.mid(kBatch);
         QUrl url =
@@ -46,10 +47,14 @@ void PartnerNames::lookUp(const EventSub::Credentials &login) {
         url.setQuery(query);
         m_http.get(
             url,
-            [this](const HttpReply &reply) {
-                if (reply.status != 200)
+            [this, batch](const HttpReply &reply) {
+                if (reply.status != 200) {
+                    // Asked again at the room's next line: a name is not worth a retry.
+                    for (const QString &id : batch)
+                        m_asked.remove(id);
                     return m_logger.log(QStringLiteral("Ошибка Twitch (users): ") + reply.problem(),
                                         QStringLiteral("error"));
+                }
                 const Json body = parseJson(reply.body);
                 const Json &users = jsonAt(body, {"data"});
                 if (!users.is_array())
