@@ -3,7 +3,7 @@ import QtQuick.Controls 2.14
 import Kestro 1.0
 
 // One service's box on the Services tab: its title and link state, its login where it has one,
-// the fields it needs (stored as they are typed) and its start button.
+// the fields it needs (stored as they are typed), its on/off choices and its start button.
 Item {
     id: box
     property var service // a ChatService
@@ -60,6 +60,18 @@ Item {
                     button: startButton
                     onEdited: Utils.form.setField(modelData.name, text)
                 }
+            }
+        }
+        Repeater {
+            model: box.service.switches
+
+            SwitchRow {
+                x: 10
+                labelWidth: 280
+                text: qsTranslate("ServicesForm", modelData.label)
+                on: Utils.form.fields[modelData.name] === true
+                toggle.objectName: modelData.name + "Switch"
+                toggle.onReleased: Utils.form.setSwitch(modelData.name, toggle.checked)
             }
         }
         StartButton {

@@ -59,6 +59,38 @@ void knowBadges(Twitch &twitch) {
 }
 } // namespace
 
+namespace {
+// The rigs' clock at their start, in ms.
+constexpr qint64 kRigStart = 1714564800000;
+
+// A chat line of Ann's as the recent-messages service keeps it, sent this long after the start.
+QString chatAt(const QString &id, qint64 afterMs, const QString &text) {
+    return QStringLiteral("@badges=;color=;display-name=Ann;id=%1;historical=1;tmi-sent-ts=%2;"
+                          "user-id=9 :ann!ann@ann.tmi.twitch.tv PRIVMSG #chan :%3")
+        .arg(id)
+        .arg(kRigStart + afterMs)
+        .arg(text);
+}
+
+// The chat log without the supervisor's lines of the link going and coming back.
+QStringList gapLines(const QStringList &chat) {
+    QStringList lines;
+    for (const QString &line : chat) {
+        if (!line.contains(QStringLiteral("связь потеряна")) &&
+            !line.contains(QStringLiteral("мы не спим")))
+            lines << line;
+    }
+    return lines;
+}
+
+QString recentAnswer(const QStringList &lines) {
+    Json messages = Json::array();
+    for (const QString &line : lines)
+        messages.push_back(stdstr(line));
+    return qstr(Json{{"messages", messages}, {"error", nullptr}, {"error_code", nullptr}}.dump());
+}
+} // namespace
+
 class TestTwitch : public QObject {
     Q_OBJECT
 private slots:
@@ -105,6 +137,97 @@ private slots:
         QCOMPARE(rig.twitch.channelID(), 0);
         // Only the supervisor's line that the chat is back, no room modes.
         QCOMPARE(rig.sink.events, QStringList{"service - Twitch: мы не спим на канале #chan"});
+    }
+
+    // After a reconnection the recent-messages copy fills the gap: what was not shown yet,
+    // once each and in order, then the count; live lines wait behind it; nothing from the gap
+    // plays an alert. The history's answer is the row's; "silent" answers nothing.
+    void gapAfterReconnection_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QStringList>("chat");
+        QTest::addColumn<QStringList>("errors");
+        const QString shownTwice = recentAnswer(
+            {chatAt("a", 1000, "one"), chatAt("b", 2000, "two"), chatAt("d", 4000, "removed"),
+             chatAt("c", 3000, "three"), chatAt("e", 3500, "three and a half"),
+             chatAt("f", 5000, "live"),
+             "@login=ann;target-msg-id=x;tmi-sent-ts=" + QString::number(kRigStart + 3600) +
+                 " :tmi.twitch.tv CLEARMSG #chan :x",
+             chatAt("x", 3400, "cleared in the copy")});
+        QTest::newRow("two lines already shown, one removed meanwhile")
+            << shownTwice << ""
+            << QStringList{"[Twitch] Ann: one", "[Twitch] Ann: two",
+                           "[Twitch] Ann: three",
+                           "[Twitch] Ann: three and a half",
+                           "- Twitch: пропущенные сообщения показаны (2)", "[Twitch] Ann: live"}
+            << QStringList{};
+        const QStringList liveOnly{"[Twitch] Ann: one", "[Twitch] Ann: two", "[Twitch] Ann: live"};
+        QTest::newRow("an error answer")
+            << R"({"messages":[],"error":"The bot is not in the channel","error_code":"channel_not_joined"})"
+            << "" << liveOnly
+            << QStringList{"Twitch: пропущенные сообщения не получены: The bot is not in the "
+                           "channel"};
+        QTest::newRow("no answer") << "silent" << "" << liveOnly
+                                   << QStringList{"Twitch: пропущенные сообщения не пришли за 10 с"};
+        QTest::newRow("switched off") << shownTwice << R"({"services":{"twitch":{"history":false}}})"
+                                      << liveOnly << QStringList{};
+    }
+    void gapAfterReconnection() {
+        QFETCH(QString, answer);
+        QFETCH(QString, settings);
+        QFETCH(QStringList, chat);
+        QFETCH(QStringList, errors);
+        HttpServer server;
+        const QByteArray path = "/api/v2/recent-messages/chan";
+        if (answer == QLatin1String("silent"))
+            server.stall(path, HttpServer::Stall::Silent);
+        else
+            server.route(path + "?limit=800", 200, answer.toUtf8());
+        TwitchRig rig(server.url(), settings.isEmpty() ? QStringLiteral("{}") : settings);
+        rig.endpoints.set(endpoint::twitchHistory, server.url());
+        rig.twitch.connection().start();
+        rig.twitch.processMessage("@room-id=5 :tmi.twitch.tv ROOMSTATE #chan");
+        rig.twitch.processMessage(chatAt("a", 1000, "one"));
+        rig.twitch.processMessage(chatAt("b", 2000, "two"));
+        rig.twitch.connection().lost();
+        rig.clock.advance(2000);
+        rig.twitch.connection().tick();
+        rig.twitch.processMessage("@room-id=5 :tmi.twitch.tv ROOMSTATE #chan");
+        rig.twitch.processMessage(chatAt("f", 5000, "live"));
+        rig.twitch.processMessage(
+            "@login=ann;target-msg-id=d :tmi.twitch.tv CLEARMSG #chan :removed");
+        const auto asked = [&] { return server.requests.count(path + "?limit=800"); };
+        if (answer == QLatin1String("silent")) {
+            QTRY_COMPARE(asked(), 1);
+            rig.clock.advance(TwitchGap::kWaitMs);
+            rig.twitch.tick();
+        }
+        QTRY_COMPARE(gapLines(rig.log("chat")), chat);
+        QCOMPARE(rig.log("error").filter(QStringLiteral("пропущенные")), errors);
+        QCOMPARE(asked(), settings.isEmpty() ? 1 : 0);
+    }
+
+    // A sub or a raid read back from the gap is shown as a line, never queued again.
+    void gapNeverPlaysAnAlert() {
+        HttpServer server;
+        const QString sub = "@badges=;color=;display-name=Subber;id=s1;login=subber;msg-id=sub;"
+                            "msg-param-cumulative-months=3;msg-param-sub-plan=1000;historical=1;"
+                            "tmi-sent-ts=" + QString::number(kRigStart + 3000) +
+                            " :tmi.twitch.tv USERNOTICE #chan";
+        server.route("/api/v2/recent-messages/chan?limit=800", 200,
+                     recentAnswer({sub}).toUtf8());
+        TwitchRig rig(server.url(), QStringLiteral("{}"));
+        rig.endpoints.set(endpoint::twitchHistory, server.url());
+        rig.twitch.connection().start();
+        rig.twitch.processMessage(chatAt("a", 1000, "one"));
+        rig.twitch.connection().lost();
+        rig.clock.advance(2000);
+        rig.twitch.connection().tick();
+        rig.twitch.processMessage("@room-id=5 :tmi.twitch.tv ROOMSTATE #chan");
+        QTRY_VERIFY(rig.log("chat").contains("- Twitch: пропущенные сообщения показаны (1)"));
+        QVERIFY(rig.log("chat").contains("[Twitch] Subber подписан 3 месяца, уровень 1"));
+        QVERIFY(rig.alerts.QUEUE().isEmpty());
+        QVERIFY(rig.log("event").isEmpty());
     }
 
     void userStateAndOwnMessage() {

@@ -15,10 +15,7 @@
 
 namespace {
 bool switchAt(const Utils &utils, const char *path) {
-    const Json &settings = utils.currentSettings();
-    const Json::json_pointer pointer(path);
-    return settings.contains(pointer) && settings.at(pointer).is_boolean() &&
-           settings.at(pointer).get<bool>();
+    return utils.flag(path).value_or(false);
 }
 
 int wholeAt(const Utils &utils, const char *path, int fallback, int low, int high) {

@@ -28,6 +28,9 @@ void ChatService::declareSettings(const std::vector<SettingRow> &kept) {
     for (const CredentialField &field : fields())
         rows.push_back({field.path, "fields", SettingKind::Text, stdstr(field.fallback),
                         QLatin1String(field.name)});
+    for (const ServiceSwitch &choice : switches())
+        rows.push_back({choice.path, "fields", SettingKind::Switch, choice.fallback,
+                        QLatin1String(choice.name)});
     rows.insert(rows.end(), kept.begin(), kept.end());
     m_settings.addService(rows, soundSlots());
 }
@@ -48,6 +51,14 @@ QVariantList ChatService::fieldModel() const {
                             {QStringLiteral("label"), QString::fromUtf8(field.label)},
                             {QStringLiteral("secret"), field.secret},
                             {QStringLiteral("heading"), QString::fromUtf8(field.heading)}};
+    return rows;
+}
+
+QVariantList ChatService::switchModel() const {
+    QVariantList rows;
+    for (const ServiceSwitch &choice : switches())
+        rows << QVariantMap{{QStringLiteral("name"), QLatin1String(choice.name)},
+                            {QStringLiteral("label"), QString::fromUtf8(choice.label)}};
     return rows;
 }
 

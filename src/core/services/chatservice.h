@@ -39,6 +39,15 @@ struct CredentialField {
     const char *heading = nullptr;
 };
 
+// An on/off choice of a service, shown under its fields: its entry in the form's fields, its
+// caption (in the view's "ServicesForm" context), where it is stored and what it is before.
+struct ServiceSwitch {
+    const char *name;
+    const char *label;
+    const char *path;
+    bool fallback;
+};
+
 // One chat service as the window sees it: its name, the user's start and stop, what it sends,
 // the link it supervises itself, and the status line it writes. The protocol behind it is
 // the service's own.
@@ -49,6 +58,7 @@ class ChatService : public QObject {
     Q_PROPERTY(bool running READ running NOTIFY runningChanged)
     Q_PROPERTY(ServiceConnection *link READ link CONSTANT)
     Q_PROPERTY(QVariantList fields READ fieldModel CONSTANT)
+    Q_PROPERTY(QVariantList switches READ switchModel CONSTANT)
     Q_PROPERTY(QVariantList soundSlots READ soundSlotRows CONSTANT)
     // The service's login, where it has one (the Services tab shows its controls).
     Q_PROPERTY(QObject *account READ accountObject CONSTANT)
@@ -63,6 +73,8 @@ public:
     virtual QString badge() const = 0;
     // What the user types for it, in the order of its box on the Services tab.
     virtual QList<CredentialField> fields() const = 0;
+    // Its on/off choices, under the fields.
+    virtual QList<ServiceSwitch> switches() const { return {}; }
     // The outside addresses it talks to, each movable in endpoints.json.
     virtual QList<EndpointKey> endpointKeys() const = 0;
     // Its alerts' sound slots, in the order of its group on the Alerts tab.
@@ -77,6 +89,8 @@ public:
     virtual void restore() {}
     // The fields for the view: name, label, secret and heading of each.
     QVariantList fieldModel() const;
+    // The switches for the view: name and label of each.
+    QVariantList switchModel() const;
     // Its alerts' sound slots for the Alerts tab, in their order.
     QVariantList soundSlotRows() const;
 

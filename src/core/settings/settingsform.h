@@ -76,6 +76,10 @@ public:
         fields.insert(name, value);
         emit changed();
     }
+    Q_INVOKABLE void setSwitch(const QString &name, bool on) {
+        fields.insert(name, on);
+        emit changed();
+    }
 
 signals:
     // Any field; C++ emits it once after filling several.

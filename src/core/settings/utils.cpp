@@ -145,6 +145,13 @@ std::optional<double> Utils::number(const char *path) const {
                                                : std::nullopt;
 }
 
+std::optional<bool> Utils::flag(const char *path) const {
+    const Json::json_pointer pointer(path);
+    if (!m_currentSettings.contains(pointer) || !m_currentSettings.at(pointer).is_boolean())
+        return std::nullopt;
+    return m_currentSettings.at(pointer).get<bool>();
+}
+
 namespace {
 // What the control's state stores; a list entry that is none stores the row's default.
 Json storedValue(const SettingRow &row, const QVariant &state) {

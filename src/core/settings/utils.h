@@ -45,6 +45,8 @@ public:
     // One stored value by its path (key::…): as text (empty when absent), as a number.
     QString text(const char *path) const;
     std::optional<double> number(const char *path) const;
+    // A switch's stored state; none when nothing of that kind is stored.
+    std::optional<bool> flag(const char *path) const;
 
     // Which parts have been initialised; each flag is set once.
     struct Loaded {

@@ -130,6 +130,7 @@ void Twitch::superviseLink() {
     });
     connect(&m_connection, &ServiceConnection::restored, this, [this] {
         m_deps.sink.serviceLine(QStringLiteral("- Twitch: мы не спим на канале #") + m_channelName);
+        readGap();
     });
 }
 
@@ -180,6 +181,8 @@ void Twitch::openSocket(bool again) {
     if (again) {
         m_reconnecting = true;
         emit status(QStringLiteral("Twitch: переподключаемся к серверу"));
+    } else {
+        m_gap.started(m_deps.clock.now());
     }
     const Utils &settings = m_deps.utils;
     const bool byLogin = loggedIn() && !m_account.login().isEmpty();
@@ -236,15 +239,39 @@ void Twitch::processMessage(const QString &message, bool in_test) {
     closeExpiredFolds();
     emit status(QStringLiteral("Twitch: ") + message);
     m_deps.logger.log(QStringLiteral("Twitch >> ") + message, QStringLiteral("raw"));
+    const Line line = lineOf(message);
+    if (!heldForGap(line))
+        handle(line);
+}
 
+Twitch::Line Twitch::lineOf(const QString &raw) {
     Line line;
-    line.raw = message;
-    line.parts = message.split(QLatin1Char(' '));
+    line.raw = raw;
+    line.parts = raw.split(QLatin1Char(' '));
     line.command = messageType(line.parts);
     line.commandIndex = line.parts.indexOf(line.command);
     line.user = messageUser(line.parts);
     line.tags = msgTags(line.parts.first().mid(1));
+    return line;
+}
 
+// While the gap is read back, live chat lines and notices wait behind it; a removal counts.
+bool Twitch::heldForGap(const Line &line) {
+    if (!m_gap.active())
+        return false;
+    if (line.command == QLatin1String("CLEARMSG"))
+        m_gap.removed(tag(line.tags, "target-msg-id"));
+    if (line.command != QLatin1String("PRIVMSG") && line.command != QLatin1String("USERNOTICE"))
+        return false;
+    m_gap.hold(line.raw);
+    return true;
+}
+
+void Twitch::handleRaw(const QString &raw) {
+    handle(lineOf(raw));
+}
+
+void Twitch::handle(const Line &line) {
     using Handler = void (Twitch::*)(const Line &);
     static const QHash<QString, Handler> handlers{
         {QStringLiteral("PING"), &Twitch::pong},
@@ -259,6 +286,12 @@ void Twitch::processMessage(const QString &message, bool in_test) {
     };
     if (const Handler handler = handlers.value(line.command))
         (this->*handler)(line);
+    if (line.command == QLatin1String("PRIVMSG") || line.command == QLatin1String("USERNOTICE")) {
+        RecentLine shown;
+        shown.id = tag(line.tags, "id");
+        shown.sentAt = countOf(tag(line.tags, "tmi-sent-ts")).value_or(0);
+        m_gap.shown(shown);
+    }
 }
 
 void Twitch::pong(const Line &line) {
@@ -285,10 +318,11 @@ void Twitch::showAlert(const QString &type, const MessageParts &items, std::opti
     m_deps.sink.alert(alert);
 }
 
-// An alert of the streamer's channel; a partner channel's event is only shown in the chat.
+// An alert of the streamer's channel; a partner channel's event, or one read back from a gap,
+// is only shown in the chat.
 void Twitch::channelEvent(const Line &line, const QString &type, const MessageParts &parts,
                           std::optional<int> level) {
-    if (line.shared())
+    if (line.shared() || m_replaying)
         chatLine(line, parts);
     else
         showAlert(type, parts, level);
@@ -647,7 +681,7 @@ void Twitch::giftBomb(const Line &line) {
         bomb.prefix = m_badges.placeBadges(tags);
         bomb.gifter = gifter;
         bomb.color = color;
-        bomb.shared = line.shared();
+        bomb.shared = line.shared() || m_replaying;
         bomb.count = *count;
         bomb.openedAt = m_deps.clock.now();
         m_bombs.insert(id, bomb);
@@ -690,6 +724,13 @@ void Twitch::closeExpiredFolds() {
 
 void Twitch::tick() {
     closeExpiredFolds();
+    if (m_gap.overdue(m_deps.clock.now())) {
+        m_deps.logger.log(QStringLiteral("Twitch: пропущенные сообщения не пришли за %1 с")
+                              .arg(TwitchGap::kWaitMs / 1000),
+                          QStringLiteral("error"));
+        ++m_gapRead;
+        finishGap({});
+    }
     m_connection.tick();
     m_deps.followers.connection().tick();
     m_account.tick();

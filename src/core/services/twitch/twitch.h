@@ -5,6 +5,7 @@
 #include "services/chatservice.h"
 #include "services/twitch/eventsub.h"
 #include "services/twitch/partnernames.h"
+#include "services/twitch/recentmessages.h"
 #include "services/twitch/tagmap.h"
 #include "services/twitch/twitchaccount.h"
 #include "services/twitch/twitchbadges.h"
@@ -22,6 +23,7 @@ class Clock;
 class FFZ;
 class FollowersRelay;
 class Http;
+struct HttpReply;
 class Random;
 class SevenTV;
 class TwitchSocket;
@@ -91,6 +93,7 @@ public:
     QString title() const override { return QStringLiteral("Twitch"); }
     QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
+    QList<ServiceSwitch> switches() const override;
     QList<EndpointKey> endpointKeys() const override;
     QList<SoundSlot> soundSlots() const override;
     void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
@@ -177,6 +180,14 @@ private:
     MessagePart nickPart(const Line &line, const QString &text,
                          MessagePart::Manner manner = MessagePart::Manner::Said) const;
     QList<EmoteRange> emotesOf(const TagMap &tags) const;
+    static Line lineOf(const QString &raw);
+    void handle(const Line &line);
+    void handleRaw(const QString &raw);
+    bool heldForGap(const Line &line);
+    // The gap after a reconnection, read back (twitchhistory.cpp).
+    void readGap();
+    void finishGap(const QStringList &history);
+    QStringList historyOf(const HttpReply &reply);
     void openSocket(bool again);
     void sendPing();
     void connectSocket();
@@ -202,6 +213,9 @@ private:
     TwitchBadges m_badges;
     PartnerNames m_partners;
     QHash<QString, GiftBomb> m_bombs; // by the community gift's id
+    TwitchGap m_gap;
+    int m_gapRead = 0;        // the read-back asked last; an older answer is dropped
+    bool m_replaying = false; // lines of the gap: shown, never played as alerts
     QString m_channelName;
     qint64 m_channelID = 0;
     TagMap m_botUserInfo;

@@ -13,6 +13,8 @@ inline constexpr const char *twitchChannel = "/services/twitch/channel";
 // The login's tokens, a record; the client id the user typed when the build has none.
 inline constexpr const char *twitchAuth = "/services/twitch/auth";
 inline constexpr const char *twitchClientId = "/services/twitch/client_id";
+// Whether the chat's gap after a reconnection is read back.
+inline constexpr const char *twitchHistory = "/services/twitch/history";
 } // namespace key
 
 // The outside addresses Twitch's chat, badges and emote services are reached at.
@@ -28,4 +30,6 @@ inline constexpr EndpointKey bttvApi{"bttvApi", "https://api.betterttv.net"};
 inline constexpr EndpointKey bttvCdn{"bttvCdn", "https://cdn.betterttv.net"};
 inline constexpr EndpointKey ffzApi{"ffzApi", "https://api.frankerfacez.com"};
 inline constexpr EndpointKey sevenTvApi{"sevenTvApi", "https://7tv.io"};
+// The recent-messages service that keeps a channel's last lines; it learns the channel's name.
+inline constexpr EndpointKey twitchHistory{"twitchHistory", "https://recent-messages.robotty.de"};
 } // namespace endpoint

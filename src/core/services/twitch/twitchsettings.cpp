@@ -17,11 +17,17 @@ QList<CredentialField> Twitch::fields() const {
         {"twitchChannel", QT_TRANSLATE_NOOP("ServicesForm", "Канал:"), false, key::twitchChannel}};
 }
 
+QList<ServiceSwitch> Twitch::switches() const {
+    return {{"twitchHistory",
+             QT_TRANSLATE_NOOP("ServicesForm", "Показывать пропущенное после переподключения"),
+             key::twitchHistory, true}};
+}
+
 QList<EndpointKey> Twitch::endpointKeys() const {
     return {endpoint::twitchChatHost,  endpoint::twitchApi,  endpoint::twitchIdApi,
             endpoint::twitchStaticCdn, endpoint::bttvApi,    endpoint::bttvCdn,
             endpoint::ffzApi,          endpoint::sevenTvApi, endpoint::relayFollowers,
-            endpoint::twitchEventSub,  endpoint::twitchClientId};
+            endpoint::twitchEventSub,  endpoint::twitchClientId, endpoint::twitchHistory};
 }
 
 QList<SoundSlot> twitchSoundSlots() {
