@@ -165,14 +165,28 @@ private slots:
         QCOMPARE(fresh.calls, QStringList{"open"});
     }
 
+    // The machine slept (the clock jumped past a minute): the link is probed at once, and one
+    // that died meanwhile is replaced once the probe's 15 s pass without an answer.
+    void aLateTickProbesAtOnce_data() {
+        QTest::addColumn<bool>("answers");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("alive") << true << QStringList{"open", "probe"};
+        QTest::newRow("dead") << false << QStringList{"open", "probe", "close", "reopen"};
+    }
     void aLateTickProbesAtOnce() {
+        QFETCH(bool, answers);
+        QFETCH(QStringList, calls);
         Link link;
         link.connection.start();
         link.connection.joined();
         link.run(5);
-        link.clock.advance(ServiceConnection::TICK_MS + ServiceConnection::LATE_TICK_MS + 1);
+        link.clock.advance(ServiceConnection::TICK_MS + 60000);
         link.connection.tick();
         QCOMPARE(link.calls, (QStringList{"open", "probe"}));
+        if (answers)
+            link.connection.traffic();
+        link.run(15);
+        QCOMPARE(link.calls, calls);
     }
 
     void reconnectRequestOpensAtOnceWithoutALossLine() {
