@@ -65,13 +65,15 @@ Item {
         Repeater {
             model: box.service.switches
 
-            SwitchRow {
+            // The caption after the switch: it is longer than a field's label.
+            Switch {
                 x: 10
-                labelWidth: 280
+                height: 27
+                objectName: modelData.name + "Switch"
+                font.pixelSize: 12
                 text: qsTranslate("ServicesForm", modelData.label)
-                on: Utils.form.fields[modelData.name] === true
-                toggle.objectName: modelData.name + "Switch"
-                toggle.onReleased: Utils.form.setSwitch(modelData.name, toggle.checked)
+                checked: Utils.form.fields[modelData.name] === true
+                onReleased: Utils.form.setSwitch(modelData.name, checked)
             }
         }
         StartButton {

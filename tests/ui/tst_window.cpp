@@ -216,6 +216,17 @@ private slots:
         QTRY_VERIFY(item(to.toLatin1())->hasActiveFocus());
     }
 
+    // The switch of Twitch's gap is on at first and stored at once when turned off.
+    void historySwitchIsStored() {
+        click(tabButton(0));
+        QQuickItem *history = item("twitchHistorySwitch");
+        QVERIFY(history && history->property("checked").toBool());
+        click(history);
+        QTRY_VERIFY(m_rig.config.get().contains(QLatin1String(R"("history":false)")));
+        click(history);
+        QTRY_VERIFY(m_rig.config.get().contains(QLatin1String(R"("history":true)")));
+    }
+
     void enterClicksTheStartButton() {
         item("goodgameLoginInput")->forceActiveFocus();
         QTest::keyClick(m_rig.window, Qt::Key_Return);
