@@ -18,7 +18,9 @@ struct Exchange {
 
     Patience patience() {
         return {QStringLiteral("Twitch"), [this](const QString &words) { said << words; },
-                [this] { return wanted; }};
+                [this] {
+                    return wanted;
+                }};
     }
     void get(std::optional<Patience> patient = {}) {
         http.get(

@@ -39,6 +39,8 @@ public:
     // the body and then nothing, or resets the connection.
     enum class Stall { None, Silent, Trickle, Reset };
     void stall(const QByteArray &path, Stall how) { m_stalls[path] = how; }
+    // Every path that has no stall of its own fails this way.
+    void stallEverything(Stall how) { m_stallAll = how; }
 
     // Runs before each answer is chosen: a fake may change its routes.
     std::function<void(const QByteArray &path)> onRequest;
@@ -72,7 +74,7 @@ private:
                 onRequest(path);
             const QByteArray bare = path.split('?').first();
             m_pending.remove(client);
-            switch (m_stalls.value(bare, Stall::None)) {
+            switch (m_stalls.value(bare, m_stallAll)) {
             case Stall::Silent:
                 return;
             case Stall::Trickle:
@@ -100,5 +102,6 @@ private:
     QHash<QByteArray, Answer> m_routes;
     QHash<QByteArray, QList<Answer>> m_queued;
     QHash<QByteArray, Stall> m_stalls;
+    Stall m_stallAll = Stall::None;
     QHash<QTcpSocket *, QByteArray> m_pending;
 };

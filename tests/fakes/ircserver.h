@@ -23,6 +23,8 @@ public:
             if (socket == client)
                 read();
         });
+        // What came before the connection was taken up is not announced again.
+        read();
         return client != nullptr;
     }
 

@@ -67,7 +67,9 @@ QNetworkRequest requestWith(const QUrl &url, const Http::Headers &headers) {
 void Http::get(const QUrl &url, Handler handler, const Headers &headers,
                std::optional<Patience> patience) {
     send(std::make_shared<Request>(Request{QNetworkAccessManager::GetOperation,
-                                           requestWith(url, headers), {}, std::move(handler),
+                                           requestWith(url, headers),
+                                           {},
+                                           std::move(handler),
                                            std::move(patience)}));
 }
 
@@ -91,10 +93,9 @@ void Http::postForm(const QUrl &url, const QByteArray &body, Handler handler,
 void Http::send(const std::shared_ptr<Request> &request) {
     if (request->misses == 0)
         ++m_inFlight;
-    QNetworkReply *reply =
-        request->operation == QNetworkAccessManager::GetOperation
-            ? m_manager.get(request->request)
-            : m_manager.post(request->request, request->body);
+    QNetworkReply *reply = request->operation == QNetworkAccessManager::GetOperation
+                               ? m_manager.get(request->request)
+                               : m_manager.post(request->request, request->body);
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
         if (received > kMaxBody)
             reply->abort();

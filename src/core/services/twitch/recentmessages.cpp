@@ -15,7 +15,7 @@ RecentLine RecentLine::read(const QString &raw) {
     line.raw = raw;
     const QStringList parts = raw.split(QLatin1Char(' '));
     const TagMap tags(parts.value(0).startsWith(QLatin1Char('@')) ? parts.value(0).mid(1)
-                                                                   : QString());
+                                                                  : QString());
     for (const QString &part : parts) {
         if (!part.startsWith(QLatin1Char('@')) && !part.startsWith(QLatin1Char(':'))) {
             line.command = part;
@@ -23,7 +23,7 @@ RecentLine RecentLine::read(const QString &raw) {
         }
     }
     line.id = tags.value(line.command == QLatin1String("CLEARMSG") ? QStringLiteral("target-msg-id")
-                                                                    : QStringLiteral("id"));
+                                                                   : QStringLiteral("id"));
     line.sentAt = countOf(tags.value(QStringLiteral("tmi-sent-ts"))).value_or(0);
     line.deleted = tags.value(QStringLiteral("rm-deleted")) == QLatin1String("1");
     return line;

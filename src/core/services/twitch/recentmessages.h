@@ -9,8 +9,8 @@
 struct RecentLine {
     QString raw;
     QString command;
-    QString id;         // the message's id; for CLEARMSG the message it removes
-    qint64 sentAt = 0;  // tmi-sent-ts, ms
+    QString id;           // the message's id; for CLEARMSG the message it removes
+    qint64 sentAt = 0;    // tmi-sent-ts, ms
     bool deleted = false; // the service saw it removed
 
     static RecentLine read(const QString &raw);

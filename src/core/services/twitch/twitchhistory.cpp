@@ -15,8 +15,7 @@ void Twitch::readGap() {
     m_gap.begin(m_deps.clock.now());
     const int read = ++m_gapRead;
     QUrl url = m_deps.endpoints.url(endpoint::twitchHistory);
-    url.setPath(url.path() + QStringLiteral("/api/v2/recent-messages/") +
-                m_channelName.toLower());
+    url.setPath(url.path() + QStringLiteral("/api/v2/recent-messages/") + m_channelName.toLower());
     url.setQuery(QStringLiteral("limit=%1").arg(TwitchGap::kLimit));
     m_deps.http.get(url, [this, read](const HttpReply &reply) {
         if (read == m_gapRead && m_gap.active())
