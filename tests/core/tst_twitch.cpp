@@ -156,10 +156,12 @@ private slots:
              chatAt("x", 3400, "cleared in the copy")});
         QTest::newRow("two lines already shown, one removed meanwhile")
             << shownTwice << ""
-            << QStringList{"[Twitch] Ann: one", "[Twitch] Ann: two",
+            << QStringList{"[Twitch] Ann: one",
+                           "[Twitch] Ann: two",
                            "[Twitch] Ann: three",
                            "[Twitch] Ann: three and a half",
-                           "- Twitch: пропущенные сообщения показаны (2)", "[Twitch] Ann: live"}
+                           "- Twitch: пропущенные сообщения показаны (2)",
+                           "[Twitch] Ann: live"}
             << QStringList{};
         const QStringList liveOnly{"[Twitch] Ann: one", "[Twitch] Ann: two", "[Twitch] Ann: live"};
         QTest::newRow("an error answer")
@@ -167,10 +169,12 @@ private slots:
             << "" << liveOnly
             << QStringList{"Twitch: пропущенные сообщения не получены: The bot is not in the "
                            "channel"};
-        QTest::newRow("no answer") << "silent" << "" << liveOnly
-                                   << QStringList{"Twitch: пропущенные сообщения не пришли за 10 с"};
-        QTest::newRow("switched off") << shownTwice << R"({"services":{"twitch":{"history":false}}})"
-                                      << liveOnly << QStringList{};
+        QTest::newRow("no answer")
+            << "silent"
+            << "" << liveOnly << QStringList{"Twitch: пропущенные сообщения не пришли за 10 с"};
+        QTest::newRow("switched off")
+            << shownTwice << R"({"services":{"twitch":{"history":false}}})" << liveOnly
+            << QStringList{};
     }
     void gapAfterReconnection() {
         QFETCH(QString, answer);
@@ -196,7 +200,9 @@ private slots:
         rig.twitch.processMessage(chatAt("f", 5000, "live"));
         rig.twitch.processMessage(
             "@login=ann;target-msg-id=d :tmi.twitch.tv CLEARMSG #chan :removed");
-        const auto asked = [&] { return server.requests.count(path + "?limit=800"); };
+        const auto asked = [&] {
+            return server.requests.count(path + "?limit=800");
+        };
         if (answer == QLatin1String("silent")) {
             QTRY_COMPARE(asked(), 1);
             rig.clock.advance(TwitchGap::kWaitMs);
@@ -212,10 +218,9 @@ private slots:
         HttpServer server;
         const QString sub = "@badges=;color=;display-name=Subber;id=s1;login=subber;msg-id=sub;"
                             "msg-param-cumulative-months=3;msg-param-sub-plan=1000;historical=1;"
-                            "tmi-sent-ts=" + QString::number(kRigStart + 3000) +
-                            " :tmi.twitch.tv USERNOTICE #chan";
-        server.route("/api/v2/recent-messages/chan?limit=800", 200,
-                     recentAnswer({sub}).toUtf8());
+                            "tmi-sent-ts=" +
+                            QString::number(kRigStart + 3000) + " :tmi.twitch.tv USERNOTICE #chan";
+        server.route("/api/v2/recent-messages/chan?limit=800", 200, recentAnswer({sub}).toUtf8());
         TwitchRig rig(server.url(), QStringLiteral("{}"));
         rig.endpoints.set(endpoint::twitchHistory, server.url());
         rig.twitch.connection().start();
@@ -459,7 +464,9 @@ private slots:
         const QString line = QStringLiteral("@display-name=Ann;id=x%1;room-id=1;"
                                             "source-room-id=141981764 :ann!ann@ann.tmi.twitch.tv "
                                             "PRIVMSG #chan :hi");
-        const auto asked = [&] { return server.requests.count("/helix/users?id=141981764"); };
+        const auto asked = [&] {
+            return server.requests.count("/helix/users?id=141981764");
+        };
         rig.twitch.processMessage(line.arg(1));
         QTRY_COMPARE(rig.log("error").size(), 1);
         rig.twitch.processMessage(line.arg(2));

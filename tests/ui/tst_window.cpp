@@ -171,7 +171,7 @@ private slots:
         m_rig.window->update();
         QVERIFY(drawn.wait(5000));
         QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/tab-") + page + ".png"));
+                                                QStringLiteral("/tab-") + page + ".png"));
     }
 
     void restartRestoresTheControls() {
@@ -256,7 +256,7 @@ private slots:
         QTRY_VERIFY(item("twitchLink") && item("twitchLink")->isVisible());
         QCOMPARE(item("twitchCode")->property("text").toString(), QStringLiteral("ABCDEFGH"));
         QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/tab-servicesTab-code.png")));
+                                                QStringLiteral("/tab-servicesTab-code.png")));
         click(item("twitchLink"));
         QTRY_VERIFY(m_opened.isValid());
         QVERIFY(browser.open(m_opened.toString()));
@@ -267,7 +267,7 @@ private slots:
         QTRY_COMPARE(item("twitchNickInput")->property("text").toString(),
                      QStringLiteral("ynot01"));
         QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/tab-servicesTab-logged-in.png")));
+                                                QStringLiteral("/tab-servicesTab-logged-in.png")));
 
         type("twitchPortInput", QString::number(m_irc.port()));
         click(item("twitchStartButton"));
@@ -300,7 +300,8 @@ private slots:
         QTRY_COMPARE(currentPage()->objectName(), QStringLiteral("alertsTab"));
         scrollTo("alertsScroll", item("chatSpeechSwitch"));
         click(item("chatSpeechSwitch"));
-        QTRY_VERIFY(m_rig.config.get().contains(QLatin1String(R"("speech":{"chat":{"enabled":true)")));
+        QTRY_VERIFY(
+            m_rig.config.get().contains(QLatin1String(R"("speech":{"chat":{"enabled":true)")));
         scrollTo("alertsScroll", item("twitchBitsFullTestButton"));
         click(item("twitchBitsFullTestButton"));
         m_irc.send("@display-name=Ann;id=s1 :ann!ann@ann.tmi.twitch.tv PRIVMSG #stored :привет, "
@@ -339,7 +340,7 @@ private slots:
         }
         QVERIFY(shown.contains(QStringLiteral("пропущенные сообщения показаны (2)")));
         QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/tab-chatTab-goodgame-gap.png")));
+                                                QStringLiteral("/tab-chatTab-goodgame-gap.png")));
     }
 
     // As a streamer would: log in through the browser, start, and each donation plays once;
@@ -356,7 +357,8 @@ private slots:
         QVERIFY(browser.open(m_opened.toString(QUrl::FullyEncoded)));
         browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
         QTRY_VERIFY_WITH_TIMEOUT(item("donationalertsLogOut")->isVisible(), 10000);
-        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
+        QVERIFY(
+            m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
                                             QStringLiteral("/tab-servicesTab-donationalerts.png")));
         click(item("donationalertsStartButton"));
         QTRY_VERIFY_WITH_TIMEOUT(m_donationAlerts.steps.contains("http /api/v1/alerts/donations"),
@@ -388,9 +390,9 @@ private slots:
         QTRY_VERIFY(
             askPage("chatView", text).contains(QStringLiteral("пропущенные донаты показаны (2)")));
         QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
-                                            QStringLiteral("/tab-chatTab-donationalerts.png")));
+                                                QStringLiteral("/tab-chatTab-donationalerts.png")));
         QCOMPARE(m_rig.data.fileHolding({DonationAlertsServer::accessToken(), "socket.c2lnbmF0dXJl",
-                                     "channel.c2lnbmF0dXJl"}),
+                                         "channel.c2lnbmF0dXJl"}),
                  QString());
     }
 };

@@ -4,7 +4,6 @@
 #include "common/clock.h"
 #include "common/logging.h"
 #include "net/http.h"
-#include "services/patience.h"
 #include "services/goodgame/goodgamejson.h"
 #include "services/patience.h"
 #include "settings/chatstyle.h"

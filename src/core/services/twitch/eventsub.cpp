@@ -172,8 +172,9 @@ void EventSub::post(qint64 room) {
                                 {"Authorization", "Bearer " + m_credentials.accessToken.toUtf8()}};
     const QString session = m_sessionId;
     // Sent again while this session lives, until Helix answers.
-    const Patience patience{QStringLiteral("eventsub"), m_log,
-                            [this, session] { return session == m_sessionId; }};
+    const Patience patience{QStringLiteral("eventsub"), m_log, [this, session] {
+                                return session == m_sessionId;
+                            }};
     const auto answered = [this, room, session](const HttpReply &reply) {
         const int status = reply.status;
         if (session != m_sessionId)

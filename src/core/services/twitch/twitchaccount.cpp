@@ -226,23 +226,26 @@ void TwitchAccount::refresh() {
     const int flow = m_flow;
     m_busy = true;
     // Sent again until Twitch answers, the token kept: without an answer it may still be good.
-    m_http.postForm(at("/oauth2/token"),
-                    form({{"client_id", clientId()},
-                          {"grant_type", QStringLiteral("refresh_token")},
-                          {"refresh_token", m_tokens.refreshToken}}),
-                    [this, flow](const HttpReply &reply) {
-                        if (flow != m_flow)
-                            return;
-                        m_busy = false;
-                        refreshed(reply);
-                    },
-                    patience(flow));
+    m_http.postForm(
+        at("/oauth2/token"),
+        form({{"client_id", clientId()},
+              {"grant_type", QStringLiteral("refresh_token")},
+              {"refresh_token", m_tokens.refreshToken}}),
+        [this, flow](const HttpReply &reply) {
+            if (flow != m_flow)
+                return;
+            m_busy = false;
+            refreshed(reply);
+        },
+        patience(flow));
 }
 
 // Until the answer comes the login waits on it, said once where the streamer looks.
 Patience TwitchAccount::patience(int flow) {
     return {QStringLiteral("Twitch"), [this](const QString &words) { emit failed(words); },
-            [this, flow] { return flow == m_flow; }};
+            [this, flow] {
+                return flow == m_flow;
+            }};
 }
 
 void TwitchAccount::refreshed(const HttpReply &reply) {

@@ -24,9 +24,9 @@ QList<ServiceSwitch> Twitch::switches() const {
 }
 
 QList<EndpointKey> Twitch::endpointKeys() const {
-    return {endpoint::twitchChatHost,  endpoint::twitchApi,  endpoint::twitchIdApi,
-            endpoint::twitchStaticCdn, endpoint::bttvApi,    endpoint::bttvCdn,
-            endpoint::ffzApi,          endpoint::sevenTvApi, endpoint::relayFollowers,
+    return {endpoint::twitchChatHost,  endpoint::twitchApi,      endpoint::twitchIdApi,
+            endpoint::twitchStaticCdn, endpoint::bttvApi,        endpoint::bttvCdn,
+            endpoint::ffzApi,          endpoint::sevenTvApi,     endpoint::relayFollowers,
             endpoint::twitchEventSub,  endpoint::twitchClientId, endpoint::twitchHistory};
 }
 
