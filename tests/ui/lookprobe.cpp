@@ -3,9 +3,6 @@
 // for tst_looks to compare across scene graphs.
 #include "fakes/ircserver.h"
 #include "fakes/twitchidserver.h"
-#include "services/donationalerts/donationalerts.h"
-#include "services/goodgame/goodgame.h"
-#include "services/twitch/twitchkeys.h"
 #include "startup.h"
 #include "windowrig.h"
 
@@ -132,20 +129,9 @@ private:
     }
 
     Endpoints endpoints() {
-        Endpoints endpoints;
-        endpoints.set(endpoint::twitchChatHost, QStringLiteral("127.0.0.1"));
-        for (const EndpointKey &key :
-             {endpoint::twitchStaticCdn, endpoint::bttvApi, endpoint::sevenTvApi, endpoint::bttvCdn,
-              endpoint::ffzApi, endpoint::goodgameSite, endpoint::goodgameStatic,
-              endpoint::donationalertsSite})
-            endpoints.set(key, QStringLiteral("http://127.0.0.1:9"));
+        Endpoints endpoints = quietEndpoints(QUrl(QStringLiteral("http://127.0.0.1:9")));
         endpoints.set(endpoint::twitchIdApi, m_twitchId.http.url());
         endpoints.set(endpoint::twitchApi, m_twitchId.http.url());
-        endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
-        for (const EndpointKey &key :
-             {endpoint::goodgameChat, endpoint::relayFollowers, endpoint::relaySpeech,
-              endpoint::twitchEventSub, endpoint::donationalertsSocket})
-            endpoints.set(key, QStringLiteral("ws://127.0.0.1:9/"));
         return endpoints;
     }
 

@@ -1,8 +1,5 @@
 #include "fakes/httpserver.h"
 #include "fakes/ircserver.h"
-#include "services/donationalerts/donationalerts.h"
-#include "services/goodgame/goodgame.h"
-#include "services/twitch/twitchkeys.h"
 #include "startup.h"
 #include "windowrig.h"
 
@@ -13,19 +10,8 @@ namespace {
 // Every HTTP address at a server that accepts and never answers, the Twitch chat at a
 // loopback IRC server and the gap's history at a server of its own.
 Endpoints stalled(const HttpServer &silent, const HttpServer &history) {
-    Endpoints endpoints;
-    endpoints.set(endpoint::twitchChatHost, QStringLiteral("127.0.0.1"));
-    for (const EndpointKey &key :
-         {endpoint::twitchApi, endpoint::twitchIdApi, endpoint::twitchStaticCdn, endpoint::bttvApi,
-          endpoint::sevenTvApi, endpoint::bttvCdn, endpoint::ffzApi, endpoint::goodgameSite,
-          endpoint::goodgameStatic, endpoint::donationalertsSite})
-        endpoints.set(key, silent.url());
+    Endpoints endpoints = quietEndpoints(silent.url());
     endpoints.set(endpoint::twitchHistory, history.url());
-    endpoints.set(endpoint::twitchClientId, QStringLiteral("cid"));
-    for (const EndpointKey &key :
-         {endpoint::goodgameChat, endpoint::relayFollowers, endpoint::relaySpeech,
-          endpoint::twitchEventSub, endpoint::donationalertsSocket})
-        endpoints.set(key, QStringLiteral("ws://127.0.0.1:9/"));
     return endpoints;
 }
 
@@ -126,12 +112,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[]) {
-    prepareProcess();
-    QGuiApplication app(argc, argv);
-    nameApplication();
-    chooseSceneGraph();
-    TestStalls test;
-    return QTest::qExec(&test, argc, argv);
-}
+KESTRO_WINDOW_TEST_MAIN(TestStalls)
 #include "tst_stalls.moc"

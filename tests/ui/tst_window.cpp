@@ -397,12 +397,5 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[]) {
-    prepareProcess();
-    QGuiApplication app(argc, argv);
-    nameApplication();
-    chooseSceneGraph();
-    TestWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+KESTRO_WINDOW_TEST_MAIN(TestWindow)
 #include "tst_window.moc"
