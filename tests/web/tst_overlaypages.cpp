@@ -82,6 +82,31 @@ private slots:
                  QStringLiteral("rgba(0, 0, 0, 0)"));
     }
 
+    // A 7TV zero-width emote stands on its base as in the window: one stack of both images,
+    // the layer drawn over the base; the page script is the window's own line script.
+    void zeroWidthStandsOnItsBase() {
+        OverlayRig rig;
+        QVERIFY(m_browser->open(rig.overlay.chatUrl()));
+        MessageParts parts = rig.twitchLine("1", "Vasya", "look ");
+        MessagePart hat = MessagePart::emote(
+            QStringLiteral("https://cdn.7tv.app/emote/hat/1x.webp"), QStringLiteral("Hat"),
+            QStringLiteral("7TV: Hat"), QStringLiteral("7tv"));
+        hat.overlay = MessagePart::Overlay::ZeroWidth;
+        rig.chat.showInChat(parts << hat);
+        QTRY_VERIFY(!lines().isEmpty());
+        QCOMPARE(m_browser
+                     ->eval("Array.from(document.querySelectorAll('#chatList .emote-stack > img'))"
+                            ".map(function (i) { return i.title; }).join('|')")
+                     .toString(),
+                 QStringLiteral("Twitch: Kappa|7TV: Hat"));
+        QCOMPARE(
+            m_browser
+                ->eval("getComputedStyle(document.querySelector('.emote-stack img.zero-width'))"
+                       ".position")
+                .toString(),
+            QStringLiteral("absolute"));
+    }
+
     // Kestro's own notes stay off the stream unless the View tab's switch asks for them.
     void notesOnlyWhenAskedFor() {
         OverlayRig rig;

@@ -36,10 +36,7 @@ var Kestro = {
     addMessage: function (html) {
         if (!this.hasList())
             return;
-        var decoded = decodeURIComponent(html.replace(/#apostrophe#/g, "'"));
-        var item = document.createElement("li");
-        item.innerHTML = decoded.replace(/<script[^>]*>/g, "");
-        this.stackZeroWidth(item);
+        var item = KestroLine.item(decodeURIComponent(html.replace(/#apostrophe#/g, "'")));
         if (this.busy())
             return this.batch(item);
         this.flush();
@@ -101,27 +98,6 @@ var Kestro = {
         old.setStartBefore(this.$list.firstElementChild);
         old.setEndAfter(this.$list.children[extra - 1]);
         old.deleteContents();
-    },
-
-    // A zero-width emote is drawn over the emote before it: both go into one stack, so the
-    // line keeps the width of the base emote whatever the sizes.
-    stackZeroWidth: function (item) {
-        var layers = item.querySelectorAll("img.zero-width");
-        for (var i = 0; i < layers.length; ++i) {
-            var base = layers[i].previousElementSibling;
-            if (!base)
-                continue;
-            if (!base.classList.contains("emote-stack")) {
-                if (base.tagName !== "IMG" || !base.classList.contains("emote"))
-                    continue;
-                var stack = document.createElement("span");
-                stack.className = "emote-stack";
-                base.parentNode.insertBefore(stack, base);
-                stack.appendChild(base);
-                base = stack;
-            }
-            base.appendChild(layers[i]);
-        }
     },
 
     // One scroll at most is pending, with the behaviour of the latest request. It keeps its

@@ -82,14 +82,8 @@ var Overlay = {
         this.trim();
     },
 
-    item: function (html) {
-        var item = document.createElement("li");
-        item.innerHTML = String(html).replace(/<script[^>]*>/g, "");
-        return item;
-    },
-
     addLine: function (id, html) {
-        var item = this.item(html);
+        var item = KestroLine.item(html);
         item.dataset.id = id;
         this.list.appendChild(item);
         this.trim();
@@ -112,7 +106,7 @@ var Overlay = {
 
     showAlert: function (html) {
         this.list.textContent = "";
-        this.list.appendChild(this.item(html));
+        this.list.appendChild(KestroLine.item(html));
     }
 };
 

@@ -26,6 +26,7 @@ const PageKind kPages[] = {
 
 const Source kSources[] = {
     {"/overlay/overlay.js", ":/web/overlay/overlay.js", "application/javascript; charset=utf-8"},
+    {"/overlay/line.js", ":/web/js/line.js", "application/javascript; charset=utf-8"},
     {"/overlay/overlay.css", ":/web/overlay/overlay.css", "text/css; charset=utf-8"},
     {"/overlay/messages.css", ":/web/css/messages.css", "text/css; charset=utf-8"},
     {"/overlay/animations.css", ":/web/css/animations.css", "text/css; charset=utf-8"},
