@@ -226,6 +226,30 @@ private slots:
         QVERIFY(session.socket.frames.isEmpty());
     }
 
+    // A chat login that gets no answer holds the chat up: said once in the status line and the
+    // error log, sent again a second later, and the session goes on once the site answers.
+    void unansweredLoginIsSentAgain() {
+        Session session;
+        session.rig.server.stall("/ajax/chatlogin", HttpServer::Stall::Silent);
+        QSignalSpy status(&session.rig.goodgame, &Goodgame::status);
+        session.rig.goodgame.connectToGoodgame("bot", "secret", "5");
+        QVERIFY(session.socket.waitForClient());
+        session.socket.send(QString::fromUtf8(kWelcome));
+        QTRY_COMPARE(session.rig.server.requests.count("/ajax/chatlogin"), 1);
+        // Every deadline so far passes: the smile catalogue's had its answer already.
+        while (session.rig.httpScheduler.run(Http::kTimeoutMs))
+            ;
+        const QString words =
+            QStringLiteral("GoodGame: 127.0.0.1 не ответил за 15 с, пробуем снова через 1 с");
+        QTRY_COMPARE(session.rig.log("error"), QStringList{words});
+        QCOMPARE(status.last().first().toString(), words);
+        session.rig.server.stall("/ajax/chatlogin", HttpServer::Stall::None);
+        QVERIFY(session.rig.httpScheduler.run(Http::kFirstRetryMs));
+        QTRY_COMPARE(session.socket.frames.size(), 1);
+        QCOMPARE(session.socket.frames.at(0),
+                 QStringLiteral(R"({"type":"auth","data":{"user_id":42,"token":"tok-1"}})"));
+    }
+
     // A quiet channel on a live server: the probe is answered, nothing reconnects. Version 2
     // pings, with the counters beside until a ping is answered.
     void quietChannelStaysJoined_data() {
