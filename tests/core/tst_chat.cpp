@@ -118,13 +118,17 @@ private slots:
         QTest::addColumn<bool>("voice");
         QTest::addColumn<int>("queued");
         QTest::addColumn<QString>("speech");
+        QTest::addColumn<bool>("badged");
         QTest::newRow("voice set") << "{\"alerts\":{\"voice\":\"random\"}}" << true << true << 1
-                                   << "Vasya подписался на 2 месяца";
-        QTest::newRow("voice setting empty") << "" << true << true << 1 << QString();
+                                   << "Vasya подписался на 2 месяца" << true;
+        // The words come from the parts: without a badge no word is lost.
+        QTest::newRow("no badge") << "{\"alerts\":{\"voice\":\"random\"}}" << true << true << 1
+                                  << "Vasya подписался на 2 месяца" << false;
+        QTest::newRow("voice setting empty") << "" << true << true << 1 << QString() << true;
         QTest::newRow("alert not to be spoken")
-            << "{\"alerts\":{\"voice\":\"alena\"}}" << true << false << 1 << QString();
+            << "{\"alerts\":{\"voice\":\"alena\"}}" << true << false << 1 << QString() << true;
         QTest::newRow("no service or type")
-            << "{\"alerts\":{\"voice\":\"alena\"}}" << false << true << 0 << QString();
+            << "{\"alerts\":{\"voice\":\"alena\"}}" << false << true << 0 << QString() << true;
     }
 
     void showInAlerts() {
@@ -133,11 +137,13 @@ private slots:
         QFETCH(bool, voice);
         QFETCH(int, queued);
         QFETCH(QString, speech);
+        QFETCH(bool, badged);
         ChatRig rig(settings);
         AlertMessage message;
-        message.items = {lineparts::badge("twitch"),
-                         MessagePart::textPart("Vasya", MessagePart::Tone::Author, "#f00"),
+        message.items = {MessagePart::textPart("Vasya", MessagePart::Tone::Author, "#f00"),
                          MessagePart::textPart(" подписался на  2 месяца")};
+        if (badged)
+            message.items.prepend(lineparts::badge("twitch"));
         if (withService) {
             message.service = "Twitch";
             message.type = "subscription";
@@ -150,9 +156,12 @@ private slots:
 
         QCOMPARE(rig.alertView.scripts.size(), 1);
         QCOMPARE(rig.chatView.scripts.size(), 1);
-        QVERIFY(rig.chatView.scripts.first().contains("addMessage('<div class=\"alert\">%3Cimg"));
+        QVERIFY(
+            rig.chatView.scripts.first().contains(badged ? "addMessage('<div class=\"alert\">%3Cimg"
+                                                         : "addMessage('<div class=\"alert\">"));
         QVERIFY(!rig.alertView.scripts.first().contains("<div"));
-        const QByteArray line("[2024-05-01 12:00:00] [Twitch] Vasya подписался на 2 месяца\n");
+        const QByteArray line = QByteArray("[2024-05-01 12:00:00] ") + (badged ? "[Twitch] " : "") +
+                                QByteArray("Vasya подписался на 2 месяца\n");
         QCOMPARE(rig.logBytes("event"), line);
         QCOMPARE(rig.logBytes("chat"), line);
         QCOMPARE(rig.alerts.QUEUE().size(), queued);

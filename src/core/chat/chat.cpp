@@ -9,6 +9,8 @@
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
+#include <algorithm>
+
 namespace {
 QString attr(const QString &value) {
     return escapeMarkup(value, MarkupContext::Attribute);
@@ -291,13 +293,17 @@ QString moderationMethod(Moderation::Act act) {
     return QStringLiteral("removeMessages");
 }
 
-// The speech drops the first word: the service label of the first badge.
-QString speechText(const QString &plain) {
-    QStringList words = plain.split(QLatin1Char(' '));
-    words.removeFirst();
-    return words.join(QLatin1Char(' '));
-}
 } // namespace
+
+// The words of the parts as the log writes them, without the badges' labels.
+QString Chat::speechText(MessageParts parts) {
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const MessagePart &part) {
+                                   return part.kind == MessagePart::Kind::Badge;
+                               }),
+                parts.end());
+    return buildHTML(std::move(parts)).text;
+}
 
 Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
            const Utils &utils)
@@ -378,7 +384,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
     AlertRecord record{*message.service, *message.type, message.level, {},
                        message.speech,   message.mail,  built.html};
     if (message.voice && !m_utils.text(key::alertVoice).isEmpty())
-        record.text = speechText(built.text);
+        record.text = speechText(message.items);
     m_alerts.enqueue(record);
 }
 

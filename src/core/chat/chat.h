@@ -25,6 +25,8 @@ public:
     // The script that hands HTML to a page's addMessage, framed as an alert or not.
     static QString addMessageCall(const QString &html, bool alertFrame);
     static QStringList moderationKeys(const MessageParts &parts);
+    // What an alert says aloud: its parts' words, without the badges.
+    static QString speechText(MessageParts parts);
     static QString moderationKey(const Moderation &act);
 
     // A line of the chat view; a note is Kestro's own line, not a viewer's.
