@@ -105,6 +105,10 @@ private slots:
                        ".position")
                 .toString(),
             QStringLiteral("absolute"));
+        // GoodGame's channel icons are styled by its own sheet, as in the window.
+        QVERIFY(
+            m_browser->eval("document.querySelector('link[href*=\"channels_icons.css\"]') !== null")
+                .toBool());
     }
 
     // Kestro's own notes stay off the stream unless the View tab's switch asks for them.

@@ -3,6 +3,19 @@
 "use strict";
 
 var KestroLine = {
+    // The services' own style sheets the lines' classes refer to: GoodGame's channel icons.
+    serviceStyles: ["https://static.goodgame.ru/css/compiled/channels_icons.css"],
+
+    addServiceStyles: function () {
+        this.serviceStyles.forEach(function (address) {
+            var sheet = document.createElement("link");
+            sheet.rel = "stylesheet";
+            sheet.type = "text/css";
+            sheet.href = address + "?" + Date.now();
+            document.head.appendChild(sheet);
+        });
+    },
+
     item: function (html) {
         var item = document.createElement("li");
         item.innerHTML = String(html).replace(/<script[^>]*>/g, "");

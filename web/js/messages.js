@@ -294,12 +294,7 @@ var Kestro = {
     },
 
     ready: function () {
-        var icons = document.createElement("link");
-        icons.rel = "stylesheet";
-        icons.type = "text/css";
-        icons.href = "https://static.goodgame.ru/css/compiled/channels_icons.css?" + Date.now();
-        document.head.appendChild(icons);
-
+        KestroLine.addServiceStyles();
         this.$body = document.body;
         this.$font = document.getElementById("font");
         this.$list = document.querySelector(".message-list");

@@ -11,6 +11,7 @@ var Overlay = {
     lastAnimation: "",
 
     start: function () {
+        KestroLine.addServiceStyles();
         this.list = document.querySelector(".message-list");
         this.connect();
     },
