@@ -121,10 +121,6 @@ void Http::send(const std::shared_ptr<Request> &request) {
         const std::optional<Patience> &patience = request->patience;
         if (!patience || !result.unanswered())
             return finish(request, result);
-        if (patience->wanted && !patience->wanted()) {
-            --m_inFlight;
-            return;
-        }
         const int delay = retryDelayMs(request->misses);
         if (request->misses++ == 0 && patience->say)
             patience->say(QStringLiteral("%1: %2, пробуем снова через %3 с")

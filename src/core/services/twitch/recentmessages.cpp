@@ -5,11 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-// Enough to know a line shown since the outage began, whatever the chat's pace.
-constexpr int kKeptIds = 2000;
-} // namespace
-
 RecentLine RecentLine::read(const QString &raw) {
     RecentLine line;
     line.raw = raw;
@@ -37,23 +32,12 @@ void TwitchGap::started(qint64 nowMs) {
     m_active = false;
     m_last = RecentLine{};
     m_last.sentAt = nowMs;
-    m_shownIds.clear();
-    m_shownOrder.clear();
     m_held.clear();
     m_removed.clear();
 }
 
-void TwitchGap::remember(const QString &id) {
-    if (id.isEmpty() || m_shownIds.contains(id))
-        return;
-    m_shownIds.insert(id);
-    m_shownOrder.enqueue(id);
-    if (m_shownOrder.size() > kKeptIds)
-        m_shownIds.remove(m_shownOrder.dequeue());
-}
-
+// Every line shown is no newer than the newest: only that one needs keeping.
 void TwitchGap::shown(const RecentLine &line) {
-    remember(line.id);
     if (line.sentAt > 0 && m_last < line)
         m_last = line;
 }
@@ -63,26 +47,23 @@ void TwitchGap::begin(qint64 nowMs) {
     m_deadlineMs = nowMs + kWaitMs;
 }
 
-bool TwitchGap::newer(const RecentLine &line) const {
-    return line.sentAt > 0 && m_last < line && !m_shownIds.contains(line.id);
-}
-
 TwitchGap::Lines TwitchGap::finish(const QStringList &history) {
     Lines lines;
-    QSet<QString> removed = std::exchange(m_removed, {});
+    // Left out: what a moderator removed, and what came live meanwhile.
+    QSet<QString> skipped = std::exchange(m_removed, {});
     for (const QString &raw : m_held)
-        remember(RecentLine::read(raw).id); // came live: no missed one
+        skipped.insert(RecentLine::read(raw).id);
     std::vector<RecentLine> missed;
     for (const QString &raw : history) {
         RecentLine line = RecentLine::read(raw);
         if (line.command == QLatin1String("CLEARMSG"))
-            removed.insert(line.id);
-        else if (line.shown() && !line.deleted && newer(line))
+            skipped.insert(line.id);
+        else if (line.shown() && !line.deleted && line.sentAt > 0 && m_last < line)
             missed.push_back(std::move(line));
     }
     std::stable_sort(missed.begin(), missed.end());
     for (const RecentLine &line : missed) {
-        if (removed.contains(line.id) || m_shownIds.contains(line.id))
+        if (skipped.contains(line.id))
             continue;
         shown(line);
         lines.missed << line.raw;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHash>
-#include <QQueue>
 #include <QSet>
 #include <QStringList>
 
@@ -50,14 +48,9 @@ public:
     Lines finish(const QStringList &history);
 
 private:
-    bool newer(const RecentLine &line) const;
-    void remember(const QString &id);
-
     bool m_active = false;
     qint64 m_deadlineMs = 0;
     RecentLine m_last; // the newest line shown: its time and id
-    QSet<QString> m_shownIds;
-    QQueue<QString> m_shownOrder; // the ids kept, oldest first
     QStringList m_held;
     QSet<QString> m_removed;
 };

@@ -81,6 +81,11 @@ struct Twitch::Line {
         return !source.isEmpty() && source != tag(tags, "room-id");
     }
 
+    // A chat line or a notice: what is shown as a line, and what a gap reads back.
+    bool chatOrNotice() const {
+        return command == QLatin1String("PRIVMSG") || command == QLatin1String("USERNOTICE");
+    }
+
     // The notice's kind; a shared notice carries it in its source tags.
     QString kind() const {
         const QString id = tag(tags, "msg-id");
@@ -261,7 +266,7 @@ bool Twitch::heldForGap(const Line &line) {
         return false;
     if (line.command == QLatin1String("CLEARMSG"))
         m_gap.removed(tag(line.tags, "target-msg-id"));
-    if (line.command != QLatin1String("PRIVMSG") && line.command != QLatin1String("USERNOTICE"))
+    if (!line.chatOrNotice())
         return false;
     m_gap.hold(line.raw);
     return true;
@@ -286,7 +291,7 @@ void Twitch::handle(const Line &line) {
     };
     if (const Handler handler = handlers.value(line.command))
         (this->*handler)(line);
-    if (line.command == QLatin1String("PRIVMSG") || line.command == QLatin1String("USERNOTICE")) {
+    if (line.chatOrNotice()) {
         RecentLine shown;
         shown.id = tag(line.tags, "id");
         shown.sentAt = countOf(tag(line.tags, "tmi-sent-ts")).value_or(0);
