@@ -46,7 +46,7 @@ int runOverlayBench(int argc, char *argv[]) {
 
     ChatRig rig;
     Overlay overlay(rig.utils, rig.clock);
-    QObject::connect(&rig.chat, &Chat::chatShown, &overlay, &Overlay::chatLine);
+    QObject::connect(&rig.chat, &Chat::lineShown, &overlay, &Overlay::chatLine);
     rig.utils.form().overlayPort = QString::number(freePortPair());
     overlay.start();
     CdpBrowser browser;

@@ -25,7 +25,7 @@ public:
         if (info.requestUrl().scheme() == QLatin1String("qrc"))
             return;
         if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeImage)
-            info.redirect(QUrl(QStringLiteral("qrc:/images/Twitch.badge.png")));
+            info.redirect(QUrl(QStringLiteral("qrc:/web/looks/twitch/badge.png")));
         else
             info.block(true);
     }

@@ -63,11 +63,11 @@ void useSettings(ChatRig &rig, int argc, char *argv[]) {
 void printReplay(ChatRig &rig, const QStringList &inputs,
                  const std::function<void(const QString &)> &feed) {
     QStringList spoken;
-    QObject::connect(&rig.chat, &Chat::chatLineShown, [&](const MessageParts &parts) {
+    QObject::connect(&rig.chat, &Chat::lineShown, [&](const RenderedLine &line) {
         const ChatSpeechRules rules = ChatSpeechRules::from(rig.utils);
-        if (!rules.enabled)
+        if (!rules.enabled || line.kind != RenderedLine::Kind::Chat)
             return;
-        if (const auto text = ChatSpeech::spokenText(parts, rules))
+        if (const auto text = ChatSpeech::spokenText(line.parts, rules))
             spoken << *text;
     });
     qint64 seen[2] = {0, 0};

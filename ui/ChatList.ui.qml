@@ -13,6 +13,11 @@ Page {
     WebEngineView {
         id: chatView
         objectName: "chatView"
+        userScripts: WebEngineScript {
+            injectionPoint: WebEngineScript.DocumentReady
+            worldId: WebEngineScript.MainWorld
+            sourceCode: MainWindow.pageLooks
+        }
         url: "qrc:/web/chat.html"
         anchors.fill: parent
         anchors.bottomMargin: 42

@@ -42,7 +42,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
 }
 
 void Composition::connectChatSpeech() {
-    QObject::connect(&m_chat, &Chat::chatLineShown, &m_chatSpeech, &ChatSpeech::offer);
+    QObject::connect(&m_chat, &Chat::lineShown, &m_chatSpeech, &ChatSpeech::offer);
     QObject::connect(&m_chat, &Chat::moderated, &m_chatSpeech, &ChatSpeech::moderated);
 }
 
@@ -56,7 +56,8 @@ void Composition::reportUnknownEndpoints() const {
 
 // The stream's copy of the chat and of the alert playing now.
 void Composition::connectOverlay() {
-    QObject::connect(&m_chat, &Chat::chatShown, &m_overlay, &Overlay::chatLine);
+    m_overlay.setLook(m_services.looks());
+    QObject::connect(&m_chat, &Chat::lineShown, &m_overlay, &Overlay::chatLine);
     QObject::connect(&m_chat, &Chat::moderated, &m_overlay, &Overlay::moderate);
     QObject::connect(&m_alerts, &Alerts::playing, &m_overlay, &Overlay::alertStarted);
     QObject::connect(&m_alerts, &Alerts::played, &m_overlay, &Overlay::alertEnded);

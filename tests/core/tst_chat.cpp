@@ -59,6 +59,7 @@ Part partFrom(const QJsonObject &json) {
     if (json.contains("author"))
         part.author = authorFrom(json["author"].toObject());
     part.markup = json["markup"].toBool();
+    part.words = json["words"].toBool();
     return part;
 }
 } // namespace
@@ -67,8 +68,9 @@ class TestChat : public QObject {
     Q_OBJECT
 private slots:
     // Every look of a line is chosen here, from what the services tell of it; viewer and
-    // service text is data: nothing in it may become an element or attribute.
-    void buildHTML_data() {
+    // service text is data: nothing in it may become an element or attribute. The streamer's
+    // highlight word is "streamer".
+    void render_data() {
         QTest::addColumn<MessageParts>("parts");
         QTest::addColumn<QString>("html");
         QTest::addColumn<QString>("text");
@@ -81,13 +83,15 @@ private slots:
         }
     }
 
-    void buildHTML() {
+    void render() {
         QFETCH(MessageParts, parts);
         QFETCH(QString, html);
         QFETCH(QString, text);
-        const BuiltMessage built = Chat::buildHTML(parts);
-        QCOMPARE(built.html, html);
-        QCOMPARE(built.text, text);
+        ChatRig rig(QStringLiteral("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}}}"));
+        const RenderedLine line = rig.chat.render(parts, RenderedLine::Kind::Chat);
+        QCOMPARE(line.html, html);
+        QCOMPARE(line.text, text);
+        QCOMPARE(line.addressed, html.contains(QLatin1String("\"addressed")));
     }
 
     void plural_data() {
@@ -156,10 +160,8 @@ private slots:
 
         QCOMPARE(rig.alertView.scripts.size(), 1);
         QCOMPARE(rig.chatView.scripts.size(), 1);
-        QVERIFY(
-            rig.chatView.scripts.first().contains(badged ? "addMessage('<div class=\"alert\">%3Cimg"
-                                                         : "addMessage('<div class=\"alert\">"));
-        QVERIFY(!rig.alertView.scripts.first().contains("<div"));
+        QVERIFY(rig.chatView.scripts.first().endsWith("', true);"));
+        QVERIFY(rig.alertView.scripts.first().endsWith("', false);"));
         const QByteArray line = QByteArray("[2024-05-01 12:00:00] ") + (badged ? "[Twitch] " : "") +
                                 QByteArray("Vasya подписался на 2 месяца\n");
         QCOMPARE(rig.logBytes("event"), line);

@@ -45,7 +45,7 @@ struct Speaker {
             if (answering)
                 relay.sendBinary("OggS chat speech");
         };
-        QObject::connect(&rig.chat, &Chat::chatLineShown, &speech, &ChatSpeech::offer);
+        QObject::connect(&rig.chat, &Chat::lineShown, &speech, &ChatSpeech::offer);
         QObject::connect(&rig.chat, &Chat::moderated, &speech, &ChatSpeech::moderated);
         QObject::connect(&speech, &ChatSpeech::queued, [this](const QString &text) { said << text; });
     }

@@ -463,7 +463,7 @@ private slots:
                         rig.goodgame.readFramesAt(steps.at(state.bounded(int(steps.size()))));
                         rig.goodgame.processMessage(frame);
                     });
-        rig.chatView.scripts.clear();
+        rig.shown.clear();
         rig.goodgame.readFramesAt(Goodgame::Step::Chat);
         rig.goodgame.processMessage(QString::fromUtf8(kChatFrame));
         QCOMPARE(rig.chatHtml().size(), 1);

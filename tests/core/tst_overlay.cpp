@@ -18,11 +18,20 @@ struct FeedRig {
     QStringList shown; // "id html", as the pages were told
     QList<qint64> removed;
     FeedRig() {
-        QObject::connect(&feed, &OverlayFeed::lineShown, [this](const OverlayFeed::Line &line) {
+        QObject::connect(&feed, &OverlayFeed::lineShown, [this](const RenderedLine &line) {
             shown << QString::number(line.id) + QLatin1Char(' ') + line.html;
         });
         QObject::connect(&feed, &OverlayFeed::lineRemoved, [this](qint64 id) { removed << id; });
     }
+    // Lines are numbered as the presenter numbers them.
+    void add(const QString &html, const QStringList &keys) {
+        RenderedLine line;
+        line.id = ++lastId;
+        line.html = html;
+        line.keys = keys;
+        feed.addLine(line);
+    }
+    qint64 lastId = 0;
     void wait(qint64 ms) {
         clock.advance(ms);
         feed.tick();
@@ -56,12 +65,12 @@ private slots:
     // keeps it from the stream for good.
     void delayHoldsLinesBack() {
         FeedRig rig;
-        rig.feed.addLine("a", {"twitch-1", "twitch-nick-ann"});
+        rig.add("a", {"twitch-1", "twitch-nick-ann"});
         QCOMPARE(rig.shown, QStringList{"1 a"});
 
         rig.feed.setDelaySeconds(3);
-        rig.feed.addLine("b", {"twitch-2", "twitch-nick-bob"});
-        rig.feed.addLine("c", {"twitch-3", "twitch-nick-cid"});
+        rig.add("b", {"twitch-2", "twitch-nick-bob"});
+        rig.add("c", {"twitch-3", "twitch-nick-cid"});
         rig.wait(1000);
         rig.feed.remove("twitch-2");
         rig.wait(1999);
@@ -75,9 +84,9 @@ private slots:
     // A ban or timeout takes every shown line of the user; another user's lines stay.
     void removalByUserOrMessage() {
         FeedRig rig;
-        rig.feed.addLine("a1", {"twitch-1", "twitch-nick-ann"});
-        rig.feed.addLine("b1", {"goodgame-7"});
-        rig.feed.addLine("a2", {"twitch-3", "twitch-nick-ann"});
+        rig.add("a1", {"twitch-1", "twitch-nick-ann"});
+        rig.add("b1", {"goodgame-7"});
+        rig.add("a2", {"twitch-3", "twitch-nick-ann"});
         rig.feed.remove("twitch-nick-ann");
         QCOMPARE(rig.removed, (QList<qint64>{1, 3}));
         rig.feed.remove("goodgame-7");
@@ -99,7 +108,7 @@ private slots:
         QCOMPARE(rig.feed.delaySeconds(), held);
         rig.feed.setMaxLines(2);
         for (const char *html : {"x", "y", "z"})
-            rig.feed.addLine(html, {});
+            rig.add(html, {});
         rig.wait(15000);
         QCOMPARE(rig.feed.shown().size(), 2);
         QCOMPARE(rig.feed.shown().first().html, QStringLiteral("y"));
@@ -119,7 +128,8 @@ private slots:
         OverlayServer server;
         const quint16 port = freePortPair();
         QString error;
-        QVERIFY2(server.listen({port, lan, QStringLiteral("t0ken")}, &error), qPrintable(error));
+        QVERIFY2(server.listen({port, lan, QStringLiteral("t0ken"), {}}, &error),
+                 qPrintable(error));
         const HttpAnswer answer =
             request(method.toLatin1(), QStringLiteral("http://127.0.0.1:%1").arg(port) + path);
         QCOMPARE(answer.status, status.toInt());
@@ -149,14 +159,14 @@ private slots:
         QVERIFY(squatter.listen(QHostAddress::LocalHost, quint16(port + taken)));
         OverlayServer server;
         QString error;
-        QVERIFY(!server.listen({port, false, {}}, &error));
+        QVERIFY(!server.listen({port, false, {}, {}}, &error));
         QCOMPARE(error,
                  QStringLiteral("Оверлей: порт %1 занят, оверлей не запущен").arg(port + taken));
         QVERIFY(!server.listening());
         squatter.close();
-        QVERIFY(server.listen({port, false, {}}, &error));
+        QVERIFY(server.listen({port, false, {}, {}}, &error));
         QVERIFY(server.listening());
-        QVERIFY(!server.listen({0, false, {}}, &error));
+        QVERIFY(!server.listen({0, false, {}, {}}, &error));
         QCOMPARE(error, QStringLiteral("Оверлей: порт не задан, оверлей не запущен"));
     }
 
@@ -166,7 +176,7 @@ private slots:
         OverlayServer server;
         const quint16 port = freePortPair();
         QString error;
-        QVERIFY(server.listen({port, true, QStringLiteral("t0ken")}, &error));
+        QVERIFY(server.listen({port, true, QStringLiteral("t0ken"), {}}, &error));
         server.setWelcome([] { return QList<Json>{Json{{"type", "welcome"}}}; });
         const auto open = [port](QWebSocket &socket, const QString &pathAndQuery) {
             socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(port + 1) + pathAndQuery));

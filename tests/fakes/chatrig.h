@@ -20,21 +20,16 @@ struct ChatRig : SettingsRig {
     explicit ChatRig(const QString &settings = {},
                      const QUrl &speechRelay = QUrl(QStringLiteral("ws://127.0.0.1:9/tts")))
         : SettingsRig(settings)
-        , relay(speechRelay) {}
+        , relay(speechRelay) {
+        QObject::connect(&chat, &Chat::lineShown,
+                         [this](const RenderedLine &line) { shown << line; });
+    }
 
-    // The HTML of every line the chat view was given, decoded as the page decodes it.
+    // The HTML of every line the chat view was given.
     QStringList chatHtml() const {
         QStringList result;
-        const QString prefix =
-            QStringLiteral("('undefined' !== typeof Kestro) && Kestro.addMessage('");
-        for (const QString &script : chatView.scripts) {
-            if (!script.startsWith(prefix))
-                continue;
-            QString encoded = script.mid(prefix.size());
-            encoded.chop(3);
-            encoded.replace(QStringLiteral("#apostrophe#"), QStringLiteral("'"));
-            result << QUrl::fromPercentEncoding(encoded.toUtf8());
-        }
+        for (const RenderedLine &line : shown)
+            result << line.html;
         return result;
     }
 
@@ -63,6 +58,7 @@ struct ChatRig : SettingsRig {
     Alerts alerts{
         AlertsDeps{utils, logger, speech, player, relay, chatView, QStringLiteral("tok")}};
     Chat chat{chatView, alertView, logger, alerts, utils};
+    QList<RenderedLine> shown; // every line of the chat view, as the presenter rendered it
     // What the chat services deliver, on its way to the presenter.
     RecordingSink sink{chat};
     // Requests' deadlines and retries wait until a test runs them.

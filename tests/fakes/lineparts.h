@@ -17,8 +17,7 @@ inline MessagePart nick(const QString &name, const QString &color, const QString
 }
 
 inline MessagePart badge(const QString &service) {
-    return MessagePart::badge(
-        QStringLiteral("qrc:/images/") + service + QStringLiteral(".badge.png"), service);
+    return MessagePart::serviceBadge(service.toLower(), service);
 }
 
 inline MessagePart framed(const QString &text, unsigned frames, const QString &frameColor = {}) {

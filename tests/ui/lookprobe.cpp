@@ -1,6 +1,7 @@
 // The real window on whichever scene graph the environment leaves it, drawn in each tab and
 // in each state that changes a colour; the images go to the folder named on the command line
 // for tst_looks to compare across scene graphs.
+#include "fakes/freeport.h"
 #include "fakes/ircserver.h"
 #include "fakes/twitchidserver.h"
 #include "startup.h"
@@ -22,9 +23,12 @@ public:
         , m_irc(ircPort) {}
 
     bool run() {
+        // The overlay on a port of its own: the two runs and other tests go side by side.
         m_rig.config.set(QStringLiteral(R"({"services":{"twitch":{"host":"127.0.0.1","port":"%1",)"
-                                        R"("login":"bot","password":"oauth:x","channel":"chan"}}})")
-                             .arg(m_irc.port()));
+                                        R"("login":"bot","password":"oauth:x","channel":"chan"}},)"
+                                        R"("overlay":{"port":"%2"}})")
+                             .arg(m_irc.port())
+                             .arg(freePortPair()));
         if (!m_rig.load())
             return false;
         note(QStringLiteral("backend"), backend());

@@ -243,6 +243,13 @@ private slots:
         const QString items = QStringLiteral("document.querySelectorAll('li').length");
         QTRY_COMPARE(askPage("alertView", items), QStringLiteral("1"));
         QTRY_COMPARE(askPage("chatView", items), QStringLiteral("1"));
+        // Both pages link the services' looks the window gives them.
+        const QString looks = QStringLiteral(
+            "Array.from(document.querySelectorAll('link[data-look]')).map(function (l) {"
+            " return l.sheet ? 'loaded' : l.dataset.look; }).join('|')");
+        for (const char *view : {"alertView", "chatView"})
+            QTRY_COMPARE(askPage(view, looks).section(QLatin1Char('|'), 0, 0),
+                         QStringLiteral("loaded"));
     }
 
     // As a streamer would: log in, approve in the browser, start the chat; a follow at

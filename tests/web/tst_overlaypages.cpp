@@ -1,49 +1,12 @@
 #include "fakes/cdpbrowser.h"
-#include "fakes/chatrig.h"
-#include "fakes/freeport.h"
-#include "fakes/lineparts.h"
+#include "fakes/overlayrig.h"
 #include "model/chatsink.h"
 #include "overlay/overlay.h"
-#include "services/twitch/twitch.h"
 
 #include <QTcpServer>
 #include <QtTest>
 
 namespace {
-// The presenter, the alert queue and the overlay as Kestro wires them, on a free port.
-struct OverlayRig : ChatRig {
-    OverlayRig() {
-        utils.addService({}, twitchSoundSlots());
-        QObject::connect(&chat, &Chat::chatShown, &overlay, &Overlay::chatLine);
-        QObject::connect(&chat, &Chat::moderated, &overlay, &Overlay::moderate);
-        QObject::connect(&alerts, &Alerts::playing, &overlay, &Overlay::alertStarted);
-        QObject::connect(&alerts, &Alerts::played, &overlay, &Overlay::alertEnded);
-        utils.form().overlayPort = QString::number(freePortPair());
-        utils.form().overlayToken = QStringLiteral("tok");
-        utils.saveConfig();
-        overlay.start();
-    }
-
-    MessageParts twitchLine(const QString &id, const QString &nick, const QString &text) const {
-        return {lineparts::badge(QStringLiteral("Twitch")),
-                lineparts::nick(nick, QStringLiteral("#1E90FF"), QStringLiteral("twitch"), id,
-                                nick.toLower()),
-                MessagePart::textPart(QStringLiteral(": ") + text),
-                MessagePart::emote(QStringLiteral("https://static-cdn.jtvnw.net/emoticons/v2/25/"
-                                                  "default/dark/1.0"),
-                                   QStringLiteral("Kappa"), QStringLiteral("Twitch: Kappa"),
-                                   QStringLiteral("twitch"))};
-    }
-
-    MessageParts goodgameLine(const QString &id, const QString &nick, const QString &text) const {
-        return {lineparts::badge(QStringLiteral("Goodgame")),
-                lineparts::nick(nick, QStringLiteral("#73adff"), QStringLiteral("goodgame"), id),
-                MessagePart::textPart(QStringLiteral(": ") + text)};
-    }
-
-    Overlay overlay{utils, clock};
-};
-
 const char *const kLines = "Array.from(document.querySelectorAll('#chatList li'))"
                            ".map(function (li) { return li.textContent.trim(); }).join('|')";
 } // namespace
@@ -75,40 +38,11 @@ private slots:
                  true);
         QCOMPARE(
             m_browser->eval("document.querySelector('img.badge').getAttribute('src')").toString(),
-            QStringLiteral("/overlay/images/Twitch.badge.png"));
+            QStringLiteral("looks/twitch/badge.png"));
         QCOMPARE(m_browser->eval("document.querySelector('img.emote').title").toString(),
                  QStringLiteral("Twitch: Kappa"));
         QCOMPARE(m_browser->eval("getComputedStyle(document.body).backgroundColor").toString(),
                  QStringLiteral("rgba(0, 0, 0, 0)"));
-    }
-
-    // A 7TV zero-width emote stands on its base as in the window: one stack of both images,
-    // the layer drawn over the base; the page script is the window's own line script.
-    void zeroWidthStandsOnItsBase() {
-        OverlayRig rig;
-        QVERIFY(m_browser->open(rig.overlay.chatUrl()));
-        MessageParts parts = rig.twitchLine("1", "Vasya", "look ");
-        MessagePart hat = MessagePart::emote(
-            QStringLiteral("https://cdn.7tv.app/emote/hat/1x.webp"), QStringLiteral("Hat"),
-            QStringLiteral("7TV: Hat"), QStringLiteral("7tv"));
-        hat.overlay = MessagePart::Overlay::ZeroWidth;
-        rig.chat.showInChat(parts << hat);
-        QTRY_VERIFY(!lines().isEmpty());
-        QCOMPARE(m_browser
-                     ->eval("Array.from(document.querySelectorAll('#chatList .emote-stack > img'))"
-                            ".map(function (i) { return i.title; }).join('|')")
-                     .toString(),
-                 QStringLiteral("Twitch: Kappa|7TV: Hat"));
-        QCOMPARE(
-            m_browser
-                ->eval("getComputedStyle(document.querySelector('.emote-stack img.zero-width'))"
-                       ".position")
-                .toString(),
-            QStringLiteral("absolute"));
-        // GoodGame's channel icons are styled by its own sheet, as in the window.
-        QVERIFY(
-            m_browser->eval("document.querySelector('link[href*=\"channels_icons.css\"]') !== null")
-                .toBool());
     }
 
     // Kestro's own notes stay off the stream unless the View tab's switch asks for them.

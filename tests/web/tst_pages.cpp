@@ -1,21 +1,51 @@
 #include "chat/chat.h"
 #include "fakes/chatrig.h"
 #include "fakes/lineparts.h"
+#include "fakes/overlayrig.h"
 #include "fakes/recordingpage.h"
 #include "fakes/tables.h"
 #include "fakes/webpagehost.h"
 #include "settings/chatstyle.h"
+#include "window/mainwindow.h"
 
 #include <QApplication>
 #include <QtTest>
 #include <QtWebEngine/qtwebengineglobal.h>
 
 namespace {
+// Each shown line of a page as the DOM has it: every element's tag, classes, image address
+// and tooltip, then its text.
+const char kLineShapes[] = R"(
+Array.from(document.querySelectorAll('#chatList li'))
+    .filter(function (li) { return li.style.textDecoration !== 'line-through'; })
+    .map(function (li) {
+        return Array.from(li.querySelectorAll('*')).map(function (e) {
+            return [e.tagName, Array.from(e.classList).sort().join('.'),
+                    e.getAttribute('src') || '', e.getAttribute('style') || '', e.title].join(' ');
+        }).join(', ') + ' = ' + li.textContent;
+    }).join(' | '))";
+
+// How a page drew the services' looks: a GoodGame icon in its font, each image of a look
+// folder loaded, zero-width emotes standing on their base.
+const char kLooksDrawn[] = R"(
+[getComputedStyle(document.querySelector('.with-icon'), '::before').fontFamily,
+ Array.from(document.querySelectorAll('img[src^="looks/"]')).every(function (i) {
+     return i.complete && i.naturalWidth > 0; }),
+ getComputedStyle(document.querySelector('.emote-stack img.zero-width')).position,
+ document.querySelectorAll('link[href*="channels_icons.css"]').length].join('|'))";
+
 const QUrl kChat(QStringLiteral("qrc:/web/chat.html"));
 const QUrl kAlerts(QStringLiteral("qrc:/web/alerts.html"));
 
 QString call(const QString &method, const QString &data = {}) {
     return Page::call(method, data);
+}
+
+// A line of this markup as the presenter hands it to a page.
+QString addCall(const QString &html, bool alertFrame = false) {
+    RenderedLine line;
+    line.html = html;
+    return Chat::addMessageCall(line, alertFrame);
 }
 } // namespace
 
@@ -27,7 +57,7 @@ private:
 
     // A line, in the list at once even when the chat counts as busy.
     static void add(WebPageHost &page, const QString &html) {
-        page.run(Chat::addMessageCall(html, false));
+        page.run(addCall(html, false));
         page.run(QStringLiteral("Kestro.flush()"));
     }
 
@@ -47,7 +77,7 @@ private slots:
     void pagesLoadTheirScriptUnderTheirPolicy() {
         QFETCH(QUrl, url);
         QFETCH(QString, list);
-        WebPageHost page(url);
+        WebPageHost page(url, MainWindow::looksScript(goodgameLook()));
         QCOMPARE(page.eval("typeof Kestro").toString(), QStringLiteral("object"));
         QCOMPARE(page.eval("Kestro.$list.id").toString(), list);
         QCOMPARE(page.eval("document.documentElement.lang").toString(), QStringLiteral("ru"));
@@ -56,16 +86,75 @@ private slots:
                 .toBool());
     }
 
+    // The same lines in the window's chat page and the overlay's chat page come out the same:
+    // badges and emotes of every kind, GoodGame's smiles and premium icon, a donation, an
+    // addressed line; a struck line is struck in the window and gone from the stream, a
+    // removed one gone from both.
+    void windowAndOverlayDrawLinesAlike() {
+        OverlayRig rig;
+        rig.load(QStringLiteral("{\"view\":{\"addressed\":{\"words\":[\"streamer\"]}}}"));
+        WebPageHost window(kChat, MainWindow::looksScript(goodgameLook()));
+        WebPageHost stream(QUrl(rig.overlay.chatUrl()));
+        QTRY_COMPARE(rig.overlay.server().clientCount(), 1);
+
+        MessageParts twitch = rig.twitchLine("1", "Vasya", "look ");
+        twitch.insert(
+            1, MessagePart::badge(QStringLiteral("https://static-cdn.jtvnw.net/badges/v1/m/1"),
+                                  QStringLiteral("Moderator")));
+        MessagePart hat =
+            MessagePart::emote(QStringLiteral("https://cdn.7tv.app/emote/hat/1x.webp"),
+                               QStringLiteral("Hat"), QStringLiteral("7TV: Hat"));
+        hat.overlay = MessagePart::Overlay::ZeroWidth;
+        twitch << MessagePart::emote(QStringLiteral("https://cdn.betterttv.net/emote/x/1x"),
+                                     QStringLiteral("catJAM"), QStringLiteral("BTTV: catJAM"))
+               << hat;
+        MessageParts goodgame = rig.goodgameLine("7", "Masha", "hi streamer ");
+        goodgame[1].author->icon = QStringLiteral("crown");
+        goodgame[1].author->premiumChannel = QStringLiteral("5");
+        goodgame[2].words = true;
+        goodgame << MessagePart::asWords(
+            {MessagePart::emote(QStringLiteral("https://static.goodgame.ru/files/smiles/still.png"),
+                                QStringLiteral(":still:"), QStringLiteral("GoodGame: still"),
+                                QStringLiteral("goodgame"))});
+        AlertMessage donation;
+        donation.items = {lineparts::badge(QStringLiteral("DonationAlerts")),
+                          MessagePart::textPart(QStringLiteral("Ann задонатил 100 RUB"),
+                                                MessagePart::Tone::Rank, QStringLiteral("king"))};
+        rig.chat.showInChat(twitch);
+        rig.chat.showInChat(goodgame);
+        rig.chat.showInAlerts(donation);
+        rig.chat.showInChat(rig.twitchLine("2", "Troll", "struck"));
+        rig.chat.showInChat(rig.twitchLine("3", "Spammer", "removed"));
+        rig.chat.moderate({Moderation::Act::StrikeMessage, "twitch", "2"});
+        rig.chat.moderate({Moderation::Act::RemoveUser, "twitch", "spammer"});
+        for (const QString &script : rig.chatView.scripts)
+            window.run(script);
+        window.run(QStringLiteral("Kestro.flush()"));
+
+        QTRY_COMPARE(stream.eval(kLineShapes).toString().count(QLatin1String(" | ")), 2);
+        const QString shapes = window.eval(kLineShapes).toString();
+        QCOMPARE(stream.eval(kLineShapes).toString(), shapes);
+        QVERIFY2(shapes.contains(QLatin1String("DIV addressed")) &&
+                     shapes.contains(QLatin1String("DIV alert")) &&
+                     shapes.contains(QLatin1String("SPAN emote-stack")) &&
+                     shapes.contains(QLatin1String("SPAN premium-icon-5")),
+                 qPrintable(shapes));
+        QCOMPARE(count(window, "#chatList li[style*=line-through]"), 1);
+        QTRY_COMPARE(window.eval(kLooksDrawn).toString(),
+                     QStringLiteral("icomoon|true|absolute|1"));
+        QTRY_COMPARE(stream.eval(kLooksDrawn).toString(),
+                     QStringLiteral("icomoon|true|absolute|1"));
+    }
+
     void addMessageDecodes_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("html");
         QTest::newRow("apostrophe and number sign")
-            << Chat::addMessageCall("<span>it's #1</span>", false) << "<span>it's #1</span>";
-        QTest::newRow("alert frame survives") << Chat::addMessageCall("<span>a</span>", true)
-                                              << "<div class=\"alert\"><span>a</span></div>";
+            << addCall("<span>it's #1</span>", false) << "<span>it's #1</span>";
+        QTest::newRow("alert frame survives")
+            << addCall("<span>a</span>", true) << "<div class=\"alert\"><span>a</span></div>";
         QTest::newRow("script tag removed")
-            << Chat::addMessageCall("<b>x</b><script src=\"y\">alert(1)</script>", false)
-            << "<b>x</b>alert(1)";
+            << addCall("<b>x</b><script src=\"y\">alert(1)</script>", false) << "<b>x</b>alert(1)";
         QTest::newRow("before the page object exists the call is a no-op")
             << QStringLiteral("('undefined' !== typeof Nothing) && Nothing.addMessage('x');")
             << QString();
@@ -160,8 +249,7 @@ private slots:
         page.run(call("setAnimation", "'animScaleX'"));
         const auto lines = [&page](int from, int to) {
             for (int i = from; i < to; ++i)
-                page.run(Chat::addMessageCall(QStringLiteral("<span class=\"w%1\">%1</span>").arg(i),
-                                              false));
+                page.run(addCall(QStringLiteral("<span class=\"w%1\">%1</span>").arg(i), false));
         };
         const QString animation = QStringLiteral(
             "getComputedStyle(document.querySelector('#chatList li:last-child')).animationName");
@@ -235,8 +323,8 @@ private slots:
     // Bubbles only when switched on: one per line with emotes, rising, then fading away.
     void bubbles() {
         WebPageHost page(kChat);
-        const QString emotes = "<img class=\"emote\" src=\"qrc:/images/Twitch.badge.png\">"
-                               "<img class=\"emote\" src=\"qrc:/images/Goodgame.badge.png\">";
+        const QString emotes = "<img class=\"emote\" src=\"looks/twitch/badge.png\">"
+                               "<img class=\"emote\" src=\"looks/goodgame/badge.png\">";
         add(page, emotes);
         page.eval("Kestro.addBubbles()");
         QCOMPARE(count(page, "img.bubble"), 0);

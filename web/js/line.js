@@ -3,22 +3,29 @@
 "use strict";
 
 var KestroLine = {
-    // The services' own style sheets the lines' classes refer to: GoodGame's channel icons.
-    serviceStyles: ["https://static.goodgame.ru/css/compiled/channels_icons.css"],
-
-    addServiceStyles: function () {
-        this.serviceStyles.forEach(function (address) {
+    // The services' style sheets the lines' classes refer to, as the program names them: a
+    // service's own look ("looks/<id>/…", beside the page) or its site's. Each is linked once;
+    // a site's sheet with the time as its query, so its icons are never an old copy.
+    addServiceStyles: function (addresses) {
+        (addresses || []).forEach(function (address) {
+            address = String(address);
+            if (document.head.querySelector('link[data-look="' + CSS.escape(address) + '"]'))
+                return;
             var sheet = document.createElement("link");
             sheet.rel = "stylesheet";
             sheet.type = "text/css";
-            sheet.href = address + "?" + Date.now();
+            sheet.dataset.look = address;
+            sheet.href = /^https:/.test(address) ? address + "?" + Date.now() : address;
             document.head.appendChild(sheet);
         });
     },
 
-    item: function (html) {
+    // The presenter's markup of one line as a list item, scripts kept out; an alert in the
+    // chat is framed apart from the chat lines.
+    item: function (html, alert) {
         var item = document.createElement("li");
-        item.innerHTML = String(html).replace(/<script[^>]*>/g, "");
+        var markup = String(html).replace(/<script[^>]*>/g, "");
+        item.innerHTML = alert ? '<div class="alert">' + markup + "</div>" : markup;
         this.stackZeroWidth(item);
         return item;
     },

@@ -33,10 +33,10 @@ var Kestro = {
         return this.$list !== null;
     },
 
-    addMessage: function (html) {
+    addMessage: function (html, alert) {
         if (!this.hasList())
             return;
-        var item = KestroLine.item(decodeURIComponent(html.replace(/#apostrophe#/g, "'")));
+        var item = KestroLine.item(html, alert);
         if (this.busy())
             return this.batch(item);
         this.flush();
@@ -294,7 +294,6 @@ var Kestro = {
     },
 
     ready: function () {
-        KestroLine.addServiceStyles();
         this.$body = document.body;
         this.$font = document.getElementById("font");
         this.$list = document.querySelector(".message-list");

@@ -11,7 +11,6 @@ var Overlay = {
     lastAnimation: "",
 
     start: function () {
-        KestroLine.addServiceStyles();
         this.list = document.querySelector(".message-list");
         this.connect();
     },
@@ -45,7 +44,7 @@ var Overlay = {
         else if (event.type === "config")
             this.configure(event);
         else if (event.type === "line" && this.kind === "chat")
-            this.addLine(event.id, event.html);
+            this.addLine(event.id, event.html, event.alert);
         else if (event.type === "remove")
             this.removeLine(event.id);
         else if (event.type === "alert" && this.kind === "alerts")
@@ -80,11 +79,12 @@ var Overlay = {
             document.head.appendChild(style);
         }
         style.textContent = decodeURIComponent(String(config.css || ""));
+        KestroLine.addServiceStyles(config.styles);
         this.trim();
     },
 
-    addLine: function (id, html) {
-        var item = KestroLine.item(html);
+    addLine: function (id, html, alert) {
+        var item = KestroLine.item(html, alert);
         item.dataset.id = id;
         this.list.appendChild(item);
         this.trim();

@@ -75,7 +75,7 @@ void Alerts::processQueue() {
         return prorogue(QStringLiteral("Медиа плеер что-то проигрывает - ждём, когда закончит"));
 
     m_current = m_queue.takeFirst();
-    emit playing(m_current.html);
+    emit playing(m_current.line);
     // The voice message goes with the speech: a record that asks for none plays none.
     m_mail = m_current.text ? m_current.mail.value_or(QString()) : QString();
     if (m_current.text)

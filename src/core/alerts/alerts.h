@@ -81,7 +81,7 @@ public:
 signals:
     void alertsPauseChanged(bool pause);
     // A record begins its sound, speech and voice message; it ended when its gap begins.
-    void playing(const QString &html);
+    void playing(qint64 line); // the id of the record's rendered line
     void played();
 
 private:

@@ -164,15 +164,19 @@ bool ChatSpeech::alertsFirst() const {
            (m_phase != Phase::Speaking && m_deps.player.state() == AlertPlayer::PlayingState);
 }
 
-void ChatSpeech::offer(const MessageParts &parts, const QStringList &keys) {
+// Only the viewers' lines are read, neither Kestro's notes nor the alerts.
+void ChatSpeech::offer(const RenderedLine &line) {
+    if (line.kind != RenderedLine::Kind::Chat)
+        return;
     const ChatSpeechRules rules = ChatSpeechRules::from(m_deps.utils);
-    const std::optional<QString> text = rules.enabled ? spokenText(parts, rules) : std::nullopt;
+    const std::optional<QString> text =
+        rules.enabled ? spokenText(line.parts, rules) : std::nullopt;
     if (!text)
         return;
     const int room = wholeAt(m_deps.utils, key::chatSpeechQueue, 5, 1, 50);
     while (m_waiting.size() >= room)
         m_waiting.removeFirst();
-    m_waiting.append({*text, keys, m_deps.clock.now()});
+    m_waiting.append({*text, line.keys, m_deps.clock.now()});
     emit queued(*text);
     if (!m_timer.isActive())
         m_timer.start();

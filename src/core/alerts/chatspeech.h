@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/messagepart.h"
+#include "model/renderedline.h"
 
 #include <QList>
 #include <QObject>
@@ -58,8 +59,8 @@ public:
     static std::optional<QString> spokenText(const MessageParts &parts,
                                              const ChatSpeechRules &rules);
 
-    // A line of the chat view, with the keys moderation may name it by.
-    void offer(const MessageParts &parts, const QStringList &keys);
+    // A line of the chat view.
+    void offer(const RenderedLine &line);
     // A moderator's strike or removal: the lines it names are not read.
     void moderated(const QString &key);
     // Drops what waited too long, and starts the next line when nothing else speaks.

@@ -5,6 +5,7 @@
 #include "common/markup.h"
 #include "model/alertqueue.h"
 #include "model/page.h"
+#include "settings/chatstyle.h"
 #include "settings/settingstable.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
@@ -275,11 +276,6 @@ void finishLine(LineState &line) {
         qCDebug(lcChat).noquote() << "BUILDED: " + line.result.html;
 }
 
-// An alert's copy in the chat, framed apart from the chat lines.
-QString inAlertFrame(const QString &inner) {
-    return QStringLiteral("<div class=\"alert\">") + inner + QStringLiteral("</div>");
-}
-
 // The chat page's script for each act.
 QString moderationMethod(Moderation::Act act) {
     switch (act) {
@@ -293,17 +289,18 @@ QString moderationMethod(Moderation::Act act) {
     return QStringLiteral("removeMessages");
 }
 
-} // namespace
-
-// The words of the parts as the log writes them, without the badges' labels.
-QString Chat::speechText(MessageParts parts) {
+// What is said aloud of a line: the words of its parts as the log writes them, without the
+// badges' labels.
+QString spokenWords(MessageParts parts) {
     parts.erase(std::remove_if(parts.begin(), parts.end(),
                                [](const MessagePart &part) {
                                    return part.kind == MessagePart::Kind::Badge;
                                }),
                 parts.end());
-    return buildHTML(std::move(parts)).text;
+    return Chat::buildHTML(std::move(parts)).text;
 }
+
+} // namespace
 
 Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
            const Utils &utils)
@@ -328,21 +325,12 @@ BuiltMessage Chat::buildHTML(MessageParts message) {
     return line.result;
 }
 
-QString Chat::addMessageCall(const QString &html, bool alertFrame) {
-    QString encoded =
-        encodeURIComponent(html).replace(QLatin1Char('\''), QStringLiteral("#apostrophe#"));
-    if (alertFrame)
-        encoded = inAlertFrame(encoded);
+// The HTML goes as a string literal, the same text the overlay's pages are sent.
+QString Chat::addMessageCall(const RenderedLine &line, bool alertFrame) {
     return Page::call(QStringLiteral("addMessage"),
-                      QLatin1Char('\'') + encoded + QLatin1Char('\'')) +
+                      jsQuote(line.html) +
+                          (alertFrame ? QStringLiteral(", true") : QStringLiteral(", false"))) +
            QLatin1Char(';');
-}
-
-void Chat::deliver(Page &page, const BuiltMessage &built, bool alertFrame, const QString &log) {
-    if (DEBUG_MODE)
-        qCDebug(lcChat).noquote() << log + QStringLiteral(": ") + built.html;
-    page.run(addMessageCall(built.html, alertFrame));
-    m_logger.log(built.text, log);
 }
 
 // The ids a moderator's act may name a line by: its message ids and its author's classes.
@@ -358,33 +346,68 @@ QStringList Chat::moderationKeys(const MessageParts &parts) {
     return keys;
 }
 
+// A viewer's words with a highlight word in them frame the line, unless it is highlighted.
+bool Chat::markAddressed(MessageParts &parts) const {
+    QString words;
+    for (const MessagePart &part : parts) {
+        if (part.frames & MessagePart::Highlighted)
+            return false;
+        if (part.words)
+            words += part.text + QLatin1Char(' ');
+    }
+    if (words.isEmpty() || !isAddressedText(m_utils, words))
+        return false;
+    for (MessagePart &part : parts) {
+        if (part.words)
+            part.frames |= MessagePart::Addressed;
+    }
+    return true;
+}
+
+RenderedLine Chat::render(MessageParts parts, RenderedLine::Kind kind) {
+    RenderedLine line;
+    line.kind = kind;
+    line.addressed = markAddressed(parts);
+    const BuiltMessage built = buildHTML(parts);
+    line.html = built.html;
+    line.text = built.text;
+    if (line.html.isEmpty())
+        return line;
+    line.id = ++m_lastId;
+    line.speech = spokenWords(parts);
+    line.keys = moderationKeys(parts);
+    line.parts = std::move(parts);
+    return line;
+}
+
 void Chat::showInChat(const MessageParts &message, bool note) {
-    const BuiltMessage built = buildHTML(message);
-    if (built.html.isEmpty())
+    const RenderedLine line =
+        render(message, note ? RenderedLine::Kind::Note : RenderedLine::Kind::Chat);
+    if (line.html.isEmpty())
         return;
-    deliver(m_chatView, built, false, QStringLiteral("chat"));
-    emit chatShown(built.html, moderationKeys(message), note);
+    m_chatView.run(addMessageCall(line, false));
+    m_logger.log(line.text, QStringLiteral("chat"));
+    emit lineShown(line);
 }
 
-void Chat::chatLine(const MessageParts &parts) {
-    showInChat(parts);
-    emit chatLineShown(parts, moderationKeys(parts));
-}
-
+// An event goes to the events page and its log, framed apart into the chat and its log, and
+// to the alert queue by its line's id with the words to say.
 void Chat::showInAlerts(const AlertMessage &message) {
-    const BuiltMessage built = buildHTML(message.items);
-    if (built.html.isEmpty())
+    const RenderedLine line = render(message.items, RenderedLine::Kind::Alert);
+    if (line.html.isEmpty())
         return;
-    deliver(m_alertView, built, false, QStringLiteral("event"));
-    deliver(m_chatView, built, true, QStringLiteral("chat"));
-    emit chatShown(inAlertFrame(built.html), moderationKeys(message.items), false);
+    m_alertView.run(addMessageCall(line, false));
+    m_logger.log(line.text, QStringLiteral("event"));
+    m_chatView.run(addMessageCall(line, true));
+    m_logger.log(line.text, QStringLiteral("chat"));
+    emit lineShown(line);
 
     if (!message.service || !message.type)
         return;
     AlertRecord record{*message.service, *message.type, message.level, {},
-                       message.speech,   message.mail,  built.html};
+                       message.speech,   message.mail,  line.id};
     if (message.voice && !m_utils.text(key::alertVoice).isEmpty())
-        record.text = speechText(message.items);
+        record.text = line.speech;
     m_alerts.enqueue(record);
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/chatsink.h"
 #include "model/messagepart.h"
+#include "model/renderedline.h"
 
 #include <QObject>
 
@@ -10,8 +11,9 @@ class BotLogger;
 class Page;
 class Utils;
 
-// The presenter: renders the chats' events to HTML and plain text (choosing every colour,
-// class and tooltip) and delivers them to the pages, the logs and the alert queue.
+// The presenter: renders each of the chats' lines once (choosing every colour, class and
+// tooltip, and whether it is addressed to the streamer) and delivers that one line to the
+// pages, the logs and the alert queue, and to whoever else shows it.
 class Chat : public QObject, public ChatSink {
     Q_OBJECT
 public:
@@ -22,37 +24,36 @@ public:
 
     // The parts are taken by value: removing the wrapper markers never touches the caller's.
     static BuiltMessage buildHTML(MessageParts message);
-    // The script that hands HTML to a page's addMessage, framed as an alert or not.
-    static QString addMessageCall(const QString &html, bool alertFrame);
+    // The script that hands a line to a page's line script, framed as an alert or not.
+    static QString addMessageCall(const RenderedLine &line, bool alertFrame);
     static QStringList moderationKeys(const MessageParts &parts);
-    // What an alert says aloud: its parts' words, without the badges.
-    static QString speechText(MessageParts parts);
     static QString moderationKey(const Moderation &act);
+
+    // The one rendering of a line; empty HTML when there is nothing to show.
+    RenderedLine render(MessageParts parts, RenderedLine::Kind kind);
 
     // A line of the chat view; a note is Kestro's own line, not a viewer's.
     void showInChat(const MessageParts &message, bool note = false);
     void showInAlerts(const AlertMessage &message);
 
-    void chatLine(const MessageParts &parts) override;
+    void chatLine(const MessageParts &parts) override { showInChat(parts); }
     void serviceLine(const QString &text, bool markup = false) override;
     void alert(const AlertMessage &alert) override { showInAlerts(alert); }
     void moderate(const Moderation &act) override;
 
 signals:
-    // A line of the chat view as it was drawn, with the message ids and nick classes
-    // moderation may name it by, for the stream's copy of the chat.
-    void chatShown(const QString &html, const QStringList &keys, bool note);
-    // A line of the chats (no note of Kestro's, no alert), for chat speech.
-    void chatLineShown(const MessageParts &parts, const QStringList &keys);
+    // Every line of the chat view as it was rendered: for the stream's copy of the chat, for
+    // chat speech, and for the alert the overlay shows while it plays.
+    void lineShown(const RenderedLine &line);
     void moderated(const QString &key);
 
 private:
-    // One line to one page and its log.
-    void deliver(Page &page, const BuiltMessage &built, bool alertFrame, const QString &log);
+    bool markAddressed(MessageParts &parts) const;
 
     Page &m_chatView;
     Page &m_alertView;
     BotLogger &m_logger;
     AlertQueue &m_alerts;
     const Utils &m_utils;
+    qint64 m_lastId = 0;
 };

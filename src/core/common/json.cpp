@@ -46,3 +46,10 @@ const Json &jsonAt(const Json &root, std::initializer_list<const char *> path) {
     }
     return *node;
 }
+
+Json jsonStrings(const QStringList &texts) {
+    Json list = Json::array();
+    for (const QString &text : texts)
+        list.push_back(stdstr(text));
+    return list;
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 #include <nlohmann/json.hpp>
 
 // JSON that keeps its keys in insertion order, for every text whose key order is fixed.
@@ -13,6 +13,9 @@ inline QString qstr(const std::string &text) {
 inline std::string stdstr(const QString &text) {
     return text.toStdString();
 }
+
+// An array of the texts.
+Json jsonStrings(const QStringList &texts);
 
 // Deeper than any reply, frame or file Kestro reads; bounds the work of hostile input.
 constexpr int kMaxJsonDepth = 64;

@@ -11,5 +11,5 @@ struct AlertRecord {
     std::optional<QString> text;
     std::optional<QString> speech;
     std::optional<QString> mail; // a null string stands for an explicit "no voice message"
-    QString html;                // its line as the events view shows it
+    qint64 line = 0;             // the id of its rendered line
 };

@@ -8,6 +8,11 @@ MessagePart MessagePart::badge(const QString &url, const QString &title) {
     return part;
 }
 
+// A page-relative address: the window's pages and the overlay's serve the look folders alike.
+MessagePart MessagePart::serviceBadge(const QString &service, const QString &title) {
+    return badge(QStringLiteral("looks/") + service + QStringLiteral("/badge.png"), title);
+}
+
 MessagePart MessagePart::emote(const QString &url, const QString &word, const QString &title,
                                const QString &source) {
     MessagePart part;
@@ -28,4 +33,10 @@ MessagePart MessagePart::textPart(const QString &text, Tone tone, const QString 
     part.color = color;
     part.manner = manner;
     return part;
+}
+
+QList<MessagePart> MessagePart::asWords(QList<MessagePart> parts) {
+    for (MessagePart &part : parts)
+        part.words = true;
+    return parts;
 }

@@ -62,15 +62,21 @@ struct MessagePart {
     QString emoteSource; // the chat service an emote is native to; empty for the emote sets
     Overlay overlay = Overlay::None;
     std::optional<Author> author; // on the author's nick
+    // Of the viewer's own words: the presenter's addressed rule reads them.
+    bool words = false;
     // The text is Kestro's own and carries entities (&laquo;) meant to render; any outside
     // text inside it was escaped by whoever built it.
     bool markup = false;
 
     static MessagePart badge(const QString &url, const QString &title);
+    // The service's own badge, from its look folder.
+    static MessagePart serviceBadge(const QString &service, const QString &title);
     static MessagePart emote(const QString &url, const QString &word, const QString &title,
                              const QString &source = {});
     static MessagePart textPart(const QString &text, Tone tone = Tone::Plain,
                                 const QString &color = {}, Manner manner = Manner::Said);
+    // The same parts, marked as the viewer's own words.
+    static QList<MessagePart> asWords(QList<MessagePart> parts);
 };
 
 using MessageParts = QList<MessagePart>;

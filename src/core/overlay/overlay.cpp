@@ -7,15 +7,10 @@
 #include "settings/utils.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 namespace {
-// The pages ask their images of the overlay, not of the program's resources.
-QString forPages(QString html, const OverlayServer::Options &options) {
-    static const QRegularExpression image(QStringLiteral("qrc:/images/([A-Za-z0-9_.-]+\\.png)"));
-    const QString query = options.lan ? QStringLiteral("?token=") + options.token : QString();
-    return html.replace(image, QStringLiteral("/overlay/images/\\1") + query);
-}
+// An alert the queue holds longer than this many newer ones is shown in the chat only.
+constexpr int kAlertLines = 100;
 
 QString newToken() {
     QString token;
@@ -35,11 +30,8 @@ Overlay::Overlay(Utils &utils, const Clock &clock)
         if (!m_feed.waiting())
             m_release.stop();
     });
-    connect(&m_feed, &OverlayFeed::lineShown, this, [this](const OverlayFeed::Line &line) {
-        m_server.broadcast({{"type", "line"},
-                            {"id", line.id},
-                            {"html", stdstr(forPages(line.html, m_server.options()))}});
-    });
+    connect(&m_feed, &OverlayFeed::lineShown, this,
+            [this](const RenderedLine &line) { m_server.broadcast(lineEvent(line)); });
     connect(&m_feed, &OverlayFeed::lineRemoved, this, [this](qint64 id) {
         m_server.broadcast({{"type", "remove"}, {"id", id}});
     });
@@ -53,6 +45,7 @@ OverlayServer::Options Overlay::serverOptions() const {
     options.port = quint16(port > 0 && port < 65535 ? port : 0);
     options.lan = m_utils.form().overlayLan;
     options.token = m_utils.form().overlayToken;
+    options.hosts = m_look.hosts;
     return options;
 }
 
@@ -81,10 +74,15 @@ QString Overlay::alertsUrl() const {
     return m_server.pageUrl(QStringLiteral("alerts"));
 }
 
-void Overlay::chatLine(const QString &html, const QStringList &keys, bool note) {
-    if (note && !m_utils.form().overlayNotes)
+void Overlay::chatLine(const RenderedLine &line) {
+    if (line.kind == RenderedLine::Kind::Alert) {
+        m_alertLines << line;
+        if (m_alertLines.size() > kAlertLines)
+            m_alertLines.removeFirst();
+    }
+    if (line.kind == RenderedLine::Kind::Note && !m_utils.form().overlayNotes)
         return;
-    m_feed.addLine(html, keys);
+    m_feed.addLine(line);
     if (m_feed.waiting() && !m_release.isActive())
         m_release.start();
 }
@@ -93,10 +91,14 @@ void Overlay::moderate(const QString &key) {
     m_feed.remove(key);
 }
 
-void Overlay::alertStarted(const QString &html) {
-    m_alert = forPages(html, m_server.options());
-    if (!m_alert.isEmpty())
-        m_server.broadcast({{"type", "alert"}, {"html", stdstr(m_alert)}});
+void Overlay::alertStarted(qint64 line) {
+    const auto found = std::find_if(m_alertLines.begin(), m_alertLines.end(),
+                                    [line](const RenderedLine &alert) { return alert.id == line; });
+    if (found == m_alertLines.end())
+        return;
+    m_alert = found->html;
+    m_alertLines.erase(m_alertLines.begin(), found + 1);
+    m_server.broadcast({{"type", "alert"}, {"html", stdstr(m_alert)}});
 }
 
 void Overlay::alertEnded() {
@@ -122,18 +124,24 @@ Json Overlay::config() const {
             {"size", stdstr(m_utils.text(key::chatSize))},
             {"color", stdstr(m_utils.text(key::chatForeground))},
             {"animation", stdstr(m_utils.text(key::chatAnimation))},
-            {"css", stdstr(buildCustomCSS(m_utils))}};
+            {"css", stdstr(buildCustomCSS(m_utils))},
+            {"styles", jsonStrings(m_look.styleSheets)}};
 }
 
 QList<Json> Overlay::welcome() const {
     QList<Json> events{Json{{"type", "welcome"}}, config()};
-    for (const OverlayFeed::Line &line : m_feed.shown())
-        events << Json{{"type", "line"},
-                       {"id", line.id},
-                       {"html", stdstr(forPages(line.html, m_server.options()))}};
+    for (const RenderedLine &line : m_feed.shown())
+        events << lineEvent(line);
     if (!m_alert.isEmpty())
         events << Json{{"type", "alert"}, {"html", stdstr(m_alert)}};
     return events;
+}
+
+Json Overlay::lineEvent(const RenderedLine &line) const {
+    return {{"type", "line"},
+            {"id", line.id},
+            {"html", stdstr(line.html)},
+            {"alert", line.kind == RenderedLine::Kind::Alert}};
 }
 
 // A new port or network access means listening anew; the rest reaches the pages at once.

@@ -3,6 +3,7 @@
 #include "common/json.h"
 #include "overlay/overlayfeed.h"
 #include "overlay/overlayserver.h"
+#include "services/chatservice.h"
 
 #include <QObject>
 #include <QTimer>
@@ -26,10 +27,14 @@ public:
     QString alertsUrl() const;
     OverlayServer &server() { return m_server; }
 
-    // Kestro's own notes (joins, outages, room modes) reach the stream only when asked for.
-    void chatLine(const QString &html, const QStringList &keys, bool note);
+    // The services' looks the pages load, and the hosts those may load from.
+    void setLook(const ServiceLook &look) { m_look = look; }
+
+    // Kestro's own notes (joins, outages, room modes) reach the stream only when asked for;
+    // an alert's line waits here until the alert plays.
+    void chatLine(const RenderedLine &line);
     void moderate(const QString &key);
-    void alertStarted(const QString &html);
+    void alertStarted(qint64 line);
     void alertEnded();
 
 signals:
@@ -40,12 +45,15 @@ private:
     OverlayServer::Options serverOptions() const;
     Json config() const;
     QList<Json> welcome() const;
+    Json lineEvent(const RenderedLine &line) const;
     void settingsChanged();
 
     Utils &m_utils;
     OverlayFeed m_feed;
     OverlayServer m_server;
     QTimer m_release;
-    QString m_alert; // the alert playing now, as the events view shows it
+    ServiceLook m_look;
+    QList<RenderedLine> m_alertLines; // the newest alerts' lines, until each plays
+    QString m_alert;                  // the HTML of the alert playing now
     Json m_lastConfig;
 };

@@ -17,17 +17,16 @@ void OverlayFeed::setMaxLines(int lines) {
         m_shown.removeFirst();
 }
 
-void OverlayFeed::addLine(const QString &html, const QStringList &keys) {
-    const Line line{m_nextId++, html, keys, m_clock.now() + m_delayMs};
+void OverlayFeed::addLine(const RenderedLine &line) {
     if (m_delayMs == 0)
         show(line);
     else
-        m_held << line;
+        m_held << Held{line, m_clock.now() + m_delayMs};
 }
 
 void OverlayFeed::remove(const QString &key) {
     m_held.erase(std::remove_if(m_held.begin(), m_held.end(),
-                                [&key](const Line &line) { return line.keys.contains(key); }),
+                                [&key](const Held &held) { return held.line.keys.contains(key); }),
                  m_held.end());
     for (auto it = m_shown.begin(); it != m_shown.end();) {
         if (it->keys.contains(key)) {
@@ -43,10 +42,10 @@ void OverlayFeed::remove(const QString &key) {
 void OverlayFeed::tick() {
     const qint64 now = m_clock.now();
     while (!m_held.isEmpty() && m_held.first().due <= now)
-        show(m_held.takeFirst());
+        show(m_held.takeFirst().line);
 }
 
-void OverlayFeed::show(const Line &line) {
+void OverlayFeed::show(const RenderedLine &line) {
     m_shown << line;
     while (m_shown.size() > m_maxLines)
         m_shown.removeFirst();

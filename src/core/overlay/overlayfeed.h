@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/renderedline.h"
+
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -13,13 +15,6 @@ class OverlayFeed : public QObject {
 public:
     static constexpr int kMaxDelaySeconds = 15;
 
-    struct Line {
-        qint64 id = 0;
-        QString html;
-        QStringList keys; // the message ids and nick classes moderation names the line by
-        qint64 due = 0;
-    };
-
     explicit OverlayFeed(const Clock &clock);
 
     void setDelaySeconds(int seconds);
@@ -27,24 +22,28 @@ public:
     int delaySeconds() const { return m_delayMs / 1000; }
     bool waiting() const { return !m_held.isEmpty(); }
 
-    void addLine(const QString &html, const QStringList &keys);
+    void addLine(const RenderedLine &line);
     // Every line that carries the key, waiting or shown, is gone from the stream.
     void remove(const QString &key);
     // Shows the lines whose delay is over.
     void tick();
-    const QList<Line> &shown() const { return m_shown; }
+    const QList<RenderedLine> &shown() const { return m_shown; }
 
 signals:
-    void lineShown(const OverlayFeed::Line &line);
+    void lineShown(const RenderedLine &line);
     void lineRemoved(qint64 id);
 
 private:
-    void show(const Line &line);
+    struct Held {
+        RenderedLine line;
+        qint64 due = 0;
+    };
+
+    void show(const RenderedLine &line);
 
     const Clock &m_clock;
     qint64 m_delayMs = 0;
     int m_maxLines = 50;
-    qint64 m_nextId = 1;
-    QList<Line> m_held;
-    QList<Line> m_shown;
+    QList<Held> m_held;
+    QList<RenderedLine> m_shown;
 };

@@ -1,6 +1,6 @@
 #include "overlayhttp.h"
 
-#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <httplib.h>
@@ -52,10 +52,13 @@ std::string pageHost(const httplib::Request &request) {
 }
 } // namespace
 
-OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pushPort)
+OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pushPort,
+                         const QStringList &hosts)
     : m_server(std::make_unique<httplib::Server>())
     , m_token(token.toStdString())
     , m_pushPort(pushPort) {
+    for (const QString &host : hosts)
+        m_hosts += ' ' + host.toStdString();
     const std::string page = readResource(":/web/overlay/page.html");
     for (const PageKind &kind : kPages) {
         std::string body = page;
@@ -67,11 +70,22 @@ OverlayHttp::OverlayHttp(const QString &token, const QString &query, quint16 pus
     }
     for (const Source &source : kSources)
         m_assets[source.path] = {source.type, readResource(source.resource)};
-    // Every service's badge, whichever services there are.
-    for (const QString &name : QDir(QStringLiteral(":/images")).entryList({"*.png"}, QDir::Files))
-        m_assets["/overlay/images/" + name.toStdString()] = {
-            "image/png", readResource(qPrintable(QStringLiteral(":/images/") + name))};
+    addLooks();
     route();
+}
+
+// Every service's look folder, at the address the lines name it by relative to the pages.
+// They are the program's own public files, asked by lines that carry no token.
+void OverlayHttp::addLooks() {
+    const QString root = QStringLiteral(":/web/looks/");
+    QDirIterator files(root, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString file = files.next();
+        const std::string type =
+            file.endsWith(QLatin1String(".css")) ? "text/css; charset=utf-8" : "image/png";
+        m_assets["/overlay/looks/" + file.mid(root.size()).toStdString()] = {
+            type, readResource(qPrintable(file)), true};
+    }
 }
 
 // A stop that comes before the loop runs would be lost: wait until it runs or gave up.
@@ -109,20 +123,19 @@ void OverlayHttp::route() {
                 response.set_content("not found", "text/plain");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            if (!m_token.empty() && request.get_param_value("token") != m_token) {
+            const Asset &asset = m_assets.at(request.path);
+            if (!asset.open && !m_token.empty() && request.get_param_value("token") != m_token) {
                 response.status = 403;
                 response.set_content("forbidden", "text/plain");
                 return httplib::Server::HandlerResponse::Handled;
             }
-            const Asset &asset = m_assets.at(request.path);
             response.set_header("Cache-Control", "no-store");
             response.set_header("X-Content-Type-Options", "nosniff");
             response.set_header("Content-Security-Policy",
                                 "default-src 'none'; script-src 'self'; style-src 'self' "
-                                "'unsafe-inline' https://fonts.googleapis.com "
-                                "https://static.goodgame.ru; font-src https://fonts.gstatic.com "
-                                "https://static.goodgame.ru; img-src 'self' https:; "
-                                "connect-src ws://" +
+                                "'unsafe-inline' https://fonts.googleapis.com" +
+                                    m_hosts + "; font-src https://fonts.gstatic.com" + m_hosts +
+                                    "; img-src 'self' https:; connect-src ws://" +
                                     pageHost(request) + ":" + std::to_string(m_pushPort));
             response.set_content(asset.body, asset.type.c_str());
             return httplib::Server::HandlerResponse::Handled;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -18,17 +18,20 @@ public:
     struct Asset {
         std::string type;
         std::string body;
+        bool open = false; // asked without the token
     };
 
     // `query` is appended to the pages' own links ("?token=…" or nothing); `pushPort` is where
-    // their script finds the events.
-    OverlayHttp(const QString &token, const QString &query, quint16 pushPort);
+    // their script finds the events; the services' looks may load from `hosts`.
+    OverlayHttp(const QString &token, const QString &query, quint16 pushPort,
+                const QStringList &hosts);
     ~OverlayHttp();
 
     bool listen(const QString &host, quint16 port);
 
 private:
     void route();
+    void addLooks();
 
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
@@ -36,4 +39,5 @@ private:
     std::map<std::string, Asset> m_assets; // by request path
     std::string m_token;
     quint16 m_pushPort;
+    std::string m_hosts; // joined by spaces, each with a space before it
 };

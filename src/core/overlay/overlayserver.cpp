@@ -21,7 +21,8 @@ bool OverlayServer::listen(const Options &options, QString *error) {
     const bool lan = options.lan;
     const QString query = lan ? QStringLiteral("?token=") + options.token : QString();
     const quint16 pushPort = quint16(options.port + 1);
-    auto http = std::make_unique<OverlayHttp>(lan ? options.token : QString(), query, pushPort);
+    auto http = std::make_unique<OverlayHttp>(lan ? options.token : QString(), query, pushPort,
+                                              options.hosts);
     const QString host = lan ? QStringLiteral("0.0.0.0") : QStringLiteral("127.0.0.1");
     auto push = std::make_unique<QWebSocketServer>(QStringLiteral("Kestro overlay"),
                                                    QWebSocketServer::NonSecureMode);

@@ -4,7 +4,7 @@
 
 #include <QList>
 #include <QObject>
-#include <QString>
+#include <QStringList>
 #include <memory>
 
 class QWebSocket;
@@ -23,6 +23,7 @@ public:
         quint16 port = 8090;
         bool lan = false;
         QString token;
+        QStringList hosts; // besides its own, where the services' looks load from
     };
 
     OverlayServer();

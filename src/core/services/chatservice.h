@@ -5,6 +5,7 @@
 #include "settings/soundslots.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QVariantList>
 
 class BotLogger;
@@ -48,6 +49,15 @@ struct ServiceSwitch {
     bool fallback;
 };
 
+// How a service's lines look on the pages beyond the shared styles: the style sheets the pages
+// load for it (its own by a page-relative address, "looks/<id>/…", or its site's) and the
+// hosts those load their fonts and sheets from. Its badge is "looks/<id>/badge.png"; its look
+// folder holds both and is served to the window's pages and the overlay's alike.
+struct ServiceLook {
+    QStringList styleSheets;
+    QStringList hosts;
+};
+
 // One chat service as the window sees it: its name, the user's start and stop, what it sends,
 // the link it supervises itself, and the status line it writes. The protocol behind it is
 // the service's own.
@@ -69,8 +79,8 @@ public:
     virtual QString id() const = 0;
     // As the window names it ("Twitch").
     virtual QString title() const = 0;
-    // The 18×18 badge of its lines, a resource path.
-    virtual QString badge() const = 0;
+    // Its look on the pages, where it has more than its badge.
+    virtual ServiceLook look() const { return {}; }
     // What the user types for it, in the order of its box on the Services tab.
     virtual QList<CredentialField> fields() const = 0;
     // Its on/off choices, under the fields.

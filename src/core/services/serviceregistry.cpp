@@ -9,3 +9,14 @@ ChatService *ServiceRegistry::find(const QString &id) const {
     }
     return nullptr;
 }
+
+ServiceLook ServiceRegistry::looks() const {
+    ServiceLook all;
+    for (const ChatService *service : m_services) {
+        const ServiceLook look = service->look();
+        all.styleSheets << look.styleSheets;
+        all.hosts << look.hosts;
+    }
+    all.hosts.removeDuplicates();
+    return all;
+}

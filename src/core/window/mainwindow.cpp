@@ -2,6 +2,7 @@
 
 #include "alerts/alerts.h"
 #include "chat/chatinput.h"
+#include "common/json.h"
 #include "overlay/overlay.h"
 #include "services/chatservice.h"
 #include "services/serviceregistry.h"
@@ -33,6 +34,15 @@ QList<QObject *> MainWindow::services() const {
     for (ChatService *service : m_deps.services.all())
         list << service;
     return list;
+}
+
+QString MainWindow::pageLooks() const {
+    return looksScript(m_deps.services.looks());
+}
+
+QString MainWindow::looksScript(const ServiceLook &look) {
+    return QStringLiteral("KestroLine.addServiceStyles(") +
+           qstr(jsonStrings(look.styleSheets).dump()) + QStringLiteral(")");
 }
 
 ChatInput *MainWindow::chatInput() const {

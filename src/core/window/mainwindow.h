@@ -12,6 +12,7 @@ class ChatService;
 class Overlay;
 class Page;
 class ServiceRegistry;
+struct ServiceLook;
 class Tests;
 class Utils;
 
@@ -35,6 +36,8 @@ class MainWindow : public QObject {
     Q_PROPERTY(QList<QObject *> services READ services CONSTANT)
     Q_PROPERTY(AlertsTab *alertsTab READ alertsTab CONSTANT)
     Q_PROPERTY(ViewTab *viewTab READ viewTab CONSTANT)
+    // The script the window's pages run once loaded: the services' looks linked.
+    Q_PROPERTY(QString pageLooks READ pageLooks CONSTANT)
 public:
     // The service the chat line writes to.
     inline static const QString kSendingService = QStringLiteral("twitch");
@@ -51,6 +54,8 @@ public:
     QList<QObject *> services() const;
     AlertsTab *alertsTab() { return &m_alertsTab; }
     ViewTab *viewTab() { return &m_viewTab; }
+    QString pageLooks() const;
+    static QString looksScript(const ServiceLook &look);
     const QTimer &serverTimer() const { return m_serverTimer; }
 
     // The window is complete: settings into the controls, then the timers.

@@ -46,7 +46,6 @@ public:
 
     QString id() const override { return QStringLiteral("donationalerts"); }
     QString title() const override { return QStringLiteral("DonationAlerts"); }
-    QString badge() const override { return QStringLiteral(":/images/DonationAlerts.badge.png"); }
     QList<CredentialField> fields() const override { return {}; }
     QList<EndpointKey> endpointKeys() const override;
     QList<SoundSlot> soundSlots() const override;

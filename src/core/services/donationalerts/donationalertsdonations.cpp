@@ -132,8 +132,8 @@ void DonationAlerts::offer(const Donation &donation, bool inTest) {
 
 // The donor's name and message are the viewer's text: plain parts, never markup.
 void DonationAlerts::alertOf(const Donation &donation) {
-    MessageParts parts{MessagePart::badge(QStringLiteral("qrc:/images/DonationAlerts.badge.png"),
-                                          QStringLiteral("DonationAlerts"))};
+    MessageParts parts{MessagePart::serviceBadge(QStringLiteral("donationalerts"),
+                                                 QStringLiteral("DonationAlerts"))};
     for (const QString &text : donation.texts())
         parts << MessagePart::textPart(text, MessagePart::Tone::Rank, QStringLiteral("king"));
     AlertMessage alert;

@@ -27,7 +27,8 @@ inline constexpr EndpointKey goodgameStatic{"goodgameStatic", "https://static.go
 
 // GoodGame's alert kinds, each with its sound.
 QList<SoundSlot> goodgameSoundSlots();
-
+// Its look on the pages: the icons beside its nicks and its smiles' size.
+ServiceLook goodgameLook();
 
 // One smile of the catalogue.
 struct Smile {
@@ -76,7 +77,7 @@ public:
 
     QString id() const override { return QStringLiteral("goodgame"); }
     QString title() const override { return QStringLiteral("GoodGame"); }
-    QString badge() const override { return QStringLiteral(":/images/Goodgame.badge.png"); }
+    ServiceLook look() const override;
     QList<CredentialField> fields() const override;
     QList<EndpointKey> endpointKeys() const override;
     QList<SoundSlot> soundSlots() const override;

@@ -115,7 +115,8 @@ void Goodgame::chatMessage(const Json &data) {
     permissions.channel = channelId;
     // Version 2 sends the text HTML-escaped; it is shown as the viewer typed it.
     const QString text = textOf(data, "text");
-    parts << placeEmotes(m_version >= 2 ? decodeEntities(text) : text, permissions);
+    parts << MessagePart::asWords(
+        placeEmotes(m_version >= 2 ? decodeEntities(text) : text, permissions));
     m_deps.sink.chatLine(parts);
 }
 

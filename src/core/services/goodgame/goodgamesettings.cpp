@@ -11,6 +11,17 @@ QList<CredentialField> Goodgame::fields() const {
          key::goodgameChannel}};
 }
 
+// Its icon font and smiles' size, and the premium icons of its channels from its own site.
+ServiceLook goodgameLook() {
+    return {{QStringLiteral("looks/goodgame/look.css"),
+             QStringLiteral("https://static.goodgame.ru/css/compiled/channels_icons.css")},
+            {QStringLiteral("https://static.goodgame.ru")}};
+}
+
+ServiceLook Goodgame::look() const {
+    return goodgameLook();
+}
+
 QList<EndpointKey> Goodgame::endpointKeys() const {
     return {endpoint::goodgameChat, endpoint::goodgameSite, endpoint::goodgameStatic};
 }

@@ -6,7 +6,6 @@
 #include "net/http.h"
 #include "services/goodgame/goodgamejson.h"
 #include "services/patience.h"
-#include "settings/chatstyle.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -125,13 +124,7 @@ void Goodgame::storeEmotes(const QByteArray &json) {
 }
 
 MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &permissions) const {
-    const bool addressed = isAddressedText(m_deps.utils, text);
     const qint64 now = m_deps.clock.now();
-    const auto textPart = [addressed](const QString &value) {
-        MessagePart part = MessagePart::textPart(value);
-        part.frames = addressed ? MessagePart::Addressed : 0u;
-        return part;
-    };
 
     // One pass: `placed` is where the text not yet turned into parts begins.
     MessageParts parts;
@@ -162,19 +155,18 @@ MessageParts Goodgame::placeEmotes(const QString &text, const SmilePermissions &
             (!smile.animated.isEmpty() && animated ? smile.animated : smile.simple) +
             QLatin1Char('?') + QString::number(now);
         if (start > placed)
-            parts << textPart(text.mid(placed, start - placed));
+            parts << MessagePart::textPart(text.mid(placed, start - placed));
         parts << MessagePart::emote(url, text.mid(start, length),
                                     QStringLiteral("GoodGame: ") + name, id());
         placed = start + length;
     }
     if (placed < text.size())
-        parts << textPart(text.mid(placed));
+        parts << MessagePart::textPart(text.mid(placed));
     return parts;
 }
 
 MessageParts Goodgame::placeBadges() {
-    return {MessagePart::badge(QStringLiteral("qrc:/images/Goodgame.badge.png"),
-                               QStringLiteral("GoodGame"))};
+    return {MessagePart::serviceBadge(QStringLiteral("goodgame"), QStringLiteral("GoodGame"))};
 }
 
 // Moderators, super-moderators and administrators (30, 40, 50) wear the moderator icon.

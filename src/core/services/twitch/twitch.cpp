@@ -12,7 +12,6 @@
 #include "services/twitch/seventv.h"
 #include "services/twitch/twitchkeys.h"
 #include "services/twitch/twitchsocket.h"
-#include "settings/chatstyle.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
@@ -463,8 +462,6 @@ void Twitch::privateMessage(const Line &line) {
     WordOptions options;
     if (tag(line.tags, "msg-id") == QLatin1String("highlighted-message"))
         options.frames = MessagePart::Highlighted;
-    else if (isAddressedText(m_deps.utils, text))
-        options.frames = MessagePart::Addressed;
     options.frames |= lineFrames;
     if (action) {
         options.tone = MessagePart::Tone::Author;
@@ -477,7 +474,8 @@ void Twitch::privateMessage(const Line &line) {
         MessagePart::textPart(action ? QStringLiteral(" ") : QStringLiteral(": "), options.tone,
                               options.color, options.manner);
     separator.frames = lineFrames;
-    parts << nickName << separator << twitchMessage(text, emotesOf(line.tags), options);
+    parts << nickName << separator
+          << MessagePart::asWords(twitchMessage(text, emotesOf(line.tags), options));
     chatLine(line, parts);
 }
 

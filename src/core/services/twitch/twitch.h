@@ -91,7 +91,6 @@ public:
 
     QString id() const override { return QStringLiteral("twitch"); }
     QString title() const override { return QStringLiteral("Twitch"); }
-    QString badge() const override { return QStringLiteral(":/images/Twitch.badge.png"); }
     QList<CredentialField> fields() const override;
     QList<ServiceSwitch> switches() const override;
     QList<EndpointKey> endpointKeys() const override;

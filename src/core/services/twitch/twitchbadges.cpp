@@ -117,8 +117,8 @@ void TwitchBadges::store(BadgeScope scope, const Json &reply) {
 }
 
 MessageParts TwitchBadges::placeBadges(const TagMap &info) const {
-    MessageParts parts{MessagePart::badge(QStringLiteral("qrc:/images/Twitch.badge.png"),
-                                          QStringLiteral("Twitch"))};
+    MessageParts parts{
+        MessagePart::serviceBadge(QStringLiteral("twitch"), QStringLiteral("Twitch"))};
     const QString badges = info.value(QStringLiteral("badges"));
     if (badges.isEmpty())
         return parts;
