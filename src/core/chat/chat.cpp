@@ -21,6 +21,12 @@ QString upperFirst(const QString &text) {
     return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
 }
 
+// The two renderings of one line.
+struct BuiltMessage {
+    QString html;
+    QString text;
+};
+
 // The flags of one build; wrappers never span two lines.
 struct LineState {
     BuiltMessage result;
@@ -289,28 +295,8 @@ QString moderationMethod(Moderation::Act act) {
     return QStringLiteral("removeMessages");
 }
 
-// What is said aloud of a line: the words of its parts as the log writes them, without the
-// badges' labels.
-QString spokenWords(MessageParts parts) {
-    parts.erase(std::remove_if(parts.begin(), parts.end(),
-                               [](const MessagePart &part) {
-                                   return part.kind == MessagePart::Kind::Badge;
-                               }),
-                parts.end());
-    return Chat::buildHTML(std::move(parts)).text;
-}
-
-} // namespace
-
-Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
-           const Utils &utils)
-    : m_chatView(chatView)
-    , m_alertView(alertView)
-    , m_logger(logger)
-    , m_alerts(alerts)
-    , m_utils(utils) {}
-
-BuiltMessage Chat::buildHTML(MessageParts message) {
+// The page's HTML and the log's text of the parts, in one pass.
+BuiltMessage buildHTML(const MessageParts &message) {
     LineState line;
     // Room for a typical part's markup, so a line grows its buffers once or twice, not per part.
     line.result.html.reserve(160 * message.size());
@@ -325,16 +311,8 @@ BuiltMessage Chat::buildHTML(MessageParts message) {
     return line.result;
 }
 
-// The HTML goes as a string literal, the same text the overlay's pages are sent.
-QString Chat::addMessageCall(const RenderedLine &line, bool alertFrame) {
-    return Page::call(QStringLiteral("addMessage"),
-                      jsQuote(line.html) +
-                          (alertFrame ? QStringLiteral(", true") : QStringLiteral(", false"))) +
-           QLatin1Char(';');
-}
-
 // The ids a moderator's act may name a line by: its message ids and its author's classes.
-QStringList Chat::moderationKeys(const MessageParts &parts) {
+QStringList moderationKeys(const MessageParts &parts) {
     QStringList keys;
     for (const MessagePart &part : parts) {
         if (!part.author)
@@ -345,6 +323,37 @@ QStringList Chat::moderationKeys(const MessageParts &parts) {
     keys.removeAll(QStringLiteral("user_nick"));
     return keys;
 }
+
+// What is said aloud of a line: the words of its parts as the log writes them, without the
+// badges' labels.
+QString spokenWords(MessageParts parts) {
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const MessagePart &part) {
+                                   return part.kind == MessagePart::Kind::Badge;
+                               }),
+                parts.end());
+    return buildHTML(parts).text;
+}
+
+} // namespace
+
+Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
+           const Utils &utils)
+    : m_chatView(chatView)
+    , m_alertView(alertView)
+    , m_logger(logger)
+    , m_alerts(alerts)
+    , m_utils(utils) {}
+
+
+// The HTML goes as a string literal, the same text the overlay's pages are sent.
+QString Chat::addMessageCall(const RenderedLine &line, bool alertFrame) {
+    return Page::call(QStringLiteral("addMessage"),
+                      jsQuote(line.html) +
+                          (alertFrame ? QStringLiteral(", true") : QStringLiteral(", false"))) +
+           QLatin1Char(';');
+}
+
 
 // A viewer's words with a highlight word in them frame the line, unless it is highlighted.
 bool Chat::markAddressed(MessageParts &parts) const {

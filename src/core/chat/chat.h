@@ -22,11 +22,8 @@ public:
     Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
          const Utils &utils);
 
-    // The parts are taken by value: removing the wrapper markers never touches the caller's.
-    static BuiltMessage buildHTML(MessageParts message);
     // The script that hands a line to a page's line script, framed as an alert or not.
     static QString addMessageCall(const RenderedLine &line, bool alertFrame);
-    static QStringList moderationKeys(const MessageParts &parts);
     static QString moderationKey(const Moderation &act);
 
     // The one rendering of a line; empty HTML when there is nothing to show.

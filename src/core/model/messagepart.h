@@ -81,12 +81,6 @@ struct MessagePart {
 
 using MessageParts = QList<MessagePart>;
 
-// The two renderings of one line.
-struct BuiltMessage {
-    QString html;
-    QString text;
-};
-
 // An event line with what the alert queue needs to play it.
 struct AlertMessage {
     MessageParts items;
