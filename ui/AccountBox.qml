@@ -8,7 +8,7 @@ import Kestro 1.0
 // the browser ended on), then the account it is logged in as.
 Column {
     id: box
-    property var account // a TwitchAccount or a DonationAlertsAccount
+    property var account // a TwitchAccount or a service's BrowserLogin
     property string title
     property string prefix // the service's id, before each control's name
     readonly property string clientIdField: box.prefix + "ClientId"
@@ -39,7 +39,7 @@ Column {
         readOnly: true
         selectByMouse: true
         text: box.byCode ? qsTr("Зарегистрируйте приложение на dev.twitch.tv (Console → Applications), тип клиента Public, адрес перенаправления любой, и впишите его Client ID.")
-                         : qsTr("Зарегистрируйте приложение на donationalerts.com (Настройки → API → Создать новое приложение), Redirect URL: %1, и впишите его ID.").arg(box.account.redirectUri)
+                         : box.account.clientIdSteps
     }
     Item {
         width: 402

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "common/json.h"
+#include "net/bearerapi.h"
 #include "services/chatservice.h"
 #include "services/donationalerts/donation.h"
 #include "services/donationalerts/donationalertsaccount.h"
-#include "services/donationalerts/donationalertsapi.h"
 
 #include <QSet>
 #include <QWebSocket>
@@ -91,7 +91,7 @@ private:
     QString channel() const;
 
     ServiceDeps m_deps;
-    DonationAlertsApi m_api;
+    BearerApi m_api;
     DonationAlertsAccount m_account;
     Step m_step = Step::None;
     int m_session = 0; // answers of an earlier session are ignored

@@ -36,67 +36,27 @@ DonationAlertsAuth DonationAlertsAuth::fromJson(const Json &record) {
     return auth;
 }
 
-DonationAlertsAccount::DonationAlertsAccount(const DonationAlertsApi &api, const Clock &clock,
+DonationAlertsAccount::DonationAlertsAccount(const BearerApi &api, const Clock &clock,
                                              QUrl redirect, std::function<QString()> clientId,
                                              bool clientIdTyped, QObject *parent)
-    : QObject(parent)
+    : BrowserLogin({QStringLiteral("DonationAlerts"), api.at(QStringLiteral("/oauth/authorize")),
+                    QLatin1String(kScopes),
+                    QStringLiteral("Зарегистрируйте приложение на donationalerts.com (Настройки → "
+                                   "API → Создать новое приложение), Redirect URL: %1, и впишите "
+                                   "его ID.")},
+                   std::move(redirect), std::move(clientId), clientIdTyped, parent)
     , m_api(api)
-    , m_clock(clock)
-    , m_redirect(std::move(redirect))
-    , m_clientId(std::move(clientId))
-    , m_clientIdTyped(clientIdTyped) {
-    connect(&m_catcher, &RedirectCatcher::caught, this, &DonationAlertsAccount::take);
-}
+    , m_clock(clock) {}
 
 void DonationAlertsAccount::restore(const DonationAlertsAuth &auth) {
     m_auth = auth;
-    setState(auth.loggedIn() ? State::LoggedIn : State::LoggedOut);
-}
-
-QString DonationAlertsAccount::authorizeUrl() const {
-    QUrlQuery query;
-    query.addQueryItem(QStringLiteral("client_id"), m_clientId().trimmed());
-    query.addQueryItem(QStringLiteral("redirect_uri"), redirectUri());
-    query.addQueryItem(QStringLiteral("response_type"), QStringLiteral("token"));
-    query.addQueryItem(QStringLiteral("scope"), QLatin1String(kScopes));
-    return m_api.at(QStringLiteral("/oauth/authorize"), query.toString(QUrl::FullyEncoded))
-        .toString(QUrl::FullyEncoded);
-}
-
-void DonationAlertsAccount::logIn() {
-    if (m_clientId().trimmed().isEmpty())
-        return emit failed(QStringLiteral("DonationAlerts: впишите ID приложения"));
-    QString error;
-    if (!m_catcher.listen(m_redirect, &error))
-        return emit failed(QStringLiteral("DonationAlerts: адрес %1 недоступен (%2)")
-                               .arg(redirectUri(), error));
-    ++m_flow;
-    setState(State::Waiting);
-}
-
-// The address as the browser shows it: the token in its fragment, or a refusal in its query.
-void DonationAlertsAccount::takeAddress(const QString &address) {
-    const QUrl url(address.trimmed());
-    take(QUrlQuery(url.hasFragment() ? url.fragment(QUrl::FullyEncoded)
-                                     : url.query(QUrl::FullyEncoded)));
-}
-
-void DonationAlertsAccount::take(const QUrlQuery &fields) {
-    if (m_state != State::Waiting)
-        return;
-    const QString token = fields.queryItemValue(QStringLiteral("access_token"), QUrl::FullyDecoded);
-    if (token.isEmpty())
-        return end(fields.hasQueryItem(QStringLiteral("error"))
-                       ? QStringLiteral("DonationAlerts: вход отменён")
-                       : QStringLiteral("DonationAlerts: в адресе нет токена"));
-    m_catcher.close();
-    learnUser(token);
+    restored();
 }
 
 // Who the token belongs to, before it is kept.
-void DonationAlertsAccount::learnUser(const QString &token) {
-    m_api.get(token, kUserPath, {}, [this, token, flow = m_flow](const HttpReply &reply) {
-        if (flow != m_flow)
+void DonationAlertsAccount::learn(const QString &token, const QUrlQuery &) {
+    m_api.get(token, kUserPath, {}, [this, token, flow = flow()](const HttpReply &reply) {
+        if (flow != this->flow())
             return;
         const Json answer = parseJson(reply.body);
         const Json &data = member(answer, "data");
@@ -109,30 +69,11 @@ void DonationAlertsAccount::learnUser(const QString &token) {
                   QString::fromLatin1(kScopes).split(QLatin1Char(' ')),
                   m_clock.now() / 1000};
         emit stored(m_auth);
-        setState(State::LoggedIn);
+        loggedIn();
     });
 }
 
-void DonationAlertsAccount::logOut() {
-    ++m_flow;
-    m_catcher.close();
+void DonationAlertsAccount::forget() {
     m_auth = {};
     emit stored(m_auth);
-    setState(State::LoggedOut);
-}
-
-void DonationAlertsAccount::expire() {
-    if (m_state == State::LoggedIn)
-        logOut();
-}
-
-void DonationAlertsAccount::end(const QString &message) {
-    m_catcher.close();
-    setState(m_auth.loggedIn() ? State::LoggedIn : State::LoggedOut);
-    emit failed(message);
-}
-
-void DonationAlertsAccount::setState(State state) {
-    m_state = state;
-    emit changed();
 }

@@ -5,10 +5,10 @@
 
 #include <QUrl>
 
-// DonationAlerts' API under its site: each request carries the login's token, which no log sees.
-class DonationAlertsApi {
+// A service's API under its site, each request with the login's token, which no log sees.
+class BearerApi {
 public:
-    DonationAlertsApi(Http &http, QUrl site)
+    BearerApi(Http &http, QUrl site)
         : m_http(http)
         , m_site(std::move(site)) {}
 
