@@ -286,7 +286,7 @@ private slots:
         QTest::newRow("too deep")
             << QString(300, '[') + QString(300, ']')
             << "ОШИБКА: кадр DonationAlerts вложен глубже 64 уровней, отброшен";
-        QTest::newRow("too big") << QString(DonationAlerts::kMaxFrameBytes + 1, ' ')
+        QTest::newRow("too big") << QString(CentrifugoSession::kMaxFrameBytes + 1, ' ')
                                  << "ОШИБКА: кадр DonationAlerts длиннее 1024 КБ, отброшен";
         QTest::newRow("no donation")
             << R"({"result":{"channel":"c","data":{"seq":1,"data":{"id":"x"}}}})"

@@ -5,7 +5,6 @@
 #include "buildconfig.h"
 #include "common/js.h"
 #include "common/logging.h"
-#include "connection/droppedsocket.h"
 #include "model/chatsink.h"
 #include "settings/utils.h"
 #include "shell/botlogger.h"
@@ -25,29 +24,26 @@ const EndpointKey endpoint::donationalertsRedirect{"donationalertsRedirect",
 namespace {
 const QString kAuthField = QStringLiteral("donationalertsAuth");
 const QString kClientIdField = QStringLiteral("donationalertsClientId");
-// Centrifugo's commands and pushes, by number.
-constexpr int kSubscribeMethod = 1;
-constexpr int kPingMethod = 7;
-constexpr int kPublicationPush = 0;
-constexpr int kDisconnectPush = 7;
-constexpr qint64 kConnectId = 1;
-constexpr qint64 kSubscribeId = 2;
+using Command = CentrifugoSession::Command;
 } // namespace
 
 DonationAlerts::DonationAlerts(const ServiceDeps &deps)
     : ChatService(deps.utils)
     , m_deps(deps)
     , m_api(deps.http, deps.endpoints.url(endpoint::donationalertsSite))
-    , m_account(m_api, deps.clock, deps.endpoints.url(endpoint::donationalertsRedirect),
-                [this] { return clientId(); },
-                deps.endpoints.word(endpoint::donationalertsClientId).isEmpty())
+    , m_account(
+          m_api, deps.clock, deps.endpoints.url(endpoint::donationalertsRedirect),
+          [this] { return clientId(); },
+          deps.endpoints.word(endpoint::donationalertsClientId).isEmpty())
     , m_connection({[this](bool again) { openSession(again); },
                     [this] {
                         ++m_session;
                         m_step = Step::None;
-                        dropSocket(m_socket);
+                        m_link.close();
                     },
-                    [this] { sendProbe(); }},
+                    [this] {
+                        sendProbe();
+                    }},
                    deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs}) {
     followRunning();
     declareSettings({{key::donationalertsAuth, "fields", SettingKind::Record, Json::object(),
@@ -59,10 +55,37 @@ DonationAlerts::DonationAlerts(const ServiceDeps &deps)
         m_deps.sink.serviceLine(QStringLiteral("- DonationAlerts: связь потеряна, переподключаемся"));
     });
     connectAccount();
+    connectLink();
 }
 
-DonationAlerts::~DonationAlerts() {
-    dropSocket(m_socket);
+DonationAlerts::~DonationAlerts() = default;
+
+void DonationAlerts::connectLink() {
+    connect(&m_link, &CentrifugoSession::opened, this, [this] {
+        qCDebug(lcDonationAlerts).noquote() << QStringLiteral("Подключились к DonationAlerts.");
+        m_link.send(Command::Connect, Json{{"token", stdstr(m_socketToken)}},
+                    [this](const Json &result) {
+                        m_client = textOf(result, "client");
+                        askChannelToken(m_session);
+                    });
+    });
+    connect(&m_link, &CentrifugoSession::lost, this, [this](int, const QString &reason) {
+        qCDebug(lcDonationAlerts).noquote()
+            << QStringLiteral("Отключились от DonationAlerts: ") + reason;
+        m_connection.lost();
+    });
+    connect(&m_link, &CentrifugoSession::refused, this,
+            [this](Command, int, const QString &message) {
+                sayOnce(QStringLiteral("DonationAlerts: сервер отказал: ") + message);
+                m_connection.lost();
+            });
+    connect(&m_link, &CentrifugoSession::traffic, this, [this](const QString &frame) {
+        m_deps.logger.log(QStringLiteral("DonationAlerts >> ") + frame, QStringLiteral("raw"));
+        if (!m_rehearsing)
+            m_connection.traffic();
+    });
+    connect(&m_link, &CentrifugoSession::badFrame, this, &DonationAlerts::dropFrame);
+    connect(&m_link, &CentrifugoSession::publication, this, &DonationAlerts::publication);
 }
 
 void DonationAlerts::connectAccount() {
@@ -114,7 +137,7 @@ void DonationAlerts::openSession(bool again) {
     // Donations that waited for a read-back this session will not finish are shown now.
     releaseHeld();
     ++m_session;
-    dropSocket(m_socket);
+    m_link.close();
     m_step = Step::User;
     askUser(m_session);
 }
@@ -137,25 +160,8 @@ void DonationAlerts::askUser(int session) {
 
 void DonationAlerts::openSocket(const QString &socketToken) {
     m_step = Step::Connect;
-    m_socket = std::make_unique<QWebSocket>();
-    QWebSocket *socket = m_socket.get();
-    connect(socket, &QWebSocket::connected, this, [this, socketToken] {
-        qCDebug(lcDonationAlerts).noquote() << QStringLiteral("Подключились к DonationAlerts.");
-        send(Json{{"params", Json{{"token", stdstr(socketToken)}}}, {"id", kConnectId}});
-    });
-    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-            [this, socket] {
-                qCDebug(lcDonationAlerts).noquote()
-                    << QStringLiteral("DonationAlerts ошибка: ") + socket->errorString();
-                m_connection.lost();
-            });
-    connect(socket, &QWebSocket::disconnected, this, [this] {
-        qCDebug(lcDonationAlerts).noquote() << QStringLiteral("Отключились от DonationAlerts.");
-        m_connection.lost();
-    });
-    connect(socket, &QWebSocket::textMessageReceived, this,
-            [this](const QString &frame) { processFrame(frame); });
-    socket->open(m_deps.endpoints.url(endpoint::donationalertsSocket));
+    m_socketToken = socketToken;
+    m_link.open(m_deps.endpoints.url(endpoint::donationalertsSocket));
 }
 
 // The channel's token belongs to this socket's client: every session asks anew.
@@ -178,20 +184,17 @@ void DonationAlerts::askChannelToken(int session) {
 
 void DonationAlerts::subscribe(const QString &channelToken) {
     m_step = Step::Subscribe;
-    send(Json{{"params", Json{{"channel", stdstr(channel())}, {"token", stdstr(channelToken)}}},
-              {"method", kSubscribeMethod},
-              {"id", kSubscribeId}});
+    m_link.send(Command::Subscribe,
+                Json{{"channel", stdstr(channel())}, {"token", stdstr(channelToken)}},
+                [this](const Json &) {
+                    if (m_step == Step::Subscribe)
+                        subscribed();
+                });
 }
 
 // Any answer is traffic, the ping's too.
 void DonationAlerts::sendProbe() {
-    send(Json{{"method", kPingMethod}, {"id", ++m_nextId + kSubscribeId}});
-}
-
-// What is sent carries tokens: it is never logged.
-void DonationAlerts::send(const Json &message) {
-    if (m_socket)
-        m_socket->sendTextMessage(qstr(message.dump()));
+    m_link.send(Command::Ping, Json());
 }
 
 // A reply of this session that the request may go on with; a refusal is dealt with here.
@@ -229,22 +232,11 @@ void DonationAlerts::sayOnce(const QString &text) {
     emit status(text);
 }
 
-void DonationAlerts::processFrame(const QString &frame, bool inTest) {
-    if (frame.size() > kMaxFrameBytes)
-        return dropFrame(QStringLiteral("длиннее %1 КБ").arg(kMaxFrameBytes / 1024));
-    m_deps.logger.log(QStringLiteral("DonationAlerts >> ") + frame, QStringLiteral("raw"));
-    if (!inTest)
-        m_connection.traffic();
-    for (const QString &line : frame.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        bool tooDeep = false;
-        const Json message = parseJson(line.toUtf8(), &tooDeep);
-        if (tooDeep)
-            dropFrame(QStringLiteral("вложен глубже %1 уровней").arg(kMaxJsonDepth));
-        else if (!message.is_object())
-            dropFrame(QStringLiteral("не разобран"));
-        else
-            handleMessage(message, inTest);
-    }
+// Frames read as a rehearsal reach the queue whatever the step, and as often as they come.
+void DonationAlerts::processFrame(const QString &frame, bool rehearsal) {
+    m_rehearsing = rehearsal;
+    m_link.readFrame(frame);
+    m_rehearsing = false;
 }
 
 void DonationAlerts::dropFrame(const QString &why) {
@@ -253,39 +245,11 @@ void DonationAlerts::dropFrame(const QString &why) {
                       QStringLiteral("error"));
 }
 
-// A reply names its command by id; a push has none.
-void DonationAlerts::handleMessage(const Json &message, bool inTest) {
-    const std::optional<double> id = jsNumber(member(message, "id"));
-    const Json &error = member(message, "error");
-    if (id && !error.is_null()) {
-        sayOnce(QStringLiteral("DonationAlerts: сервер отказал: ") + textOf(error, "message"));
-        return m_connection.lost();
-    }
-    if (id)
-        return reply(qint64(*id), member(message, "result"));
-    push(member(message, "result"), inTest);
-}
-
-void DonationAlerts::reply(qint64 id, const Json &result) {
-    if (id == kConnectId && m_step == Step::Connect) {
-        m_client = textOf(result, "client");
-        return askChannelToken(m_session);
-    }
-    if (id == kSubscribeId && m_step == Step::Subscribe)
-        subscribed();
-}
-
-void DonationAlerts::push(const Json &result, bool inTest) {
-    const int type = int(jsNumber(member(result, "type")).value_or(kPublicationPush));
-    if (type == kDisconnectPush)
-        return m_connection.lost();
-    if (type != kPublicationPush || (!inTest && m_step != Step::Live))
+void DonationAlerts::publication(const QString &from, const Json &data) {
+    if (!m_rehearsing && (m_step != Step::Live || (!m_client.isEmpty() && from != channel())))
         return;
-    if (!inTest && !m_client.isEmpty() && textOf(result, "channel") != channel())
-        return;
-    const Json &donation = member(member(result, "data"), "data");
-    if (const std::optional<Donation> read = Donation::fromJson(donation))
-        return offer(*read, inTest);
+    if (const std::optional<Donation> read = Donation::fromJson(data))
+        return offer(*read, m_rehearsing);
     dropFrame(QStringLiteral("без доната"));
 }
 

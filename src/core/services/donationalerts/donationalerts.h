@@ -1,13 +1,13 @@
 #pragma once
 
 #include "common/json.h"
+#include "connection/centrifugo.h"
 #include "net/bearerapi.h"
 #include "services/chatservice.h"
 #include "services/donationalerts/donation.h"
 #include "services/donationalerts/donationalertsaccount.h"
 
 #include <QSet>
-#include <QWebSocket>
 #include <memory>
 #include <vector>
 
@@ -35,7 +35,6 @@ public:
     // The session's steps: the user's socket token, the socket's connect, the channel's token,
     // the subscription, the donations.
     enum class Step { None, User, Connect, Token, Subscribe, Live };
-    static constexpr int kMaxFrameBytes = 1 << 20;
     // How far back the donations of an outage are read: pages of 30.
     static constexpr int kMaxBackfillPages = 5;
     static constexpr qint64 kPingAfterMs = 25000;
@@ -60,13 +59,14 @@ public:
     // Frames from now on are read as at this step: for replaying recorded frames.
     void readFramesAt(Step step) { m_step = step; }
     // One socket frame: one JSON message, or several a line each.
-    void processFrame(const QString &frame, bool inTest = false);
+    void processFrame(const QString &frame, bool rehearsal = false);
 
 protected:
     void open() override;
 
 private:
     void connectAccount();
+    void connectLink();
     QString clientId() const;
     void openSession(bool again);
     void askUser(int session);
@@ -74,13 +74,10 @@ private:
     void askChannelToken(int session);
     void subscribe(const QString &channelToken);
     void sendProbe();
-    void send(const Json &message);
     bool answered(int session, const HttpReply &reply, const char *what);
     void expired();
     void sayOnce(const QString &text);
-    void handleMessage(const Json &message, bool inTest);
-    void reply(qint64 id, const Json &result);
-    void push(const Json &result, bool inTest);
+    void publication(const QString &from, const Json &data);
     void subscribed();
     void readPage(int session, int page, std::vector<Donation> found);
     void endBackfill(std::vector<Donation> missed);
@@ -96,13 +93,14 @@ private:
     Step m_step = Step::None;
     int m_session = 0; // answers of an earlier session are ignored
     bool m_again = false;
+    QString m_socketToken;
     QString m_client; // the socket's client id, which the channel's token belongs to
-    qint64 m_nextId = 1;
+    bool m_rehearsing = false;
     QSet<qint64> m_seen; // every donation queued in this run, or there before it
     bool m_knowsBefore = false; // the donations before the run have been read
     bool m_filling = false;
     std::vector<Donation> m_held; // live donations that arrive while the outage's are read
     bool m_troubleSaid = false;
-    std::unique_ptr<QWebSocket> m_socket;
+    CentrifugoSession m_link{CentrifugoSession::Framing::V2};
     ServiceConnection m_connection;
 };
