@@ -10,7 +10,7 @@ declare -A level=(
   [shell]=1 [net]=1 [connection]=1
   [settings]=2
   [services]=3
-  [services/twitch]=4 [services/goodgame]=4 [services/donationalerts]=4
+  [services/twitch]=4 [services/goodgame]=4 [services/donationalerts]=4 [services/vkvideo]=4
   [chat]=5 [alerts]=5 [overlay]=5
   [testevents]=6
   [window]=7

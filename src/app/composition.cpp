@@ -29,10 +29,12 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     , m_twitch(TwitchDeps{m_twitchSocket, m_followers, m_chat, m_utils, logger, m_bttv, m_ffz,
                           m_sevenTv, m_http, m_endpoints, Clock::system(), Random::system()})
     , m_goodgame(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
-                              Random::system()})
-    , m_donationAlerts(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints,
-                                          Clock::system(), Random::system()})
-    , m_services{&m_twitch, &m_goodgame, &m_donationAlerts}
+                             Random::system()})
+    , m_donationAlerts(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
+                                   Random::system()})
+    , m_vkVideo(ServiceDeps{m_chat, m_utils, logger, m_http, m_endpoints, Clock::system(),
+                            Random::system()})
+    , m_services{&m_twitch, &m_goodgame, &m_vkVideo, &m_donationAlerts}
     , m_tests(m_services, Random::system())
     , m_mainWindow(MainWindowDeps{m_utils, m_services, m_alerts, m_tests, m_chatInput, m_chatView,
                                   m_overlay}) {

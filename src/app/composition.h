@@ -18,6 +18,7 @@
 #include "services/twitch/seventv.h"
 #include "services/twitch/twitch.h"
 #include "services/twitch/twitchsocket.h"
+#include "services/vkvideo/vkvideo.h"
 #include "settings/utils.h"
 #include "shell/relaylauncher.h"
 #include "shell/speechfile.h"
@@ -81,6 +82,7 @@ private:
     Twitch m_twitch;
     Goodgame m_goodgame;
     DonationAlerts m_donationAlerts;
+    VkVideo m_vkVideo;
     ServiceRegistry m_services;
     Tests m_tests;
     MainWindow m_mainWindow;
