@@ -41,7 +41,10 @@ public:
 
     void send(const QString &frame) { m_client->sendTextMessage(frame); }
     void sendBinary(const QByteArray &bytes) { m_client->sendBinaryMessage(bytes); }
-    void closeClient() { m_client->close(); }
+    void closeClient(QWebSocketProtocol::CloseCode code = QWebSocketProtocol::CloseCodeNormal,
+                     const QString &reason = {}) {
+        m_client->close(code, reason);
+    }
 
     QStringList frames;
     int connections = 0;
