@@ -32,6 +32,18 @@ Json channelData(std::optional<qint64> channel) {
 }
 } // namespace
 
+namespace {
+// GoodGame's message ids grow with time; its timestamps tell before any line was shown.
+std::optional<GapFill::Stamp> stampOf(const Json &message) {
+    const QString id = gg::textOf(message, "message_id");
+    const std::optional<qint64> number = parseInt(id);
+    if (!number)
+        return std::nullopt;
+    return GapFill::Stamp{
+        {*number, 0}, qint64(jsNumber(gg::member(message, "timestamp")).value_or(0)), id};
+}
+} // namespace
+
 Goodgame::Goodgame(const ServiceDeps &deps)
     : ChatService(deps.utils)
     , m_deps(deps)
@@ -39,7 +51,17 @@ Goodgame::Goodgame(const ServiceDeps &deps)
                     [this] {
                         sendProbe();
                     }},
-                   deps.clock, deps.random) {
+                   deps.clock, deps.random)
+    , m_fill(
+          stampOf,
+          {[this](const Json &message) { chatMessage(message); },
+           [this](const QString &message) {
+               m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), message});
+           },
+           [this](int missed) {
+               serviceLine(
+                   QStringLiteral("- GoodGame: пропущенные сообщения показаны (%1)").arg(missed));
+           }}) {
     followRunning();
     declareSettings();
     connect(&m_connection, &ServiceConnection::outageBegan, this, [this] {
@@ -93,7 +115,7 @@ void Goodgame::sendProbe() {
 void Goodgame::tick() {
     m_connection.tick();
     if (m_fill.overdue(m_deps.clock.now()))
-        endFill(Json());
+        m_fill.finish(Json());
 }
 
 void Goodgame::open() {
@@ -211,7 +233,7 @@ void Goodgame::processMessage(const QString &json, bool in_test) {
 // frame may have been the history.
 void Goodgame::releaseHeldLines() {
     if (m_fill.active())
-        endFill(Json());
+        m_fill.finish(Json());
 }
 
 // A test frame is a chat frame whatever the session's state, and moves no watch.
@@ -289,24 +311,6 @@ void Goodgame::requestHistory() {
         return;
     m_fill.begin(m_deps.clock.now());
     send(Json{{"type", "get_channel_history"}, {"data", channelData(m_channelID)}});
-}
-
-// The missed lines, then one grey line of how many, then the live ones that waited.
-void Goodgame::endFill(const Json &history) {
-    GapFill::Lines lines = m_fill.finish(history);
-    const auto show = [&](const std::vector<Json> &messages) {
-        for (const Json &message : messages) {
-            chatMessage(message);
-            const QString id = textOf(message, "message_id");
-            if (lines.removed.contains(id))
-                m_deps.sink.moderate({Moderation::Act::StrikeMessage, this->id(), id});
-        }
-    };
-    show(lines.missed);
-    if (!lines.missed.empty())
-        serviceLine(QStringLiteral("- GoodGame: пропущенные сообщения показаны (%1)")
-                        .arg(lines.missed.size()));
-    show(lines.held);
 }
 
 // The line's quotes are entities; the channel's name from the server is escaped as text.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "common/json.h"
+#include "connection/gapfill.h"
 #include "model/messagepart.h"
 #include "services/chatservice.h"
-#include "services/goodgame/gapfill.h"
 
 #include <QHash>
 #include <QObject>
@@ -118,7 +118,6 @@ private:
     bool chooseChannel(const Json &data);
     bool joinAnswered(const Json &data);
     void requestHistory();
-    void endFill(const Json &history);
     void handleChatFrame(const QString &type, Json &data);
     void liveMessage(Json &data);
     void chatMessage(const Json &data);
@@ -155,8 +154,8 @@ private:
     bool m_reconnecting = false;
     int m_version = 2;
     bool m_pingAnswered = false;
-    GapFill m_fill;
     ServiceDeps m_deps;
     std::unique_ptr<QWebSocket> m_socket;
     ServiceConnection m_connection;
+    GapFill m_fill;
 };

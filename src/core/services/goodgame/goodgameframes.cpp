@@ -64,10 +64,7 @@ void Goodgame::handleChatFrame(const QString &type, Json &data) {
 
 // While the missed lines are fetched, a live one waits behind them.
 void Goodgame::liveMessage(Json &data) {
-    if (m_fill.active())
-        return m_fill.hold(std::move(data));
-    chatMessage(data);
-    m_fill.shown(data);
+    m_fill.live(std::move(data));
 }
 
 void Goodgame::chatMessage(const Json &data) {
@@ -136,8 +133,7 @@ Author::Role Goodgame::roleOf(const Json &data) {
 
 void Goodgame::removeMessage(const Json &data) {
     const QString message = textOf(data, "message_id");
-    if (m_fill.active())
-        m_fill.removed(message);
+    m_fill.removed(message);
     m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), message});
 }
 
@@ -304,5 +300,5 @@ void Goodgame::serverError(const Json &data) {
 // A history nobody asked for (the first join's) shows nothing.
 void Goodgame::channelHistory(const Json &data) {
     if (m_fill.active())
-        endFill(member(data, "messages"));
+        m_fill.finish(member(data, "messages"));
 }
