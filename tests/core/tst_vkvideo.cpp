@@ -45,6 +45,21 @@ struct VkVideoRig : ChatRig {
     FixedRandom random;
     VkVideo service{ServiceDeps{sink, utils, logger, http, endpoints, clock, random}};
 };
+// The sample message with this id, time and text.
+Json message(qint64 id, qint64 at, const QString &text) {
+    Json push = parseJson(VkVideoServer::frame(2).toUtf8());
+    Json record = push["push"]["pub"]["data"]["data"]["chat_message"];
+    record["id"] = id;
+    record["created_at"] = at;
+    record["parts"] = Json::array({Json{{"text", {{"content", stdstr(text)}}}}});
+    return record;
+}
+
+QString pushOf(const Json &record) {
+    Json push = parseJson(VkVideoServer::frame(2).toUtf8());
+    push["push"]["pub"]["data"]["data"]["chat_message"] = record;
+    return qstr(push.dump());
+}
 } // namespace
 
 class TestVkVideo : public QObject {
@@ -244,6 +259,34 @@ private slots:
             QTest::qWait(0);
         }
         QTRY_VERIFY(rig.server.steps.count("http /v1/websocket/token") > asked);
+    }
+
+    // After a reconnection the history, served out of order and holding two lines already
+    // shown, adds only the missed ones, in order, then their count; the first join reads none.
+    void gapIsReadBackOnce() {
+        VkVideoRig rig;
+        rig.join();
+        QVERIFY(!rig.server.steps.contains("http /v1/chat/messages"));
+        rig.server.socket.send(pushOf(message(1, 100, "a")));
+        rig.server.socket.send(pushOf(message(2, 101, "b")));
+        QTRY_COMPARE(rig.log("chat").size(), 3);
+        const Json history{message(4, 103, "d"), message(2, 101, "b"), message(3, 102, "c"),
+                           message(1, 100, "a"), message(5, 102, "c2")};
+        rig.server.api.route(
+            "/v1/chat/messages", 200,
+            QByteArray::fromStdString(Json{{"data", {{"chat_messages", history}}}}.dump()));
+        rig.server.socket.closeClient(QWebSocketProtocol::CloseCode(3001));
+        QTRY_VERIFY(rig.service.step() != Step::Live);
+        for (int i = 0; i < 60 && !rig.server.steps.contains("http /v1/chat/messages"); ++i) {
+            rig.tick();
+            QTest::qWait(0);
+        }
+        QTRY_COMPARE(rig.log("chat").size(), 9);
+        QCOMPARE(rig.log("chat").mid(4),
+                 (QStringList{"- VK Video Live: мы на канале Streamer.One",
+                              "[VK Video Live] Viewer_1: c", "[VK Video Live] Viewer_1: c2",
+                              "[VK Video Live] Viewer_1: d",
+                              "- VK Video Live: пропущенные сообщения показаны (3)"}));
     }
 
     // Hostile text stays text; frames too big or too deep are dropped and the next one works.

@@ -39,6 +39,16 @@ QUrl consentPage(const Endpoints &endpoints) {
     return page;
 }
 
+// Messages stand in the order of their time, then of their ids.
+std::optional<GapFill::Stamp> stampOf(const Json &message) {
+    const std::optional<double> at = jsNumber(member(message, "created_at"));
+    const Json &id = member(message, "id");
+    if (!at || !id.is_number_integer())
+        return std::nullopt;
+    return GapFill::Stamp{
+        {qint64(*at), id.get<qint64>()}, qint64(*at), QString::number(id.get<qint64>())};
+}
+
 QString query(std::initializer_list<QPair<QString, QString>> items) {
     QUrlQuery query;
     for (const auto &[name, value] : items)
@@ -83,7 +93,17 @@ VkVideo::VkVideo(const ServiceDeps &deps)
                     },
                     [] {
                     }}, // the server pings: silence past the ping's time is a dead link
-                   deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs}) {
+                   deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs})
+    , m_fill(stampOf,
+             {[this](const Json &message) { chatMessage(message); },
+              [this](const QString &message) {
+                  m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), message});
+              },
+              [this](int missed) {
+                  m_deps.sink.serviceLine(
+                      QStringLiteral("- VK Video Live: пропущенные сообщения показаны (%1)")
+                          .arg(missed));
+              }}) {
     followRunning();
     declareSettings({{key::vkvideoAuth, "fields", SettingKind::Record, Json::object(), kAuthField},
                      {key::vkvideoClientId, "fields", SettingKind::Text, "", kClientIdField}});
@@ -152,6 +172,8 @@ void VkVideo::open() {
 }
 
 void VkVideo::stop() {
+    if (m_fill.active())
+        m_fill.finish(Json());
     m_connection.stop();
     m_refreshAt = 0;
     emit status(QStringLiteral("VK Video Live: отключаемся от сервера"));
@@ -161,11 +183,19 @@ void VkVideo::tick() {
     ChatService::tick();
     if (m_refreshAt > 0 && m_deps.clock.now() >= m_refreshAt)
         refresh();
+    if (m_fill.overdue(m_deps.clock.now()))
+        m_fill.finish(Json());
 }
 
 void VkVideo::openSession(bool again) {
     if (again)
         emit status(QStringLiteral("VK Video Live: переподключаемся к серверу"));
+    else
+        m_fill.started(m_deps.clock.now());
+    m_again = m_again || again;
+    // Lines that waited for a history this session will not read are shown now.
+    if (m_fill.active())
+        m_fill.finish(Json());
     ++m_session;
     m_link.close();
     m_refreshAt = 0;
@@ -274,6 +304,29 @@ void VkVideo::subscribed() {
     m_connection.joined();
     emit status(QStringLiteral("VK Video Live: подключились к чату ") + m_channel.nick);
     m_deps.sink.serviceLine(QStringLiteral("- VK Video Live: мы на канале ") + m_channel.nick);
+    if (std::exchange(m_again, false))
+        readHistory(m_session);
+}
+
+// After an outage the recent messages, newer than the last one shown, in order; a history
+// that cannot be read lets the waiting lines go.
+void VkVideo::readHistory(int session) {
+    m_fill.begin(m_deps.clock.now());
+    m_api.get(m_account.auth().accessToken, QStringLiteral("/v1/chat/messages"),
+              query({{QStringLiteral("channel_url"), slug()},
+                     {QStringLiteral("limit"), QString::number(kHistoryLimit)}}),
+              [this, session](const HttpReply &reply) {
+                  if (session != m_session || !m_fill.active())
+                      return;
+                  if (reply.status != 200)
+                      m_deps.logger.log(
+                          QStringLiteral("VK Video Live: пропущенные сообщения не прочитаны: ") +
+                              reply.problem(),
+                          QStringLiteral("error"));
+                  m_fill.finish(reply.status == 200
+                                    ? member(member(parseJson(reply.body), "data"), "chat_messages")
+                                    : Json());
+              });
 }
 
 // With an ending token, a new one goes out before its time to live runs out.

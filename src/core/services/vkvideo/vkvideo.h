@@ -2,6 +2,7 @@
 
 #include "common/json.h"
 #include "connection/centrifugo.h"
+#include "connection/gapfill.h"
 #include "model/messagepart.h"
 #include "services/chatservice.h"
 #include "services/vkvideo/vkvideoaccount.h"
@@ -47,6 +48,8 @@ public:
     static constexpr qint64 kPingTimeoutMs = 10000;
     // The connection token is renewed this long before it ends.
     static constexpr qint64 kRefreshAheadMs = 30000;
+    // How many recent messages are read back after an outage (the most the API gives).
+    static constexpr int kHistoryLimit = 200;
 
     explicit VkVideo(const ServiceDeps &deps);
 
@@ -91,6 +94,7 @@ private:
     void connectSocket();
     void subscribe(const QString &channel, const QString &token = {});
     void subscribed();
+    void readHistory(int session);
     void scheduleRefresh(const Json &connectResult);
     void refresh();
     bool answered(int session, const HttpReply &reply, const char *what);
@@ -102,6 +106,7 @@ private:
 
     // Events (vkvideoevents.cpp).
     void publication(const QString &from, const Json &data);
+    void liveMessage(Json message);
     void chatMessage(const Json &message);
     void eventAlert(const QString &type, const QString &text);
     void follow(const Json &data);
@@ -120,8 +125,10 @@ private:
     QString m_token;        // the connection token of this session
     int m_pending = 0;      // subscriptions not answered yet
     qint64 m_refreshAt = 0; // when the connection token is renewed; 0: never
+    bool m_again = false;   // a reconnection since the last join
     bool m_troubleSaid = false;
     QSet<QString> m_unknownSaid;
     CentrifugoSession m_link{CentrifugoSession::Framing::V4};
     ServiceConnection m_connection;
+    GapFill m_fill;
 };

@@ -40,10 +40,12 @@ void VkVideo::publication(const QString &, const Json &data) {
     const QString type = textOf(data, "type");
     const Json &event = member(data, "data");
     if (type == QLatin1String("channel_chat_message_send"))
-        return chatMessage(member(event, "chat_message"));
-    if (type == QLatin1String("channel_chat_message_delete"))
-        return m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(),
-                                     idOf(member(member(event, "chat_message"), "id"))});
+        return liveMessage(member(event, "chat_message"));
+    if (type == QLatin1String("channel_chat_message_delete")) {
+        const QString message = idOf(member(member(event, "chat_message"), "id"));
+        m_fill.removed(message);
+        return m_deps.sink.moderate({Moderation::Act::StrikeMessage, id(), message});
+    }
     if (type == QLatin1String("channel_follow_create"))
         return follow(event);
     if (type == QLatin1String("channel_raid_income"))
@@ -111,6 +113,11 @@ MessageParts VkVideo::wordsOf(const Json &parts) const {
         }
     }
     return MessagePart::asWords(words);
+}
+
+// While the missed lines are read, a live one waits behind them.
+void VkVideo::liveMessage(Json message) {
+    m_fill.live(std::move(message));
 }
 
 // A private message is for its addressee's own chat window only.
