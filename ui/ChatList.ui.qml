@@ -3,12 +3,13 @@ import QtQuick.Controls 2.14
 import QtWebEngine 1.10
 import Kestro 1.0
 
-// The merged chat page, its font-size slider and the line for writing to Twitch.
+// The merged chat page, its font-size slider and the line for writing to a chat, or to all.
 Page {
     property alias chatView: chatView
     property alias chatFontSize: chatFontSize
     property alias chatInput: chatInput
     property alias sendMessage: sendMessage
+    property alias sendTarget: sendTarget
 
     WebEngineView {
         id: chatView
@@ -47,7 +48,7 @@ Page {
         anchors.left: parent.left
         anchors.bottom: parent.bottom
         anchors.right: parent.right
-        anchors.rightMargin: 80
+        anchors.rightMargin: 220
     }
     TextInput {
         id: chatInput
@@ -61,13 +62,28 @@ Page {
         anchors.bottom: parent.bottom
         anchors.right: parent.right
         anchors.margins: 1
-        anchors.rightMargin: 80
+        anchors.rightMargin: 220
+    }
+    ComboBox {
+        id: sendTarget
+        objectName: "sendTarget"
+        model: MainWindow.sendTargets
+        textRole: "title"
+        valueRole: "id"
+        width: 125
+        height: 22
+        font.pixelSize: 12
+        topInset: 0
+        bottomInset: 0
+        anchors.right: sendMessage.left
+        anchors.rightMargin: 5
+        anchors.bottom: parent.bottom
     }
     Button {
         id: sendMessage
         objectName: "sendMessage"
-        text: qsTr("TWITCH")
-        width: 70
+        text: qsTr("ОТПРАВИТЬ")
+        width: 85
         height: 22
         font.pixelSize: 12
         padding: 0

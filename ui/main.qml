@@ -94,6 +94,7 @@ ApplicationWindow {
             chatFontSize.onMoved: MainWindow.viewTab.chatFontSizeMoved(chatFontSize.value)
             chatInput.onAccepted: sendMessage.clicked()
             sendMessage.onClicked: MainWindow.sendMessage()
+            sendTarget.onActivated: MainWindow.sendTarget = chatTab.sendTarget.currentValue
             chatView.onContextMenuRequested: request.accepted = true
         }
         EventAlerts {

@@ -174,6 +174,13 @@ private slots:
         QCOMPARE(session.rig.log("chat"),
                  (QStringList{"- GoodGame: заходим на канал &laquo;Мой канал X&raquo;",
                               "[GoodGame] A: hi"}));
+        // The streamer's line goes to the channel; GoodGame sends it back as a message.
+        QVERIFY(goodgame.send(QStringLiteral(" \"hi\" all ")));
+        QTRY_COMPARE(session.socket.frames.last(),
+                     QStringLiteral("{\"type\":\"send_message\",\"data\":{\"channel_id\":5,"
+                                    "\"text\":\"\\\"hi\\\" all\",\"hideIcon\":false,"
+                                    "\"mobile\":false}}"));
+        QCOMPARE(session.rig.log("chat").size(), 2);
 
         goodgame.disconnectFromGoodgame();
         QCOMPARE(goodgame.running(), false);

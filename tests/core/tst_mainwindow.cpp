@@ -182,6 +182,19 @@ private slots:
         rig.chatInput.setText(QStringLiteral("   "));
         rig.window.sendMessage();
         QCOMPARE(rig.chatInput.text(), QStringLiteral("   "));
+
+        // A chat that is not running gets nothing; all chats are the running ones.
+        rig.window.setSendTarget(QStringLiteral("goodgame"));
+        rig.chatInput.setText(QStringLiteral("to gg"));
+        rig.window.sendMessage();
+        QCOMPARE(rig.chatInput.text(), QStringLiteral("to gg"));
+        QCOMPARE(rig.window.output(),
+                 QStringLiteral("GoodGame: чат не запущен, сообщение не отправлено"));
+        rig.window.setSendTarget(MainWindow::kAllChats);
+        rig.window.sendMessage();
+        QCOMPARE(rig.chatInput.text(), QString());
+        QVERIFY(server.receivedTimes("PRIVMSG #mychan :to gg\r\n", 1));
+        QCOMPARE(rig.window.sendTargets().size(), 3);
     }
 
     // A close, an error-free half-open link and the server's RECONNECT each bring the chat back

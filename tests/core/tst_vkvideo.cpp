@@ -289,6 +289,41 @@ private slots:
                               "- VK Video Live: пропущенные сообщения показаны (3)"}));
     }
 
+    // The streamer's line goes to the channel's stream as one text part; a refusal is said in
+    // words; the line itself shows when the chat sends it back.
+    void sendingSaysRefusals_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("sent") << 200 << QByteArray("{}") << QString();
+        QTest::newRow("too fast") << 400 << QByteArray(R"({"error":"send_too_fast"})")
+                                  << "VK Video Live: слишком часто";
+        QTest::newRow("same") << 400 << QByteArray(R"({"error":"same_message"})")
+                              << "VK Video Live: такое сообщение уже было";
+        QTest::newRow("too long") << 400 << QByteArray(R"({"error":"message_too_long"})")
+                                  << "VK Video Live: сообщение длиннее допустимого";
+        QTest::newRow("forbidden") << 403 << QByteArray(R"({"error":"forbidden"})")
+                                   << "VK Video Live: писать в этот чат нельзя";
+    }
+    void sendingSaysRefusals() {
+        QFETCH(int, status);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, said);
+        VkVideoRig rig;
+        QVERIFY(!rig.service.send(QStringLiteral("early")));
+        rig.join();
+        rig.server.api.route("/v1/chat/message/send", status, answer);
+        QSignalSpy statuses(&rig.service, &ChatService::status);
+        const int before = rig.log("chat").size();
+        QVERIFY(rig.service.send(QStringLiteral(" привет ")));
+        QTRY_VERIFY(rig.server.steps.contains("http /v1/chat/message/send"));
+        QVERIFY(rig.server.api.requests.last().contains(
+            "stream_id=c0ffee00-1111-2222-3333-444455556666"));
+        rig.settle();
+        QCOMPARE(statuses.isEmpty() ? QString() : statuses.last().first().toString(), said);
+        QCOMPARE(rig.log("chat").size(), before);
+    }
+
     // Hostile text stays text; frames too big or too deep are dropped and the next one works.
     void hostileInputIsOnlyShown() {
         VkVideoRig rig;

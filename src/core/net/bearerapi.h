@@ -23,9 +23,9 @@ public:
              Http::Handler handler) const {
         m_http.get(at(path, query), std::move(handler), bearer(token));
     }
-    void post(const QString &token, const QString &path, const Json &body,
-              Http::Handler handler) const {
-        m_http.postJson(at(path), QByteArray::fromStdString(body.dump()), std::move(handler),
+    void post(const QString &token, const QString &path, const Json &body, Http::Handler handler,
+              const QString &query = {}) const {
+        m_http.postJson(at(path, query), QByteArray::fromStdString(body.dump()), std::move(handler),
                         bearer(token));
     }
 

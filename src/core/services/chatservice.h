@@ -109,7 +109,10 @@ public:
     void start();
     // The user's stop: the channel is left and nothing reconnects.
     virtual void stop() = 0;
-    // Writes the streamer's text to the chat; false where nothing was sent.
+    // Whether the streamer may write to its chat from the Chat tab.
+    virtual bool writes() const { return false; }
+    // Writes the streamer's text to the chat; false where nothing was sent. A line that the
+    // chat sends back shows then; one it does not, the service shows itself.
     virtual bool send(const QString &text) {
         Q_UNUSED(text)
         return false;

@@ -95,9 +95,42 @@ void MainWindow::togglePause() {
     m_deps.alerts.togglePause();
 }
 
+QVariantList MainWindow::sendTargets() const {
+    QVariantList targets;
+    for (const ChatService *service : m_deps.services.all()) {
+        if (service->writes())
+            targets << QVariantMap{{QStringLiteral("id"), service->id()},
+                                   {QStringLiteral("title"), service->title()}};
+    }
+    targets << QVariantMap{{QStringLiteral("id"), kAllChats},
+                           {QStringLiteral("title"), tr("Все чаты")}};
+    return targets;
+}
+
+void MainWindow::setSendTarget(const QString &target) {
+    if (target == m_sendTarget)
+        return;
+    m_sendTarget = target;
+    emit sendTargetChanged();
+}
+
+// To the chosen chat, or to every running one; a chat that is not running gets nothing.
 void MainWindow::sendMessage() {
-    ChatService *service = m_deps.services.find(kSendingService);
-    if (service && service->send(m_deps.chatInput.text()))
+    const QString text = m_deps.chatInput.text();
+    bool sent = false;
+    for (ChatService *service : m_deps.services.all()) {
+        const bool chosen = m_sendTarget == kAllChats ? service->writes() && service->running()
+                                                      : service->id() == m_sendTarget;
+        if (!chosen)
+            continue;
+        if (!service->running()) {
+            setOutput(service->title() +
+                      QStringLiteral(": чат не запущен, сообщение не отправлено"));
+            continue;
+        }
+        sent = service->send(text) || sent;
+    }
+    if (sent)
         m_deps.chatInput.setText(QString());
 }
 

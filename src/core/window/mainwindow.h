@@ -38,9 +38,13 @@ class MainWindow : public QObject {
     Q_PROPERTY(ViewTab *viewTab READ viewTab CONSTANT)
     // The script the window's pages run once loaded: the services' looks linked.
     Q_PROPERTY(QString pageLooks READ pageLooks CONSTANT)
+    // The chats the chat line may write to, and all of them at once, as {id, title} rows.
+    Q_PROPERTY(QVariantList sendTargets READ sendTargets CONSTANT)
+    Q_PROPERTY(QString sendTarget READ sendTarget WRITE setSendTarget NOTIFY sendTargetChanged)
 public:
-    // The service the chat line writes to.
+    // The chat the chat line writes to at first, and the choice of every running one.
     inline static const QString kSendingService = QStringLiteral("twitch");
+    inline static const QString kAllChats = QStringLiteral("all");
 
     // The status line changes in the view at most this often; the property is always the newest.
     static constexpr int kOutputPaceMs = 250;
@@ -55,6 +59,9 @@ public:
     AlertsTab *alertsTab() { return &m_alertsTab; }
     ViewTab *viewTab() { return &m_viewTab; }
     QString pageLooks() const;
+    QVariantList sendTargets() const;
+    QString sendTarget() const { return m_sendTarget; }
+    void setSendTarget(const QString &target);
     static QString looksScript(const ServiceLook &look);
     const QTimer &serverTimer() const { return m_serverTimer; }
 
@@ -74,6 +81,7 @@ public:
 
 signals:
     void outputChanged();
+    void sendTargetChanged();
 
 private:
     void formChanged();
@@ -83,6 +91,7 @@ private:
     ViewTab m_viewTab;
     QTimer m_serverTimer;
     QString m_output;
+    QString m_sendTarget = kSendingService;
     // Twitch writes every line it hears to the status line: the view learns of it a few times a
     // second, or a busy chat would lay out and redraw the window per line.
     QTimer m_outputPace;

@@ -143,6 +143,19 @@ void Goodgame::disconnectFromGoodgame() {
     emit status(QStringLiteral("GoodGame: отключаемся от сервера"));
 }
 
+// Logged in and joined, the text goes to the channel; the chat sends it back as a message.
+bool Goodgame::send(const QString &typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || m_step != Step::Chat || !m_channelID)
+        return false;
+    send(Json{{"type", "send_message"},
+              {"data", Json{{"channel_id", *m_channelID},
+                            {"text", stdstr(text)},
+                            {"hideIcon", false},
+                            {"mobile", false}}}});
+    return true;
+}
+
 void Goodgame::send(const Json &frame) {
     if (m_socket)
         m_socket->sendTextMessage(qstr(frame.dump()));

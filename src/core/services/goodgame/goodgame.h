@@ -77,6 +77,8 @@ public:
 
     QString id() const override { return QStringLiteral("goodgame"); }
     QString title() const override { return QStringLiteral("GoodGame"); }
+    bool writes() const override { return true; }
+    bool send(const QString &text) override;
     ServiceLook look() const override;
     QList<CredentialField> fields() const override;
     QList<EndpointKey> endpointKeys() const override;

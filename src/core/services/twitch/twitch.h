@@ -97,6 +97,7 @@ public:
     QList<SoundSlot> soundSlots() const override;
     void rehearse(const SoundSlot &slot, Rehearsal &draw) override;
     void stop() override;
+    bool writes() const override { return true; }
     bool send(const QString &text) override { return sendMessageToChat(text); }
     // Each second: gift folds past their time close, the links are watched.
     void tick() override;

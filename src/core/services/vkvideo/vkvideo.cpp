@@ -412,3 +412,37 @@ void VkVideo::dropFrame(const QString &why) {
                           QStringLiteral(", отброшен"),
                       QStringLiteral("error"));
 }
+
+// The text as one text part; the chat sends it back over the socket, where it shows.
+bool VkVideo::send(const QString &typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty() || m_step != Step::Live)
+        return false;
+    QString where = query({{QStringLiteral("channel_url"), slug()}});
+    if (!m_channel.streamId.isEmpty())
+        where += QStringLiteral("&stream_id=") + QUrl::toPercentEncoding(m_channel.streamId);
+    m_api.post(
+        m_account.auth().accessToken, QStringLiteral("/v1/chat/message/send"),
+        Json{{"parts", Json::array({Json{{"text", Json{{"content", stdstr(text)}}}}})}},
+        [this](const HttpReply &reply) { sent(reply); }, where);
+    return true;
+}
+
+// A refusal in words; an ended login as everywhere else.
+void VkVideo::sent(const HttpReply &reply) {
+    if (reply.status == 200)
+        return;
+    if (reply.status == 401)
+        return expired();
+    static const QHash<QString, QString> refusals{
+        {QStringLiteral("send_too_fast"), QStringLiteral("слишком часто")},
+        {QStringLiteral("same_message"), QStringLiteral("такое сообщение уже было")},
+        {QStringLiteral("message_too_long"), QStringLiteral("сообщение длиннее допустимого")},
+        {QStringLiteral("ratelimit_exceeded"), QStringLiteral("слишком часто")}};
+    const QString error = textOf(parseJson(reply.body), "error");
+    const QString words = reply.status == 403 ? QStringLiteral("писать в этот чат нельзя")
+                                              : refusals.value(error, reply.problem());
+    const QString text = QStringLiteral("VK Video Live: ") + words;
+    m_deps.logger.log(text, QStringLiteral("error"));
+    emit status(text);
+}

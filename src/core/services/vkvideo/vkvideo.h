@@ -63,6 +63,8 @@ public:
     void restore() override;
     void stop() override;
     void tick() override;
+    bool writes() const override { return true; }
+    bool send(const QString &text) override;
     ServiceConnection &connection() override { return m_connection; }
 
     VkVideoAccount &account() { return m_account; }
@@ -103,6 +105,7 @@ private:
     void expired();
     void sayOnce(const QString &text);
     void dropFrame(const QString &why);
+    void sent(const HttpReply &reply);
 
     // Events (vkvideoevents.cpp).
     void publication(const QString &from, const Json &data);
