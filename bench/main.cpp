@@ -6,6 +6,7 @@
 #include "relaybench.h"
 #include "startupbench.h"
 #include "twitchbench.h"
+#include "vkvideobench.h"
 #include "windowbench.h"
 
 #include <QByteArray>
@@ -14,16 +15,18 @@
 
 namespace {
 int usage() {
-    std::fputs("usage: kestro-bench startup [--runs N]\n"
-               "       kestro-bench twitch [--lines FILE] [--parse-only] [--print [--settings FILE]]\n"
-               "       kestro-bench goodgame [--frames FILE] [--print [--settings FILE]]\n"
-               "       kestro-bench donationalerts [--frames FILE] [--print [--settings FILE]]\n"
-               "       kestro-bench page [--lines N] [--batch K]\n"
-               "       kestro-bench idle [--seconds N]\n"
-               "       kestro-bench relay [--rounds N]\n"
-               "       kestro-bench overlay [--seconds N] [--rate R]\n"
-               "       kestro-bench window [--rate R] [--seconds N]\n",
-               stderr);
+    std::fputs(
+        "usage: kestro-bench startup [--runs N]\n"
+        "       kestro-bench twitch [--lines FILE] [--parse-only] [--print [--settings FILE]]\n"
+        "       kestro-bench goodgame [--frames FILE] [--print [--settings FILE]]\n"
+        "       kestro-bench donationalerts [--frames FILE] [--print [--settings FILE]]\n"
+        "       kestro-bench vkvideo [--frames FILE] [--print [--settings FILE]]\n"
+        "       kestro-bench page [--lines N] [--batch K]\n"
+        "       kestro-bench idle [--seconds N]\n"
+        "       kestro-bench relay [--rounds N]\n"
+        "       kestro-bench overlay [--seconds N] [--rate R]\n"
+        "       kestro-bench window [--rate R] [--seconds N]\n",
+        stderr);
     return 2;
 }
 } // namespace
@@ -39,6 +42,8 @@ int main(int argc, char *argv[]) {
         return runGoodgameBench(argc, argv);
     if (std::strcmp(argv[1], "donationalerts") == 0)
         return runDonationAlertsBench(argc, argv);
+    if (std::strcmp(argv[1], "vkvideo") == 0)
+        return runVkVideoBench(argc, argv);
     if (std::strcmp(argv[1], "relay") == 0)
         return runRelayBench(argc, argv);
     if (std::strcmp(argv[1], "idle") == 0)

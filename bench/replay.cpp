@@ -84,3 +84,54 @@ void printReplay(ChatRig &rig, const QStringList &inputs,
             std::printf("%d\tspeech\t%s\n", i + 1, qPrintable(text));
     }
 }
+
+namespace {
+// A recorded frame of several messages writes the two characters \n between them; inside a
+// JSON string the same two characters are the string's own line break and stay.
+QString frameOf(const QString &line) {
+    QString frame;
+    frame.reserve(line.size());
+    bool inString = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (inString && c == QLatin1Char('\\') && i + 1 < line.size()) {
+            frame += c;
+            frame += line.at(++i);
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            inString = !inString;
+        if (!inString && c == QLatin1Char('\\') && line.mid(i + 1, 1) == QLatin1String("n")) {
+            frame += QLatin1Char('\n');
+            ++i;
+            continue;
+        }
+        frame += c;
+    }
+    return frame;
+}
+} // namespace
+
+int replayFrames(const FrameReplay &replay, ChatRig &rig, int argc, char *argv[]) {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    const char *file = option(argc, argv, "--frames");
+    QStringList frames;
+    for (const QString &line :
+         readLines(file ? QString::fromLocal8Bit(file) : QString::fromUtf8(replay.sampleFile)))
+        frames << frameOf(line);
+    if (frames.isEmpty()) {
+        std::fprintf(stderr, "%s: no frames to replay\n", replay.name);
+        return 1;
+    }
+    if (flag(argc, argv, "--print")) {
+        useSettings(rig, argc, argv);
+        printReplay(rig, frames, replay.print);
+        return 0;
+    }
+    const double rate = inputsPerSecond(frames, [&](const QString &frame) {
+        replay.round(frame);
+        drain(rig);
+    });
+    std::printf("%s.frames_per_s %.0f frames/s\n", replay.name, rate);
+    return 0;
+}

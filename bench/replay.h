@@ -50,3 +50,13 @@ void useSettings(ChatRig &rig, int argc, char *argv[]);
 // what chat speech, when the settings turn it on, would read of each line.
 void printReplay(ChatRig &rig, const QStringList &inputs,
                  const std::function<void(const QString &)> &feed);
+
+// A socket client's subcommand: its recorded frames (one a line, "\n" between the messages
+// of one frame), printed as the logs have them with --print, or else its frames a second.
+struct FrameReplay {
+    const char *name;                           // the subcommand and its figure's prefix
+    const char *sampleFile;                     // without --frames
+    std::function<void(const QString &)> print; // one frame, as a session would read it
+    std::function<void(const QString &)> round; // one frame of a throughput round
+};
+int replayFrames(const FrameReplay &replay, ChatRig &rig, int argc, char *argv[]);
