@@ -16,6 +16,15 @@ public:
         api.route("/v1/current_user", 200, R"({"data":{"user":{"id":42,"nick":"Streamer.One"}}})");
         api.route("/v1/websocket/token", 200, R"({"data":{"token":"ws-token-1"}})");
         api.route("/v1/websocket/subscription_token", 200, R"({"data":{"channel_tokens":[]}})");
+        // The consent page sends the browser back with the token, its end and our state in the
+        // fragment, as the real one does once the user allows.
+        api.route("/app/oauth2/authorize", 200,
+                  "<!doctype html><title>Authorize</title><button id=authorize onclick=\""
+                  "const q = new URLSearchParams(location.search);"
+                  "location.href = q.get('redirect_uri') + '#access_token=" +
+                      accessToken() +
+                      "&state=' + q.get('state') + '&expire_time=86400&token_type=Bearer'\">"
+                      "Allow</button>");
         api.onRequest = [this](const QByteArray &path) {
             steps << QStringLiteral("http ") + QString::fromUtf8(path.split('?').first());
         };

@@ -7,10 +7,12 @@
 #include "fakes/tables.h"
 #include "fakes/tempdatadir.h"
 #include "fakes/twitchidserver.h"
+#include "fakes/vkvideoserver.h"
 #include "fakes/wsserver.h"
 #include "services/donationalerts/donationalerts.h"
 #include "services/goodgame/goodgame.h"
 #include "services/twitch/twitchkeys.h"
+#include "services/vkvideo/vkvideo.h"
 #include "shell/botconfig.h"
 #include "shell/botlogger.h"
 #include "shell/speechfile.h"
@@ -60,6 +62,7 @@ private:
     IrcServer m_irc;
     GoodgameChatServer m_goodgame;
     DonationAlertsServer m_donationAlerts;
+    VkVideoServer m_vkVideo;
     WsServer m_speechRelay;
     QStringList m_heard; // the texts the relay was asked to say
     QUrl m_opened;
@@ -79,6 +82,12 @@ private:
         endpoints.set(endpoint::donationalertsClientId, QStringLiteral("cid"));
         endpoints.set(endpoint::donationalertsRedirect,
                       QStringLiteral("http://127.0.0.1:%1/donationalerts").arg(freePort()));
+        endpoints.set(endpoint::vkvideoApi, m_vkVideo.api.url());
+        endpoints.set(endpoint::vkvideoAuth, m_vkVideo.api.url());
+        endpoints.set(endpoint::vkvideoSocket, m_vkVideo.socket.url("/connection/websocket"));
+        endpoints.set(endpoint::vkvideoClientId, QStringLiteral("cid"));
+        endpoints.set(endpoint::vkvideoRedirect,
+                      QStringLiteral("http://localhost:%1/vkvideo").arg(freePort()));
         return endpoints;
     }
     WindowRig m_rig{fakes()};
@@ -352,6 +361,81 @@ private slots:
 
     // As a streamer would: log in through the browser, start, and each donation plays once;
     // the ones given while the link was down come after it is back, once each, in order.
+    // As a streamer would: the channel typed as a link, the login through the browser, the
+    // chat started; VK's lines reach the merged view and the log, the chat line writes to VK
+    // and to all chats, and a drop while lines keep coming shows every line once, in order.
+    void vkVideoFromLoginToAGap() {
+        CdpBrowser browser;
+        QVERIFY2(browser.ready(), qPrintable(browser.error()));
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openInBrowser");
+        m_opened.clear();
+        click(tabButton(0));
+        scrollTo("servicesScroll", item("vkvideoChannelInput"));
+        type("vkvideoChannelInput", QStringLiteral("live.vkvideo.ru/Streamer.One"));
+        click(item("vkvideoLogIn"));
+        QTRY_VERIFY(m_opened.isValid());
+        QVERIFY(browser.open(m_opened.toString(QUrl::FullyEncoded)));
+        browser.eval(QStringLiteral("document.getElementById('authorize').click()"));
+        QTRY_VERIFY_WITH_TIMEOUT(item("vkvideoLogOut")->isVisible(), 10000);
+        click(item("vkvideoStartButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_vkVideo.steps.count("socket subscribe") == 3, 10000);
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                                QStringLiteral("/tab-servicesTab-vkvideo.png")));
+        const auto say = [this](qint64 id, const char *text) {
+            Json push = parseJson(VkVideoServer::frame(2).toUtf8());
+            Json &message = push["push"]["pub"]["data"]["data"]["chat_message"];
+            message["id"] = id;
+            message["created_at"] = 1765280000 + id;
+            message["parts"] = Json::array({Json{{"text", {{"content", text}}}}});
+            return message;
+        };
+        const auto push = [this, &say](qint64 id, const char *text) {
+            Json frame = parseJson(VkVideoServer::frame(2).toUtf8());
+            frame["push"]["pub"]["data"]["data"]["chat_message"] = say(id, text);
+            m_vkVideo.socket.send(qstr(frame.dump()));
+        };
+        push(1, "vk-1");
+        click(tabButton(1));
+        const QString text = QStringLiteral("document.body.textContent");
+        QTRY_VERIFY(askPage("chatView", text).contains(QLatin1String("vk-1")));
+        QVERIFY(m_rig.data.fileHolding({"[VK Video Live] Viewer_1: vk-1"}).endsWith(".chat.log"));
+
+        QQuickItem *target = item("sendTarget");
+        for (const QString &chosen : {QStringLiteral("vkvideo"), MainWindow::kAllChats}) {
+            int at = -1;
+            QMetaObject::invokeMethod(target, "indexOfValue", Q_RETURN_ARG(int, at),
+                                      Q_ARG(QVariant, chosen));
+            target->setProperty("currentIndex", at);
+            QMetaObject::invokeMethod(target, "activated", Q_ARG(int, at));
+            type("chatInput", QStringLiteral("hi ") + chosen);
+            click(item("sendMessage"));
+            QTRY_COMPARE(m_vkVideo.steps.count("http /v1/chat/message/send"),
+                         chosen == MainWindow::kAllChats ? 2 : 1);
+        }
+
+        const Json history{say(4, "vk-4"), say(1, "vk-1"), say(3, "vk-3"), say(2, "vk-2")};
+        m_vkVideo.api.route(
+            "/v1/chat/messages", 200,
+            QByteArray::fromStdString(Json{{"data", {{"chat_messages", history}}}}.dump()));
+        push(2, "vk-2");
+        m_vkVideo.socket.closeClient(QWebSocketProtocol::CloseCode(3001));
+        QTRY_VERIFY_WITH_TIMEOUT(m_vkVideo.steps.contains("http /v1/chat/messages"), 15000);
+        push(5, "vk-5");
+        QTRY_VERIFY(askPage("chatView", text).contains(QLatin1String("vk-5")));
+        const QString shown = askPage("chatView", text);
+        int at = -1;
+        for (const char *line : {"vk-1", "vk-2", "vk-3", "vk-4", "vk-5"}) {
+            QCOMPARE(shown.count(QLatin1String(line)), 1);
+            QVERIFY2(shown.indexOf(QLatin1String(line)) > at, line);
+            at = shown.indexOf(QLatin1String(line));
+        }
+        QVERIFY(
+            shown.contains(QStringLiteral("VK Video Live: пропущенные сообщения показаны (2)")));
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                                QStringLiteral("/tab-chatTab-vkvideo.png")));
+        QCOMPARE(m_rig.data.fileHolding({VkVideoServer::accessToken(), "ws-token-1"}), QString());
+    }
+
     void donationsPlayOnceEachAcrossADrop() {
         CdpBrowser browser;
         QVERIFY2(browser.ready(), qPrintable(browser.error()));

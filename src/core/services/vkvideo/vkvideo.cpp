@@ -121,8 +121,7 @@ void VkVideo::connectAccount() {
         m_deps.utils.form().setField(kAuthField, qstr(auth.toJson().dump()));
         m_deps.utils.saveConfig();
         if (auth.loggedIn())
-            return emit status(QStringLiteral("VK Video Live: вошли как ") +
-                               (auth.nick.isEmpty() ? slug() : auth.nick));
+            return emit status(QStringLiteral("VK Video Live: вошли как ") + m_account.login());
         if (m_connection.wanted())
             stop();
     });
@@ -158,6 +157,7 @@ void VkVideo::restore() {
     const Json &stored = m_deps.utils.currentSettings();
     if (stored.contains(path))
         m_account.restore(VkVideoAuth::fromJson(stored.at(path)));
+    m_account.nameChannel(slug());
 }
 
 void VkVideo::open() {
@@ -223,6 +223,7 @@ void VkVideo::askChannel(int session) {
                           m_channel.open << textOf(sockets, name);
                   if (!textOf(sockets, "limited_chat").isEmpty())
                       m_channel.limited << textOf(sockets, "limited_chat");
+                  m_account.nameChannel(m_channel.nick);
                   if (m_channel.open.isEmpty()) {
                       sayOnce(QStringLiteral("VK Video Live: у канала нет чата"));
                       return m_connection.lost();

@@ -67,6 +67,13 @@ void VkVideoAccount::restore(const VkVideoAuth &auth) {
     restored();
 }
 
+void VkVideoAccount::nameChannel(const QString &name) {
+    if (name == m_channel)
+        return;
+    m_channel = name;
+    emit changed();
+}
+
 bool VkVideoAccount::ended() const {
     return m_auth.expiresAt > 0 && m_clock.now() / 1000 >= m_auth.expiresAt;
 }

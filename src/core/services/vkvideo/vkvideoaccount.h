@@ -31,7 +31,9 @@ public:
 
     void restore(const VkVideoAuth &auth);
     const VkVideoAuth &auth() const { return m_auth; }
-    QString login() const override { return m_auth.nick; }
+    // Its nick; without one, the channel's name.
+    QString login() const override { return m_auth.nick.isEmpty() ? m_channel : m_auth.nick; }
+    void nameChannel(const QString &name);
     // The token's end has passed.
     bool ended() const;
 
@@ -47,4 +49,5 @@ private:
     BearerApi m_api;
     const Clock &m_clock;
     VkVideoAuth m_auth;
+    QString m_channel;
 };
