@@ -111,7 +111,9 @@ private:
             QNetworkRequest(QUrl(m_twitchId.http.url().toString() + "/activate/approve")),
             QByteArray());
         QObject::connect(approved, &QNetworkReply::finished, approved, &QObject::deleteLater);
-        if (!waitFor("twitchLogOut", "visible", true))
+        // Logged in first, named once the token is validated: the picture waits for the name.
+        if (!waitFor("twitchLogOut", "visible", true) ||
+            !waitFor("output", "text", QStringLiteral("Twitch: вошли как ynot01")))
             return false;
         shot(QStringLiteral("services-logged-in"));
         return true;

@@ -25,6 +25,14 @@ namespace {
 const QString kAuthField = QStringLiteral("donationalertsAuth");
 const QString kClientIdField = QStringLiteral("donationalertsClientId");
 using Command = CentrifugoSession::Command;
+
+// Donation ids grow with time.
+std::optional<GapFill::Stamp> stampOf(const Json &record) {
+    const std::optional<Donation> donation = Donation::fromJson(record);
+    if (!donation)
+        return std::nullopt;
+    return GapFill::Stamp{{donation->id, 0}, 0, QString::number(donation->id)};
+}
 } // namespace
 
 DonationAlerts::DonationAlerts(const ServiceDeps &deps)
@@ -44,7 +52,13 @@ DonationAlerts::DonationAlerts(const ServiceDeps &deps)
                     [this] {
                         sendProbe();
                     }},
-                   deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs}) {
+                   deps.clock, deps.random, {kPingAfterMs, kPingTimeoutMs})
+    , m_fill(stampOf, {[this](const Json &record) { showOnce(record); }, [](const QString &) {},
+                       [this](int missed) {
+                           m_deps.sink.serviceLine(
+                               QStringLiteral("- DonationAlerts: пропущенные донаты показаны (%1)")
+                                   .arg(missed));
+                       }}) {
     followRunning();
     declareSettings({{key::donationalertsAuth, "fields", SettingKind::Record, Json::object(),
                       kAuthField},
@@ -248,8 +262,8 @@ void DonationAlerts::dropFrame(const QString &why) {
 void DonationAlerts::publication(const QString &from, const Json &data) {
     if (!m_rehearsing && (m_step != Step::Live || (!m_client.isEmpty() && from != channel())))
         return;
-    if (const std::optional<Donation> read = Donation::fromJson(data))
-        return offer(*read, m_rehearsing);
+    if (Donation::fromJson(data))
+        return offer(data, m_rehearsing);
     dropFrame(QStringLiteral("без доната"));
 }
 

@@ -2,14 +2,13 @@
 
 #include "common/json.h"
 #include "connection/centrifugo.h"
+#include "connection/gapfill.h"
 #include "net/bearerapi.h"
 #include "services/chatservice.h"
 #include "services/donationalerts/donation.h"
 #include "services/donationalerts/donationalertsaccount.h"
 
 #include <QSet>
-#include <memory>
-#include <vector>
 
 // Where DonationAlerts' login is stored in settings.json.
 namespace key {
@@ -79,10 +78,11 @@ private:
     void sayOnce(const QString &text);
     void publication(const QString &from, const Json &data);
     void subscribed();
-    void readPage(int session, int page, std::vector<Donation> found);
-    void endBackfill(std::vector<Donation> missed);
+    void readPage(int session, int page, Json found);
+    void endBackfill(Json found);
     void releaseHeld();
-    void offer(const Donation &donation, bool inTest);
+    void offer(const Json &record, bool rehearsal);
+    void showOnce(const Json &record);
     void alertOf(const Donation &donation);
     void dropFrame(const QString &why);
     QString channel() const;
@@ -98,9 +98,8 @@ private:
     bool m_rehearsing = false;
     QSet<qint64> m_seen; // every donation queued in this run, or there before it
     bool m_knowsBefore = false; // the donations before the run have been read
-    bool m_filling = false;
-    std::vector<Donation> m_held; // live donations that arrive while the outage's are read
     bool m_troubleSaid = false;
     CentrifugoSession m_link{CentrifugoSession::Framing::V2};
     ServiceConnection m_connection;
+    GapFill m_fill; // the outage's donations, then the live ones that waited
 };

@@ -51,12 +51,13 @@ void DonationAlerts::subscribed() {
     const bool again = std::exchange(m_again, false);
     if (!again && m_knowsBefore)
         return;
-    m_filling = again && m_knowsBefore;
-    readPage(m_session, 1, {});
+    if (again && m_knowsBefore)
+        m_fill.begin(m_deps.clock.now());
+    readPage(m_session, 1, Json::array());
 }
 
 // Newest first, page by page, until a donation already known.
-void DonationAlerts::readPage(int session, int page, std::vector<Donation> found) {
+void DonationAlerts::readPage(int session, int page, Json found) {
     const auto read = [this, session, page, found = std::move(found)](const HttpReply &reply) mutable {
         if (session != m_session)
             return;
@@ -66,7 +67,7 @@ void DonationAlerts::readPage(int session, int page, std::vector<Donation> found
             m_deps.logger.log(QStringLiteral("DonationAlerts: пропущенные донаты не прочитаны: ") +
                                   reply.problem(),
                               QStringLiteral("error"));
-            if (m_filling)
+            if (m_fill.active())
                 endBackfill(std::move(found));
             return;
         }
@@ -79,10 +80,10 @@ void DonationAlerts::readPage(int session, int page, std::vector<Donation> found
             if (known)
                 break;
             if (donation)
-                found.push_back(*donation);
+                found.push_back(entry);
         }
         const bool more = list.size() >= kPageSize && !member(member(answer, "links"), "next").is_null();
-        if (m_filling && !known && more && page < kMaxBackfillPages)
+        if (m_fill.active() && !known && more && page < kMaxBackfillPages)
             return readPage(session, page + 1, std::move(found));
         endBackfill(std::move(found));
     };
@@ -90,44 +91,41 @@ void DonationAlerts::readPage(int session, int page, std::vector<Donation> found
               QStringLiteral("page=%1").arg(page), read);
 }
 
-// The outage's donations oldest first, one grey line of how many, then the live ones that
-// waited; without an outage, the donations found are only remembered.
-void DonationAlerts::endBackfill(std::vector<Donation> missed) {
-    if (!std::exchange(m_filling, false)) {
-        for (const Donation &donation : missed)
-            m_seen.insert(donation.id);
-        m_knowsBefore = true;
-        return;
+// The outage's donations go to the gap fill; without an outage, the donations found are only
+// remembered, the newest of them as the last one shown.
+void DonationAlerts::endBackfill(Json found) {
+    if (m_fill.active())
+        return m_fill.finish(found);
+    for (const Json &entry : found) {
+        if (const std::optional<Donation> donation = Donation::fromJson(entry))
+            m_seen.insert(donation->id);
+        m_fill.shown(entry);
     }
-    const int before = m_seen.size();
-    for (auto donation = missed.rbegin(); donation != missed.rend(); ++donation)
-        offer(*donation, false);
-    if (m_seen.size() > before)
-        m_deps.sink.serviceLine(QStringLiteral("- DonationAlerts: пропущенные донаты показаны (%1)")
-                                    .arg(m_seen.size() - before));
-    releaseHeld();
+    m_knowsBefore = true;
 }
 
 void DonationAlerts::releaseHeld() {
-    m_filling = false;
-    for (const Donation &donation : std::exchange(m_held, {}))
-        offer(donation, false);
+    if (m_fill.active())
+        m_fill.finish(Json());
 }
 
-void DonationAlerts::offer(const Donation &donation, bool inTest) {
-    if (inTest)
-        return alertOf(donation);
-    if (m_seen.contains(donation.id))
-        return;
-    if (m_filling) {
-        const bool held = std::any_of(m_held.begin(), m_held.end(),
-                                      [&](const Donation &other) { return other.id == donation.id; });
-        if (!held)
-            m_held.push_back(donation);
+// A live donation waits behind an outage's; a rehearsal goes to the queue as often as it comes.
+void DonationAlerts::offer(const Json &record, bool rehearsal) {
+    if (rehearsal) {
+        if (const std::optional<Donation> donation = Donation::fromJson(record))
+            alertOf(*donation);
         return;
     }
-    m_seen.insert(donation.id);
-    alertOf(donation);
+    m_fill.live(Json(record));
+}
+
+// Each donation is queued once, whatever sends it again.
+void DonationAlerts::showOnce(const Json &record) {
+    const std::optional<Donation> donation = Donation::fromJson(record);
+    if (!donation || m_seen.contains(donation->id))
+        return;
+    m_seen.insert(donation->id);
+    alertOf(*donation);
 }
 
 // The donor's name and message are the viewer's text: plain parts, never markup.

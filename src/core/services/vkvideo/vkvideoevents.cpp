@@ -84,8 +84,11 @@ MessageParts VkVideo::authorParts(const Json &author, const QString &messageId) 
     const auto flag = [&author](const char *name) {
         return member(author, name).is_boolean() && member(author, name).get<bool>();
     };
+    // A badge or a role (a subscriber's, a VIP's) makes a member of the channel.
+    const bool member = parts.size() > 1;
     who.role = flag("is_owner")       ? Author::Role::Streamer
                : flag("is_moderator") ? Author::Role::Moderator
+               : member               ? Author::Role::Member
                                       : Author::Role::Viewer;
     name.author = who;
     parts << name;
