@@ -25,7 +25,8 @@ int usage() {
         "       kestro-bench idle [--seconds N]\n"
         "       kestro-bench relay [--rounds N]\n"
         "       kestro-bench overlay [--seconds N] [--rate R]\n"
-        "       kestro-bench window [--rate R] [--seconds N]\n",
+        "       kestro-bench window [--rate R] [--seconds N] [--mix FILE [--images "
+        "served|unreachable]]\n",
         stderr);
     return 2;
 }

@@ -1,8 +1,10 @@
 #include "windowbench.h"
 
+#include "fakes/httpserver.h"
 #include "fakes/quickitems.h"
 #include "processstats.h"
 #include "programchild.h"
+#include "replay.h"
 #include "startup.h"
 
 #include <QCoreApplication>
@@ -14,10 +16,11 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QTcpServer>
-#include <QTimer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -58,27 +61,80 @@ void writeFile(const QString &path, const QByteArray &text) {
         file.write(text);
 }
 
-// The child's settings: Twitch filled in for the loopback server, every outside address
-// pointing nowhere.
-void prepareDataDir(const QString &dataDir, quint16 ircPort) {
+// The outside services of a real channel's mix on loopback: the token's validation, the badge
+// sets and the BTTV, FFZ and 7TV global sets, their image addresses at `images`. With images
+// served, every image path answers with one small picture; else `images` is where nothing
+// listens, as on a machine offline or behind a filter.
+class Services {
+public:
+    Services(bool serveImages) {
+        m_images = serveImages ? m_http.url().toString() : QStringLiteral("http://127.0.0.1:9");
+        route("/oauth2/validate", "twitch-validate.json");
+        route("/helix/chat/badges/global", "helix-badges.json");
+        route("/helix/chat/badges", "helix-badges.json");
+        route("/3/cached/emotes/global", "bttv-global.json");
+        route("/v1/set/global", "ffz-global.json");
+        route("/v3/emote-sets/global", "seventv-global.json");
+        QFile badge(QStringLiteral(":/web/looks/twitch/badge.png"));
+        const QByteArray picture = badge.open(QIODevice::ReadOnly) ? badge.readAll() : QByteArray();
+        if (serveImages)
+            m_http.onRequest = [this, picture](const QByteArray &path) {
+                if (!m_apis.contains(path.split('?').first()))
+                    m_http.route(path, 200, picture);
+                m_http.requests.clear();
+                m_http.fullRequests.clear();
+            };
+    }
+    QString api() const { return m_http.url().toString(); }
+    const QString &images() const { return m_images; }
+
+private:
+    void route(const QByteArray &path, const char *sample) {
+        QByteArray body = readFile(QStringLiteral(BENCH_DATA "/") + QLatin1String(sample));
+        for (const char *cdn : {"https://static-cdn.jtvnw.net", "https://cdn.betterttv.net",
+                                "//cdn.frankerfacez.com", "//cdn.7tv.app"})
+            body.replace(cdn, m_images.toUtf8());
+        m_http.route(path, 200, body);
+        m_apis << path;
+    }
+
+    HttpServer m_http;
+    QString m_images;
+    QSet<QByteArray> m_apis;
+};
+
+// The child's settings: Twitch filled in for the loopback server; the services of the mix at
+// `services`, or every outside address pointing nowhere.
+void prepareDataDir(const QString &dataDir, quint16 ircPort, const Services *services) {
     writeFile(dataDir + QStringLiteral("/config/settings.json"),
               QStringLiteral(R"({"services":{"twitch":{"host":"127.0.0.1","port":"%1",)"
                              R"("login":"benchbot","password":"oauth:bench","channel":"bench"}}})")
                   .arg(ircPort)
                   .toUtf8());
+    const QByteArray api = services ? services->api().toUtf8() : "http://127.0.0.1:9";
+    const QByteArray images = services ? services->images().toUtf8() : "http://127.0.0.1:9";
     QByteArray endpoints = "{\"twitchChatHost\":\"127.0.0.1\"";
-    for (const char *key : {"twitchApi", "twitchIdApi", "twitchStaticCdn", "bttvApi", "bttvCdn",
-                            "ffzApi", "sevenTvApi", "goodgameSite", "goodgameStatic"})
-        endpoints += QByteArray(",\"") + key + "\":\"http://127.0.0.1:9\"";
+    for (const char *key : {"twitchApi", "twitchIdApi", "bttvApi", "ffzApi", "sevenTvApi",
+                            "goodgameSite", "goodgameStatic", "twitchHistory"})
+        endpoints += QByteArray(",\"") + key + "\":\"" + api + "\"";
+    for (const char *key : {"twitchStaticCdn", "bttvCdn"})
+        endpoints += QByteArray(",\"") + key + "\":\"" + images + "\"";
     endpoints += ",\"goodgameChat\":\"ws://127.0.0.1:9/chat\","
                  "\"relaySpeech\":\"ws://127.0.0.1:9/tts\","
                  "\"relayFollowers\":\"ws://127.0.0.1:9/follows\"}";
     writeFile(dataDir + QStringLiteral("/config/endpoints.json"), endpoints);
 }
 
-QByteArray chatLine(qint64 number) {
+// The simple line, or the mix's next one: {n} its number, {t} its send time, {v} a viewer.
+QByteArray chatLine(qint64 number, const QList<QByteArray> &mix) {
     const qint64 sent = QDateTime::currentMSecsSinceEpoch();
     const QByteArray viewer = "viewer" + QByteArray::number(number % 97);
+    if (!mix.isEmpty())
+        return QByteArray(mix.at(int(number % mix.size())))
+                   .replace("{n}", QByteArray::number(number))
+                   .replace("{t}", QByteArray::number(sent))
+                   .replace("{v}", viewer) +
+               "\r\n";
     return "@badge-info=;badges=subscriber/12;color=#1E90FF;display-name=" + viewer +
            ";emotes=;id=m" + QByteArray::number(number) + ";room-id=1;tmi-sent-ts=" +
            QByteArray::number(sent) + " :" + viewer + "!" + viewer + "@" + viewer +
@@ -124,10 +180,21 @@ int runWindowBench(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     const int rate = numberAfter(argc, argv, "--rate", 30);
     const int seconds = numberAfter(argc, argv, "--seconds", 60);
+    // A real channel's mix, its images served on loopback or unreachable.
+    const char *mixFile = option(argc, argv, "--mix");
+    QList<QByteArray> mix;
+    if (mixFile)
+        for (const QString &line : readLines(QString::fromLocal8Bit(mixFile)))
+            mix << line.toUtf8();
+    const char *images = option(argc, argv, "--images");
+    std::unique_ptr<Services> services;
+    if (mixFile)
+        services = std::make_unique<Services>(!images || std::strcmp(images, "unreachable") != 0);
     QTcpServer irc;
     irc.listen(QHostAddress::LocalHost);
-    ProgramChild child(kWindowChild,
-                       [&irc](const QString &dataDir) { prepareDataDir(dataDir, irc.serverPort()); });
+    ProgramChild child(kWindowChild, [&irc, &services](const QString &dataDir) {
+        prepareDataDir(dataDir, irc.serverPort(), services.get());
+    });
     QTcpSocket *twitch = child.waitFor("ready") < 0 ? nullptr : acceptJoin(irc);
     if (!twitch) {
         std::fputs("window: the window never joined the loopback channel\n", stderr);
@@ -143,10 +210,15 @@ int runWindowBench(int argc, char *argv[]) {
     qint64 sent = 0;
     QEventLoop streaming;
     QTimer sender;
+    // The tree's memory as the page fills: at 1k, 5k and 10k lines.
+    std::vector<std::pair<qint64, double>> memory;
     QObject::connect(&sender, &QTimer::timeout, [&] {
         const qint64 due = clock.elapsed() * rate / 1000;
-        while (sent < due)
-            twitch->write(chatLine(++sent));
+        while (sent < due) {
+            twitch->write(chatLine(++sent, mix));
+            if (sent == 1000 || sent == 5000 || sent == 10000 || sent == 30000)
+                memory.push_back({sent, residentBytes(processFamily(child.pid())) / 1e6});
+        }
         if (clock.elapsed() >= seconds * 1000LL)
             streaming.quit();
     });
@@ -165,6 +237,8 @@ int runWindowBench(int argc, char *argv[]) {
     report("cpu_share_of_core_last_minute",
            100.0 * (endCpu - lastMinuteCpu) / std::min(seconds, 60), "%");
     report("memory_mb", rss / 1e6, "MB");
+    for (const auto &[lines, megabytes] : memory)
+        std::printf("window.memory_mb_at_%lldk %.1f MB\n", lines / 1000, megabytes);
     if (!summed || page.size() < 3) {
         std::fputs("window: the page never reported\n", stderr);
         return 1;

@@ -16,6 +16,7 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   "$bench" twitch --parse-only
   "$bench" goodgame
   "$bench" donationalerts
+  "$bench" vkvideo
   "$bench" relay
   "$bench" overlay
   display "$bench" page "$@"
@@ -25,6 +26,14 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   for run in "10 60" "100 60" "30 300"; do
     set -- $run
     display "$bench" window --rate "$1" --seconds "$2" | sed "s/^window\./window.$1_per_s./"
+  done
+  # The same on a real channel's mix, its images served on loopback and unreachable.
+  for images in served unreachable; do
+    for run in "10 60" "100 60" "30 300"; do
+      set -- $run
+      display "$bench" window --rate "$1" --seconds "$2" --mix "$root/bench/data/window-mix.txt" \
+        --images "$images" | sed "s/^window\./window.mix_${images}.$1_per_s./"
+    done
   done
 } 2>/dev/null | awk 'BEGIN { printf "%-36s %12s  %s\n", "figure", "value", "unit" }
                      { printf "%-36s %12s  %s\n", $1, $2, $3 }'
