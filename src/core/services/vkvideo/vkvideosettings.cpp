@@ -17,11 +17,11 @@ QList<EndpointKey> VkVideo::endpointKeys() const {
 
 QList<SoundSlot> vkvideoSoundSlots() {
     return {{"vkFollow", "VK Video Live", "follow", -1, "vkvideo", "follow",
-             QT_TRANSLATE_NOOP("AlertsForm", "Фоллоу"), "vkvideoFollow",
+             QT_TRANSLATE_NOOP("AlertsForm", "Follow"), "vkvideoFollow",
              "Звук для фолловеров VK Video Live",
              "Проигрываем звуковое уведомление на фоллоу VK Video Live"},
             {"vkRaid", "VK Video Live", "raid", -1, "vkvideo", "raid",
-             QT_TRANSLATE_NOOP("AlertsForm", "Рейд"), "vkvideoRaid",
+             QT_TRANSLATE_NOOP("AlertsForm", "Raid"), "vkvideoRaid",
              "Звук для рейдов VK Video Live",
              "Проигрываем звуковое уведомление на рейд VK Video Live"}};
 }
