@@ -90,7 +90,7 @@ void DonationAlerts::connectLink() {
     });
     connect(&m_link, &CentrifugoSession::refused, this,
             [this](Command, int, const QString &message) {
-                sayOnce(QStringLiteral("DonationAlerts: сервер отказал: ") + message);
+                m_troubles.sayOnce(QStringLiteral("DonationAlerts: сервер отказал: ") + message);
                 m_connection.lost();
             });
     connect(&m_link, &CentrifugoSession::traffic, this, [this](const QString &frame) {
@@ -98,7 +98,8 @@ void DonationAlerts::connectLink() {
         if (!m_rehearsing)
             m_connection.traffic();
     });
-    connect(&m_link, &CentrifugoSession::badFrame, this, &DonationAlerts::dropFrame);
+    connect(&m_link, &CentrifugoSession::badFrame, this,
+            [this](const QString &why) { m_troubles.dropFrame(why); });
     connect(&m_link, &CentrifugoSession::publication, this, &DonationAlerts::publication);
 }
 
@@ -112,10 +113,8 @@ void DonationAlerts::connectAccount() {
         if (m_connection.wanted())
             stop();
     });
-    connect(&m_account, &DonationAlertsAccount::failed, this, [this](const QString &message) {
-        m_deps.logger.log(message, QStringLiteral("error"));
-        emit status(message);
-    });
+    connect(&m_account, &DonationAlertsAccount::failed, this,
+            [this](const QString &message) { m_troubles.say(message); });
 }
 
 // The build's client id, or the one endpoints.json moves it to, or else the one the user typed.
@@ -165,7 +164,8 @@ void DonationAlerts::askUser(int session) {
                   const QString token =
                       textOf(member(parseJson(reply.body), "data"), "socket_connection_token");
                   if (token.isEmpty()) {
-                      sayOnce(QStringLiteral("DonationAlerts: сервер не дал токен подключения"));
+                      m_troubles.sayOnce(
+                          QStringLiteral("DonationAlerts: сервер не дал токен подключения"));
                       return m_connection.lost();
                   }
                   openSocket(token);
@@ -191,7 +191,8 @@ void DonationAlerts::askChannelToken(int session) {
                        if (textOf(entry, "channel") == channel() && !textOf(entry, "token").isEmpty())
                            return subscribe(textOf(entry, "token"));
                    }
-                   sayOnce(QStringLiteral("DonationAlerts: подписка на донаты не выдана"));
+                   m_troubles.sayOnce(
+                       QStringLiteral("DonationAlerts: подписка на донаты не выдана"));
                    m_connection.lost();
                });
 }
@@ -221,29 +222,16 @@ bool DonationAlerts::answered(int session, const HttpReply &reply, const char *w
     }
     if (reply.status == 200)
         return true;
-    sayOnce(reply.status == 429
-                ? QStringLiteral("DonationAlerts: слишком много запросов, повторим позже")
-                : QStringLiteral("DonationAlerts: ошибка запроса %1: %2")
-                      .arg(QLatin1String(what), reply.problem()));
+    m_troubles.sayOnce(m_troubles.refusal(reply, what));
     m_connection.lost();
     return false;
 }
 
 void DonationAlerts::expired() {
-    const QString text = QStringLiteral("DonationAlerts: вход истёк — войдите снова");
-    m_deps.logger.log(text, QStringLiteral("error"));
     m_connection.stop();
     releaseHeld();
     m_account.expire();
-    emit status(text);
-}
-
-// A trouble that repeats with each retry is said once, until the link works again.
-void DonationAlerts::sayOnce(const QString &text) {
-    if (std::exchange(m_troubleSaid, true))
-        return;
-    m_deps.logger.log(text, QStringLiteral("error"));
-    emit status(text);
+    m_troubles.say(QStringLiteral("DonationAlerts: вход истёк — войдите снова"));
 }
 
 // Frames read as a rehearsal reach the queue whatever the step, and as often as they come.
@@ -253,18 +241,12 @@ void DonationAlerts::processFrame(const QString &frame, bool rehearsal) {
     m_rehearsing = false;
 }
 
-void DonationAlerts::dropFrame(const QString &why) {
-    m_deps.logger.log(QStringLiteral("ОШИБКА: кадр DonationAlerts ") + why +
-                          QStringLiteral(", отброшен"),
-                      QStringLiteral("error"));
-}
-
 void DonationAlerts::publication(const QString &from, const Json &data) {
     if (!m_rehearsing && (m_step != Step::Live || (!m_client.isEmpty() && from != channel())))
         return;
     if (Donation::fromJson(data))
         return offer(data, m_rehearsing);
-    dropFrame(QStringLiteral("без доната"));
+    m_troubles.dropFrame(QStringLiteral("без доната"));
 }
 
 QString DonationAlerts::channel() const {

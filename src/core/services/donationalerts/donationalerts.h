@@ -7,6 +7,7 @@
 #include "services/chatservice.h"
 #include "services/donationalerts/donation.h"
 #include "services/donationalerts/donationalertsaccount.h"
+#include "services/troubles.h"
 
 #include <QSet>
 
@@ -75,7 +76,6 @@ private:
     void sendProbe();
     bool answered(int session, const HttpReply &reply, const char *what);
     void expired();
-    void sayOnce(const QString &text);
     void publication(const QString &from, const Json &data);
     void subscribed();
     void readPage(int session, int page, Json found);
@@ -84,7 +84,6 @@ private:
     void offer(const Json &record, bool rehearsal);
     void showOnce(const Json &record);
     void alertOf(const Donation &donation);
-    void dropFrame(const QString &why);
     QString channel() const;
 
     ServiceDeps m_deps;
@@ -98,7 +97,7 @@ private:
     bool m_rehearsing = false;
     QSet<qint64> m_seen; // every donation queued in this run, or there before it
     bool m_knowsBefore = false; // the donations before the run have been read
-    bool m_troubleSaid = false;
+    Troubles m_troubles{*this, m_deps.logger};
     CentrifugoSession m_link{CentrifugoSession::Framing::V2};
     ServiceConnection m_connection;
     GapFill m_fill; // the outage's donations, then the live ones that waited

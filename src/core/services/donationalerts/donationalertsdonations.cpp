@@ -45,7 +45,7 @@ void DonationAlerts::rehearse(const SoundSlot &, Rehearsal &draw) {
 // ones from before the run, which are never shown.
 void DonationAlerts::subscribed() {
     m_step = Step::Live;
-    m_troubleSaid = false;
+    m_troubles.over();
     m_connection.joined();
     emit status(QStringLiteral("DonationAlerts: ждём донатов"));
     const bool again = std::exchange(m_again, false);

@@ -125,10 +125,8 @@ void VkVideo::connectAccount() {
         if (m_connection.wanted())
             stop();
     });
-    connect(&m_account, &VkVideoAccount::failed, this, [this](const QString &message) {
-        m_deps.logger.log(message, QStringLiteral("error"));
-        emit status(message);
-    });
+    connect(&m_account, &VkVideoAccount::failed, this,
+            [this](const QString &message) { m_troubles.say(message); });
 }
 
 void VkVideo::connectLink() {
@@ -139,7 +137,8 @@ void VkVideo::connectLink() {
         m_deps.logger.log(QStringLiteral("VK Video Live >> ") + frame, QStringLiteral("raw"));
         m_connection.traffic();
     });
-    connect(&m_link, &CentrifugoSession::badFrame, this, &VkVideo::dropFrame);
+    connect(&m_link, &CentrifugoSession::badFrame, this,
+            [this](const QString &why) { m_troubles.dropFrame(why); });
     connect(&m_link, &CentrifugoSession::publication, this, &VkVideo::publication);
 }
 
@@ -225,7 +224,7 @@ void VkVideo::askChannel(int session) {
                       m_channel.limited << textOf(sockets, "limited_chat");
                   m_account.nameChannel(m_channel.nick);
                   if (m_channel.open.isEmpty()) {
-                      sayOnce(QStringLiteral("VK Video Live: у канала нет чата"));
+                      m_troubles.sayOnce(QStringLiteral("VK Video Live: у канала нет чата"));
                       return m_connection.lost();
                   }
                   askToken(session, [this](const QString &token) {
@@ -244,7 +243,8 @@ void VkVideo::askToken(int session, const std::function<void(const QString &)> &
                       return;
                   const QString token = textOf(member(parseJson(reply.body), "data"), "token");
                   if (token.isEmpty()) {
-                      sayOnce(QStringLiteral("VK Video Live: сервер не дал токен подключения"));
+                      m_troubles.sayOnce(
+                          QStringLiteral("VK Video Live: сервер не дал токен подключения"));
                       return m_connection.lost();
                   }
                   then(token);
@@ -301,7 +301,7 @@ void VkVideo::subscribe(const QString &channel, const QString &token) {
 
 void VkVideo::subscribed() {
     m_step = Step::Live;
-    m_troubleSaid = false;
+    m_troubles.over();
     m_connection.joined();
     emit status(QStringLiteral("VK Video Live: подключились к чату ") + m_channel.nick);
     m_deps.sink.serviceLine(QStringLiteral("- VK Video Live: мы на канале ") + m_channel.nick);
@@ -361,12 +361,9 @@ bool VkVideo::answered(int session, const HttpReply &reply, const char *what) {
     if (reply.status == 200)
         return true;
     const QString error = textOf(parseJson(reply.body), "error");
-    sayOnce(reply.status == 429 || error == QLatin1String("ratelimit_exceeded")
-                ? QStringLiteral("VK Video Live: слишком много запросов, повторим позже")
-            : error == QLatin1String("channel_not_found")
-                ? QStringLiteral("VK Video Live: канал %1 не найден").arg(slug())
-                : QStringLiteral("VK Video Live: ошибка запроса %1: %2")
-                      .arg(QLatin1String(what), reply.problem()));
+    m_troubles.sayOnce(error == QLatin1String("channel_not_found")
+                           ? QStringLiteral("VK Video Live: канал %1 не найден").arg(slug())
+                           : m_troubles.refusal(reply, what));
     m_connection.lost();
     return false;
 }
@@ -374,10 +371,10 @@ bool VkVideo::answered(int session, const HttpReply &reply, const char *what) {
 // An ended token: a new one and a new link; any other refusal, retried after a while.
 void VkVideo::refused(Command command, int code, const QString &message) {
     if (code != kTokenExpired && code != kExpired)
-        sayOnce(QStringLiteral("VK Video Live: сервер отказал (%1): %2")
-                    .arg(command == Command::Subscribe ? QStringLiteral("подписка")
-                                                       : QString::number(code),
-                         message));
+        m_troubles.sayOnce(QStringLiteral("VK Video Live: сервер отказал (%1): %2")
+                               .arg(command == Command::Subscribe ? QStringLiteral("подписка")
+                                                                  : QString::number(code),
+                                    message));
     m_connection.lost();
 }
 
@@ -388,30 +385,14 @@ void VkVideo::lost(int code, const QString &reason) {
         QStringLiteral("VK Video Live: сервер закрыл связь (%1 %2), чат остановлен")
             .arg(code)
             .arg(reason);
-    m_deps.logger.log(text, QStringLiteral("error"));
     stop();
-    emit status(text);
+    m_troubles.say(text);
 }
 
 void VkVideo::expired() {
-    const QString text = QStringLiteral("VK Video Live: вход истёк — войдите снова");
-    m_deps.logger.log(text, QStringLiteral("error"));
     m_connection.stop();
     m_account.expire();
-    emit status(text);
-}
-
-void VkVideo::sayOnce(const QString &text) {
-    if (std::exchange(m_troubleSaid, true))
-        return;
-    m_deps.logger.log(text, QStringLiteral("error"));
-    emit status(text);
-}
-
-void VkVideo::dropFrame(const QString &why) {
-    m_deps.logger.log(QStringLiteral("ОШИБКА: кадр VK Video Live ") + why +
-                          QStringLiteral(", отброшен"),
-                      QStringLiteral("error"));
+    m_troubles.say(QStringLiteral("VK Video Live: вход истёк — войдите снова"));
 }
 
 // The text as one text part; the chat sends it back over the socket, where it shows.
@@ -443,7 +424,5 @@ void VkVideo::sent(const HttpReply &reply) {
     const QString error = textOf(parseJson(reply.body), "error");
     const QString words = reply.status == 403 ? QStringLiteral("писать в этот чат нельзя")
                                               : refusals.value(error, reply.problem());
-    const QString text = QStringLiteral("VK Video Live: ") + words;
-    m_deps.logger.log(text, QStringLiteral("error"));
-    emit status(text);
+    m_troubles.say(QStringLiteral("VK Video Live: ") + words);
 }

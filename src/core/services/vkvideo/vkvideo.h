@@ -5,6 +5,7 @@
 #include "connection/gapfill.h"
 #include "model/messagepart.h"
 #include "services/chatservice.h"
+#include "services/troubles.h"
 #include "services/vkvideo/vkvideoaccount.h"
 
 #include <QSet>
@@ -103,8 +104,6 @@ private:
     void refused(CentrifugoSession::Command command, int code, const QString &message);
     void lost(int code, const QString &reason);
     void expired();
-    void sayOnce(const QString &text);
-    void dropFrame(const QString &why);
     void sent(const HttpReply &reply);
 
     // Events (vkvideoevents.cpp).
@@ -129,7 +128,7 @@ private:
     int m_pending = 0;      // subscriptions not answered yet
     qint64 m_refreshAt = 0; // when the connection token is renewed; 0: never
     bool m_again = false;   // a reconnection since the last join
-    bool m_troubleSaid = false;
+    Troubles m_troubles{*this, m_deps.logger};
     QSet<QString> m_unknownSaid;
     CentrifugoSession m_link{CentrifugoSession::Framing::V4};
     ServiceConnection m_connection;
