@@ -57,20 +57,6 @@ private slots:
         QTRY_COMPARE(lines(), QStringLiteral("Vasya: привет|- Twitch: мы не спим на канале #chan"));
     }
 
-    // A struck message and a banned user's lines leave the stream.
-    void removedLinesDisappear() {
-        OverlayRig rig;
-        QVERIFY(m_browser->open(rig.overlay.chatUrl()));
-        rig.chat.showInChat(rig.twitchLine("1", "Troll", "spam"));
-        rig.chat.showInChat(rig.twitchLine("2", "Vasya", "ok"));
-        rig.chat.showInChat(rig.twitchLine("3", "Troll", "more"));
-        QTRY_COMPARE(lines(), QStringLiteral("Troll: spam|Vasya: ok|Troll: more"));
-        rig.chat.moderate({Moderation::Act::StrikeMessage, "twitch", "2"});
-        QTRY_COMPARE(lines(), QStringLiteral("Troll: spam|Troll: more"));
-        rig.chat.moderate({Moderation::Act::RemoveUser, "twitch", "troll"});
-        QTRY_COMPARE(lines(), QString());
-    }
-
     // With a 3 s delay a line removed after 1 s never reaches the page's DOM.
     void delayedRemovalNeverShows() {
         OverlayRig rig;

@@ -10,7 +10,7 @@
 #include "settings/utils.h"
 #include "shell/botlogger.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace {
 QString attr(const QString &value) {
@@ -21,10 +21,11 @@ QString upperFirst(const QString &text) {
     return text.isEmpty() ? text : text.left(1).toUpper() + text.mid(1);
 }
 
-// The two renderings of one line.
+// The renderings of one line.
 struct BuiltMessage {
     QString html;
     QString text;
+    QString speech; // the text without the badges' labels
 };
 
 // The flags of one build; wrappers never span two lines.
@@ -68,6 +69,7 @@ void appendImage(LineState &line, const MessagePart &part) {
         }
     } else {
         line.result.text += part.text;
+        line.result.speech += part.text;
     }
     line.seenImage = true;
 }
@@ -250,6 +252,7 @@ void appendText(LineState &line, const MessagePart &part) {
         escapeMarkup(text, part.markup ? MarkupContext::OwnText : MarkupContext::Text) +
         QStringLiteral("</span>");
     line.result.text += text;
+    line.result.speech += text;
 }
 
 // Every run of two or more spaces becomes one space.
@@ -272,6 +275,7 @@ void finishLine(LineState &line) {
         return;
     line.result.html = line.result.html.trimmed();
     line.result.text = collapseSpaces(line.result.text.trimmed());
+    line.result.speech = collapseSpaces(line.result.speech.trimmed());
     if (line.premiumOpen)
         line.result.html += QStringLiteral("</span>");
     if (line.nickOpen)
@@ -324,17 +328,6 @@ QStringList moderationKeys(const MessageParts &parts) {
     return keys;
 }
 
-// What is said aloud of a line: the words of its parts as the log writes them, without the
-// badges' labels.
-QString spokenWords(MessageParts parts) {
-    parts.erase(std::remove_if(parts.begin(), parts.end(),
-                               [](const MessagePart &part) {
-                                   return part.kind == MessagePart::Kind::Badge;
-                               }),
-                parts.end());
-    return buildHTML(parts).text;
-}
-
 } // namespace
 
 Chat::Chat(Page &chatView, Page &alertView, BotLogger &logger, AlertQueue &alerts,
@@ -383,7 +376,7 @@ RenderedLine Chat::render(MessageParts parts, RenderedLine::Kind kind) {
     if (line.html.isEmpty())
         return line;
     line.id = ++m_lastId;
-    line.speech = spokenWords(parts);
+    line.speech = built.speech;
     line.keys = moderationKeys(parts);
     line.parts = std::move(parts);
     return line;
