@@ -13,13 +13,15 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
     : m_logger(logger)
     , m_endpoints(std::move(endpoints))
     , m_utils(config, logger)
+    , m_soundRouting(m_utils, logger, m_soundOutputs, m_player)
     , m_speechRelay(m_endpoints.url(endpoint::relaySpeech))
-    , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_speechRelay, m_chatView,
-                          Secrets::ttsToken(dataDir)})
+    , m_alerts(AlertsDeps{m_utils, logger, speech, m_player, m_soundRouting, m_speechRelay,
+                          m_chatView, Secrets::ttsToken(dataDir)})
     , m_chatSpeechRelay(m_endpoints.url(endpoint::relaySpeech))
     , m_chatSpeechFiles(dataDir)
-    , m_chatSpeech(ChatSpeechDeps{m_utils, logger, m_chatSpeechFiles, m_player, m_chatSpeechRelay,
-                                  m_alerts, Clock::system(), Secrets::ttsToken(dataDir)})
+    , m_chatSpeech(ChatSpeechDeps{m_utils, logger, m_chatSpeechFiles, m_player, m_soundRouting,
+                                  m_chatSpeechRelay, m_alerts, Clock::system(),
+                                  Secrets::ttsToken(dataDir)})
     , m_chat(m_chatView, m_alertView, logger, m_alerts, m_utils)
     , m_overlay(m_utils, Clock::system())
     , m_bttv(m_http, logger, m_endpoints)
@@ -40,6 +42,7 @@ Composition::Composition(BotLogger &logger, BotConfig &config, SpeechFile &speec
                                   m_overlay}) {
     connectOverlay();
     connectChatSpeech();
+    QObject::connect(&m_soundRouting, &SoundRouting::status, &m_mainWindow, &MainWindow::setOutput);
     reportUnknownEndpoints();
 }
 
@@ -101,6 +104,7 @@ void Composition::registerForQml() {
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("ChatSpeech", m_chatSpeech);
+    registerModule("SoundRouting", m_soundRouting);
     registerModule("MainWindow", m_mainWindow);
     registerModule("StreamOverlay", m_overlay);
 }

@@ -2,13 +2,15 @@
 
 #include "alerts/alerts.h"
 #include "alerts/chatspeech.h"
+#include "alerts/soundrouting.h"
 #include "alerts/speechrelay.h"
 #include "chat/chat.h"
 #include "chat/chatinput.h"
-#include "mediaalertplayer.h"
+#include "gstsoundplayer.h"
 #include "net/endpoints.h"
 #include "net/http.h"
 #include "overlay/overlay.h"
+#include "pulseoutputs.h"
 #include "services/donationalerts/donationalerts.h"
 #include "services/goodgame/goodgame.h"
 #include "services/serviceregistry.h"
@@ -63,7 +65,9 @@ private:
     WebViewPage m_chatView;
     WebViewPage m_alertView;
     Utils m_utils;
-    MediaAlertPlayer m_player;
+    GstSoundPlayer m_player;
+    PulseOutputs m_soundOutputs;
+    SoundRouting m_soundRouting;
     SpeechRelay m_speechRelay;
     Alerts m_alerts;
     // Chat speech has its own exchange with the relay and its own files.

@@ -46,7 +46,7 @@ struct AlertsRig : ChatRig {
 
     void queue(const QString &service, const QString &type, std::optional<int> level = {},
                std::optional<QString> text = {}, std::optional<QString> mail = {}) {
-        alerts.enqueue(AlertRecord{service, type, level, text, {}, mail, {}});
+        alerts.enqueue(AlertRecord{service, type, level, text, {}, mail, {}, {}, {}});
     }
 };
 

@@ -62,8 +62,8 @@ struct Speaker {
     QStringList said;
     SpeechRelay exchange{relay.url(QStringLiteral("/tts"))};
     SpeechFile files{rig.dir.path()};
-    ChatSpeech speech{ChatSpeechDeps{rig.utils, rig.logger, files, rig.player, exchange,
-                                     rig.alerts, rig.clock, QStringLiteral("tok")}};
+    ChatSpeech speech{ChatSpeechDeps{rig.utils, rig.logger, files, rig.player, rig.routing,
+                                     exchange, rig.alerts, rig.clock, QStringLiteral("tok")}};
 };
 } // namespace
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "alerts/alerts.h"
+#include "alerts/soundrouting.h"
 #include "alerts/speechrelay.h"
 #include "chat/chat.h"
+#include "fakes/fakeoutputs.h"
 #include "fakes/fakeplayer.h"
 #include "fakes/manualscheduler.h"
 #include "fakes/recordingpage.h"
@@ -51,12 +53,14 @@ struct ChatRig : SettingsRig {
     }
 
     FakePlayer player;
+    FakeOutputs outputs;
+    SoundRouting routing{utils, logger, outputs, player};
     SpeechFile speech{dir.path()};
     SpeechRelay relay;
     RecordingPage chatView;
     RecordingPage alertView;
     Alerts alerts{
-        AlertsDeps{utils, logger, speech, player, relay, chatView, QStringLiteral("tok")}};
+        AlertsDeps{utils, logger, speech, player, routing, relay, chatView, QStringLiteral("tok")}};
     Chat chat{chatView, alertView, logger, alerts, utils};
     QList<RenderedLine> shown; // every line of the chat view, as the presenter rendered it
     // What the chat services deliver, on its way to the presenter.

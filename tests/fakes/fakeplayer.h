@@ -12,6 +12,7 @@ public:
     double volume() const override { return m_volume; }
     void setVolume(double volume) override { m_volume = volume; }
     int state() const override { return m_state; }
+    void setOutput(const QString &output) override { this->output = output; }
 
     void play() override {
         played << QStringLiteral("%1 @%2").arg(m_source).arg(m_volume);
@@ -39,6 +40,7 @@ public:
     }
 
     QStringList played; // "source @volume", in order
+    QString output;
 
 private:
     QString m_source;

@@ -422,8 +422,8 @@ private slots:
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         ChatRig rig(QStringLiteral(R"({"alerts":{"voice":"jane"}})"),
                     QUrl(QStringLiteral("ws://127.0.0.1:%1/tts").arg(server.port())));
-        rig.alerts.enqueue(
-            AlertRecord{"Twitch", "follow", {}, QStringLiteral("Новый фолловер Ann"), {}, {}, {}});
+        rig.alerts.enqueue(AlertRecord{
+            "Twitch", "follow", {}, QStringLiteral("Новый фолловер Ann"), {}, {}, {}, {}, {}});
         rig.alerts.processQueue();
         QTRY_COMPARE_WITH_TIMEOUT(rig.player.played.size(), 1, 20000);
         const QString speech = rig.player.source();

@@ -17,6 +17,9 @@ public:
     virtual double volume() const = 0; // 0…1
     virtual void setVolume(double volume) = 0;
     virtual int state() const = 0;
+    // Where the next file plays, and the one playing when it can move there: a sound server's
+    // output by name, or empty for the system's own choice.
+    virtual void setOutput(const QString &output) = 0;
     virtual void play() = 0;
     virtual void stop() = 0;
 

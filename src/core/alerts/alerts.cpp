@@ -1,6 +1,7 @@
 #include "alerts.h"
 
 #include "alerts/alertplayer.h"
+#include "alerts/soundrouting.h"
 #include "alerts/speechrelay.h"
 #include "common/js.h"
 #include "common/logging.h"
@@ -31,8 +32,12 @@ Alerts::Alerts(const AlertsDeps &deps)
             speechFailed(reason);
     });
     connect(&m_deps.speech, &SpeechFile::ready, this, [this](const QString &path) {
-        if (m_phase != Phase::WritingSpeech)
+        // The speech of a record skipped meanwhile is not kept.
+        if (m_phase != Phase::WritingSpeech) {
+            if (!path.isEmpty())
+                m_deps.speech.remove(path);
             return;
+        }
         if (path.isEmpty())
             return speechFailed(QStringLiteral("не удалось записать файл речи"));
         m_current.speech = path;
@@ -75,6 +80,8 @@ void Alerts::processQueue() {
         return prorogue(QStringLiteral("Медиа плеер что-то проигрывает - ждём, когда закончит"));
 
     m_current = m_queue.takeFirst();
+    m_skipped = false;
+    emit queueChanged();
     emit playing(m_current.line);
     // The voice message goes with the speech: a record that asks for none plays none.
     m_mail = m_current.text ? m_current.mail.value_or(QString()) : QString();
@@ -85,6 +92,8 @@ void Alerts::processQueue() {
 }
 
 void Alerts::advance() {
+    if (m_skipped && m_phase != Phase::Idle && m_phase != Phase::Gap)
+        return startGap();
     switch (m_phase) {
     case Phase::FetchingSpeech:
     case Phase::WritingSpeech:
@@ -152,6 +161,12 @@ void Alerts::startVoiceMessage() {
 
 void Alerts::startGap() {
     m_phase = Phase::Gap;
+    // A speech file the record never got to play.
+    if (!m_speechFile.isEmpty()) {
+        m_deps.speech.remove(m_speechFile);
+        m_speechFile.clear();
+    }
+    emit queueChanged();
     emit played();
     turnAlertsTimer(GAP_MS);
     debug(
@@ -186,6 +201,7 @@ bool Alerts::playSlot(const SoundSlot *slot) {
 }
 
 void Alerts::playFile(const QString &source, std::optional<double> volume) {
+    m_deps.routing.use(SoundRouting::Use::Alerts);
     m_deps.player.setSource(source);
     if (volume)
         m_deps.player.setVolume(*volume);
@@ -272,4 +288,54 @@ void Alerts::stopPlayer() {
 
 void Alerts::setPlayerVolume(double volume) {
     m_deps.player.setVolume(volume);
+}
+
+void Alerts::enqueue(const AlertRecord &record) {
+    m_queue.append(record);
+    m_queue.last().key = ++m_lastKey;
+    emit queueChanged();
+}
+
+void Alerts::clearQueue() {
+    m_queue.clear();
+    emit queueChanged();
+}
+
+void Alerts::skip() {
+    if (!alertsProcessing())
+        return;
+    m_skipped = true;
+    if (m_fileActive)
+        m_deps.player.stop(); // its stop moves the record on, to its gap
+    else
+        startGap();
+}
+
+void Alerts::takeOut(qint64 key) {
+    const auto record = std::find_if(m_queue.begin(), m_queue.end(),
+                                     [key](const AlertRecord &one) { return one.key == key; });
+    if (record == m_queue.end())
+        return;
+    m_deps.logger.log(QStringLiteral("Убрано из очереди алертов: ") + record->summary,
+                      QStringLiteral("event"));
+    m_queue.erase(record);
+    emit queueChanged();
+}
+
+QVariantMap Alerts::queueRow(const AlertRecord &record, bool playing) const {
+    const SoundSlot *slot = m_deps.utils.soundSlotFor(record.service, record.type, record.level);
+    return {{QStringLiteral("key"), record.key},
+            {QStringLiteral("service"), record.service},
+            {QStringLiteral("kind"), slot ? QString::fromUtf8(slot->label) : record.type},
+            {QStringLiteral("text"), record.summary},
+            {QStringLiteral("playing"), playing}};
+}
+
+QVariantList Alerts::queueRows() const {
+    QVariantList rows;
+    if (alertsProcessing())
+        rows << queueRow(m_current, true);
+    for (const AlertRecord &record : m_queue)
+        rows << queueRow(record, false);
+    return rows;
 }

@@ -7,12 +7,14 @@
 #include <QPair>
 #include <QStringList>
 #include <QTimer>
+#include <QVariantList>
 #include <optional>
 
 class AlertPlayer;
 class BotLogger;
 class Page;
 class SpeechFile;
+class SoundRouting;
 class SpeechRelay;
 struct SoundSlot;
 class Utils;
@@ -23,6 +25,7 @@ struct AlertsDeps {
     BotLogger &logger;
     SpeechFile &speech;
     AlertPlayer &player;
+    SoundRouting &routing;
     SpeechRelay &relay;
     Page &chatView;
     QString ttsToken;
@@ -34,7 +37,8 @@ class Alerts : public QObject, public AlertQueue {
     Q_OBJECT
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
-    // The sound slots as rows for the Alerts tab's repeater.
+    // The one playing first, then the waiting ones, as {key, service, kind, text, playing} rows.
+    Q_PROPERTY(QVariantList queueRows READ queueRows NOTIFY queueChanged)
 public:
     static constexpr int StoppedState = 0;
     static constexpr int PlayingState = 1;
@@ -51,9 +55,10 @@ public:
 
     const QList<AlertRecord> &QUEUE() const { return m_queue; }
     // A new alert waits behind the others.
-    void enqueue(const AlertRecord &record) override { m_queue.append(record); }
+    void enqueue(const AlertRecord &record) override;
     // Every waiting alert is dropped (a replay that only measures).
-    void clearQueue() { m_queue.clear(); }
+    void clearQueue();
+    QVariantList queueRows() const;
     bool alertsPause() const { return m_alertsPause; }
     // One record is on its way through its phases; the gap after it no longer counts.
     bool alertsProcessing() const { return m_phase != Phase::Idle && m_phase != Phase::Gap; }
@@ -77,9 +82,14 @@ public:
     Q_INVOKABLE void stopPlayer();
     // The volume slider.
     Q_INVOKABLE void setPlayerVolume(double volume);
+    // The one playing ends with its speech and voice message; the queue goes on.
+    Q_INVOKABLE void skip();
+    // A waiting one never plays; the event log says so.
+    Q_INVOKABLE void takeOut(qint64 key);
 
 signals:
     void alertsPauseChanged(bool pause);
+    void queueChanged();
     // A record begins its sound, speech and voice message; it ended when its gap begins.
     void playing(qint64 line); // the id of the record's rendered line
     void played();
@@ -103,6 +113,7 @@ private:
     void onStopped();
     void onError(const QString &text);
     void debug(const QString &line);
+    QVariantMap queueRow(const AlertRecord &record, bool playing) const;
 
     AlertsDeps m_deps;
     QList<AlertRecord> m_queue;
@@ -113,4 +124,6 @@ private:
     QString m_mail;            // its voice message, when it asked for speech
     bool m_fileActive = false; // a file was started and its stop has not come yet
     QString m_speechFile;      // the only file the queue may delete
+    bool m_skipped = false;    // the record taken last plays nothing more
+    qint64 m_lastKey = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "alerts/alertplayer.h"
 #include "alerts/alerts.h"
+#include "alerts/soundrouting.h"
 #include "alerts/speechrelay.h"
 #include "common/clock.h"
 #include "common/json.h"
@@ -176,16 +177,23 @@ void ChatSpeech::offer(const RenderedLine &line) {
     const int room = wholeAt(m_deps.utils, key::chatSpeechQueue, 5, 1, 50);
     while (m_waiting.size() >= room)
         m_waiting.removeFirst();
-    m_waiting.append({*text, line.keys, m_deps.clock.now()});
+    m_waiting.append({*text, line.keys, m_deps.clock.now(), ++m_lastKey});
     emit queued(*text);
+    emit waitingChanged();
     if (!m_timer.isActive())
         m_timer.start();
 }
 
+template <typename Match> void ChatSpeech::dropWaiting(Match match) {
+    const auto kept = std::remove_if(m_waiting.begin(), m_waiting.end(), match);
+    if (kept == m_waiting.end())
+        return;
+    m_waiting.erase(kept, m_waiting.end());
+    emit waitingChanged();
+}
+
 void ChatSpeech::moderated(const QString &key) {
-    m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(),
-                                   [&key](const Line &line) { return line.keys.contains(key); }),
-                    m_waiting.end());
+    dropWaiting([&key](const Line &line) { return line.keys.contains(key); });
     if (m_phase == Phase::Idle || !m_current.keys.contains(key))
         return;
     if (m_phase == Phase::Speaking)
@@ -195,11 +203,9 @@ void ChatSpeech::moderated(const QString &key) {
 
 void ChatSpeech::tick() {
     const qint64 now = m_deps.clock.now();
-    m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(),
-                                   [now](const Line &line) { return now - line.at > kMaxWaitMs; }),
-                    m_waiting.end());
-    if (!switchAt(m_deps.utils, key::chatSpeechEnabled))
-        m_waiting.clear();
+    const bool enabled = switchAt(m_deps.utils, key::chatSpeechEnabled);
+    dropWaiting(
+        [now, enabled](const Line &line) { return !enabled || now - line.at > kMaxWaitMs; });
     if (m_phase != Phase::Idle)
         return;
     if (m_waiting.isEmpty())
@@ -213,8 +219,27 @@ void ChatSpeech::skip() {
         m_deps.player.stop();
 }
 
+void ChatSpeech::takeOut(qint64 key) {
+    const auto line = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                   [key](const Line &one) { return one.key == key; });
+    if (line == m_waiting.end())
+        return;
+    m_deps.logger.log(QStringLiteral("Убрано из очереди чтения чата: ") + line->text,
+                      QStringLiteral("event"));
+    m_waiting.erase(line);
+    emit waitingChanged();
+}
+
+QVariantList ChatSpeech::waitingRows() const {
+    QVariantList rows;
+    for (const Line &line : m_waiting)
+        rows << QVariantMap{{QStringLiteral("key"), line.key}, {QStringLiteral("text"), line.text}};
+    return rows;
+}
+
 void ChatSpeech::startNext() {
     m_current = m_waiting.takeFirst();
+    emit waitingChanged();
     setPhase(Phase::Fetching);
     Json request = Json::object();
     request["token"] = stdstr(m_deps.ttsToken);
@@ -234,12 +259,14 @@ QString ChatSpeech::voice() const {
 // An alert came while the line's speech was on its way: the line waits again, first.
 void ChatSpeech::holdCurrent() {
     m_waiting.prepend(m_current);
+    emit waitingChanged();
     setPhase(Phase::Idle);
 }
 
 void ChatSpeech::play(const QString &path) {
     m_file = path;
     setPhase(Phase::Speaking);
+    m_deps.routing.use(SoundRouting::Use::ChatSpeech);
     m_deps.player.setSource(path);
     const std::optional<double> volume = m_deps.utils.number(key::chatSpeechVolume);
     m_deps.player.setVolume(std::clamp(volume.value_or(0.75), 0.0, 1.0));

@@ -7,12 +7,14 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <QVariantList>
 #include <optional>
 
 class AlertPlayer;
 class Alerts;
 class BotLogger;
 class Clock;
+class SoundRouting;
 class SpeechFile;
 class SpeechRelay;
 class Utils;
@@ -24,6 +26,7 @@ struct ChatSpeechDeps {
     BotLogger &logger;
     SpeechFile &speech;
     AlertPlayer &player;
+    SoundRouting &routing;
     SpeechRelay &relay;
     Alerts &alerts;
     const Clock &clock;
@@ -49,6 +52,8 @@ struct ChatSpeechRules {
 class ChatSpeech : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool speaking READ speaking NOTIFY speakingChanged)
+    // The lines waiting to be read, as {key, text} rows.
+    Q_PROPERTY(QVariantList waitingRows READ waitingRows NOTIFY waitingChanged)
 public:
     static constexpr qint64 kMaxWaitMs = 30000;
     static constexpr int kPollMs = 100;
@@ -67,20 +72,25 @@ public:
     void tick();
     // The skip button: the line being read ends.
     Q_INVOKABLE void skip();
+    // A waiting line is not read; the event log says so.
+    Q_INVOKABLE void takeOut(qint64 key);
 
     int waiting() const { return m_waiting.size(); }
+    QVariantList waitingRows() const;
     bool speaking() const { return m_phase == Phase::Speaking; }
 
 signals:
     // A line was queued to be read, as it will be said.
     void queued(const QString &text);
     void speakingChanged();
+    void waitingChanged();
 
 private:
     struct Line {
         QString text;
         QStringList keys;
         qint64 at = 0;
+        qint64 key = 0;
     };
     enum class Phase { Idle, Fetching, Writing, Speaking };
 
@@ -90,6 +100,8 @@ private:
     void play(const QString &path);
     void finished();
     void setPhase(Phase phase);
+    // Drops the waiting lines that match, and tells the view when any went.
+    template <typename Match> void dropWaiting(Match match);
     QString voice() const;
 
     ChatSpeechDeps m_deps;
@@ -98,5 +110,6 @@ private:
     Phase m_phase = Phase::Idle;
     QString m_file;            // the speech file being read; ours to delete
     bool m_relayDownSaid = false;
+    qint64 m_lastKey = 0;
     QTimer m_timer;
 };

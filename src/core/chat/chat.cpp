@@ -407,7 +407,7 @@ void Chat::showInAlerts(const AlertMessage &message) {
     if (!message.service || !message.type)
         return;
     AlertRecord record{*message.service, *message.type, message.level, {},
-                       message.speech,   message.mail,  line.id};
+                       message.speech,   message.mail,  line.id,       line.text};
     if (message.voice && !m_utils.text(key::alertVoice).isEmpty())
         record.text = line.speech;
     m_alerts.enqueue(record);

@@ -22,6 +22,7 @@ class SettingsForm : public QObject {
     Q_PROPERTY(int animationIndex MEMBER animationIndex NOTIFY changed)
     Q_PROPERTY(double alertVolume MEMBER alertVolume NOTIFY changed)
     Q_PROPERTY(int voiceIndex MEMBER voiceIndex NOTIFY changed)
+    Q_PROPERTY(QString alertOutput MEMBER alertOutput NOTIFY changed)
     Q_PROPERTY(QString overlayPort MEMBER overlayPort NOTIFY changed)
     Q_PROPERTY(int overlayDelay MEMBER overlayDelay NOTIFY changed)
     Q_PROPERTY(int overlayLines MEMBER overlayLines NOTIFY changed)
@@ -38,6 +39,7 @@ class SettingsForm : public QObject {
     Q_PROPERTY(int chatSpeechQueue MEMBER chatSpeechQueue NOTIFY changed)
     Q_PROPERTY(int chatSpeechVoiceIndex MEMBER chatSpeechVoiceIndex NOTIFY changed)
     Q_PROPERTY(double chatSpeechVolume MEMBER chatSpeechVolume NOTIFY changed)
+    Q_PROPERTY(QString chatSpeechOutput MEMBER chatSpeechOutput NOTIFY changed)
 public:
     using QObject::QObject;
 
@@ -53,6 +55,7 @@ public:
     int animationIndex = 0;
     double alertVolume = 0;
     int voiceIndex = 0;
+    QString alertOutput; // empty: as the system chooses
     QString overlayPort;
     int overlayDelay = 0; // seconds a line waits before the stream shows it
     int overlayLines = 0;
@@ -70,6 +73,7 @@ public:
     int chatSpeechQueue = 0;
     int chatSpeechVoiceIndex = 0;
     double chatSpeechVolume = 0;
+    QString chatSpeechOutput;
 
     QString field(const QString &name) const { return fields.value(name).toString(); }
     Q_INVOKABLE void setField(const QString &name, const QString &value) {

@@ -20,6 +20,7 @@ const std::vector<SettingRow> &programSettingRows() {
     using K = SettingKind;
     static const std::vector<SettingRow> rows{
         {key::alertVoice, "voiceIndex", K::Voice, ""},
+        {key::alertOutput, "alertOutput", K::Text, ""},
         {key::overlayPort, "overlayPort", K::Text, "8090"},
         {key::overlayDelay, "overlayDelay", K::Whole, 0},
         {key::overlayLines, "overlayLines", K::Whole, 50},
@@ -38,6 +39,7 @@ const std::vector<SettingRow> &programSettingRows() {
         // Empty: the alerts' voice.
         {key::chatSpeechVoice, "chatSpeechVoiceIndex", K::Voice, ""},
         {key::chatSpeechVolume, "chatSpeechVolume", K::Number, 0.75},
+        {key::chatSpeechOutput, "chatSpeechOutput", K::Text, ""},
     };
     return rows;
 }

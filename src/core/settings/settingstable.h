@@ -43,6 +43,8 @@ inline constexpr const char *addressedForeground = "/view/addressed/color/fg";
 inline constexpr const char *addressedWords = "/view/addressed/words";
 inline constexpr const char *alertVolume = "/alerts/volume";
 inline constexpr const char *alertVoice = "/alerts/voice";
+// The output by its stable name; empty: as the system chooses.
+inline constexpr const char *alertOutput = "/alerts/output";
 inline constexpr const char *overlayPort = "/overlay/port";
 inline constexpr const char *overlayDelay = "/overlay/delay";
 inline constexpr const char *overlayLines = "/overlay/lines";
@@ -59,6 +61,7 @@ inline constexpr const char *chatSpeechLength = "/speech/chat/maxLength";
 inline constexpr const char *chatSpeechQueue = "/speech/chat/queueLength";
 inline constexpr const char *chatSpeechVoice = "/speech/chat/voice";
 inline constexpr const char *chatSpeechVolume = "/speech/chat/volume";
+inline constexpr const char *chatSpeechOutput = "/speech/chat/output";
 } // namespace key
 
 // The settings of the program itself, before and after the services' sound slots in the

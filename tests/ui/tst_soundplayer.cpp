@@ -1,5 +1,5 @@
 #include "fakes/tempdatadir.h"
-#include "mediaalertplayer.h"
+#include "gstsoundplayer.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,13 +7,13 @@
 #include <QtTest>
 
 // The real player through GStreamer, with a sink that plays nothing aloud.
-class TestMediaPlayer : public QObject {
+class TestSoundPlayer : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { qputenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK", "fakesink"); }
 
     void playsASpeechFileToItsEnd() {
-        MediaAlertPlayer player;
+        GstSoundPlayer player;
         QStringList events;
         connect(&player, &AlertPlayer::stopped, [&] { events << "stopped"; });
         connect(&player, &AlertPlayer::stateChanged,
@@ -35,7 +35,7 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("OggS this is no audio at all");
         file.close();
-        MediaAlertPlayer player;
+        GstSoundPlayer player;
         QSignalSpy error(&player, &AlertPlayer::error);
         QSignalSpy stopped(&player, &AlertPlayer::stopped);
         player.setSource(QUrl::fromLocalFile(path).toString());
@@ -47,5 +47,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMediaPlayer)
-#include "tst_mediaplayer.moc"
+QTEST_GUILESS_MAIN(TestSoundPlayer)
+#include "tst_soundplayer.moc"
