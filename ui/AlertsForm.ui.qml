@@ -30,6 +30,10 @@ Page {
             width: slots.availableWidth
             spacing: 5
 
+            AlertQueueGroup {
+                width: parent.width
+                height: implicitHeight
+            }
             // One group a service, one row a slot.
             Repeater {
                 model: MainWindow.services

@@ -134,5 +134,19 @@ Item {
                 onClicked: ChatSpeech.skip()
             }
         }
+        Row {
+            spacing: 3
+            ViewLabel { y: 8; width: 130; text: qsTr("Вывод чтения чата:") }
+            OutputChoice {
+                objectName: "chatSpeechOutput"
+                setting: "chatSpeechOutput"
+            }
+        }
+        WaitingList {
+            width: parent.width
+            namePrefix: "chatSpeechQueue"
+            rows: ChatSpeech.waitingRows
+            onTakeOut: ChatSpeech.takeOut(key)
+        }
     }
 }
