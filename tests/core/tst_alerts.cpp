@@ -9,6 +9,7 @@
 #include "services/serviceregistry.h"
 #include "testevents/tests.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -46,7 +47,19 @@ struct AlertsRig : ChatRig {
 
     void queue(const QString &service, const QString &type, std::optional<int> level = {},
                std::optional<QString> text = {}, std::optional<QString> mail = {}) {
-        alerts.enqueue(AlertRecord{service, type, level, text, {}, mail, {}, {}, {}});
+        alerts.enqueue(AlertRecord{service, type, level, text, {}, mail, {}, type, {}});
+    }
+    // The queue's list as "kind:text" with the one playing marked.
+    QStringList rows() const {
+        QStringList shown;
+        for (const QVariant &row : alerts.queueRows()) {
+            const QVariantMap map = row.toMap();
+            shown << (map.value("playing").toBool() ? "> " : "") + map.value("text").toString();
+        }
+        return shown;
+    }
+    qint64 keyOf(int row) const {
+        return alerts.queueRows().at(row).toMap().value("key").toLongLong();
     }
 };
 
@@ -130,6 +143,121 @@ private slots:
         QCOMPARE(rig.chatCalls().last(), QStringLiteral("turnPause(false)"));
         rig.alerts.processQueue();
         QCOMPARE(rig.player.played.last(), rig.soundOf("follow") + " @0.5");
+    }
+
+    // "Пропустить" ends the record with its speech and voice message, at any phase; its speech
+    // file does not stay behind, and the next record plays after the gap.
+    void skipEndsTheWholeRecord_data() {
+        QTest::addColumn<bool>("speechFetched");
+        QTest::newRow("during its sound") << true;
+        QTest::newRow("while its speech is asked") << false;
+    }
+    void skipEndsTheWholeRecord() {
+        QFETCH(bool, speechFetched);
+        Relay relay;
+        if (!speechFetched)
+            relay.server.onFrame = [](const QString &) {
+            };
+        AlertsRig rig(relay.server.url(QStringLiteral("/tts")));
+        rig.queue("Goodgame", "donation", {}, QStringLiteral("привет"),
+                  QStringLiteral("https://gg.test/voice.mp3"));
+        rig.queue("Twitch", "raid");
+        rig.alerts.processQueue();
+        if (speechFetched)
+            QTRY_COMPARE(rig.player.played.size(), 1);
+        else
+            QTRY_COMPARE(relay.server.frames.size(), 1);
+        QCOMPARE(rig.rows(), (QStringList{"> donation", "raid"}));
+        rig.alerts.skip();
+        QVERIFY(!rig.alerts.alertsProcessing());
+        QCOMPARE(rig.rows(), QStringList{"raid"});
+        QCOMPARE(rig.player.played.size(), speechFetched ? 1 : 0);
+        QCOMPARE(QDir(rig.dir.path()).entryList({"*.opus"}), QStringList());
+        rig.alerts.processQueue();
+        QVERIFY(rig.player.played.last().startsWith(rig.soundOf("raid") + " @"));
+    }
+
+    // A waiting record taken out never plays and is in the event log; the pause holds the
+    // queue after the one playing, and the order stays.
+    void takeOutAndPauseKeepTheOrder() {
+        AlertsRig rig;
+        for (const char *type : {"raid", "bits", "follow", "host"})
+            rig.queue("Twitch", type);
+        rig.alerts.processQueue();
+        rig.alerts.togglePause();
+        rig.alerts.takeOut(rig.keyOf(1));
+        QCOMPARE(rig.rows(), (QStringList{"> raid", "follow", "host"}));
+        QVERIFY(rig.log("event").contains(QStringLiteral("Убрано из очереди алертов: bits")));
+        rig.player.finish();
+        rig.alerts.processQueue();
+        QCOMPARE(rig.player.played.size(), 1);
+        rig.alerts.togglePause();
+        for (int i = 0; i < 2; ++i) {
+            rig.alerts.processQueue();
+            rig.player.finish();
+        }
+        QCOMPARE(rig.player.played,
+                 (QStringList{rig.soundOf("raid") + " @0.75", rig.soundOf("follow") + " @0.5",
+                              rig.soundOf("host") + " @0.5"}));
+    }
+
+    // Where an alert plays as the sound server's outputs come and go: the chosen one while it
+    // is there, the default while it is gone (said once a loss), the system's own choice when
+    // no server answers.
+    void theChosenOutputWhileItIsThere_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("outputs");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("said");
+        const QString gone = QStringLiteral("Устройство «Sink A» пропало, звук идёт в системное");
+        QTest::newRow("none chosen") << "running"
+                                     << "kestro_a"
+                                     << ""
+                                     << "" << QStringList();
+        QTest::newRow("chosen and there") << "running"
+                                          << "kestro_a,kestro_b"
+                                          << "kestro_a"
+                                          << "kestro_a" << QStringList();
+        QTest::newRow("chosen and gone") << "running"
+                                         << "kestro_b"
+                                         << "kestro_a"
+                                         << "@DEFAULT_SINK@" << QStringList{gone};
+        QTest::newRow("not answered yet") << "asking"
+                                          << ""
+                                          << "kestro_a"
+                                          << "" << QStringList();
+        QTest::newRow("no sound server")
+            << "missing"
+            << ""
+            << "kestro_a"
+            << "" << QStringList{"Звуковой сервер не отвечает, звук идёт как в системе"};
+    }
+    void theChosenOutputWhileItIsThere() {
+        QFETCH(QString, server);
+        QFETCH(QString, outputs);
+        QFETCH(QString, chosen);
+        QFETCH(QString, output);
+        QFETCH(QStringList, said);
+        AlertsRig rig;
+        rig.load(qstr(Json{{"alerts", {{"output", stdstr(chosen)}}}}.dump()));
+        rig.outputs.set(SoundOutputs::Server::Running, {{"kestro_a", "Sink A"}});
+        QList<SoundOutput> listed;
+        for (const QString &name : outputs.split(',', Qt::SkipEmptyParts))
+            listed << SoundOutput{name, name == "kestro_a" ? "Sink A" : "Sink B"};
+        const auto state = server == "running"  ? SoundOutputs::Server::Running
+                           : server == "asking" ? SoundOutputs::Server::Asking
+                                                : SoundOutputs::Server::Missing;
+        for (int twice = 0; twice < 2; ++twice)
+            rig.outputs.set(state, listed);
+        rig.routing.use(SoundRouting::Use::Alerts);
+        QCOMPARE(rig.player.output, output);
+        QCOMPARE(rig.log("error"), said);
+        // Back again: it plays there, and a second loss is said again.
+        rig.outputs.set(SoundOutputs::Server::Running, {{"kestro_a", "Sink A"}});
+        QCOMPARE(rig.player.output, chosen);
+        rig.outputs.set(SoundOutputs::Server::Running, {});
+        QCOMPARE(rig.log("error").size(), said.size() + (chosen.isEmpty() ? 0 : 1));
     }
 
     void stopDuringTheSoundStartsTheSpeech() {

@@ -186,6 +186,29 @@ private slots:
         QCOMPARE(speaker.requests.size(), 0);
     }
 
+    // A waiting line the streamer takes out is not read, and the event log says so; the next
+    // is read on chat speech's own output.
+    void aTakenOutLineIsNotRead() {
+        TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")),
+                      speechOn({{"output", "kestro_b"}}));
+        rig.outputs.set(SoundOutputs::Server::Running, {{"kestro_b", "Sink B"}});
+        Speaker speaker(rig);
+        rig.alerts.enqueue(followAlert()); // holds them
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "первая"));
+        rig.twitch.processMessage(twitchLine("display-name=Ann", "вторая"));
+        const QVariantList rows = speaker.speech.waitingRows();
+        QCOMPARE(rows.size(), 2);
+        speaker.speech.takeOut(rows.first().toMap().value("key").toLongLong());
+        QCOMPARE(speaker.speech.waiting(), 1);
+        rig.alerts.clearQueue();
+        speaker.speakNext();
+        QCOMPARE(qstr(parseJson(speaker.requests.first().toUtf8()).value("text", "")),
+                 QStringLiteral("Ann: вторая"));
+        QCOMPARE(rig.player.output, QStringLiteral("kestro_b"));
+        QVERIFY(rig.log("event").contains(
+            QStringLiteral("Убрано из очереди чтения чата: Ann: первая")));
+    }
+
     // The pause holds chat speech; "СТОП" cuts the line being read.
     void pauseAndStop() {
         TwitchRig rig(QUrl(QStringLiteral("http://127.0.0.1:9")), speechOn());
