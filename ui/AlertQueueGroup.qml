@@ -56,7 +56,7 @@ Item {
             namePrefix: "alertQueue"
             rows: Alerts.queueRows.map(function (row) {
                 return {"key": row.key, "playing": row.playing,
-                        "text": row.service + " · " + row.kind + ": " + row.text}
+                        "text": row.kind + ": " + row.text}
             })
             onTakeOut: Alerts.takeOut(key)
         }

@@ -51,6 +51,7 @@ public:
     // the controls' look under the software scene graph.
     void attachViews(QObject &window);
     MainWindow &mainWindow() { return m_mainWindow; }
+    Alerts &alerts() { return m_alerts; }
     Overlay &overlay() { return m_overlay; }
     WebViewPage &chatView() { return m_chatView; }
     WebViewPage &alertView() { return m_alertView; }

@@ -30,7 +30,7 @@ void PulseOutputs::connectServer() {
         },
         this);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        onState(m_context, this);
+        lost();
 }
 
 void PulseOutputs::dropServer() {
@@ -55,19 +55,26 @@ void PulseOutputs::onState(pa_context *context, void *self) {
         outputs.listSinks();
         break;
     case PA_CONTEXT_FAILED:
-    case PA_CONTEXT_TERMINATED: {
-        outputs.dropServer();
-        const bool moved = outputs.m_server != Server::Missing || !outputs.m_outputs.isEmpty();
-        outputs.m_server = Server::Missing;
-        outputs.m_outputs.clear();
-        if (moved)
-            emit outputs.changed();
-        outputs.m_retry.start();
+    case PA_CONTEXT_TERMINATED:
+        // Not inside the context's own callback: it is freed there.
+        QMetaObject::invokeMethod(&outputs, &PulseOutputs::lost, Qt::QueuedConnection);
         break;
-    }
     default:
         break;
     }
+}
+
+// The server went or never answered: nothing is listed, and it is asked again later.
+void PulseOutputs::lost() {
+    if (!m_context)
+        return;
+    dropServer();
+    const bool moved = m_server != Server::Missing || !m_outputs.isEmpty();
+    m_server = Server::Missing;
+    m_outputs.clear();
+    if (moved)
+        emit changed();
+    m_retry.start();
 }
 
 void PulseOutputs::onEvent(pa_context *, int event, uint32_t, void *self) {

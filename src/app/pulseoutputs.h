@@ -29,6 +29,7 @@ private:
 
     void connectServer();
     void dropServer();
+    void lost();
     void listSinks();
     void listed();
 

@@ -3,6 +3,7 @@
 #include "fakes/freeport.h"
 #include "fakes/goodgamechatserver.h"
 #include "fakes/ircserver.h"
+#include "fakes/pulseserver.h"
 #include "fakes/quickitems.h"
 #include "fakes/tables.h"
 #include "fakes/tempdatadir.h"
@@ -57,6 +58,7 @@ public slots:
     void openInBrowser(const QUrl &url) { m_opened = url; }
 
 private:
+    PulseServer m_pulse; // before the window: its sound finds this server
     TwitchIdServer m_twitchId;
     WsServer m_eventSub;
     IrcServer m_irc;
@@ -325,6 +327,62 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m_heard.size() == 2, 15000);
         QVERIFY2(m_heard.first().contains(QStringLiteral("битс")), qPrintable(m_heard.first()));
         QCOMPARE(m_heard.last(), QStringLiteral("Ann: привет, стрим"));
+    }
+
+    // With two null sinks: the follow slot's test plays on the output chosen for the alerts and
+    // not on the other; a test taken out of the paused queue never plays and is in the event log.
+    void alertsPlayOnTheirOutput() {
+        if (!m_pulse.ready())
+            QSKIP(qPrintable(QStringLiteral("no sound server: ") + m_pulse.error()));
+        m_speechRelay.onFrame = [this](const QString &) {
+            m_speechRelay.sendBinary("OggS not really audio");
+        };
+        const QString tone = m_rig.data.path() + QStringLiteral("/tone.wav");
+        QVERIFY(writeTone(tone, 0.5));
+        AlertsTab &tab = *m_rig.modules.mainWindow().alertsTab();
+        // The file dialog stands in for the desktop's: it opens, and the file comes back.
+        tab.openSoundFileDialog(QStringLiteral("follow"));
+        auto *dialog = m_rig.window->findChild<QObject *>(QStringLiteral("soundFileDialog"));
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->property("visible").toBool());
+        QMetaObject::invokeMethod(dialog, "close");
+        tab.soundFileChosen(QUrl::fromLocalFile(tone).toString());
+        click(tabButton(3));
+        QTRY_COMPARE(currentPage()->objectName(), QStringLiteral("alertsTab"));
+        QQuickItem *output = item("alertOutput");
+        QTRY_VERIFY(output->property("count").toInt() >= 3);
+        int sinkA = -1;
+        QMetaObject::invokeMethod(output, "indexOfValue", Q_RETURN_ARG(int, sinkA),
+                                  Q_ARG(QVariant, QStringLiteral("kestro_a")));
+        QVERIFY(sinkA > 0);
+        output->setProperty("currentIndex", sinkA);
+        QMetaObject::invokeMethod(output, "activated", Q_ARG(int, sinkA));
+        QCOMPARE(output->property("displayText").toString(), QStringLiteral("Sink A"));
+        QTRY_VERIFY(m_rig.config.get().contains(QLatin1String(R"("output":"kestro_a")")));
+
+        MonitorRecording onA(QStringLiteral("kestro_a"));
+        MonitorRecording onB(QStringLiteral("kestro_b"));
+        scrollTo("alertsScroll", item("twitchFollowFullTestButton"));
+        click(item("twitchFollowFullTestButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(onA.heard(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_rig.modules.alerts().alertsProcessing(), 10000);
+        QVERIFY(onB.listenOn(4000));
+        QVERIFY(!onB.heard());
+
+        scrollTo("alertsScroll", item("alertPause"));
+        click(item("alertPause"));
+        QCOMPARE(item("alertPause")->property("text").toString(), QStringLiteral("Продолжить"));
+        click(item("twitchFollowFullTestButton"));
+        QTRY_VERIFY(item("alertQueueTakeOut0"));
+        QVERIFY(m_rig.window->grabWindow().save(QCoreApplication::applicationDirPath() +
+                                                QStringLiteral("/tab-alertsTab-queue.png")));
+        click(item("alertQueueTakeOut0"));
+        QTRY_VERIFY(m_rig.modules.alerts().QUEUE().isEmpty());
+        onA.forget();
+        click(item("alertPause"));
+        QVERIFY(onA.listenOn(8000));
+        QVERIFY(!onA.heard());
+        QVERIFY(m_rig.data.fileHolding({"Убрано из очереди алертов: "}).endsWith(".event.log"));
     }
 
     // GoodGame drops the link while its chat goes on: once the chat is back, the page shows
