@@ -325,7 +325,6 @@ void Alerts::takeOut(qint64 key) {
 QVariantMap Alerts::queueRow(const AlertRecord &record, bool playing) const {
     const SoundSlot *slot = m_deps.utils.soundSlotFor(record.service, record.type, record.level);
     return {{QStringLiteral("key"), record.key},
-            {QStringLiteral("service"), record.service},
             {QStringLiteral("kind"), slot ? QString::fromUtf8(slot->label) : record.type},
             {QStringLiteral("text"), record.summary},
             {QStringLiteral("playing"), playing}};

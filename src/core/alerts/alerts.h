@@ -37,7 +37,7 @@ class Alerts : public QObject, public AlertQueue {
     Q_OBJECT
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
-    // The one playing first, then the waiting ones, as {key, service, kind, text, playing} rows.
+    // The one playing first, then the waiting ones, as {key, kind, text, playing} rows.
     Q_PROPERTY(QVariantList queueRows READ queueRows NOTIFY queueChanged)
 public:
     static constexpr int StoppedState = 0;
