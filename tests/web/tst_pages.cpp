@@ -9,6 +9,8 @@
 #include "window/mainwindow.h"
 
 #include <QApplication>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 #include <QtWebEngine/qtwebengineglobal.h>
 
@@ -382,6 +384,42 @@ private slots:
                          !url.toString().contains("evil.example/c") &&
                          !url.toString().contains("evil.example/d"),
                      qPrintable(url.toString()));
+    }
+
+    // An emote host that cannot be reached is tried once, not again for every line that
+    // shows its emote; the later lines draw it failed at once, as the first one did.
+    void aFailedImageIsNotAskedAgain() {
+        QTcpServer host;
+        QVERIFY(host.listen(QHostAddress::LocalHost));
+        int asked = 0;
+        connect(&host, &QTcpServer::newConnection, [&] {
+            while (QTcpSocket *client = host.nextPendingConnection()) {
+                ++asked;
+                client->readAll();
+                client->disconnectFromHost(); // no TLS: the load fails
+            }
+        });
+        WebPageHost page(kChat);
+        const QString emote = QStringLiteral("<img class=\"emote\" src=\"https://127.0.0.1:%1/"
+                                             "e.png\" alt=\"Kappa\">")
+                                  .arg(host.serverPort());
+        const QString failed = QStringLiteral(
+            "Array.from(document.querySelectorAll('#chatList img')).filter(function (i) {"
+            " return i.complete && i.naturalWidth === 0; }).length");
+        add(page, emote);
+        QTRY_COMPARE_WITH_TIMEOUT(page.eval(failed).toInt(), 1, 15000);
+        const int once = asked;
+        QVERIFY(once >= 1);
+        for (int i = 0; i < 5; ++i)
+            add(page, emote);
+        QTRY_COMPARE(page.eval(failed).toInt(), 6);
+        QCOMPARE(asked, once);
+        // Drawn alike: every one the size of the first.
+        QCOMPARE(page.eval("new Set(Array.from(document.querySelectorAll('#chatList img')).map("
+                           "function (i) { var r = i.getBoundingClientRect();"
+                           " return r.width + 'x' + r.height; })).size")
+                     .toInt(),
+                 1);
     }
 
     // A viewer's typed entities read back as typed; Kestro's own quotes render as quotes.
