@@ -2,15 +2,13 @@
 
 #include <QUrl>
 
-namespace {
 // A bus message reaches the player in its own thread, tagged with the file it is about.
-struct Mailbox {
-    QObject *player;
+struct GstSoundPlayer::Mailbox {
+    GstSoundPlayer *player;
     quint64 run;
-    std::function<void(quint64, const QString &)> deliver;
 };
 
-GstBusSyncReply onMessage(GstBus *, GstMessage *message, gpointer data) {
+GstBusSyncReply GstSoundPlayer::onMessage(GstBus *, GstMessage *message, gpointer data) {
     const auto *mailbox = static_cast<Mailbox *>(data);
     QString error;
     switch (GST_MESSAGE_TYPE(message)) {
@@ -28,13 +26,14 @@ GstBusSyncReply onMessage(GstBus *, GstMessage *message, gpointer data) {
     default:
         return GST_BUS_DROP;
     }
+    GstSoundPlayer *player = mailbox->player;
     QMetaObject::invokeMethod(
-        mailbox->player,
-        [deliver = mailbox->deliver, run = mailbox->run, error] { deliver(run, error); },
+        player, [player, run = mailbox->run, error] { player->onEnd(run, error); },
         Qt::QueuedConnection);
     return GST_BUS_DROP;
 }
 
+namespace {
 // Sound slots hold file URLs, speech files are plain paths.
 QString uriOf(const QString &source) {
     const QUrl url =
@@ -92,12 +91,8 @@ void GstSoundPlayer::stop() {
     report(StoppedState);
 }
 
-// The tests' knob of the earlier player still picks the sink; a named output is the sound
-// server's; otherwise playbin chooses as the system does.
-GstElement *GstSoundPlayer::audioSink() const {
-    const QByteArray forced = qgetenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK");
-    if (!forced.isEmpty())
-        return gst_element_factory_make(forced.constData(), nullptr);
+// A named output is the sound server's; otherwise playbin chooses as the system does.
+GstElement *GstSoundPlayer::outputSink() const {
     if (m_output.isEmpty())
         return nullptr;
     GstElement *sink = gst_element_factory_make("pulsesink", nullptr);
@@ -113,15 +108,16 @@ bool GstSoundPlayer::startPipeline() {
     const quint64 run = ++m_run;
     g_object_set(m_pipeline, "uri", uriOf(m_source).toUtf8().constData(), "volume", m_volume,
                  nullptr);
-    if (GstElement *sink = audioSink()) {
+    // The tests' knob of the earlier player still picks the sink.
+    const QByteArray forced = qgetenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK");
+    GstElement *sink =
+        forced.isEmpty() ? outputSink() : gst_element_factory_make(forced.constData(), nullptr);
+    if (sink)
         g_object_set(m_pipeline, "audio-sink", sink, nullptr);
-        if (!m_output.isEmpty() && qgetenv("QT_GSTREAMER_PLAYBIN_AUDIOSINK").isEmpty())
-            m_sink = sink;
-    }
+    if (forced.isEmpty())
+        m_sink = sink;
     GstBus *bus = gst_element_get_bus(m_pipeline);
-    auto *mailbox = new Mailbox{this, run, [this](quint64 of, const QString &error) {
-                                    onEnd(of, error);
-                                }};
+    auto *mailbox = new Mailbox{this, run};
     gst_bus_set_sync_handler(bus, onMessage, mailbox,
                              [](gpointer data) { delete static_cast<Mailbox *>(data); });
     gst_object_unref(bus);

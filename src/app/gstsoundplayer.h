@@ -23,7 +23,10 @@ public:
     void stop() override;
 
 private:
-    GstElement *audioSink() const;
+    struct Mailbox;
+    static GstBusSyncReply onMessage(GstBus *bus, GstMessage *message, gpointer data);
+
+    GstElement *outputSink() const;
     bool startPipeline();
     void endPipeline();
     void onEnd(quint64 run, const QString &failure);
