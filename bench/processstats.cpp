@@ -26,6 +26,27 @@ QHash<qint64, qint64> parents() {
     }
     return result;
 }
+
+double cpuSecondsOf(qint64 pid) {
+    // utime and stime are the 14th and 15th fields of the whole line.
+    const QList<QByteArray> fields = statFields(pid);
+    if (fields.size() < 13)
+        return 0;
+    return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) /
+           sysconf(_SC_CLK_TCK);
+}
+
+// A web engine process by its --type switch; any other by its command's name.
+QByteArray role(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    const QList<QByteArray> words =
+        file.open(QIODevice::ReadOnly) ? file.readAll().split('\0') : QList<QByteArray>();
+    for (const QByteArray &word : words) {
+        if (word.startsWith("--type="))
+            return word.mid(7);
+    }
+    return words.isEmpty() ? QByteArray("gone") : words.first().split('/').last();
+}
 } // namespace
 
 QSet<qint64> processFamily(qint64 root) {
@@ -57,12 +78,15 @@ qint64 residentBytes(const QSet<qint64> &processes) {
 }
 
 double cpuSeconds(const QSet<qint64> &processes) {
-    qint64 ticks = 0;
-    for (const qint64 pid : processes) {
-        // utime and stime are the 14th and 15th fields of the whole line.
-        const QList<QByteArray> fields = statFields(pid);
-        if (fields.size() > 12)
-            ticks += fields.at(11).toLongLong() + fields.at(12).toLongLong();
-    }
-    return double(ticks) / sysconf(_SC_CLK_TCK);
+    double total = 0;
+    for (const qint64 pid : processes)
+        total += cpuSecondsOf(pid);
+    return total;
+}
+
+QHash<QByteArray, double> cpuSecondsByRole(qint64 root, const QSet<qint64> &processes) {
+    QHash<QByteArray, double> result;
+    for (const qint64 pid : processes)
+        result[pid == root ? QByteArray("program") : role(pid)] += cpuSecondsOf(pid);
+    return result;
 }

@@ -201,6 +201,10 @@ int runWindowBench(int argc, char *argv[]) {
         return 1;
     }
     const auto cpu = [&child] { return cpuSeconds(processFamily(child.pid())); };
+    const auto byRole = [&child] {
+        return cpuSecondsByRole(child.pid(), processFamily(child.pid()));
+    };
+    const QHash<QByteArray, double> startByRole = byRole();
     const double startCpu = cpu();
     double lastMinuteCpu = startCpu;
     const int lastMinuteFrom = std::max(0, seconds - 60);
@@ -226,6 +230,7 @@ int runWindowBench(int argc, char *argv[]) {
     QTimer::singleShot(lastMinuteFrom * 1000, [&] { lastMinuteCpu = cpu(); });
     streaming.exec();
     const double endCpu = cpu();
+    const QHash<QByteArray, double> endByRole = byRole();
     const qint64 rss = residentBytes(processFamily(child.pid()));
     twitch->write("@id=end;room-id=1 :viewer0!viewer0@viewer0.tmi.twitch.tv PRIVMSG #bench :" +
                   kEndWord + "\r\n");
@@ -236,6 +241,11 @@ int runWindowBench(int argc, char *argv[]) {
     report("cpu_share_of_core", 100.0 * (endCpu - startCpu) / seconds, "%");
     report("cpu_share_of_core_last_minute",
            100.0 * (endCpu - lastMinuteCpu) / std::min(seconds, 60), "%");
+    // Where the time went: the program itself (which under the software scene graph also draws
+    // the web view into the window), the page's renderer, the GPU process.
+    for (auto it = endByRole.begin(); it != endByRole.end(); ++it)
+        std::printf("window.cpu_share_of_core.%s %.1f %%\n", it.key().constData(),
+                    100.0 * (it.value() - startByRole.value(it.key())) / seconds);
     report("memory_mb", rss / 1e6, "MB");
     for (const auto &[lines, megabytes] : memory)
         std::printf("window.memory_mb_at_%lldk %.1f MB\n", lines / 1000, megabytes);

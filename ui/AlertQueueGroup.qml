@@ -34,7 +34,7 @@ Item {
                 width: 110
                 height: 30
                 font.pixelSize: 12
-                enabled: Alerts.queueRows.length > 0 && Alerts.queueRows[0].playing
+                enabled: Alerts.queueRows.playing
                 text: qsTr("Пропустить")
                 onClicked: Alerts.skip()
             }
@@ -48,16 +48,13 @@ Item {
             }
         }
         ViewLabel {
-            visible: Alerts.queueRows.length === 0
+            visible: Alerts.queueRows.count === 0
             text: qsTr("Очередь пуста")
         }
         WaitingList {
             width: parent.width
             namePrefix: "alertQueue"
-            rows: Alerts.queueRows.map(function (row) {
-                return {"key": row.key, "playing": row.playing,
-                        "text": row.kind + ": " + row.text}
-            })
+            model: Alerts.queueRows
             onTakeOut: Alerts.takeOut(key)
         }
     }

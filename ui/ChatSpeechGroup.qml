@@ -145,7 +145,7 @@ Item {
         WaitingList {
             width: parent.width
             namePrefix: "chatSpeechQueue"
-            rows: ChatSpeech.waitingRows
+            model: ChatSpeech.waitingRows
             onTakeOut: ChatSpeech.takeOut(key)
         }
     }

@@ -101,6 +101,7 @@ void Composition::registerForQml() {
     qmlRegisterAnonymousType<ChatService>("Kestro", 1);
     qmlRegisterAnonymousType<AlertsTab>("Kestro", 1);
     qmlRegisterAnonymousType<ViewTab>("Kestro", 1);
+    qmlRegisterAnonymousType<QueueRows>("Kestro", 1);
     registerModule("Utils", m_utils);
     registerModule("Alerts", m_alerts);
     registerModule("ChatSpeech", m_chatSpeech);

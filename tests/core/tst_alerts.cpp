@@ -50,17 +50,13 @@ struct AlertsRig : ChatRig {
         alerts.enqueue(AlertRecord{service, type, level, text, {}, mail, {}, type, {}});
     }
     // The queue's list as "kind:text" with the one playing marked.
-    QStringList rows() const {
+    QStringList rows() {
         QStringList shown;
-        for (const QVariant &row : alerts.queueRows()) {
-            const QVariantMap map = row.toMap();
-            shown << (map.value("playing").toBool() ? "> " : "") + map.value("text").toString();
-        }
+        for (const QueueRow &row : alerts.queueRows()->rows())
+            shown << (row.playing ? "> " : "") + row.text;
         return shown;
     }
-    qint64 keyOf(int row) const {
-        return alerts.queueRows().at(row).toMap().value("key").toLongLong();
-    }
+    qint64 keyOf(int row) { return alerts.queueRows()->rows().at(row).key; }
 };
 
 // A relay that answers every request with the same audio.
@@ -167,14 +163,50 @@ private slots:
             QTRY_COMPARE(rig.player.played.size(), 1);
         else
             QTRY_COMPARE(relay.server.frames.size(), 1);
-        QCOMPARE(rig.rows(), (QStringList{"> donation", "raid"}));
+        QCOMPARE(rig.rows(), (QStringList{"> Донат: donation", "Raid: raid"}));
         rig.alerts.skip();
         QVERIFY(!rig.alerts.alertsProcessing());
-        QCOMPARE(rig.rows(), QStringList{"raid"});
+        QCOMPARE(rig.rows(), QStringList{"Raid: raid"});
         QCOMPARE(rig.player.played.size(), speechFetched ? 1 : 0);
         QCOMPARE(QDir(rig.dir.path()).entryList({"*.opus"}), QStringList());
         rig.alerts.processQueue();
         QVERIFY(rig.player.played.last().startsWith(rig.soundOf("raid") + " @"));
+    }
+
+    // A gift bomb queues hundreds of records: the view is told of one row at a time, never of
+    // the whole list again, and the rows stay the queue's.
+    void theQueueInViewChangesOneRowAtATime() {
+        AlertsRig rig;
+        for (int i = 0; i < 300; ++i)
+            rig.queue("Twitch", "follow");
+        QueueRows &rows = *rig.alerts.queueRows();
+        QAbstractItemModelTester tester(&rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserted(&rows, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&rows, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy marked(&rows, &QAbstractItemModel::dataChanged);
+        QSignalSpy reset(&rows, &QAbstractItemModel::modelReset);
+        QSignalSpy playing(&rows, &QueueRows::playingChanged);
+        const auto range = [](const QSignalSpy &spy) {
+            return qMakePair(spy.last().at(1).toInt(), spy.last().at(2).toInt());
+        };
+        rig.queue("Twitch", "raid");
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(range(inserted), qMakePair(300, 300));
+        rig.alerts.processQueue();
+        QCOMPARE(marked.size(), 1);
+        QCOMPARE(marked.last().at(0).toModelIndex().row(), 0);
+        QVERIFY(rows.playing());
+        rig.alerts.takeOut(rig.keyOf(300));
+        QCOMPARE(range(removed), qMakePair(300, 300));
+        rig.player.finish();
+        QCOMPARE(range(removed), qMakePair(0, 0));
+        QVERIFY(!rows.playing());
+        QCOMPARE(playing.size(), 2);
+        QCOMPARE(rows.count(), 299);
+        QCOMPARE(reset.size(), 0);
+        rig.alerts.processQueue();
+        rig.alerts.clearQueue();
+        QCOMPARE(rig.rows(), QStringList{"> Follow: follow"});
     }
 
     // A waiting record taken out never plays and is in the event log; the pause holds the
@@ -186,7 +218,7 @@ private slots:
         rig.alerts.processQueue();
         rig.alerts.togglePause();
         rig.alerts.takeOut(rig.keyOf(1));
-        QCOMPARE(rig.rows(), (QStringList{"> raid", "follow", "host"}));
+        QCOMPARE(rig.rows(), (QStringList{"> Raid: raid", "Follow: follow", "Host: host"}));
         QVERIFY(rig.log("event").contains(QStringLiteral("Убрано из очереди алертов: bits")));
         rig.player.finish();
         rig.alerts.processQueue();

@@ -196,9 +196,9 @@ private slots:
         rig.alerts.enqueue(followAlert()); // holds them
         rig.twitch.processMessage(twitchLine("display-name=Ann", "первая"));
         rig.twitch.processMessage(twitchLine("display-name=Ann", "вторая"));
-        const QVariantList rows = speaker.speech.waitingRows();
+        const QVector<QueueRow> rows = speaker.speech.waitingRows()->rows();
         QCOMPARE(rows.size(), 2);
-        speaker.speech.takeOut(rows.first().toMap().value("key").toLongLong());
+        speaker.speech.takeOut(rows.first().key);
         QCOMPARE(speaker.speech.waiting(), 1);
         rig.alerts.clearQueue();
         speaker.speakNext();

@@ -81,7 +81,7 @@ void Alerts::processQueue() {
 
     m_current = m_queue.takeFirst();
     m_skipped = false;
-    emit queueChanged();
+    m_rows.setPlaying(m_current.key);
     emit playing(m_current.line);
     // The voice message goes with the speech: a record that asks for none plays none.
     m_mail = m_current.text ? m_current.mail.value_or(QString()) : QString();
@@ -166,7 +166,7 @@ void Alerts::startGap() {
         m_deps.speech.remove(m_speechFile);
         m_speechFile.clear();
     }
-    emit queueChanged();
+    m_rows.remove(m_current.key);
     emit played();
     turnAlertsTimer(GAP_MS);
     debug(
@@ -293,12 +293,12 @@ void Alerts::setPlayerVolume(double volume) {
 void Alerts::enqueue(const AlertRecord &record) {
     m_queue.append(record);
     m_queue.last().key = ++m_lastKey;
-    emit queueChanged();
+    m_rows.append(rowOf(m_queue.last()));
 }
 
 void Alerts::clearQueue() {
     m_queue.clear();
-    emit queueChanged();
+    m_rows.truncate(alertsProcessing() ? 1 : 0);
 }
 
 void Alerts::skip() {
@@ -319,22 +319,11 @@ void Alerts::takeOut(qint64 key) {
     m_deps.logger.log(QStringLiteral("Убрано из очереди алертов: ") + record->summary,
                       QStringLiteral("event"));
     m_queue.erase(record);
-    emit queueChanged();
+    m_rows.remove(key);
 }
 
-QVariantMap Alerts::queueRow(const AlertRecord &record, bool playing) const {
+QueueRow Alerts::rowOf(const AlertRecord &record) const {
     const SoundSlot *slot = m_deps.utils.soundSlotFor(record.service, record.type, record.level);
-    return {{QStringLiteral("key"), record.key},
-            {QStringLiteral("kind"), slot ? QString::fromUtf8(slot->label) : record.type},
-            {QStringLiteral("text"), record.summary},
-            {QStringLiteral("playing"), playing}};
-}
-
-QVariantList Alerts::queueRows() const {
-    QVariantList rows;
-    if (alertsProcessing())
-        rows << queueRow(m_current, true);
-    for (const AlertRecord &record : m_queue)
-        rows << queueRow(record, false);
-    return rows;
+    const QString kind = slot ? QString::fromUtf8(slot->label) : record.type;
+    return {record.key, kind + QStringLiteral(": ") + record.summary};
 }

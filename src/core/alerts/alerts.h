@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts/queuerows.h"
 #include "model/alertqueue.h"
 
 #include <QList>
@@ -7,7 +8,6 @@
 #include <QPair>
 #include <QStringList>
 #include <QTimer>
-#include <QVariantList>
 #include <optional>
 
 class AlertPlayer;
@@ -37,8 +37,8 @@ class Alerts : public QObject, public AlertQueue {
     Q_OBJECT
     Q_PROPERTY(bool alertsPause READ alertsPause NOTIFY alertsPauseChanged)
     Q_PROPERTY(bool alertsInDebugMode MEMBER alertsInDebugMode)
-    // The one playing first, then the waiting ones, as {key, kind, text, playing} rows.
-    Q_PROPERTY(QVariantList queueRows READ queueRows NOTIFY queueChanged)
+    // The one playing first, then the waiting ones, each as "kind: text".
+    Q_PROPERTY(QueueRows *queueRows READ queueRows CONSTANT)
 public:
     static constexpr int StoppedState = 0;
     static constexpr int PlayingState = 1;
@@ -58,7 +58,7 @@ public:
     void enqueue(const AlertRecord &record) override;
     // Every waiting alert is dropped (a replay that only measures).
     void clearQueue();
-    QVariantList queueRows() const;
+    QueueRows *queueRows() { return &m_rows; }
     bool alertsPause() const { return m_alertsPause; }
     // One record is on its way through its phases; the gap after it no longer counts.
     bool alertsProcessing() const { return m_phase != Phase::Idle && m_phase != Phase::Gap; }
@@ -89,7 +89,6 @@ public:
 
 signals:
     void alertsPauseChanged(bool pause);
-    void queueChanged();
     // A record begins its sound, speech and voice message; it ended when its gap begins.
     void playing(qint64 line); // the id of the record's rendered line
     void played();
@@ -113,10 +112,11 @@ private:
     void onStopped();
     void onError(const QString &text);
     void debug(const QString &line);
-    QVariantMap queueRow(const AlertRecord &record, bool playing) const;
+    QueueRow rowOf(const AlertRecord &record) const;
 
     AlertsDeps m_deps;
     QList<AlertRecord> m_queue;
+    QueueRows m_rows;
     bool m_alertsPause = false;
     QTimer m_alertsTimer;
     Phase m_phase = Phase::Idle;

@@ -176,20 +176,20 @@ void ChatSpeech::offer(const RenderedLine &line) {
         return;
     const int room = wholeAt(m_deps.utils, key::chatSpeechQueue, 5, 1, 50);
     while (m_waiting.size() >= room)
-        m_waiting.removeFirst();
+        m_rows.remove(m_waiting.takeFirst().key);
     m_waiting.append({*text, line.keys, m_deps.clock.now(), ++m_lastKey});
+    m_rows.append({m_lastKey, *text});
     emit queued(*text);
-    emit waitingChanged();
     if (!m_timer.isActive())
         m_timer.start();
 }
 
 template <typename Match> void ChatSpeech::dropWaiting(Match match) {
-    const auto kept = std::remove_if(m_waiting.begin(), m_waiting.end(), match);
-    if (kept == m_waiting.end())
-        return;
+    const auto kept = std::stable_partition(m_waiting.begin(), m_waiting.end(),
+                                            [&match](const Line &line) { return !match(line); });
+    for (auto dropped = kept; dropped != m_waiting.end(); ++dropped)
+        m_rows.remove(dropped->key);
     m_waiting.erase(kept, m_waiting.end());
-    emit waitingChanged();
 }
 
 void ChatSpeech::moderated(const QString &key) {
@@ -226,20 +226,13 @@ void ChatSpeech::takeOut(qint64 key) {
         return;
     m_deps.logger.log(QStringLiteral("Убрано из очереди чтения чата: ") + line->text,
                       QStringLiteral("event"));
+    m_rows.remove(key);
     m_waiting.erase(line);
-    emit waitingChanged();
-}
-
-QVariantList ChatSpeech::waitingRows() const {
-    QVariantList rows;
-    for (const Line &line : m_waiting)
-        rows << QVariantMap{{QStringLiteral("key"), line.key}, {QStringLiteral("text"), line.text}};
-    return rows;
 }
 
 void ChatSpeech::startNext() {
     m_current = m_waiting.takeFirst();
-    emit waitingChanged();
+    m_rows.remove(m_current.key);
     setPhase(Phase::Fetching);
     Json request = Json::object();
     request["token"] = stdstr(m_deps.ttsToken);
@@ -259,7 +252,7 @@ QString ChatSpeech::voice() const {
 // An alert came while the line's speech was on its way: the line waits again, first.
 void ChatSpeech::holdCurrent() {
     m_waiting.prepend(m_current);
-    emit waitingChanged();
+    m_rows.prepend({m_current.key, m_current.text});
     setPhase(Phase::Idle);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts/queuerows.h"
 #include "model/messagepart.h"
 #include "model/renderedline.h"
 
@@ -7,7 +8,6 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
-#include <QVariantList>
 #include <optional>
 
 class AlertPlayer;
@@ -52,8 +52,8 @@ struct ChatSpeechRules {
 class ChatSpeech : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool speaking READ speaking NOTIFY speakingChanged)
-    // The lines waiting to be read, as {key, text} rows.
-    Q_PROPERTY(QVariantList waitingRows READ waitingRows NOTIFY waitingChanged)
+    // The lines waiting to be read.
+    Q_PROPERTY(QueueRows *waitingRows READ waitingRows CONSTANT)
 public:
     static constexpr qint64 kMaxWaitMs = 30000;
     static constexpr int kPollMs = 100;
@@ -76,14 +76,13 @@ public:
     Q_INVOKABLE void takeOut(qint64 key);
 
     int waiting() const { return m_waiting.size(); }
-    QVariantList waitingRows() const;
+    QueueRows *waitingRows() { return &m_rows; }
     bool speaking() const { return m_phase == Phase::Speaking; }
 
 signals:
     // A line was queued to be read, as it will be said.
     void queued(const QString &text);
     void speakingChanged();
-    void waitingChanged();
 
 private:
     struct Line {
@@ -106,6 +105,7 @@ private:
 
     ChatSpeechDeps m_deps;
     QList<Line> m_waiting;
+    QueueRows m_rows; // m_waiting in view
     Line m_current;
     Phase m_phase = Phase::Idle;
     QString m_file;            // the speech file being read; ours to delete
