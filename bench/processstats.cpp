@@ -37,7 +37,7 @@ double cpuSecondsOf(qint64 pid) {
 }
 
 // A web engine process by its --type switch; any other by its command's name.
-QByteArray role(qint64 pid) {
+QByteArray commandRole(qint64 pid) {
     QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
     const QList<QByteArray> words =
         file.open(QIODevice::ReadOnly) ? file.readAll().split('\0') : QList<QByteArray>();
@@ -46,6 +46,13 @@ QByteArray role(qint64 pid) {
             return word.mid(7);
     }
     return words.isEmpty() ? QByteArray("gone") : words.first().split('/').last();
+}
+
+// The zygote's children are the pages' renderers: they keep its command line.
+QByteArray role(qint64 pid) {
+    const QByteArray own = commandRole(pid);
+    const qint64 parent = statFields(pid).value(1).toLongLong();
+    return own == "zygote" && commandRole(parent) == "zygote" ? QByteArray("renderer") : own;
 }
 } // namespace
 

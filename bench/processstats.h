@@ -11,5 +11,6 @@ qint64 residentBytes(const QSet<qint64> &processes);
 // User and system time used so far.
 double cpuSeconds(const QSet<qint64> &processes);
 // The same split by role: "program" for `root` itself, else the web engine's process type
-// ("renderer", "gpu-process", "utility", "zygote") or the command's name.
+// ("renderer", "gpu-process", "utility", "zygote") or the command's name; the renderers of
+// both pages count together.
 QHash<QByteArray, double> cpuSecondsByRole(qint64 root, const QSet<qint64> &processes);

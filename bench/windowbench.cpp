@@ -17,6 +17,10 @@
 #include <QQuickWindow>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QTimer>
 #include <QUrl>
 #include <cstdio>
@@ -61,46 +65,70 @@ void writeFile(const QString &path, const QByteArray &text) {
         file.write(text);
 }
 
+// A certificate for 127.0.0.1 made for this run; the web engine is told to take it.
+bool makeCertificate(const QString &dir, QSslCertificate &certificate, QSslKey &key) {
+    const QString keyFile = dir + QStringLiteral("/key.pem");
+    const QString certificateFile = dir + QStringLiteral("/certificate.pem");
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                   "/CN=127.0.0.1", "-keyout", keyFile, "-out", certificateFile});
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+        return false;
+    certificate = QSslCertificate(readFile(certificateFile));
+    key = QSslKey(readFile(keyFile), QSsl::Rsa);
+    return !certificate.isNull() && !key.isNull();
+}
+
 // The outside services of a real channel's mix on loopback: the token's validation, the badge
-// sets and the BTTV, FFZ and 7TV global sets, their image addresses at `images`. With images
-// served, every image path answers with one small picture; else `images` is where nothing
-// listens, as on a machine offline or behind a filter.
+// sets and the BTTV, FFZ and 7TV global sets, their images on one https host. With images
+// served, every image path there answers with one small picture; else the host is where
+// nothing listens, as on a machine offline or behind a filter.
 class Services {
 public:
-    Services(bool serveImages) {
-        m_images = serveImages ? m_http.url().toString() : QStringLiteral("http://127.0.0.1:9");
+    explicit Services(bool serveImages) {
+        QSslCertificate certificate;
+        QSslKey key;
+        m_served = serveImages && makeCertificate(m_dir.path(), certificate, key);
+        if (m_served) {
+            m_imageHost.encrypt(certificate, key);
+            m_images = m_imageHost.url().toString();
+            QFile badge(QStringLiteral(":/web/looks/twitch/badge.png"));
+            const QByteArray picture =
+                badge.open(QIODevice::ReadOnly) ? badge.readAll() : QByteArray();
+            m_imageHost.onRequest = [this, picture](const QByteArray &path) {
+                m_imageHost.route(path, 200, picture);
+                m_imageHost.requests.clear();
+                m_imageHost.fullRequests.clear();
+            };
+        }
         route("/oauth2/validate", "twitch-validate.json");
         route("/helix/chat/badges/global", "helix-badges.json");
         route("/helix/chat/badges", "helix-badges.json");
         route("/3/cached/emotes/global", "bttv-global.json");
         route("/v1/set/global", "ffz-global.json");
         route("/v3/emote-sets/global", "seventv-global.json");
-        QFile badge(QStringLiteral(":/web/looks/twitch/badge.png"));
-        const QByteArray picture = badge.open(QIODevice::ReadOnly) ? badge.readAll() : QByteArray();
-        if (serveImages)
-            m_http.onRequest = [this, picture](const QByteArray &path) {
-                if (!m_apis.contains(path.split('?').first()))
-                    m_http.route(path, 200, picture);
-                m_http.requests.clear();
-                m_http.fullRequests.clear();
-            };
     }
+    // False when images were to be served but no certificate could be made.
+    bool ready(bool serveImages) const { return m_served == serveImages; }
     QString api() const { return m_http.url().toString(); }
     const QString &images() const { return m_images; }
 
 private:
     void route(const QByteArray &path, const char *sample) {
         QByteArray body = readFile(QStringLiteral(BENCH_DATA "/") + QLatin1String(sample));
-        for (const char *cdn : {"https://static-cdn.jtvnw.net", "https://cdn.betterttv.net",
-                                "//cdn.frankerfacez.com", "//cdn.7tv.app"})
-            body.replace(cdn, m_images.toUtf8());
+        const QByteArray host = QUrl(m_images).authority().toUtf8();
+        for (const char *cdn :
+             {"static-cdn.jtvnw.net", "cdn.betterttv.net", "cdn.frankerfacez.com", "cdn.7tv.app"})
+            body.replace(cdn, host);
         m_http.route(path, 200, body);
-        m_apis << path;
     }
 
+    QTemporaryDir m_dir;
     HttpServer m_http;
-    QString m_images;
-    QSet<QByteArray> m_apis;
+    HttpServer m_imageHost;
+    bool m_served = false;
+    QString m_images = QStringLiteral("https://127.0.0.1:9");
 };
 
 // The child's settings: Twitch filled in for the loopback server; the services of the mix at
@@ -152,7 +180,9 @@ QTcpSocket *acceptJoin(QTcpServer &server) {
         heard += client->readAll();
     if (!heard.contains("JOIN #bench"))
         return nullptr;
-    client->write(":tmi.twitch.tv 001 benchbot :Welcome\r\n:tmi.twitch.tv ROOMSTATE #bench\r\n");
+    // The join's room state carries every mode and the room's id, as Twitch's does.
+    client->write(":tmi.twitch.tv 001 benchbot :Welcome\r\n@emote-only=0;followers-only=-1;r9k=0;"
+                  "room-id=1;slow=0;subs-only=0 :tmi.twitch.tv ROOMSTATE #bench\r\n");
     client->flush();
     return client;
 }
@@ -188,8 +218,18 @@ int runWindowBench(int argc, char *argv[]) {
             mix << line.toUtf8();
     const char *images = option(argc, argv, "--images");
     std::unique_ptr<Services> services;
-    if (mixFile)
-        services = std::make_unique<Services>(!images || std::strcmp(images, "unreachable") != 0);
+    const bool serveImages = !images || std::strcmp(images, "unreachable") != 0;
+    if (mixFile) {
+        services = std::make_unique<Services>(serveImages);
+        if (!services->ready(serveImages)) {
+            std::fputs("window: no certificate for the image host (is openssl there?)\n", stderr);
+            return 1;
+        }
+        // The image host's certificate is this run's own.
+        if (serveImages)
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                    qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --ignore-certificate-errors");
+    }
     QTcpServer irc;
     irc.listen(QHostAddress::LocalHost);
     ProgramChild child(kWindowChild, [&irc, &services](const QString &dataDir) {

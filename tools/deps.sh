@@ -16,7 +16,7 @@ packages=(
   libgstreamer1.0-dev libpulse-dev pulseaudio pulseaudio-utils
   nlohmann-json3-dev libcpp-httplib-dev
   libespeak-ng-dev espeak-ng-data libopusenc-dev libopusfile-dev
-  xvfb xauth libgl1-mesa-dri imagemagick fonts-dejavu-core chromium
+  xvfb xauth libgl1-mesa-dri imagemagick fonts-dejavu-core chromium openssl
   dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 )
 

@@ -543,6 +543,30 @@ private slots:
         QCOMPARE(rig.log("error"), QStringList{});
     }
 
+    // The room's sets are asked for once a join: a mode change (which carries the room's id
+    // too) asks nothing, another room does, and so does the same room after a stop and start.
+    void roomSetsLoadOnceAJoin() {
+        HttpServer server;
+        TwitchRig rig(server.url());
+        const auto asked = [&server] {
+            return server.requests.count("/3/cached/emotes/global");
+        };
+        rig.twitch.connection().start();
+        rig.twitch.processMessage("@room-id=5;slow=0 :tmi.twitch.tv ROOMSTATE #chan");
+        QTRY_COMPARE(asked(), 1);
+        for (const char *mode : {"slow=30", "subs-only=1", "slow=0"})
+            rig.twitch.processMessage(QStringLiteral("@room-id=5;%1 :tmi.twitch.tv ROOMSTATE #chan")
+                                          .arg(QLatin1String(mode)));
+        rig.twitch.processMessage("@room-id=6 :tmi.twitch.tv ROOMSTATE #other");
+        QTRY_COMPARE(server.requests.count("/3/cached/users/twitch/6"), 1);
+        rig.twitch.stop();
+        rig.twitch.connection().start();
+        rig.twitch.processMessage("@room-id=6 :tmi.twitch.tv ROOMSTATE #other");
+        QTRY_COMPARE(server.requests.count("/3/cached/users/twitch/6"), 2);
+        QCOMPARE(server.requests.count("/3/cached/users/twitch/5"), 1);
+        QCOMPARE(asked(), 3);
+    }
+
     // The relay's socket is supervised too: a closed one subscribes again after a second,
     // until Twitch stops.
     void followersRelayComesBack() {

@@ -1,10 +1,32 @@
 #pragma once
 
 #include <QHash>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <functional>
+
+// Hands out its connections encrypted once it has a certificate.
+class TlsServer : public QTcpServer {
+public:
+    QSslCertificate certificate;
+    QSslKey key;
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        if (certificate.isNull())
+            return QTcpServer::incomingConnection(descriptor);
+        auto *socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        socket->setLocalCertificate(certificate);
+        socket->setPrivateKey(key);
+        socket->startServerEncryption();
+        addPendingConnection(socket);
+    }
+};
 
 // A loopback HTTP server answering each path (with or without its query) with a fixed status
 // and body, or with the answers queued for it, one each, first.
@@ -24,7 +46,15 @@ public:
     }
 
     QUrl url() const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
+        const QString scheme = m_server.certificate.isNull() ? QStringLiteral("http")
+                                                             : QStringLiteral("https");
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(m_server.serverPort()));
+    }
+
+    // Answers over TLS from now on.
+    void encrypt(const QSslCertificate &certificate, const QSslKey &key) {
+        m_server.certificate = certificate;
+        m_server.key = key;
     }
 
     void route(const QByteArray &path, int status, const QByteArray &body) {
@@ -98,7 +128,7 @@ private:
         QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
     }
 
-    QTcpServer m_server;
+    TlsServer m_server;
     QHash<QByteArray, Answer> m_routes;
     QHash<QByteArray, QList<Answer>> m_queued;
     QHash<QByteArray, Stall> m_stalls;

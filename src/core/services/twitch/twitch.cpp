@@ -176,6 +176,7 @@ void Twitch::leaveChannel() {
         m_eventSub->stop();
     m_followsRefusedSaid = false;
     m_reconnecting = false;
+    m_setsRoom = 0; // the next join loads them afresh
 }
 
 // From the stored settings, not the fields, which may have been edited since; a login stands
@@ -479,6 +480,24 @@ void Twitch::privateMessage(const Line &line) {
     chatLine(line, parts);
 }
 
+// The badges and emote sets of the room, once a join: every mode change carries the room's id
+// too, and a mod toggling slow mode must not fetch them all again each time.
+void Twitch::loadRoomSets() {
+    if (m_setsRoom == m_channelID)
+        return;
+    m_setsRoom = m_channelID;
+    if (loggedIn())
+        m_badges.load(m_channelID, clientId(), m_account.tokens().accessToken);
+    else
+        m_badges.validateToken(m_channelID);
+    m_deps.bttv.loadGlobalEmotes();
+    m_deps.bttv.loadChannelEmotes(m_channelID);
+    m_deps.ffz.loadGlobalEmotes();
+    m_deps.ffz.loadChannelEmotes(m_channelID);
+    m_deps.sevenTv.loadGlobalEmotes();
+    m_deps.sevenTv.loadChannelEmotes(m_channelID);
+}
+
 void Twitch::roomState(const Line &line) {
     m_connection.joined();
     if (m_reconnecting) {
@@ -488,16 +507,7 @@ void Twitch::roomState(const Line &line) {
     if (const std::optional<qint64> roomId = numberTag(line.tags, "room-id")) {
         m_channelID = *roomId;
         readFollows();
-        if (loggedIn())
-            m_badges.load(m_channelID, clientId(), m_account.tokens().accessToken);
-        else
-            m_badges.validateToken(m_channelID);
-        m_deps.bttv.loadGlobalEmotes();
-        m_deps.bttv.loadChannelEmotes(m_channelID);
-        m_deps.ffz.loadGlobalEmotes();
-        m_deps.ffz.loadChannelEmotes(m_channelID);
-        m_deps.sevenTv.loadGlobalEmotes();
-        m_deps.sevenTv.loadChannelEmotes(m_channelID);
+        loadRoomSets();
     }
 
     struct Mode {

@@ -156,6 +156,7 @@ private:
     void hostNotice(const Line &line);
     void privateMessage(const Line &line);
     void roomState(const Line &line);
+    void loadRoomSets();
     void userNotice(const Line &line);
     MessageParts viewerText(const Line &line) const;
     void raid(const Line &line);
@@ -218,6 +219,7 @@ private:
     bool m_replaying = false; // lines of the gap: shown, never played as alerts
     QString m_channelName;
     qint64 m_channelID = 0;
+    qint64 m_setsRoom = 0; // the room whose badges and emotes were asked for this join
     TagMap m_botUserInfo;
     bool m_reconnecting = false;
     QtScheduler m_scheduler;
