@@ -30,10 +30,9 @@ display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
   # The same on a real channel's mix, its images served on loopback and unreachable; five
   # minutes each, so that every rate runs with the page full (1,000 lines and more).
   for images in served unreachable; do
-    for run in "10 300" "30 300" "100 300"; do
-      set -- $run
-      display "$bench" window --rate "$1" --seconds "$2" --mix "$root/bench/data/window-mix.txt" \
-        --images "$images" | sed "s/^window\./window.mix_${images}.$1_per_s./"
+    for rate in 10 30 100; do
+      display "$bench" window --rate "$rate" --seconds 300 --mix "$root/bench/data/window-mix.txt" \
+        --images "$images" | sed "s/^window\./window.mix_${images}.${rate}_per_s./"
     done
   done
 } 2>/dev/null | awk 'BEGIN { printf "%-36s %12s  %s\n", "figure", "value", "unit" }
